@@ -1,0 +1,14 @@
+# AddressSanitizer + UndefinedBehaviorSanitizer for the test build. Any report is
+# fatal, so a leak or undefined behaviour fails the test that caused it.
+if(TARVEK_SANITIZE)
+  set(TARVEK_SANITIZER_FLAGS -fsanitize=address,undefined -fno-sanitize-recover=all
+      -fno-omit-frame-pointer)
+  add_compile_options(${TARVEK_SANITIZER_FLAGS})
+  add_link_options(-fsanitize=address,undefined)
+  set(TARVEK_SANITIZER_ENV
+    "ASAN_OPTIONS=detect_leaks=1:allocator_may_return_null=1:abort_on_error=0:strict_string_checks=1:detect_stack_use_after_return=1"
+    "UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1"
+    "LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/cmake/sanitizer_suppressions.txt:print_suppressions=0")
+else()
+  set(TARVEK_SANITIZER_ENV "")
+endif()

@@ -1,0 +1,46 @@
+# Test support: GoogleTest executables registered with ctest, each test process in a
+# fresh sandbox folder (HOME, XDG_*, TMPDIR), since Osmark starts up at load time and
+# reads and writes its settings there.
+if(TARVEK_TESTS)
+  enable_testing()
+  find_package(GTest REQUIRED)
+  include(GoogleTest)
+endif()
+
+set(TARVEK_TEST_SANDBOX ${CMAKE_SOURCE_DIR}/cmake/test_sandbox.sh)
+
+# tarvek_add_test(<name> SOURCES <file>... [LINKS <target>...])
+function(tarvek_add_test name)
+  if(NOT TARVEK_TESTS)
+    return()
+  endif()
+  cmake_parse_arguments(ARG "" "" "SOURCES;LINKS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LINKS} GTest::gtest GTest::gtest_main GTest::gmock
+    tarvek_warnings)
+  target_precompile_headers(${name} REUSE_FROM tarvek_test_pch)
+  set_target_properties(${name} PROPERTIES CROSSCOMPILING_EMULATOR ${TARVEK_TEST_SANDBOX})
+  gtest_discover_tests(${name}
+    DISCOVERY_TIMEOUT 60
+    PROPERTIES ENVIRONMENT "${TARVEK_SANITIZER_ENV};QT_QPA_PLATFORM=offscreen" TIMEOUT 120)
+endfunction()
+
+# tarvek_add_test_program(<name> SOURCES <file>... [LINKS <target>...])
+# A helper program that tests start as a child process (it runs outside gtest).
+function(tarvek_add_test_program name)
+  if(NOT TARVEK_TESTS)
+    return()
+  endif()
+  cmake_parse_arguments(ARG "" "" "SOURCES;LINKS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LINKS} tarvek_warnings)
+endfunction()
+
+if(TARVEK_TESTS)
+  # One precompiled GoogleTest header shared by every test executable.
+  file(WRITE ${CMAKE_BINARY_DIR}/tarvek_test_pch.cpp "int tarvek_test_pch_anchor;\n")
+  add_library(tarvek_test_pch OBJECT ${CMAKE_BINARY_DIR}/tarvek_test_pch.cpp)
+  target_link_libraries(tarvek_test_pch PRIVATE GTest::gtest GTest::gmock)
+  target_precompile_headers(tarvek_test_pch PRIVATE
+    <gtest/gtest.h> <gmock/gmock.h> <string> <vector> <cstring> <cstdint>)
+endif()

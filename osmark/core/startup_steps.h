@@ -1,0 +1,14 @@
+// Start-up steps of the library entry, each defined beside the component it sets up.
+// Every step that holds a resource registers its clean-up on LibraryExitList.
+#ifndef OSMARK_CORE_STARTUP_STEPS_H
+#define OSMARK_CORE_STARTUP_STEPS_H
+
+namespace osmark {
+
+void InitialiseArgStr();
+void InitialiseProgramDir();
+void InitialiseTagPool();
+
+}
+
+#endif

@@ -1,0 +1,209 @@
+#include "osmark/library.h"
+#include "osmark/memory.h"
+#include "osmark/testing.h"
+#include "platform/kernel.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+// The whole start-up sequence of the library, in its order.
+const char* const kFullSequence[] = {
+    "InitialiseIoErrTable", "InitialiseForbid", "InitialiseDelay", "InitialiseLocaleDefaults",
+    "InitialiseArgStr", "InitialiseDosObjects", "InitialiseFiles", "InitialiseProgramDir",
+    "InitialiseAssigns", "InitialiseLocale", "InitialiseAssignFile", "InitialiseFileSystems",
+    "InitialiseSharedMemory", "InitialiseMsgPorts", "InitialiseRegionPool", "InitialiseFonts",
+    "InitialiseRastPorts", "InitialiseClipFormats", "InitialiseImages",
+    "InitialiseDitherPatterns", "InitialiseTagPool", "InitialiseFrames", "InitialiseGUIMsgs",
+    "InitialiseKeyCodes", "InitialisePointers", "InitialiseMenus", "InitialiseMsgs",
+    "InitialiseClasses", "InitialisePopups", "InitialisePointBuffers",
+};
+
+TEST(Startup, StepsRunInTheLibraryOrder)
+{
+    uint32_t count = 0;
+    const char* const* steps = osmark_testing_startup_steps(&count);
+    ASSERT_GE(count, 17u);
+    size_t position = 0;
+    for (uint32_t i = 0; i < count; ++i) {
+        SCOPED_TRACE(steps[i]);
+        while (position < std::size(kFullSequence) && std::strcmp(kFullSequence[position], steps[i]) != 0)
+            ++position;
+        ASSERT_LT(position, std::size(kFullSequence)) << "a step out of order or unknown";
+        ++position;
+    }
+    const std::vector<std::string> ran(steps, steps + count);
+    for (const char* expected : {"InitialiseArgStr", "InitialiseProgramDir", "InitialiseTagPool",
+                                 "InitialiseRegionPool", "InitialisePointBuffers"}) {
+        EXPECT_NE(std::find(ran.begin(), ran.end(), expected), ran.end()) << expected;
+    }
+    EXPECT_STREQ(steps[count - 1], "InitialisePointBuffers");
+}
+
+TEST(Startup, InstanceIsOsmarksOwnModule)
+{
+    ASSERT_NE(Instance, nullptr);
+    char path[4096];
+    ASSERT_GT(GetModuleFileNameA(Instance, path, sizeof path), 0u);
+    EXPECT_NE(std::strstr(path, "libosmark.so"), nullptr) << path;
+}
+
+TEST(ArgumentString, TakesWhatFollowsTheProgramName)
+{
+    struct Row {
+        const char* line;
+        const char* arguments;
+    };
+    const Row rows[] = {
+        {"\"C:\\p\\prog.exe\"  \"a b\"  w ", "\"a b\"  w"},
+        {"\"C:\\p\\prog.exe", ""},
+        {"prog", ""},
+        {"prog\tword", "word"},
+        {"prog   spaced out  ", "spaced out"},
+        {"\"/opt/my tools/prog\"", ""},
+        {"", ""},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.line);
+        std::string line = row.line;
+        char* arguments = osmark_testing_parse_arguments(line.data());
+        ASSERT_NE(arguments, nullptr);
+        EXPECT_STREQ(arguments, row.arguments);
+        FreeStr(arguments);
+    }
+    char* none = osmark_testing_parse_arguments(nullptr);
+    ASSERT_NE(none, nullptr);
+    EXPECT_STREQ(none, "");
+    FreeStr(none);
+}
+
+TEST(ArgumentString, SetArgStrHandsOverOwnership)
+{
+    char* mine = AllocStr(0, "mine");
+    char* original = SetArgStr(mine);
+    EXPECT_EQ(GetArgStr(), mine);
+    EXPECT_EQ(SetArgStr(original), mine);
+    FreeStr(mine);
+    EXPECT_EQ(SetArgStr(nullptr), original);
+    EXPECT_EQ(GetArgStr(), nullptr);
+    SetArgStr(original);
+}
+
+TEST(ProgramDir, FitsOnlyWithRoomForTheNul)
+{
+    char program[4096];
+    ASSERT_GT(GetProgramName(program, sizeof program), 0u);
+    std::string folder(program);
+    folder.erase(folder.rfind('/'));
+
+    std::vector<char> buffer(folder.size() + 1, 'x');
+    EXPECT_EQ(GetProgramDir(buffer.data(), static_cast<uint32_t>(folder.size())), 0);
+    EXPECT_EQ(buffer[0], 'x') << "nothing written";
+    EXPECT_EQ(GetProgramDir(buffer.data(), static_cast<uint32_t>(folder.size() + 1)), 1);
+    EXPECT_EQ(std::string(buffer.data()), folder);
+}
+
+struct ChildResult {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string read_all(int fd)
+{
+    std::string text;
+    char chunk[4096];
+    ssize_t n;
+    while ((n = read(fd, chunk, sizeof chunk)) > 0)
+        text.append(chunk, static_cast<size_t>(n));
+    close(fd);
+    return text;
+}
+
+// Runs the probe program (built beside this test) with the given arguments.
+ChildResult run_probe(const std::vector<std::string>& arguments)
+{
+    char self[4096];
+    const DWORD length = GetModuleFileNameA(nullptr, self, sizeof self);
+    std::string probe(self, length);
+    probe.erase(probe.rfind('/') + 1);
+    probe += "osmark_probe";
+
+    std::vector<char*> argv;
+    argv.push_back(probe.data());
+    std::vector<std::string> copies = arguments;
+    for (std::string& argument : copies)
+        argv.push_back(argument.data());
+    argv.push_back(nullptr);
+
+    int out_pipe[2];
+    int err_pipe[2];
+    ChildResult result;
+    if (pipe(out_pipe) != 0 || pipe(err_pipe) != 0)
+        return result;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, out_pipe[1], 1);
+    posix_spawn_file_actions_adddup2(&actions, err_pipe[1], 2);
+    posix_spawn_file_actions_addclose(&actions, out_pipe[0]);
+    posix_spawn_file_actions_addclose(&actions, err_pipe[0]);
+    pid_t pid = 0;
+    const int spawned = posix_spawn(&pid, probe.c_str(), &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    close(out_pipe[1]);
+    close(err_pipe[1]);
+    // The probe writes little; read stdout, then stderr, before waiting.
+    result.out = read_all(out_pipe[0]);
+    result.err = read_all(err_pipe[0]);
+    if (spawned == 0)
+        waitpid(pid, &result.status, 0);
+    return result;
+}
+
+TEST(ProcessStartup, ArgumentStringOfARealProcess)
+{
+    const ChildResult child = run_probe({"argstr", "a b", "w"});
+    ASSERT_TRUE(WIFEXITED(child.status));
+    EXPECT_EQ(WEXITSTATUS(child.status), 0) << child.err;
+    EXPECT_EQ(child.out, "[argstr \"a b\" w]");
+}
+
+TEST(ProcessStartup, ProgramDirOfARealProcess)
+{
+    char self[4096];
+    std::string folder(self, GetModuleFileNameA(nullptr, self, sizeof self));
+    folder.erase(folder.rfind('/'));
+    const ChildResult child = run_probe({"progdir"});
+    EXPECT_EQ(child.out, folder);
+}
+
+TEST(ProcessStartup, UnloadReportsEveryBlockFreed)
+{
+    const ChildResult child = run_probe({"report", "25"});
+    ASSERT_TRUE(WIFEXITED(child.status));
+    EXPECT_EQ(WEXITSTATUS(child.status), 0) << child.err;
+    const std::string prefix = "Information: ALLOCATIONS: 0, (TOTAL NUMBER ";
+    const size_t at = child.err.find(prefix);
+    ASSERT_NE(at, std::string::npos) << child.err;
+    const long total = std::strtol(child.err.c_str() + at + prefix.size(), nullptr, 10);
+    EXPECT_GE(total, 25);
+}
+
+TEST(ProcessStartup, NoReportWithoutTheDebugFlag)
+{
+    const ChildResult child = run_probe({"argstr"});
+    EXPECT_EQ(child.err.find("ALLOCATIONS"), std::string::npos) << child.err;
+}
+
+}

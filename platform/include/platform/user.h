@@ -1,0 +1,44 @@
+/*
+ * User-interface services of the platform layer: the subset of Win32's user
+ * interface that the libraries call.
+ *
+ * Provided here: MessageBoxA. Without a display (tests, CI, library start-up and
+ * shut-down) a message box writes its caption and text to standard error and answers
+ * its default button at once.
+ */
+#ifndef PLATFORM_USER_H
+#define PLATFORM_USER_H
+
+#include "platform/api.h"
+#include "platform/win_types.h"
+
+PLATFORM_BEGIN_DECLS
+
+#define MB_OK 0x00000000u
+#define MB_OKCANCEL 0x00000001u
+#define MB_ABORTRETRYIGNORE 0x00000002u
+#define MB_YESNOCANCEL 0x00000003u
+#define MB_YESNO 0x00000004u
+#define MB_RETRYCANCEL 0x00000005u
+#define MB_TYPEMASK 0x0000000Fu
+#define MB_ICONERROR 0x00000010u
+#define MB_ICONWARNING 0x00000030u
+#define MB_ICONINFORMATION 0x00000040u
+#define MB_DEFBUTTON1 0x00000000u
+#define MB_DEFBUTTON2 0x00000100u
+#define MB_DEFBUTTON3 0x00000200u
+#define MB_DEFMASK 0x00000F00u
+
+#define IDOK 1
+#define IDCANCEL 2
+#define IDABORT 3
+#define IDRETRY 4
+#define IDIGNORE 5
+#define IDYES 6
+#define IDNO 7
+
+PLATFORM_API int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) PLATFORM_NOEXCEPT;
+
+PLATFORM_END_DECLS
+
+#endif

@@ -1,0 +1,130 @@
+#include "platform/kernel.h"
+#include "platform/process_support.h"
+#include "platform/user.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::string build_line(const std::vector<const char*>& arguments)
+{
+    const size_t length = platform_build_command_line(arguments.data(), arguments.size(), nullptr, 0);
+    std::string line(length, '\0');
+    platform_build_command_line(arguments.data(), arguments.size(), line.data(), length + 1);
+    return line;
+}
+
+TEST(CommandLine, QuotesArgumentsAsWin32SplitsThem)
+{
+    struct Row {
+        std::vector<const char*> arguments;
+        const char* line;
+    };
+    const Row rows[] = {
+        {{"prog"}, "prog"},
+        {{"/opt/my tools/prog", "a b", "w"}, "\"/opt/my tools/prog\" \"a b\" w"},
+        {{"prog", ""}, "prog \"\""},
+        {{"prog", "tab\there"}, "prog \"tab\there\""},
+        {{"prog", "say \"hi\""}, "prog \"say \\\"hi\\\"\""},
+        {{"prog", "dir\\ x\\"}, "prog \"dir\\ x\\\\\""},
+        {{"prog", "C:\\plain\\path"}, "prog C:\\plain\\path"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.line);
+        EXPECT_EQ(build_line(row.arguments), row.line);
+    }
+}
+
+TEST(CommandLine, CutsToTheBufferWithANul)
+{
+    const char* arguments[] = {"program", "argument"};
+    char buffer[8];
+    EXPECT_EQ(platform_build_command_line(arguments, 2, buffer, sizeof buffer), 16u);
+    EXPECT_STREQ(buffer, "program");
+}
+
+TEST(CommandLine, ProcessLineBeginsWithTheProgram)
+{
+    const char* line = GetCommandLineA();
+    ASSERT_NE(line, nullptr);
+    EXPECT_NE(std::strstr(line, "platform_kernel_test"), nullptr);
+    EXPECT_EQ(GetCommandLineA(), line) << "one buffer for the life of the process";
+}
+
+TEST(Modules, ProgramFileNameAndItsCut)
+{
+    char path[4096];
+    const DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
+    ASSERT_GT(length, 0u);
+    EXPECT_EQ(std::strlen(path), length);
+    EXPECT_EQ(path[0], '/');
+    EXPECT_NE(std::strstr(path, "platform_kernel_test"), nullptr);
+
+    char small[6];
+    EXPECT_EQ(GetModuleFileNameA(nullptr, small, sizeof small), sizeof small);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
+    EXPECT_EQ(std::string(small), std::string(path, 5));
+}
+
+TEST(Modules, HandleFromAnAddressNamesItsLibrary)
+{
+    HMODULE module = nullptr;
+    ASSERT_TRUE(GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
+                                       GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                                   reinterpret_cast<LPCSTR>(&GetCommandLineA), &module));
+    char path[4096];
+    ASSERT_GT(GetModuleFileNameA(module, path, sizeof path), 0u);
+    EXPECT_NE(std::strstr(path, "libplatform.so"), nullptr) << path;
+
+    HMODULE program = nullptr;
+    static int anchor_in_program;
+    ASSERT_TRUE(GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, reinterpret_cast<LPCSTR>(&anchor_in_program),
+                                   &program));
+    EXPECT_EQ(program, GetModuleHandleA(nullptr));
+    EXPECT_EQ(GetModuleHandleA("no-such-module.so"), nullptr);
+}
+
+TEST(Heap, ZeroedBlocksAndReallocationKeepContents)
+{
+    HANDLE heap = GetProcessHeap();
+    ASSERT_NE(heap, nullptr);
+    auto* block = static_cast<unsigned char*>(HeapAlloc(heap, HEAP_ZERO_MEMORY, 32));
+    ASSERT_NE(block, nullptr);
+    for (int i = 0; i < 32; ++i)
+        EXPECT_EQ(block[i], 0);
+    block[31] = 7;
+    block = static_cast<unsigned char*>(HeapReAlloc(heap, 0, block, 4096));
+    ASSERT_NE(block, nullptr);
+    EXPECT_EQ(block[31], 7);
+    EXPECT_TRUE(HeapFree(heap, 0, block));
+    EXPECT_EQ(HeapAlloc(nullptr, 0, 8), nullptr);
+}
+
+TEST(MessageBox, HeadlessAnswersTheDefaultButton)
+{
+    struct Row {
+        UINT type;
+        int answer;
+    };
+    const Row rows[] = {
+        {MB_OK, IDOK},
+        {MB_OKCANCEL | MB_DEFBUTTON2, IDCANCEL},
+        {MB_YESNO, IDYES},
+        {MB_YESNO | MB_DEFBUTTON2, IDNO},
+        {MB_YESNOCANCEL | MB_DEFBUTTON3, IDCANCEL},
+        {MB_ABORTRETRYIGNORE | MB_DEFBUTTON3, IDIGNORE},
+        {MB_RETRYCANCEL, IDRETRY},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.type);
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(MessageBoxA(nullptr, "body", "Caption", row.type), row.answer);
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), "Caption: body\n");
+    }
+}
+
+}
