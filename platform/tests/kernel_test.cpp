@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -86,6 +87,23 @@ TEST(Modules, HandleFromAnAddressNamesItsLibrary)
                                    &program));
     EXPECT_EQ(program, GetModuleHandleA(nullptr));
     EXPECT_EQ(GetModuleHandleA("no-such-module.so"), nullptr);
+}
+
+TEST(LastError, ErrnoValuesBecomeWin32Numbers)
+{
+    struct Row {
+        int error_number;
+        DWORD win32_error;
+    };
+    const Row rows[] = {{0, 0}, {ENOENT, 2}, {EACCES, 5}, {EEXIST, 183}, {ENOSPC, 112},
+                        {ENOTEMPTY, 145}, {EBADF, 6}, {ENOMEM, 8}, {EPIPE, 109}, {99999, 31}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.error_number);
+        EXPECT_EQ(platform_win32_error_from_errno(row.error_number), row.win32_error);
+    }
+    errno = ENOENT;
+    EXPECT_EQ(platform_set_last_error_from_errno(), 2u);
+    EXPECT_EQ(GetLastError(), 2u);
 }
 
 TEST(Heap, ZeroedBlocksAndReallocationKeepContents)

@@ -25,6 +25,12 @@ PLATFORM_BEGIN_DECLS
 PLATFORM_API DWORD GetLastError(void) PLATFORM_NOEXCEPT;
 PLATFORM_API void SetLastError(DWORD error) PLATFORM_NOEXCEPT;
 
+/* The Win32 error number that stands for a POSIX errno value (31, ERROR_GEN_FAILURE,
+ * for one without a counterpart; 0 for 0). */
+PLATFORM_API DWORD platform_win32_error_from_errno(int error_number) PLATFORM_NOEXCEPT;
+/* SetLastError with the translation of the calling thread's errno; returns it. */
+PLATFORM_API DWORD platform_set_last_error_from_errno(void) PLATFORM_NOEXCEPT;
+
 /*
  * The process command line as Win32 shows it: the arguments of /proc/self/cmdline,
  * each quoted (with Win32's backslash rules) when it is empty or holds a blank, tab
