@@ -10,6 +10,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -57,6 +58,25 @@ TEST(Startup, InstanceIsOsmarksOwnModule)
     char path[4096];
     ASSERT_GT(GetModuleFileNameA(Instance, path, sizeof path), 0u);
     EXPECT_NE(std::strstr(path, "libosmark.so"), nullptr) << path;
+}
+
+TEST(Startup, VersionStringsFollowTheLibraryConvention)
+{
+    EXPECT_EQ(Application_Version[0], '\0') << "one NUL byte leads the version string";
+    const std::string version = Application_Version + 1;
+    EXPECT_EQ(version.rfind("$VER: Osmark ", 0), 0u) << version;
+    // "$VER: <name> <version> (<d.m.yyyy>)"
+    const size_t open = version.find(" (");
+    ASSERT_NE(open, std::string::npos);
+    EXPECT_EQ(version.back(), ')');
+    const std::string date = version.substr(open + 2, version.size() - open - 3);
+    int day = 0, month = 0, year = 0;
+    ASSERT_EQ(std::sscanf(date.c_str(), "%d.%d.%d", &day, &month, &year), 3) << date;
+    EXPECT_TRUE(day >= 1 && day <= 31 && month >= 1 && month <= 12 && year >= 2000) << date;
+    EXPECT_EQ(version.substr(6, open - 6), Application_Title) << "name and version";
+    EXPECT_NE(Application_Copyright[0], '\0');
+    EXPECT_NE(Application_Author[0], '\0');
+    EXPECT_NE(Application_Description[0], '\0');
 }
 
 TEST(ArgumentString, TakesWhatFollowsTheProgramName)
