@@ -20,6 +20,9 @@ function(tarvek_add_shared_library name)
     PUBLIC ${CMAKE_CURRENT_SOURCE_DIR}/include
     PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
   target_link_libraries(${name} PUBLIC ${ARG_LINKS} PRIVATE tarvek_warnings ${ARG_PRIVATE_LINKS})
-  # Undefined symbols are link errors, not load-time surprises.
-  target_link_options(${name} PRIVATE -Wl,--no-undefined)
+  # Undefined symbols are link errors, not load-time surprises. (Not in the fuzz
+  # build: clang links its sanitizer runtime into programs only.)
+  if(NOT TARVEK_FUZZ)
+    target_link_options(${name} PRIVATE -Wl,--no-undefined)
+  endif()
 endfunction()

@@ -19,10 +19,11 @@ function(tarvek_add_test name)
   target_link_libraries(${name} PRIVATE ${ARG_LINKS} GTest::gtest GTest::gtest_main GTest::gmock
     tarvek_warnings)
   target_precompile_headers(${name} REUSE_FROM tarvek_test_pch)
-  set_target_properties(${name} PROPERTIES CROSSCOMPILING_EMULATOR ${TARVEK_TEST_SANDBOX})
-  gtest_discover_tests(${name}
-    DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT "${TARVEK_SANITIZER_ENV};QT_QPA_PLATFORM=offscreen" TIMEOUT 120)
+  # The environment goes through the sandbox command itself: a list-valued
+  # ENVIRONMENT property does not survive gtest_discover_tests.
+  set_target_properties(${name} PROPERTIES CROSSCOMPILING_EMULATOR
+    "${TARVEK_TEST_SANDBOX};env;${TARVEK_SANITIZER_ENV};QT_QPA_PLATFORM=offscreen")
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 120)
 endfunction()
 
 # tarvek_add_test_program(<name> SOURCES <file>... [LINKS <target>...])

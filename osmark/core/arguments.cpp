@@ -3,6 +3,7 @@
 #include "core/startup_steps.h"
 #include "osmark/library.h"
 #include "osmark/memory.h"
+#include "osmark/strings.h"
 #include "osmark/testing.h"
 #include "platform/kernel.h"
 
@@ -14,23 +15,6 @@ constexpr uint32_t kProgramDirSize = 512;
 
 char* g_argument_string = nullptr;
 char g_program_dir[kProgramDirSize] = "";
-
-bool is_white_space(char c)
-{
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
-}
-
-// Strips white space at both ends, in place: the end is cut with a NUL, the start is
-// returned.
-char* strip_both_ends(char* text)
-{
-    while (is_white_space(*text))
-        ++text;
-    size_t length = std::strlen(text);
-    while (length > 0 && is_white_space(text[length - 1]))
-        text[--length] = '\0';
-    return text;
-}
 
 // Where the arguments begin: after the quoted program name, or after the first blank
 // or tab that ends an unquoted one; NULL when nothing follows the name.
@@ -51,7 +35,9 @@ char* make_argument_string(char* line)
     char* arguments = arguments_of(line);
     if (arguments == nullptr)
         return AllocStr(0, nullptr);
-    return AllocStr(0, strip_both_ends(arguments));
+    // Stripped in place, so later readers of the command line see the arguments
+    // without their outer white space too.
+    return AllocStr(0, StrStrip(arguments, 'B'));
 }
 
 void free_argument_string()

@@ -4,11 +4,11 @@
 
 #include "core/memory_internal.h"
 #include "osmark/errors.h"
+#include "osmark/format.h"
 #include "osmark/testing.h"
 #include "platform/kernel.h"
 
 #include <atomic>
-#include <cstdio>
 #include <cstring>
 
 namespace {
@@ -120,10 +120,8 @@ OSMARK_API int32_t AllocInfo(char* buffer) noexcept
         SetIoErr(IoErrRequiredArgMissing);
         return 0;
     }
-    // Always fits: two 32-bit numbers and the fixed words need fewer than 64 bytes.
-    return std::snprintf(buffer, 64, "ALLOCATIONS: %ld, (TOTAL NUMBER %ld)",
-                         static_cast<long>(g_live_blocks.load()),
-                         static_cast<long>(g_total_blocks.load()));
+    return SPrintf(buffer, "ALLOCATIONS: %ld, (TOTAL NUMBER %ld)", g_live_blocks.load(),
+                   g_total_blocks.load());
 }
 
 OSMARK_API char* AllocStr(uint32_t length, const char* source) noexcept

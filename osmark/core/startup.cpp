@@ -32,8 +32,14 @@ struct StartupStep {
 // The start-up sequence. A component joins it in its own place when it is built, so
 // that the library always runs the steps it has in this order.
 constexpr StartupStep kStartupSteps[] = {
+    {"InitialiseIoErrTable", osmark::InitialiseIoErrTable},
+    {"InitialiseForbid", osmark::InitialiseForbid},
+    {"InitialiseLocaleDefaults", osmark::InitialiseLocaleDefaults},
     {"InitialiseArgStr", osmark::InitialiseArgStr},
+    {"InitialiseDosObjects", osmark::InitialiseDosObjects},
+    {"InitialiseFiles", osmark::InitialiseFiles},
     {"InitialiseProgramDir", osmark::InitialiseProgramDir},
+    {"InitialiseSharedMemory", osmark::InitialiseSharedMemory},
     {"InitialiseRegionPool", InitialiseRegionPool},
     {"InitialiseFonts", InitialiseFonts},
     {"InitialiseRastPorts", InitialiseRastPorts},
@@ -42,6 +48,7 @@ constexpr StartupStep kStartupSteps[] = {
     {"InitialiseDitherPatterns", InitialiseDitherPatterns},
     {"InitialiseTagPool", osmark::InitialiseTagPool},
     {"InitialiseFrames", InitialiseFrames},
+    {"InitialiseGUIMsgs", osmark::InitialiseGUIMsgs},
     {"InitialiseKeyCodes", InitialiseKeyCodes},
     {"InitialisePointers", InitialisePointers},
     {"InitialiseMenus", InitialiseMenus},

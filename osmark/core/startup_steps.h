@@ -5,7 +5,14 @@
 
 namespace osmark {
 
+void InitialiseIoErrTable();
+void InitialiseForbid();
+void InitialiseSharedMemory();
+void InitialiseGUIMsgs();
+void InitialiseLocaleDefaults();
 void InitialiseArgStr();
+void InitialiseDosObjects();
+void InitialiseFiles();
 void InitialiseProgramDir();
 void InitialiseTagPool();
 

@@ -8,6 +8,7 @@
 
 #include "core/debug_flags.h"
 #include "osmark/exit_list.h"
+#include "osmark/format.h"
 #include "osmark/library.h"
 #include "osmark/memory.h"
 #include "osmark/testing.h"
@@ -159,10 +160,22 @@ OSMARK_API int32_t EasyRequest(struct Window* /*window*/, const char* title, con
     ++g_counters.easy_request;
     if (format == nullptr || count_buttons(buttons) == 0)
         return -2;
+    // The arguments are C variable arguments, so the formatter reads each with the C
+    // type of its conversion; the body is cut to the buffer and always terminated.
+    struct BodyText {
+        char* buffer;
+        size_t count;
+    } body{g_last_requester_body, 0};
+    const PutCharFunc store = [](char character, void* data) {
+        auto& text = *static_cast<BodyText*>(data);
+        if (character != '\0' && text.count + 1 < sizeof g_last_requester_body)
+            text.buffer[text.count++] = character;
+    };
     va_list arguments;
     va_start(arguments, buttons);
-    std::vsnprintf(g_last_requester_body, sizeof g_last_requester_body, format, arguments);
+    RawDoFmtVaList(store, &body, format, arguments);
     va_end(arguments);
+    g_last_requester_body[body.count] = '\0';
     if (g_scripted_answer > kNoScriptedAnswer)
         return g_scripted_answer;
     std::fprintf(stderr, "%s: %s\n", title != nullptr ? title : "", g_last_requester_body);

@@ -47,8 +47,14 @@ typedef void* HANDLE;
 #define PLATFORM_DECLARE_HANDLE(name) typedef struct name##__* name
 PLATFORM_DECLARE_HANDLE(HINSTANCE);
 PLATFORM_DECLARE_HANDLE(HWND);
+PLATFORM_DECLARE_HANDLE(HDC);
+PLATFORM_DECLARE_HANDLE(HPEN);
 typedef HINSTANCE HMODULE;
 
+#ifdef __cplusplus
+#define INVALID_HANDLE_VALUE (reinterpret_cast<HANDLE>(static_cast<LONG_PTR>(-1)))
+#else
 #define INVALID_HANDLE_VALUE ((HANDLE)(LONG_PTR)-1)
+#endif
 
 #endif

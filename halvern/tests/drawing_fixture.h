@@ -1,0 +1,124 @@
+// Drawings and items built in tests.
+#ifndef HALVERN_TESTS_DRAWING_FIXTURE_H
+#define HALVERN_TESTS_DRAWING_FIXTURE_H
+
+#include <cstring>
+#include <initializer_list>
+#include <vector>
+
+#include "halvern/halvern.h"
+#include "osmark/memory.h"
+
+namespace halvern_test {
+
+// A set-up drawing with a pool, released when the test ends.
+struct Drawing {
+    DXFDrawingRec record{};
+
+    Drawing()
+    {
+        NewDXFDrawing(&record);
+        record.dxf_Pool = CreatePool(8192, 4096);
+    }
+    ~Drawing() { FreeDXFDrawing(&record); }
+    Drawing(const Drawing&) = delete;
+    Drawing& operator=(const Drawing&) = delete;
+
+    DXFDrawingRec* operator->() { return &record; }
+    DXFDrawingRec* get() { return &record; }
+    Pool* pool() const { return record.dxf_Pool; }
+};
+
+inline ItemRec* make_line(Pool* pool, double x1, double y1, double x2, double y2)
+{
+    ItemRec* line = CreateItem(DXFItemLine, 0, 0, 0, 0, pool);
+    if (line != nullptr) {
+        line->it_Line.ln_Start = Point3DRec{x1, y1, 0.0};
+        line->it_Line.ln_End = Point3DRec{x2, y2, 0.0};
+    }
+    return line;
+}
+
+inline ItemRec* make_text(Pool* pool, const char* text)
+{
+    const auto length = static_cast<int32_t>(std::strlen(text));
+    ItemRec* item = CreateItem(DXFItemText, length + 1, 0, 0, 0, pool);
+    if (item != nullptr) {
+        item->it_Text.tx_Text = reinterpret_cast<char*>(&item->it_Text + 1);
+        std::memcpy(item->it_Text.tx_Text, text, static_cast<size_t>(length) + 1);
+    }
+    return item;
+}
+
+inline ItemRec* make_polyline(Pool* pool, const std::vector<VertexRec>& vertices)
+{
+    const auto count = static_cast<int32_t>(vertices.size());
+    const auto extra = (count - 1) * static_cast<int32_t>(sizeof(VertexRec));
+    ItemRec* item = CreateItem(DXFItemPolyline, extra, 0, 0, 0, pool);
+    if (item != nullptr) {
+        item->it_Polyline.pl_NumVertices = count;
+        if (count > 0)
+            std::memcpy(item->it_Polyline.pl_Vertices, vertices.data(),
+                        vertices.size() * sizeof(VertexRec));
+    }
+    return item;
+}
+
+// A spline whose knots and weights follow its points inside the item.
+inline ItemRec* make_spline(Pool* pool, const std::vector<Point3DRec>& points,
+                            const std::vector<double>& knots, const std::vector<double>& weights)
+{
+    const auto n = static_cast<int32_t>(points.size());
+    const auto k = static_cast<int32_t>(knots.size());
+    const int32_t extra = (n - 1) * static_cast<int32_t>(sizeof(Point3DRec)) +
+                          k * static_cast<int32_t>(sizeof(double)) +
+                          n * static_cast<int32_t>(sizeof(double));
+    ItemRec* item = CreateItem(DXFItemSpline, extra, 0, 0, 0, pool);
+    if (item == nullptr)
+        return nullptr;
+    SplineRec& spline = item->it_Spline;
+    spline.sp_Degree = 3;
+    spline.sp_NumPoints = n;
+    spline.sp_NumKnots = k;
+    spline.sp_NumWeights = n;
+    std::memcpy(spline.sp_Points, points.data(), points.size() * sizeof(Point3DRec));
+    spline.sp_Knots = reinterpret_cast<double*>(spline.sp_Points + n);
+    std::memcpy(spline.sp_Knots, knots.data(), knots.size() * sizeof(double));
+    spline.sp_Weights = spline.sp_Knots + k;
+    std::memcpy(spline.sp_Weights, weights.data(), weights.size() * sizeof(double));
+    return item;
+}
+
+// Gives an item comment lines taken from pool, as the packed reader does.
+inline void set_comments(ItemRec* item, Pool* pool, std::initializer_list<const char*> lines)
+{
+    auto** array = static_cast<char**>(
+        AllocVecPooled(pool, static_cast<uint32_t>(lines.size() * sizeof(char*))));
+    int32_t i = 0;
+    for (const char* line : lines) {
+        const size_t length = std::strlen(line) + 1;
+        array[i] = static_cast<char*>(AllocVecPooled(pool, static_cast<uint32_t>(length)));
+        std::memcpy(array[i], line, length);
+        ++i;
+    }
+    item->it_Header.ih_Comments = array;
+    item->it_Header.ih_NumComments = i;
+}
+
+inline ItemRec* make_insert(Pool* pool, char* block_name, int32_t block_index)
+{
+    ItemRec* item = CreateItem(DXFItemInsert, 0, 0, 0, 0, pool);
+    if (item != nullptr) {
+        item->it_Insert.in_BlockName = block_name;
+        item->it_Insert.in_ArrayKind = 1;
+        item->it_Insert.in_BlockIndex = block_index;
+        item->it_Insert.in_Rows = 1;
+        item->it_Insert.in_Columns = 1;
+        item->it_Insert.in_Scale = Point3DRec{1.0, 1.0, 1.0};
+    }
+    return item;
+}
+
+}
+
+#endif

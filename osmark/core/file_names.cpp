@@ -1,0 +1,111 @@
+// Files by name: access tests, deletion and temporary names.
+
+#include "osmark/files.h"
+
+#include "osmark/assigns.h"
+#include "osmark/errors.h"
+#include "osmark/format.h"
+#include "osmark/paths.h"
+#include "osmark/strings.h"
+#include "platform/files.h"
+#include "platform/kernel.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+constexpr uint32_t kNameBufferSize = 512;
+
+// FIXME: read the variables TMP and TEMP through the library's variables once they
+// exist; the environment is where those variables come from.
+void temporary_folder(char* folder, uint32_t size)
+{
+    const char* value = std::getenv("TMP");
+    if (value == nullptr || value[0] == '\0')
+        value = std::getenv("TEMP");
+    if (value == nullptr || value[0] == '\0')
+        value = ".";
+    std::snprintf(folder, size, "%s", value);
+}
+
+}
+
+extern "C" {
+
+OSMARK_API int32_t Access(const char* path, int32_t mode) noexcept
+{
+    if (path == nullptr) {
+        SetIoErr(IoErrRequiredArgMissing);
+        return -1;
+    }
+    char* expanded = AllocExpandedPath(path);
+    if (expanded == nullptr)
+        return -1;
+    const DWORD attributes = GetFileAttributesA(expanded);
+    FreeExpandedPath(expanded);
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        SetIoErr(IoErrObjectNotFound);
+        return -1;
+    }
+    if ((mode & 1) && !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        SetIoErr(IoErrDirNotFound);
+        return -1;
+    }
+    if ((mode & 2) && (attributes & FILE_ATTRIBUTE_READONLY)) {
+        SetIoErr(IoErrWriteProtected);
+        return -1;
+    }
+    return 0;
+}
+
+OSMARK_API int32_t DeleteFile_(const char* path) noexcept
+{
+    if (path == nullptr) {
+        SetIoErr(IoErrRequiredArgMissing);
+        return 0;
+    }
+    const bool directory = Access(path, 1) == 0;
+    char* expanded = AllocExpandedPath(path);
+    if (expanded == nullptr)
+        return 0;
+    const BOOL deleted = directory ? RemoveDirectoryA(expanded) : DeleteFileA(expanded);
+    if (!deleted)
+        SetIoErrFromWin32(GetLastError());
+    FreeExpandedPath(expanded);
+    return deleted ? 1 : 0;
+}
+
+OSMARK_API int32_t TempFileName(const char* prefix, char* buffer, int32_t size) noexcept
+{
+    char base[kNameBufferSize];
+    temporary_folder(base, sizeof base);
+    if (!AddPart(base, prefix != nullptr && prefix[0] != '\0' ? prefix : "tmp", sizeof base)) {
+        SetIoErr(IoErrLineTooLong);
+        return -1;
+    }
+    const int32_t base_length = StrLen(base);
+    char name[kNameBufferSize + 16];
+    for (uint32_t n = 0; n <= 0xFFFF; ++n) {
+        std::memcpy(name, base, static_cast<size_t>(base_length));
+        SnPrintf(name + base_length, static_cast<int32_t>(sizeof name) - base_length, "%04lx.%s", n, "tmp");
+        name[sizeof name - 1] = '\0';
+        const IoErrCode saved = IoErr();
+        const bool exists = Access(name, 0) == 0;
+        SetIoErr(saved);
+        if (exists)
+            continue;
+        const int32_t length = StrLen(name);
+        if (buffer != nullptr && length + 1 <= size) {
+            std::memcpy(buffer, name, static_cast<size_t>(length) + 1);
+            return length;
+        }
+        SetIoErr(IoErrBufferOverflow);
+        return length + 1;
+    }
+    SetIoErr(IoErrObjectExists);
+    return -1;
+}
+
+}

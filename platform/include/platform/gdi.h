@@ -1,0 +1,442 @@
+/*
+ * Graphics device interface of the platform layer: the subset of Win32's GDI that the
+ * libraries' renderers call, drawing into 32-bit memory surfaces.
+ *
+ * Provided here:
+ *  - device contexts over memory: CreateCompatibleDC (a memory DC), CreateDIBSection
+ *    (32 bits per pixel, BI_RGB, top-down or bottom-up), DeleteDC; gdi_support.h adds
+ *    a DC over a caller's pixel buffer and the recording DC of the tests;
+ *  - objects: GetStockObject (pens, brushes, fonts), CreatePen, CreateSolidBrush,
+ *    CreateBrushIndirect (BS_SOLID, BS_NULL, BS_HATCHED), CreateFontIndirectA,
+ *    CreateRectRgn, SelectObject (pens, brushes, fonts, bitmaps into memory DCs),
+ *    GetCurrentObject, GetObjectA (LOGPEN, LOGBRUSH, LOGFONTA, BITMAP), DeleteObject;
+ *  - attributes: SetROP2/GetROP2 (all 16 codes), SetTextColor/GetTextColor,
+ *    SetBkColor/GetBkColor, SetBkMode/GetBkMode, SetTextAlign/GetTextAlign;
+ *  - drawing: MoveToEx, GetCurrentPositionEx, LineTo, SetPixelV, GetPixel, Arc;
+ *  - text: TextOutA, GetTextMetricsA, GetTextExtentPoint32A;
+ *  - paths: BeginPath, EndPath, CloseFigure, StrokeAndFillPath, PathToRegion;
+ *  - regions: CreateRectRgn, RectInRegion.
+ *
+ * Drawing and text run on one thread at a time (the GUI thread): objects such as stock
+ * fonts are shared by every DC.
+ *
+ * Rules as on Win32: LineTo leaves out the last pixel and moves the current position;
+ * pen and brush output goes through the DC's ROP2 mode, text and SetPixelV do not;
+ * drawing is clipped to the surface; stock objects ignore DeleteObject; an object that
+ * is selected into a DC cannot be deleted; handles of deleted objects are refused.
+ * Strings are UTF-8. Coordinates of curves, text and wide lines are limited to
+ * +-2^27, as on Win32; plain lines and pixels take any 32-bit coordinate.
+ *
+ * Not provided: clip regions, mapping modes, SaveDC/RestoreDC, blits, palettes,
+ * styled (dashed) cosmetic pens (drawn solid), the advanced graphics mode (a font's
+ * orientation is kept but glyphs follow its escapement, as in GM_COMPATIBLE).
+ */
+#ifndef PLATFORM_GDI_H
+#define PLATFORM_GDI_H
+
+#include "platform/api.h"
+#include "platform/win_types.h"
+
+PLATFORM_BEGIN_DECLS
+
+#ifndef ERROR_INVALID_HANDLE
+#define ERROR_INVALID_HANDLE 6
+#endif
+
+/* HDC and HPEN come with the base types. */
+PLATFORM_DECLARE_HANDLE(HBRUSH);
+PLATFORM_DECLARE_HANDLE(HFONT);
+PLATFORM_DECLARE_HANDLE(HBITMAP);
+PLATFORM_DECLARE_HANDLE(HRGN);
+/* Any GDI object; as on Win32 every object handle converts to it without a cast. */
+typedef void* HGDIOBJ;
+
+/* 0x00BBGGRR. */
+typedef DWORD COLORREF;
+#ifdef __cplusplus
+#define RGB(r, g, b)                                                                  \
+    (static_cast<COLORREF>(static_cast<BYTE>(r)) |                                   \
+     (static_cast<COLORREF>(static_cast<BYTE>(g)) << 8) |                             \
+     (static_cast<COLORREF>(static_cast<BYTE>(b)) << 16))
+#define GetRValue(c) (static_cast<BYTE>((c)&0xFFu))
+#define GetGValue(c) (static_cast<BYTE>(((c) >> 8) & 0xFFu))
+#define GetBValue(c) (static_cast<BYTE>(((c) >> 16) & 0xFFu))
+#define HGDI_ERROR (reinterpret_cast<HGDIOBJ>(static_cast<LONG_PTR>(-1)))
+#else
+#define RGB(r, g, b) \
+    ((COLORREF)(((BYTE)(r)) | (((COLORREF)(BYTE)(g)) << 8) | (((COLORREF)(BYTE)(b)) << 16)))
+#define GetRValue(c) ((BYTE)((c)&0xFFu))
+#define GetGValue(c) ((BYTE)(((c) >> 8) & 0xFFu))
+#define GetBValue(c) ((BYTE)(((c) >> 16) & 0xFFu))
+#define HGDI_ERROR ((HGDIOBJ)(LONG_PTR)-1)
+#endif
+#define CLR_INVALID 0xFFFFFFFFu
+#define GDI_ERROR 0xFFFFFFFFu
+
+typedef struct tagPOINT {
+    LONG x;
+    LONG y;
+} POINT, *LPPOINT;
+
+typedef struct tagSIZE {
+    LONG cx;
+    LONG cy;
+} SIZE, *LPSIZE;
+
+/* Right and bottom are exclusive. */
+typedef struct tagRECT {
+    LONG left;
+    LONG top;
+    LONG right;
+    LONG bottom;
+} RECT, *LPRECT;
+
+/* ---- Objects ------------------------------------------------------------------ */
+
+/* Object types of GetCurrentObject. */
+#define OBJ_PEN 1
+#define OBJ_BRUSH 2
+#define OBJ_DC 3
+#define OBJ_FONT 6
+#define OBJ_BITMAP 7
+#define OBJ_REGION 8
+#define OBJ_MEMDC 10
+
+/* Stock objects. */
+#define WHITE_BRUSH 0
+#define LTGRAY_BRUSH 1
+#define GRAY_BRUSH 2
+#define DKGRAY_BRUSH 3
+#define BLACK_BRUSH 4
+#define NULL_BRUSH 5
+#define HOLLOW_BRUSH NULL_BRUSH
+#define WHITE_PEN 6
+#define BLACK_PEN 7
+#define NULL_PEN 8
+#define OEM_FIXED_FONT 10
+#define ANSI_FIXED_FONT 11
+#define ANSI_VAR_FONT 12
+#define SYSTEM_FONT 13
+#define DEVICE_DEFAULT_FONT 14
+#define SYSTEM_FIXED_FONT 16
+#define DEFAULT_GUI_FONT 17
+
+/* The stock object, or NULL for an index that has none here. */
+PLATFORM_API HGDIOBJ GetStockObject(int index) PLATFORM_NOEXCEPT;
+
+/* Frees the object. TRUE for a stock object, which stays. FALSE for an unknown or
+ * deleted handle (ERROR_INVALID_HANDLE) and for an object that is selected into a DC
+ * (ERROR_INVALID_PARAMETER); it then stays. */
+PLATFORM_API BOOL DeleteObject(HGDIOBJ object) PLATFORM_NOEXCEPT;
+
+/* Pens. Width 0 is one pixel. A width above 1 draws a geometric pen with round ends
+ * and joins. PS_INSIDEFRAME draws as PS_SOLID; the dashed styles draw solid. */
+#define PS_SOLID 0
+#define PS_DASH 1
+#define PS_DOT 2
+#define PS_DASHDOT 3
+#define PS_DASHDOTDOT 4
+#define PS_NULL 5
+#define PS_INSIDEFRAME 6
+
+typedef struct tagLOGPEN {
+    UINT lopnStyle;
+    POINT lopnWidth; /* x is the width; y is not used */
+    COLORREF lopnColor;
+} LOGPEN, *LPLOGPEN;
+
+/* NULL with ERROR_INVALID_PARAMETER for an unknown style or a negative width. */
+PLATFORM_API HPEN CreatePen(int style, int width, COLORREF colour) PLATFORM_NOEXCEPT;
+
+/* Brushes. */
+#define BS_SOLID 0
+#define BS_NULL 1
+#define BS_HOLLOW BS_NULL
+#define BS_HATCHED 2
+
+#define HS_HORIZONTAL 0
+#define HS_VERTICAL 1
+#define HS_FDIAGONAL 2
+#define HS_BDIAGONAL 3
+#define HS_CROSS 4
+#define HS_DIAGCROSS 5
+
+typedef struct tagLOGBRUSH {
+    UINT lbStyle;
+    COLORREF lbColor;
+    ULONG_PTR lbHatch;
+} LOGBRUSH, *LPLOGBRUSH;
+
+PLATFORM_API HBRUSH CreateSolidBrush(COLORREF colour) PLATFORM_NOEXCEPT;
+/* BS_SOLID, BS_NULL and BS_HATCHED (the six HS_ styles; the gaps of a hatch show the
+ * background colour in OPAQUE mode). NULL with ERROR_INVALID_PARAMETER otherwise. */
+PLATFORM_API HBRUSH CreateBrushIndirect(const LOGBRUSH* brush) PLATFORM_NOEXCEPT;
+
+/* Fonts. */
+#define LF_FACESIZE 32
+
+#define FW_DONTCARE 0
+#define FW_THIN 100
+#define FW_LIGHT 300
+#define FW_NORMAL 400
+#define FW_MEDIUM 500
+#define FW_SEMIBOLD 600
+#define FW_BOLD 700
+#define FW_HEAVY 900
+
+#define ANSI_CHARSET 0
+#define DEFAULT_CHARSET 1
+#define OUT_DEFAULT_PRECIS 0
+#define OUT_TT_PRECIS 4
+#define OUT_TT_ONLY_PRECIS 7
+#define CLIP_DEFAULT_PRECIS 0
+#define DEFAULT_QUALITY 0
+#define DRAFT_QUALITY 1
+#define NONANTIALIASED_QUALITY 3
+#define DEFAULT_PITCH 0
+#define FIXED_PITCH 1
+#define VARIABLE_PITCH 2
+#define FF_DONTCARE 0x00
+#define FF_ROMAN 0x10
+#define FF_SWISS 0x20
+#define FF_MODERN 0x30
+#define FF_SCRIPT 0x40
+#define FF_DECORATIVE 0x50
+
+typedef struct tagLOGFONTA {
+    LONG lfHeight;      /* > 0 cell height, < 0 character height, 0 a default */
+    LONG lfWidth;       /* average character width, 0 for the face's own */
+    LONG lfEscapement;  /* tenths of a degree, counter-clockwise */
+    LONG lfOrientation; /* kept; glyphs follow the escapement */
+    LONG lfWeight;
+    BYTE lfItalic;
+    BYTE lfUnderline;
+    BYTE lfStrikeOut;
+    BYTE lfCharSet;
+    BYTE lfOutPrecision;
+    BYTE lfClipPrecision;
+    BYTE lfQuality;
+    BYTE lfPitchAndFamily;
+    CHAR lfFaceName[LF_FACESIZE];
+} LOGFONTA, *LPLOGFONTA;
+
+/*
+ * The font is realised on first use in a DC: its face name goes through fontconfig,
+ * so "Arial", "Times New Roman" and "Courier New" give their metric-compatible faces.
+ * Glyphs are drawn without antialiasing and without kerning. NULL with
+ * ERROR_INVALID_PARAMETER for a NULL record.
+ */
+PLATFORM_API HFONT CreateFontIndirectA(const LOGFONTA* font) PLATFORM_NOEXCEPT;
+
+/* Bitmaps. */
+#define BI_RGB 0
+#define DIB_RGB_COLORS 0
+#define DIB_PAL_COLORS 1
+
+typedef struct tagBITMAP {
+    LONG bmType;
+    LONG bmWidth;
+    LONG bmHeight;
+    LONG bmWidthBytes;
+    WORD bmPlanes;
+    WORD bmBitsPixel;
+    LPVOID bmBits;
+} BITMAP, *LPBITMAP;
+
+typedef struct tagBITMAPINFOHEADER {
+    DWORD biSize;
+    LONG biWidth;
+    LONG biHeight; /* > 0 bottom-up rows, < 0 top-down */
+    WORD biPlanes;
+    WORD biBitCount;
+    DWORD biCompression;
+    DWORD biSizeImage;
+    LONG biXPelsPerMeter;
+    LONG biYPelsPerMeter;
+    DWORD biClrUsed;
+    DWORD biClrImportant;
+} BITMAPINFOHEADER, *LPBITMAPINFOHEADER;
+
+typedef struct tagRGBQUAD {
+    BYTE rgbBlue;
+    BYTE rgbGreen;
+    BYTE rgbRed;
+    BYTE rgbReserved;
+} RGBQUAD;
+
+typedef struct tagBITMAPINFO {
+    BITMAPINFOHEADER bmiHeader;
+    RGBQUAD bmiColors[1];
+} BITMAPINFO, *LPBITMAPINFO;
+
+/*
+ * A 32-bit DIB section: pixels 0x00RRGGBB, rows of biWidth * 4 bytes, cleared to 0.
+ * *bits receives the pixels; they live until the bitmap is deleted. Only biBitCount
+ * 32 with BI_RGB and no file-mapping section (section NULL). Sizes are checked before
+ * anything is allocated: NULL with ERROR_INVALID_PARAMETER for a width or height of
+ * 0, below 0 (width) or above 65536, or more than 1 GiB of pixels, and with
+ * ERROR_NOT_ENOUGH_MEMORY when the memory cannot be had; *bits is then NULL.
+ */
+PLATFORM_API HBITMAP CreateDIBSection(HDC dc, const BITMAPINFO* info, UINT usage, void** bits,
+                                      HANDLE section, DWORD offset) PLATFORM_NOEXCEPT;
+
+/* Regions. */
+/* A rectangle, right and bottom exclusive; corners in any order. */
+PLATFORM_API HRGN CreateRectRgn(int left, int top, int right, int bottom) PLATFORM_NOEXCEPT;
+/* TRUE when some pixel of the rectangle lies in the region. */
+PLATFORM_API BOOL RectInRegion(HRGN region, const RECT* rect) PLATFORM_NOEXCEPT;
+
+/* Copies the object's record (LOGPEN, LOGBRUSH, LOGFONTA or BITMAP) and returns its
+ * size; with buffer NULL only returns the size. 0 for an unknown handle, a region or a
+ * DC, or a buffer smaller than the record. */
+PLATFORM_API int GetObjectA(HGDIOBJ object, int size, LPVOID buffer) PLATFORM_NOEXCEPT;
+
+/* ---- Device contexts ------------------------------------------------------------ */
+
+/*
+ * A memory DC: 1-by-1 default bitmap (draws nothing), BLACK_PEN, WHITE_BRUSH,
+ * SYSTEM_FONT, black text on a white OPAQUE background, R2_COPYPEN, TA_TOP|TA_LEFT,
+ * current position (0, 0). The DC argument may be NULL or any DC.
+ */
+PLATFORM_API HDC CreateCompatibleDC(HDC dc) PLATFORM_NOEXCEPT;
+/* Frees the DC; its selected objects stay (a DC's own surface goes with it). */
+PLATFORM_API BOOL DeleteDC(HDC dc) PLATFORM_NOEXCEPT;
+
+/*
+ * Selects a pen, brush or font (any DC) or a bitmap (memory DCs only; a bitmap can be
+ * in one DC at a time). Returns the object it replaces, or NULL on failure. Regions
+ * are not selected here (no clip regions): HGDI_ERROR.
+ */
+PLATFORM_API HGDIOBJ SelectObject(HDC dc, HGDIOBJ object) PLATFORM_NOEXCEPT;
+/* The selected object of that type (OBJ_PEN, OBJ_BRUSH, OBJ_FONT, OBJ_BITMAP). */
+PLATFORM_API HGDIOBJ GetCurrentObject(HDC dc, UINT type) PLATFORM_NOEXCEPT;
+
+/* Raster operations of pens and brushes: result from pen P and destination D. */
+#define R2_BLACK 1        /* 0 */
+#define R2_NOTMERGEPEN 2  /* ~(P | D) */
+#define R2_MASKNOTPEN 3   /* ~P & D */
+#define R2_NOTCOPYPEN 4   /* ~P */
+#define R2_MASKPENNOT 5   /* P & ~D */
+#define R2_NOT 6          /* ~D */
+#define R2_XORPEN 7       /* P ^ D */
+#define R2_NOTMASKPEN 8   /* ~(P & D) */
+#define R2_MASKPEN 9      /* P & D */
+#define R2_NOTXORPEN 10   /* ~(P ^ D) */
+#define R2_NOP 11         /* D */
+#define R2_MERGENOTPEN 12 /* ~P | D */
+#define R2_COPYPEN 13     /* P */
+#define R2_MERGEPENNOT 14 /* P | ~D */
+#define R2_MERGEPEN 15    /* P | D */
+#define R2_WHITE 16       /* 1 */
+
+/* Return the previous mode; 0 on failure (an unknown DC or mode). */
+PLATFORM_API int SetROP2(HDC dc, int mode) PLATFORM_NOEXCEPT;
+PLATFORM_API int GetROP2(HDC dc) PLATFORM_NOEXCEPT;
+
+/* Return the previous colour; CLR_INVALID on failure. */
+PLATFORM_API COLORREF SetTextColor(HDC dc, COLORREF colour) PLATFORM_NOEXCEPT;
+PLATFORM_API COLORREF GetTextColor(HDC dc) PLATFORM_NOEXCEPT;
+PLATFORM_API COLORREF SetBkColor(HDC dc, COLORREF colour) PLATFORM_NOEXCEPT;
+PLATFORM_API COLORREF GetBkColor(HDC dc) PLATFORM_NOEXCEPT;
+
+#define TRANSPARENT 1
+#define OPAQUE 2
+/* Return the previous mode; 0 on failure. */
+PLATFORM_API int SetBkMode(HDC dc, int mode) PLATFORM_NOEXCEPT;
+PLATFORM_API int GetBkMode(HDC dc) PLATFORM_NOEXCEPT;
+
+#define TA_NOUPDATECP 0
+#define TA_UPDATECP 1
+#define TA_LEFT 0
+#define TA_RIGHT 2
+#define TA_CENTER 6
+#define TA_TOP 0
+#define TA_BOTTOM 8
+#define TA_BASELINE 24
+/* Return the previous alignment; GDI_ERROR on failure. */
+PLATFORM_API UINT SetTextAlign(HDC dc, UINT align) PLATFORM_NOEXCEPT;
+PLATFORM_API UINT GetTextAlign(HDC dc) PLATFORM_NOEXCEPT;
+
+/* ---- Lines, pixels, arcs ----------------------------------------------------------- */
+
+/* Moves the current position; the old one goes to *old unless old is NULL. */
+PLATFORM_API BOOL MoveToEx(HDC dc, int x, int y, LPPOINT old) PLATFORM_NOEXCEPT;
+PLATFORM_API BOOL GetCurrentPositionEx(HDC dc, LPPOINT position) PLATFORM_NOEXCEPT;
+/* A line from the current position to (x, y) without its last pixel (a pen wider
+ * than 1 has round ends and covers both); the current position becomes (x, y). Where
+ * the line passes half-way between two pixels it takes the one with the smaller
+ * coordinate, so a line covers the same pixels in either direction. */
+PLATFORM_API BOOL LineTo(HDC dc, int x, int y) PLATFORM_NOEXCEPT;
+/* Sets one pixel to the colour, whatever the ROP2 mode; also inside a path bracket. */
+PLATFORM_API BOOL SetPixelV(HDC dc, int x, int y, COLORREF colour) PLATFORM_NOEXCEPT;
+/* The pixel's colour, or CLR_INVALID outside the surface. */
+PLATFORM_API COLORREF GetPixel(HDC dc, int x, int y) PLATFORM_NOEXCEPT;
+/*
+ * The counter-clockwise part of the ellipse in the box (right and bottom exclusive)
+ * from its crossing with the ray from the centre through (x_start, y_start) to that
+ * through (x_end, y_end); the same ray twice draws the whole ellipse. Does not use or
+ * move the current position.
+ */
+PLATFORM_API BOOL Arc(HDC dc, int left, int top, int right, int bottom, int x_start,
+                      int y_start, int x_end, int y_end) PLATFORM_NOEXCEPT;
+
+/* ---- Text ------------------------------------------------------------------------------ */
+
+typedef struct tagTEXTMETRICA {
+    LONG tmHeight;
+    LONG tmAscent;
+    LONG tmDescent;
+    LONG tmInternalLeading;
+    LONG tmExternalLeading;
+    LONG tmAveCharWidth;
+    LONG tmMaxCharWidth;
+    LONG tmWeight;
+    LONG tmOverhang;
+    LONG tmDigitizedAspectX;
+    LONG tmDigitizedAspectY;
+    BYTE tmFirstChar;
+    BYTE tmLastChar;
+    BYTE tmDefaultChar;
+    BYTE tmBreakChar;
+    BYTE tmItalic;
+    BYTE tmUnderlined;
+    BYTE tmStruckOut;
+    BYTE tmPitchAndFamily;
+    BYTE tmCharSet;
+} TEXTMETRICA, *LPTEXTMETRICA;
+
+#define TMPF_FIXED_PITCH 0x01 /* set for a variable-pitch font, as on Win32 */
+#define TMPF_VECTOR 0x02
+#define TMPF_TRUETYPE 0x04
+
+/*
+ * Draws count bytes of text in the DC's font and text colour at (x, y) as the text
+ * alignment says (with TA_UPDATECP at the current position, which then moves by the
+ * text's extent along its baseline); in OPAQUE mode the text's cell is filled with
+ * the background colour first. Inside a path bracket the glyph outlines are added to
+ * the path instead.
+ */
+PLATFORM_API BOOL TextOutA(HDC dc, int x, int y, LPCSTR text, int count) PLATFORM_NOEXCEPT;
+PLATFORM_API BOOL GetTextMetricsA(HDC dc, LPTEXTMETRICA metrics) PLATFORM_NOEXCEPT;
+/* Width of count bytes of text and the font's cell height, before any escapement. */
+PLATFORM_API BOOL GetTextExtentPoint32A(HDC dc, LPCSTR text, int count, LPSIZE size)
+    PLATFORM_NOEXCEPT;
+
+/* ---- Paths ----------------------------------------------------------------------------- */
+
+/*
+ * Between BeginPath and EndPath, MoveToEx, LineTo, Arc and TextOutA add to the DC's
+ * path instead of drawing. StrokeAndFillPath closes every figure, fills the path
+ * (alternate rule) with the brush and strokes it with the pen, both through the ROP2
+ * mode; it and PathToRegion need an ended path and discard it.
+ */
+PLATFORM_API BOOL BeginPath(HDC dc) PLATFORM_NOEXCEPT;
+PLATFORM_API BOOL EndPath(HDC dc) PLATFORM_NOEXCEPT;
+PLATFORM_API BOOL CloseFigure(HDC dc) PLATFORM_NOEXCEPT;
+PLATFORM_API BOOL StrokeAndFillPath(HDC dc) PLATFORM_NOEXCEPT;
+/* The pixels inside the path as a region (device coordinates); NULL on failure. */
+PLATFORM_API HRGN PathToRegion(HDC dc) PLATFORM_NOEXCEPT;
+
+PLATFORM_END_DECLS
+
+#endif

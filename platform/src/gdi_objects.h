@@ -1,0 +1,246 @@
+// GDI objects behind the handles of gdi.h.
+//
+// Every pen, brush, font, bitmap, region and device context is a GdiObject owned by
+// the process's GDI table. A handle is a number naming a table entry, never reused, so
+// a deleted or made-up handle is refused instead of dereferenced. The objects
+// themselves take no lock: as on Win32, one DC is used by one thread at a time.
+#ifndef PLATFORM_SRC_GDI_OBJECTS_H
+#define PLATFORM_SRC_GDI_OBJECTS_H
+
+#include "gdi_raster.h"
+#include "platform/gdi.h"
+#include "platform/kernel.h"
+
+#include <QtGui/QPainterPath>
+#include <QtGui/QRegion>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace platform::gdi {
+
+enum class ObjectKind : uint8_t { Pen, Brush, Font, Bitmap, Region, DeviceContext };
+
+class GdiObject {
+public:
+    explicit GdiObject(ObjectKind kind) : m_kind(kind) {}
+    GdiObject(const GdiObject&) = delete;
+    GdiObject& operator=(const GdiObject&) = delete;
+    virtual ~GdiObject() = default;
+
+    ObjectKind kind() const { return m_kind; }
+    HGDIOBJ handle() const { return reinterpret_cast<HGDIOBJ>(m_handle); }
+    void set_handle(uintptr_t value) { m_handle = value; }
+
+    // Stock objects carry their GetStockObject name and outlive DeleteObject.
+    bool is_stock() const { return m_stock_name != nullptr; }
+    const char* stock_name() const { return m_stock_name; }
+    void make_stock(const char* name) { m_stock_name = name; }
+
+    // Number of DCs that have the object selected; such an object cannot be deleted.
+    int selections() const { return m_selections; }
+    void add_selection() { ++m_selections; }
+    void remove_selection() { --m_selections; }
+
+private:
+    ObjectKind m_kind;
+    uintptr_t m_handle = 0;
+    const char* m_stock_name = nullptr;
+    int m_selections = 0;
+};
+
+class Pen final : public GdiObject {
+public:
+    explicit Pen(const LOGPEN& record) : GdiObject(ObjectKind::Pen), m_record(record) {}
+    const LOGPEN& record() const { return m_record; }
+    bool draws() const { return m_record.lopnStyle != PS_NULL; }
+    // Pens wider than one pixel are geometric: round ends and joins.
+    bool is_wide() const { return m_record.lopnWidth.x > 1; }
+
+private:
+    LOGPEN m_record;
+};
+
+class Brush final : public GdiObject {
+public:
+    explicit Brush(const LOGBRUSH& record) : GdiObject(ObjectKind::Brush), m_record(record) {}
+    const LOGBRUSH& record() const { return m_record; }
+    bool paints() const { return m_record.lbStyle != BS_NULL; }
+
+private:
+    LOGBRUSH m_record;
+};
+
+// What Qt made of a font's record, made on first use (gdi_text.cpp).
+struct FontRealization;
+
+class Font final : public GdiObject {
+public:
+    explicit Font(const LOGFONTA& record);
+    ~Font() override;
+    const LOGFONTA& record() const { return m_record; }
+    // NULL when no Qt GUI application can be had.
+    const FontRealization* realization();
+
+private:
+    LOGFONTA m_record;
+    std::unique_ptr<FontRealization> m_realization;
+};
+
+class DeviceContext;
+
+// A 32-bit bitmap. A DIB section owns its pixels; the default bitmap of memory DCs
+// has none.
+class Bitmap final : public GdiObject {
+public:
+    Bitmap(int width, int height, bool top_down, uint32_t* pixels);
+    ~Bitmap() override;
+
+    int width() const { return m_width; }
+    int height() const { return m_height; }
+    uint32_t* pixels() const { return m_pixels; }
+    Surface surface() const;
+
+    // A bitmap is selected into at most one DC at a time.
+    DeviceContext* owner_dc() const { return m_owner_dc; }
+    void set_owner_dc(DeviceContext* dc) { m_owner_dc = dc; }
+
+private:
+    int m_width;
+    int m_height;
+    bool m_top_down;
+    uint32_t* m_pixels; // from calloc; NULL for the default bitmap
+    DeviceContext* m_owner_dc = nullptr;
+};
+
+class Region final : public GdiObject {
+public:
+    explicit Region(QRegion region) : GdiObject(ObjectKind::Region), m_region(std::move(region)) {}
+    const QRegion& region() const { return m_region; }
+
+private:
+    QRegion m_region;
+};
+
+enum class PathState : uint8_t { None, Open, Closed };
+
+// The state of a device context; every member is the Win32 attribute of that name.
+class DeviceContext final : public GdiObject {
+public:
+    enum class Target : uint8_t { Memory, Pixels };
+
+    explicit DeviceContext(Target target);
+    ~DeviceContext() override;
+
+    Target target() const { return m_target; }
+    Surface surface() const;
+
+    Pen& pen() const { return *m_pen; }
+    Brush& brush() const { return *m_brush; }
+    Font& font() const { return *m_font; }
+    Bitmap* bitmap() const { return m_bitmap; }
+
+    // The object that was selected before, or NULL when the object does not fit.
+    GdiObject* select(GdiObject& object);
+    void set_external_surface(const Surface& surface) { m_external = surface; }
+    // A bitmap the DC made itself (the recording DC's surface), deleted with it.
+    void set_own_bitmap(HGDIOBJ bitmap) { m_own_bitmap = bitmap; }
+    HGDIOBJ own_bitmap() const { return m_own_bitmap; }
+    // Lets go of every selected object, before the DC is deleted.
+    void release_selections();
+
+    COLORREF text_colour = RGB(0, 0, 0);
+    COLORREF background_colour = RGB(255, 255, 255);
+    int background_mode = OPAQUE;
+    int rop2 = R2_COPYPEN;
+    UINT text_align = TA_TOP | TA_LEFT | TA_NOUPDATECP;
+    POINT position{0, 0};
+
+    // Path bracket: while Open, figures go to `path` instead of the surface.
+    PathState path_state = PathState::None;
+    QPainterPath path;
+    bool figure_open = false;
+
+    // The log of a recording DC.
+    bool is_recording() const { return m_recording; }
+    void start_recording() { m_recording = true; }
+    void record(const char* format, ...) __attribute__((format(printf, 2, 3)));
+    std::string& log() { return m_log; }
+
+private:
+    Target m_target;
+    Pen* m_pen;
+    Brush* m_brush;
+    Font* m_font;
+    Bitmap* m_bitmap = nullptr;
+    Surface m_external;
+    HGDIOBJ m_own_bitmap = nullptr;
+    bool m_recording = false;
+    std::string m_log;
+};
+
+// ---- The GDI table ----------------------------------------------------------------
+
+// Adds the object and gives it a handle; NULL with ERROR_NOT_ENOUGH_MEMORY when the
+// table cannot grow (the object is then freed).
+HGDIOBJ add_object(std::unique_ptr<GdiObject> object) noexcept;
+
+// The object of a live handle, or NULL with ERROR_INVALID_HANDLE.
+GdiObject* object_of(HGDIOBJ handle) noexcept;
+
+template <typename T>
+constexpr ObjectKind kind_of();
+template <>
+constexpr ObjectKind kind_of<Pen>() { return ObjectKind::Pen; }
+template <>
+constexpr ObjectKind kind_of<Brush>() { return ObjectKind::Brush; }
+template <>
+constexpr ObjectKind kind_of<Font>() { return ObjectKind::Font; }
+template <>
+constexpr ObjectKind kind_of<Bitmap>() { return ObjectKind::Bitmap; }
+template <>
+constexpr ObjectKind kind_of<Region>() { return ObjectKind::Region; }
+template <>
+constexpr ObjectKind kind_of<DeviceContext>() { return ObjectKind::DeviceContext; }
+
+// The object of a live handle when it is a T, or NULL with ERROR_INVALID_HANDLE.
+template <typename T>
+T* object_of_kind(const void* handle) noexcept
+{
+    GdiObject* object = object_of(const_cast<void*>(handle));
+    if (object == nullptr)
+        return nullptr;
+    if (object->kind() != kind_of<T>()) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return nullptr;
+    }
+    return static_cast<T*>(object);
+}
+
+// Frees a live, unselected, non-stock object. FALSE with the last error set otherwise
+// (TRUE without effect for a stock object).
+BOOL delete_object(HGDIOBJ handle) noexcept;
+
+// The stock object of a GetStockObject index, or NULL.
+GdiObject* stock_object(int index) noexcept;
+// The 1-by-1 bitmap that a new memory DC holds.
+Bitmap& default_bitmap() noexcept;
+
+size_t live_object_count() noexcept;
+
+// Limits of a 32-bit surface, checked before anything is allocated.
+constexpr int64_t kMaxSurfaceSide = 65536;
+constexpr int64_t kMaxSurfaceBytes = int64_t{1} << 30;
+
+// A cleared 32-bit DIB of width by height pixels; NULL with ERROR_INVALID_PARAMETER
+// for a size outside the limits or ERROR_NOT_ENOUGH_MEMORY.
+std::unique_ptr<Bitmap> make_dib(int64_t width, int64_t height, bool top_down) noexcept;
+
+// Writes the object as the recording DC logs it: "pen PS_SOLID 1 0x0000FF", a stock
+// object by its name, "NULL" for none.
+std::string describe_object(const GdiObject* object);
+
+}
+
+#endif

@@ -1,0 +1,78 @@
+// Shapes that Qt rasterises for the GDI: wide pens, arcs, path fills and text all go
+// through a coverage mask that covers only the visible part of the shape; the integer
+// code of gdi_raster.h then puts the mask on the surface through the ROP2 mode.
+#ifndef PLATFORM_SRC_GDI_SHAPES_H
+#define PLATFORM_SRC_GDI_SHAPES_H
+
+#include "gdi_objects.h"
+#include "gdi_raster.h"
+
+#include <QtGui/QImage>
+#include <QtGui/QPainter>
+#include <QtGui/QPainterPath>
+
+namespace platform::gdi {
+
+// Runs draw(QPainter&) on a mask over the part of the surface that `bounds` (device
+// coordinates) meets, antialiasing off, the painter's origin on surface pixel (0, 0),
+// and composites what it covered with `paint`. Nothing when the shape misses the
+// surface or the mask cannot be allocated.
+template <typename Draw>
+void paint_coverage(const Surface& surface, const QRectF& bounds, Draw&& draw, const Paint& paint, int rop2)
+{
+    if (surface.is_empty() || !bounds.isValid())
+        return;
+    // Cut to the surface in floating point first: a far-off shape must not overflow
+    // the integer rectangle.
+    const QRectF visible = bounds.adjusted(-2, -2, 2, 2) & QRectF(0, 0, surface.width, surface.height);
+    if (visible.isEmpty())
+        return;
+    const QRect box = visible.toAlignedRect() & QRect(0, 0, surface.width, surface.height);
+    if (box.isEmpty())
+        return;
+    QImage mask(box.width(), box.height(), QImage::Format_Alpha8);
+    if (mask.isNull())
+        return;
+    mask.fill(0);
+    {
+        QPainter painter(&mask);
+        painter.setRenderHint(QPainter::Antialiasing, false);
+        painter.setRenderHint(QPainter::TextAntialiasing, false);
+        painter.translate(-box.left(), -box.top());
+        draw(painter);
+    }
+    composite_mask(surface, mask.constBits(), mask.bytesPerLine(), box.left(), box.top(), box.width(),
+                   box.height(), paint, rop2);
+}
+
+// Strokes run through pixel centres: shifted by half a pixel, a stroke along y = 0
+// covers the pixels of row 0 (and a wide one the rows around it evenly).
+inline void centre_on_pixels(QPainter& painter)
+{
+    painter.translate(0.5, 0.5);
+}
+
+// What the pen and the brush of a DC paint with.
+Paint pen_paint(const Pen& pen);
+Paint brush_paint(const Brush& brush, const DeviceContext& dc);
+
+// A line with a pen wider than one pixel: round ends, end points included.
+void draw_wide_line(const Surface& surface, const Pen& pen, int x0, int y0, int x1, int y1, int rop2);
+
+// The arc of Arc() as a path in device coordinates (counter-clockwise on the screen),
+// starting a new figure. False for a box or a point outside the coordinate range.
+bool add_arc(QPainterPath& path, int left, int top, int right, int bottom, int x_start, int y_start,
+             int x_end, int y_end);
+
+// Strokes every figure of the path with the pen (a one-pixel pen by the line code, so
+// a path stroke and LineTo agree); closed figures get their closing segment.
+void stroke_path(const Surface& surface, const Pen& pen, const QPainterPath& path, int rop2);
+// Strokes a curve (an arc) with a wide pen: round ends. One-pixel arcs are the raster
+// code's (draw_ellipse).
+void stroke_curve(const Surface& surface, const Pen& pen, const QPainterPath& path, int rop2);
+// Fills the path by the alternate rule with the DC's brush.
+void fill_path(const Surface& surface, const DeviceContext& dc, const QPainterPath& path);
+
+}
+
+#endif
