@@ -4,10 +4,18 @@
 
 #include "halvern/api.h"
 #include "halvern/drawing.h"
+#include "halvern/dxf_groups.h"
+#include "halvern/edits.h"
 #include "halvern/geometry.h"
+#include "halvern/iges.h"
+#include "halvern/item_geometry.h"
+#include "halvern/item_intersections.h"
 #include "halvern/items.h"
 #include "halvern/library.h"
+#include "halvern/packed.h"
 #include "halvern/tables.h"
+#include "halvern/transform.h"
 #include "halvern/types.h"
+#include "halvern/walkers.h"
 
 #endif

@@ -1,0 +1,61 @@
+// The levels of INSERT expansion: the drawing's stack of frames, the set-up of a level
+// for one INSERT, its sequence of placements, and the visibility rules of walks.
+#ifndef HALVERN_MODEL_BLOCK_STACK_H
+#define HALVERN_MODEL_BLOCK_STACK_H
+
+#include <cstdint>
+
+#include "halvern/drawing.h"
+#include "halvern/items.h"
+#include "halvern/walkers.h"
+
+namespace halvern::walk {
+
+// What a level inherits from the level that encloses it (or, for the outermost one,
+// the base placement of the walk).
+struct Enclosing {
+    DXFMatrixRec placement;  // the enclosing block's coordinates to drawing coordinates
+    double rotation;         // sum of the rotations so far
+    Point3DRec scale;        // product of the scales so far
+};
+
+// The base placement of a walk: scales, then the rotation, then the offset. The
+// walkers use none (identity); the bounds of the extents pass their own.
+Enclosing base_enclosing(const Point3DRec& offset, const Point3DRec& scale,
+                         double rotation) noexcept;
+Enclosing identity_enclosing() noexcept;
+// What the current placement of a frame hands to a level nested in it.
+Enclosing enclosing_of(const DXFBlockStackFrame& frame) noexcept;
+
+// dxf_BlockStack of a drawing: frame(depth) is the frame of that level, the stack
+// grown to hold it. Growing may move the frames, so a frame pointer is good only
+// until the next call of frame(). NULL when the memory for the stack runs out.
+class BlockStack {
+public:
+    explicit BlockStack(DXFDrawingRec& drawing) noexcept : m_drawing(drawing) {}
+    DXFBlockStackFrame* frame(int32_t depth) noexcept;
+
+private:
+    DXFDrawingRec& m_drawing;
+};
+
+// Sets frame up for one INSERT and its first placement. false, with nothing to walk,
+// when in_BlockIndex names no BLOCK item of dxf_BlockItemBuffer or the array has no
+// cell.
+bool begin_level(const DXFDrawingRec& drawing, DXFBlockStackFrame& frame, ItemRec* insert,
+                 const Enclosing& enclosing) noexcept;
+// Moves frame to its next placement (and bs_Index back to the BLOCK item); false when
+// its placements are done.
+bool next_placement(DXFBlockStackFrame& frame) noexcept;
+// Writes the placement of frame into the placed block's BLOCK item.
+void write_placement(ItemRec& block, const DXFBlockStackFrame& frame) noexcept;
+
+// The layer is on, the type is not hidden by dxf_ItemFlags and the item is not flagged
+// hidden.
+bool is_visible(const DXFDrawingRec& drawing, const ItemRec& item) noexcept;
+// is_visible, and with dxf_Flags bit 1 set the member belongs to a contour.
+bool is_visible_member(const DXFDrawingRec& drawing, const ItemRec& item) noexcept;
+
+}
+
+#endif
