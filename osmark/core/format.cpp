@@ -165,7 +165,7 @@ int32_t Formatter<Arguments>::run(const char* format)
         while (specifying) {
             const char next = *at;
             if (next == '\0')
-                break; // the format ends inside the specification
+                break; // the format ends inside the conversion
             ++at;
             switch (next) {
             case ' ':
