@@ -34,11 +34,13 @@ struct StartupStep {
 constexpr StartupStep kStartupSteps[] = {
     {"InitialiseIoErrTable", osmark::InitialiseIoErrTable},
     {"InitialiseForbid", osmark::InitialiseForbid},
+    {"InitialiseDelay", InitialiseDelay},
     {"InitialiseLocaleDefaults", osmark::InitialiseLocaleDefaults},
     {"InitialiseArgStr", osmark::InitialiseArgStr},
     {"InitialiseDosObjects", osmark::InitialiseDosObjects},
     {"InitialiseFiles", osmark::InitialiseFiles},
     {"InitialiseProgramDir", osmark::InitialiseProgramDir},
+    {"InitialiseLocale", InitialiseLocale},
     {"InitialiseSharedMemory", osmark::InitialiseSharedMemory},
     {"InitialiseRegionPool", InitialiseRegionPool},
     {"InitialiseFonts", InitialiseFonts},

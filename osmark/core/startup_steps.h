@@ -3,6 +3,10 @@
 #ifndef OSMARK_CORE_STARTUP_STEPS_H
 #define OSMARK_CORE_STARTUP_STEPS_H
 
+// Steps that their public headers export.
+#include "osmark/dates.h"
+#include "osmark/locale.h"
+
 namespace osmark {
 
 void InitialiseIoErrTable();

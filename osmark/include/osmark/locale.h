@@ -80,6 +80,35 @@ typedef struct Locale {
 /* The live record. Callers read it; tests may change fields and put them back. */
 OSMARK_API Locale* GetSystemLocale(void) OSMARK_NOEXCEPT;
 
+/*
+ * One day name (index 0 .. 6, Sunday first) or month name (index 0 .. 11, January
+ * first); a nonzero short_name selects the short names. A NULL name returns the name
+ * in effect; otherwise the record takes an allocated copy of name, frees the old one
+ * and returns the copy (owned by the record). NULL with IoErrBufferOverflow for an
+ * index out of range, NULL with IoErrNoMemory when no copy can be made; both change
+ * nothing.
+ */
+OSMARK_API char* SetDayName(int32_t index, const char* name, int32_t short_name) OSMARK_NOEXCEPT;
+OSMARK_API char* SetMonthName(int32_t index, const char* name, int32_t short_name) OSMARK_NOEXCEPT;
+
+/*
+ * A system date format adapted to the thread locale's calendar: for an era-based
+ * calendar (types 3, 4 and 5) gg becomes ggg, yyyy and yy become ee and a single y
+ * becomes e; for Japanese, Chinese and Korean systems with another calendar the g
+ * letters are dropped. At most 254 characters, in a new string from AllocStr (free it
+ * with FreeStr). NULL with IoErrRequiredArgMissing for a NULL format, with
+ * IoErrNoMemory when no string can be allocated.
+ */
+OSMARK_API char* AdaptDateFormat(const char* format) OSMARK_NOEXCEPT;
+
+/*
+ * Start-up step: fills the live record from the system's locale, with the built-in
+ * defaults wherever the system cannot tell, and sets up the (empty) variable lists.
+ * Every string of the record is then an allocated copy, released at unload. Running it
+ * again releases the copies of the run before and keeps the variables.
+ */
+OSMARK_API void InitialiseLocale(void) OSMARK_NOEXCEPT;
+
 OSMARK_END_DECLS
 
 #endif

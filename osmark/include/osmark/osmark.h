@@ -6,6 +6,7 @@
 #include "osmark/array.h"
 #include "osmark/assigns.h"
 #include "osmark/collectable.h"
+#include "osmark/dates.h"
 #include "osmark/directories.h"
 #include "osmark/errors.h"
 #include "osmark/exit_list.h"
