@@ -5,6 +5,7 @@
 
 #include "core/file_stream_internal.h"
 #include "core/startup_steps.h"
+#include "osmark/directories.h"
 #include "osmark/errors.h"
 #include "osmark/exit_list.h"
 #include "osmark/library.h"
@@ -42,6 +43,10 @@ List* tracked()
 size_t object_size(uint32_t kind)
 {
     switch (kind) {
+    case DosObjectExAllControl:
+        return sizeof(ExAllControl);
+    case DosObjectFileInfoBlock:
+        return sizeof(FileInfoBlock);
     default:
         return 0;
     }
@@ -50,8 +55,14 @@ size_t object_size(uint32_t kind)
 void release(DosObjectNode* node)
 {
     Remove(reinterpret_cast<Node*>(&node->link));
-    if (node->kind == DosObjectFileHandle)
+    if (node->kind == DosObjectFileHandle) {
         Close(static_cast<FileHandle*>(node->object));
+    } else if (node->kind == DosObjectExAllControl) {
+        auto* control = static_cast<ExAllControl*>(node->object);
+        ExAllEnd(control);
+        FreeVec(control->eac_Pattern.pp_Tokens);
+        control->eac_Pattern.pp_Tokens = nullptr;
+    }
     FreeVec(node);
 }
 

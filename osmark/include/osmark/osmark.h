@@ -27,6 +27,7 @@
 #include "osmark/numbers.h"
 #include "osmark/paged_array.h"
 #include "osmark/paths.h"
+#include "osmark/patterns.h"
 #include "osmark/profile_services.h"
 #include "osmark/strings.h"
 #include "osmark/tags.h"
