@@ -21,7 +21,6 @@ constexpr int kMaxAssignDepth = 16;
 
 List* g_user_list = nullptr;
 List* g_system_list = nullptr;
-bool g_exit_registered = false;
 
 const char* volume_separators()
 {
@@ -45,11 +44,6 @@ List* new_list()
     List* list = static_cast<List*>(AllocVec(sizeof(List)));
     if (list != nullptr)
         NewList(list);
-    if (!g_exit_registered) {
-        // The lists live until unload.
-        AddExitProc(&LibraryExitList, FreeAssigns);
-        g_exit_registered = true;
-    }
     return list;
 }
 

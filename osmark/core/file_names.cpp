@@ -7,27 +7,31 @@
 #include "osmark/format.h"
 #include "osmark/paths.h"
 #include "osmark/strings.h"
+#include "osmark/variables.h"
 #include "platform/files.h"
 #include "platform/kernel.h"
 
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
 namespace {
 
 constexpr uint32_t kNameBufferSize = 512;
 
-// FIXME: read the variables TMP and TEMP through the library's variables once they
-// exist; the environment is where those variables come from.
+// The folder that the variable TMP names, else TEMP, else the current one. A variable
+// that is missing, empty or too long for the buffer does not count.
 void temporary_folder(char* folder, uint32_t size)
 {
-    const char* value = std::getenv("TMP");
-    if (value == nullptr || value[0] == '\0')
-        value = std::getenv("TEMP");
-    if (value == nullptr || value[0] == '\0')
-        value = ".";
-    std::snprintf(folder, size, "%s", value);
+    const IoErrCode saved = IoErr();
+    const int32_t room = static_cast<int32_t>(size);
+    const auto read = [&](const char* name) {
+        const int32_t length = GetVar(name, folder, room, 0);
+        return length > 0 && length < room;
+    };
+    if (!read("TMP") && !read("TEMP"))
+        std::snprintf(folder, size, "%s", ".");
+    // GetVar leaves -12 for a missing variable, which is no failure here.
+    SetIoErr(saved);
 }
 
 }

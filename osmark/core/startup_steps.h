@@ -4,6 +4,7 @@
 #define OSMARK_CORE_STARTUP_STEPS_H
 
 // Steps that their public headers export.
+#include "osmark/assigns.h"
 #include "osmark/dates.h"
 #include "osmark/locale.h"
 
@@ -19,6 +20,8 @@ void InitialiseDosObjects();
 void InitialiseFiles();
 void InitialiseProgramDir();
 void InitialiseTagPool();
+// One step: the live locale, then the variables, whose lists the locale record holds.
+void InitialiseLocaleAndVariables();
 
 }
 

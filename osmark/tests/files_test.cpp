@@ -3,6 +3,7 @@
 #include "osmark/gui_msgs.h"
 #include "osmark/memory.h"
 #include "osmark/testing.h"
+#include "osmark/variables.h"
 
 #include <gtest/gtest.h>
 
@@ -364,7 +365,7 @@ TEST_F(Files, AccessDeleteAndTemporaryNames)
 
     const std::string tmp = temporary_path("names");
     ASSERT_EQ(system(("mkdir -p '" + tmp + "'").c_str()), 0);
-    setenv("TMP", tmp.c_str(), 1);
+    ASSERT_NE(SetVar("TMP", tmp.c_str(), -1, 0), 0);
     char name[512];
     const std::string expected = tmp + "/x0000.tmp";
     const int32_t length = static_cast<int32_t>(expected.size());
@@ -376,7 +377,7 @@ TEST_F(Files, AccessDeleteAndTemporaryNames)
     std::ofstream(expected) << "taken";
     EXPECT_EQ(TempFileName("x", name, sizeof name), length);
     EXPECT_EQ(std::string(name), tmp + "/x0001.tmp");
-    unsetenv("TMP");
+    DeleteVar("TMP", 0);
 }
 
 TEST_F(Files, NullHandlesAreRefused)

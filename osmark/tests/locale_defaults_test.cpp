@@ -118,16 +118,21 @@ TEST(LocaleDefaults, PathsFollowThisPlatformAndTheCodePageIsSingleByte)
     EXPECT_EQ(locale.loc_LeadByteRanges, nullptr);
 }
 
-TEST(LocaleDefaults, VariableListsAreEmptyListsOfTheLiveRecord)
+TEST(LocaleDefaults, VariableListsAreListsOfTheLiveRecord)
 {
+    // The lists belong to the live record (never to the defaults it was copied from):
+    // a node added at the end is found there, walking forwards and backwards.
     Locale* locale = GetSystemLocale();
-    EXPECT_TRUE(IsListEmpty(&locale->loc_LocalVars));
-    EXPECT_TRUE(IsListEmpty(&locale->loc_GlobalVars));
-    Node node{};
-    AddTail(&locale->loc_LocalVars, &node);
-    EXPECT_EQ(locale->loc_LocalVars.lh_Head, &node);
-    Remove(&node);
-    EXPECT_TRUE(IsListEmpty(&locale->loc_LocalVars));
+    for (List* list : {&locale->loc_LocalVars, &locale->loc_GlobalVars}) {
+        Node node{};
+        AddTail(list, &node);
+        EXPECT_EQ(list->lh_TailPred, &node);
+        Node* last = list->lh_Head;
+        while (last->ln_Succ->ln_Succ != nullptr)
+            last = last->ln_Succ;
+        EXPECT_EQ(last, &node);
+        Remove(&node);
+    }
 }
 
 TEST(LocaleDefaults, StepRunsBeforeTheArgumentString)

@@ -148,7 +148,7 @@ const FontRealization* Font::realization()
         QFont font = make_qt_font(m_record);
         QFontMetrics metrics(font);
         const TEXTMETRICA text_metrics = text_metrics_of(m_record, font, metrics);
-        m_realization = std::make_unique<FontRealization>(std::move(font), std::move(metrics), text_metrics);
+        m_realization = std::make_unique<FontRealization>(FontRealization{std::move(font), std::move(metrics), text_metrics});
     } catch (const std::bad_alloc&) {
         return nullptr;
     }

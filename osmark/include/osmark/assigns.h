@@ -47,6 +47,24 @@ OSMARK_API void AddSystemAssign(const char* name, const char* path) OSMARK_NOEXC
 /* Frees both lists. */
 OSMARK_API void FreeAssigns(void) OSMARK_NOEXCEPT;
 
+/* The assigns file "ENV:system\assigns": a header line "# Assign File Version  1.00"
+ * (LF), then one "NAME:path" line (CR LF) per user assign. AssignStore writes every
+ * user assign: 1, or 0 when the file cannot be written and also when there is no user
+ * assign (the file then holds the header alone). AssignLoad reads such a file into the
+ * user assigns (lines that begin with ';', and lines without ':', are passed over): 1,
+ * or 0 (-4 for a NULL name, -25 for another header; the first assign refused stops the
+ * reading, those before it stay). */
+OSMARK_API int32_t AssignStore(void) OSMARK_NOEXCEPT;
+OSMARK_API int32_t AssignLoad(const char* file_name) OSMARK_NOEXCEPT;
+/* Start-up steps. InitialiseAssigns: PROGDIR (the program's folder), ENV (the folder
+ * that the registry value "basepath" under "software\osmark\env" names, current user
+ * first, then local machine; else "Osmark/Env" in the common application-data folder,
+ * written back to the local machine) and LOCALE ("ENV:locale"), ENV and LOCALE only
+ * when the folder exists or can be made; registers FreeAssigns. InitialiseAssignFile:
+ * TEMP (the folder of temporary files) and the assigns file. */
+OSMARK_API void InitialiseAssigns(void) OSMARK_NOEXCEPT;
+OSMARK_API void InitialiseAssignFile(void) OSMARK_NOEXCEPT;
+
 OSMARK_END_DECLS
 
 #endif

@@ -3,7 +3,7 @@
  *
  * RawDoFmtA expands a format and hands every character it produces to a callback,
  * then the callback once more with the character 0; the S and Sn families store the
- * characters in a buffer. Reals are converted by Osmark's own conversion, not by the C
+ * characters in a buffer, the F, Fn and plain families write them to a file handle. Reals are converted by Osmark's own conversion, not by the C
  * library's.
  *
  * Argument slots. The arguments of a format are an array of pointer-wide slots
@@ -20,13 +20,14 @@
  * slots than the format has characters. The caller passes at least as many; a slot
  * that is missing is read as whatever lies in its place.
  *
- * Inline twins. SPrintf, SnPrintf and RawDoFmt take their arguments inline and pass
- * them on as a slot array to VSPrintf, VSnPrintf and RawDoFmtA. In C++ they are
- * inline templates that pack each argument into its slot (an integer by value, a
- * pointer by its address, a float or double by the bits of the double). In C they
- * are macros over a compound literal: write pointers as (uintptr_t)p and reals as
- * OsmarkRealSlot(x) (strict C11 wants an argument after the format: without one,
- * call the V form with NULL). A NULL slot array reads as slots of 0.
+ * Inline twins. SPrintf, SnPrintf, FPrintf, FnPrintf, Printf and RawDoFmt take their
+ * arguments inline and pass them on as a slot array to VSPrintf, VSnPrintf, VFPrintf,
+ * VFnPrintf, VPrintf and RawDoFmtA. In C++ they are inline templates that pack each
+ * argument into its slot (an integer by value, a pointer by its address, a float or
+ * double by the bits of the double). In C they are macros over a compound literal:
+ * write pointers as (uintptr_t)p and reals as OsmarkRealSlot(x) (strict C11 wants an
+ * argument after the format: without one, call the V form with NULL). A NULL slot
+ * array reads as slots of 0.
  *
  * Counts are 32-bit: a result that would exceed 0x7FFFFFFF is given as 0x7FFFFFFF.
  */
@@ -66,6 +67,22 @@ OSMARK_API int32_t VSPrintf(char* buffer, const char* format,
  * A size below 1 stores nothing (buffer may then be NULL). NULL buffer with a size
  * above 0, or NULL format: 0 with -4 (a NULL format stores an empty string). */
 OSMARK_API int32_t VSnPrintf(char* buffer, int32_t size, const char* format,
+                             const uintptr_t* arguments) OSMARK_NOEXCEPT;
+
+/*
+ * File families (the handle is a FileHandle of osmark/files.h). The characters go out
+ * one at a time through FPutc; the final NUL is not written.
+ * VFPrintf returns the number of characters formatted, or -1 when the handle's error
+ * flag is set afterwards (a write failed now or before). VPrintf does the same to the
+ * current output stream (Output()). VFnPrintf writes at most limit characters and
+ * returns the full formatted length; it does not look at the error flag.
+ * A NULL handle (or no current output) or format: -1 with -4.
+ */
+struct FileHandle;
+OSMARK_API int32_t VFPrintf(struct FileHandle* fh, const char* format,
+                            const uintptr_t* arguments) OSMARK_NOEXCEPT;
+OSMARK_API int32_t VPrintf(const char* format, const uintptr_t* arguments) OSMARK_NOEXCEPT;
+OSMARK_API int32_t VFnPrintf(struct FileHandle* fh, int32_t limit, const char* format,
                              const uintptr_t* arguments) OSMARK_NOEXCEPT;
 
 OSMARK_END_DECLS
@@ -116,6 +133,28 @@ inline int32_t SnPrintf(char* buffer, int32_t size, const char* format,
     const uintptr_t slots[] = {OsmarkFormatSlot(arguments)..., 0};
     return VSnPrintf(buffer, size, format, slots);
 }
+
+template <typename... Arguments>
+inline int32_t FPrintf(struct FileHandle* fh, const char* format, Arguments... arguments) noexcept
+{
+    const uintptr_t slots[] = {OsmarkFormatSlot(arguments)..., 0};
+    return VFPrintf(fh, format, slots);
+}
+
+template <typename... Arguments>
+inline int32_t Printf(const char* format, Arguments... arguments) noexcept
+{
+    const uintptr_t slots[] = {OsmarkFormatSlot(arguments)..., 0};
+    return VPrintf(format, slots);
+}
+
+template <typename... Arguments>
+inline int32_t FnPrintf(struct FileHandle* fh, int32_t limit, const char* format,
+                        Arguments... arguments) noexcept
+{
+    const uintptr_t slots[] = {OsmarkFormatSlot(arguments)..., 0};
+    return VFnPrintf(fh, limit, format, slots);
+}
 #else
 /* The slot of a real: the bits of the double (slots are 64-bit wherever Osmark runs). */
 static inline uintptr_t OsmarkRealSlot(double value)
@@ -135,6 +174,11 @@ static inline uintptr_t OsmarkRealSlot(double value)
     VSPrintf((buffer), (format), (const uintptr_t[]){0, __VA_ARGS__} + 1)
 #define SnPrintf(buffer, size, format, ...) \
     VSnPrintf((buffer), (size), (format), (const uintptr_t[]){0, __VA_ARGS__} + 1)
+#define FPrintf(fh, format, ...) \
+    VFPrintf((fh), (format), (const uintptr_t[]){0, __VA_ARGS__} + 1)
+#define Printf(format, ...) VPrintf((format), (const uintptr_t[]){0, __VA_ARGS__} + 1)
+#define FnPrintf(fh, limit, format, ...) \
+    VFnPrintf((fh), (limit), (format), (const uintptr_t[]){0, __VA_ARGS__} + 1)
 #endif
 
 #endif

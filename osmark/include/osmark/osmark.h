@@ -29,8 +29,11 @@
 #include "osmark/paths.h"
 #include "osmark/patterns.h"
 #include "osmark/profile_services.h"
+#include "osmark/settings.h"
 #include "osmark/strings.h"
 #include "osmark/tags.h"
 #include "osmark/tree.h"
+#include "osmark/variables.h"
+#include "osmark/versions.h"
 
 #endif
