@@ -3,43 +3,10 @@
 #include "halvern/dxf_groups.h"
 
 #include "model/dxf_group_reader.h"
+#include "model/read_buffer.h"
 #include "osmark/errors.h"
 #include "osmark/files.h"
 #include "osmark/memory.h"
-
-namespace {
-
-// The largest read buffer tried first, and the size below which the stream's own
-// buffer is used instead.
-constexpr uint32_t kLargestReadBuffer = 0x80000;
-constexpr uint32_t kSmallestReadBuffer = 1024;
-
-// A read buffer as large as memory allows, freed after the stream is closed.
-class ReadBuffer {
-public:
-    ReadBuffer()
-    {
-        for (uint32_t size = kLargestReadBuffer; size >= kSmallestReadBuffer; size /= 2) {
-            m_block = AllocVec(size);
-            if (m_block != nullptr) {
-                m_size = size;
-                return;
-            }
-        }
-    }
-    ~ReadBuffer() { FreeVec(m_block); }
-    ReadBuffer(const ReadBuffer&) = delete;
-    ReadBuffer& operator=(const ReadBuffer&) = delete;
-
-    void* block() const { return m_block; }
-    int32_t size() const { return static_cast<int32_t>(m_size); }
-
-private:
-    void* m_block = nullptr;
-    uint32_t m_size = kSmallestReadBuffer;
-};
-
-}
 
 extern "C" {
 
@@ -53,7 +20,7 @@ HALVERN_API int32_t StepReadDXF(const char* path, DXFGroupCallback callback, voi
         return IoErrObjectNotFound;
     int32_t result = 0;
     {
-        const ReadBuffer buffer;
+        const halvern::ReadBuffer buffer;
         // Without a block of its own the stream takes a buffer of the smallest size.
         SetVBuf(stream, buffer.block(), 0, buffer.size());
         const int32_t encoding = halvern::DXFDetectBinary(stream);

@@ -14,6 +14,7 @@
 #include <new>
 
 #include "model/iges_internal.h"
+#include "model/read_buffer.h"
 #include "osmark/errors.h"
 #include "osmark/files.h"
 #include "osmark/memory.h"
@@ -32,9 +33,6 @@ using iges::kRecordLength;
 constexpr uint32_t kPoolPuddle = 0x4000;
 constexpr uint32_t kPoolThreshold = 0x4000;
 // The read buffer: as large as memory allows between these sizes.
-constexpr uint32_t kLargestReadBuffer = 0x80000;
-constexpr uint32_t kSmallestReadBuffer = 1024;
-
 constexpr double kInchToMillimetre = 25.4;
 constexpr double kMillimetreToInch = 0.03937007874015748;
 // Inch files have unit flag 1, millimetre files 2.
@@ -46,30 +44,6 @@ constexpr int32_t kUnitFlagMillimetre = 2;
 constexpr uint64_t kWorkPerRecord = 64;
 constexpr uint64_t kWorkBase = 65536;
 
-// A read buffer as large as memory allows, freed after the stream is closed.
-class ReadBuffer {
-public:
-    ReadBuffer()
-    {
-        for (uint32_t size = kLargestReadBuffer; size >= kSmallestReadBuffer; size /= 2) {
-            m_block = AllocVec(size);
-            if (m_block != nullptr) {
-                m_size = size;
-                return;
-            }
-        }
-    }
-    ~ReadBuffer() { FreeVec(m_block); }
-    ReadBuffer(const ReadBuffer&) = delete;
-    ReadBuffer& operator=(const ReadBuffer&) = delete;
-
-    void* block() const { return m_block; }
-    int32_t size() const { return static_cast<int32_t>(m_size); }
-
-private:
-    void* m_block = nullptr;
-    uint32_t m_size = kSmallestReadBuffer;
-};
 
 struct PagedArrayDeleter {
     void operator()(PagedArray* array) const { PagedArrayDelete(array); }
