@@ -2,6 +2,8 @@
 #ifndef HALVERN_TESTS_DRAWING_FIXTURE_H
 #define HALVERN_TESTS_DRAWING_FIXTURE_H
 
+#include <gtest/gtest.h>
+
 #include <cstring>
 #include <initializer_list>
 #include <vector>
@@ -116,6 +118,29 @@ inline ItemRec* make_insert(Pool* pool, char* block_name, int32_t block_index)
         item->it_Insert.in_Columns = 1;
         item->it_Insert.in_Scale = Point3DRec{1.0, 1.0, 1.0};
     }
+    return item;
+}
+
+// Points compare within this distance in the edit tests.
+constexpr double kNear = 1e-9;
+
+inline void expect_point(const Point3DRec& got, const Point3DRec& want)
+{
+    EXPECT_NEAR(got.x, want.x, kNear);
+    EXPECT_NEAR(got.y, want.y, kNear);
+    EXPECT_NEAR(got.z, want.z, kNear);
+}
+
+inline VertexRec vertex(double x, double y, double bulge = 0.0)
+{
+    return VertexRec{Point3DRec{x, y, 0.0}, bulge, 0};
+}
+
+inline ItemRec* make_arc(Pool* pool, Point3DRec centre, double radius, double start, double end,
+                         int32_t direction)
+{
+    ItemRec* item = CreateItem(DXFItemArc, 0, 0, 0, 0, pool);
+    item->it_Arc = ArcRec{centre, radius, start, end, direction};
     return item;
 }
 

@@ -20,27 +20,10 @@ using halvern_test::make_line;
 using halvern_test::make_polyline;
 using halvern_test::make_spline;
 
-constexpr double kNear = 1e-9;
-
-void expect_point(const Point3DRec& got, const Point3DRec& want)
-{
-    EXPECT_NEAR(got.x, want.x, kNear);
-    EXPECT_NEAR(got.y, want.y, kNear);
-    EXPECT_NEAR(got.z, want.z, kNear);
-}
-
-VertexRec vertex(double x, double y, double bulge = 0.0)
-{
-    return VertexRec{Point3DRec{x, y, 0.0}, bulge, 0};
-}
-
-ItemRec* make_arc(Pool* pool, Point3DRec centre, double radius, double start, double end,
-                  int32_t direction)
-{
-    ItemRec* item = CreateItem(DXFItemArc, 0, 0, 0, 0, pool);
-    item->it_Arc = ArcRec{centre, radius, start, end, direction};
-    return item;
-}
+using halvern_test::expect_point;
+using halvern_test::kNear;
+using halvern_test::make_arc;
+using halvern_test::vertex;
 
 ItemRec* make_ellipse(Pool* pool, double start, double end)
 {
