@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets with clang into build/fuzz and runs one of them on its
-# corpus for a number of seconds; new interesting inputs are added to the corpus.
+# saved corpus for a number of seconds. New inputs go to build/fuzz/corpus/<target> and
+# crashes to build/fuzz/artifacts/<target>/: keep the ones worth keeping in fuzz/corpus/.
 #   fuzz/run.sh <target> [seconds]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -16,5 +17,17 @@ if [ ! -f build/fuzz/build.ninja ]; then
 fi
 cmake --build build/fuzz --target "$target"
 mkdir -p "fuzz/corpus/$target"
+# The libraries read and write their settings under HOME and the XDG folders at start-up:
+# give the run a sandbox of its own, as the tests have.
+sandbox=$(mktemp -d)
+trap 'rm -rf "$sandbox"' EXIT
+export HOME=$sandbox/home XDG_CONFIG_HOME=$sandbox/config XDG_DATA_HOME=$sandbox/data \
+  XDG_CACHE_HOME=$sandbox/cache XDG_RUNTIME_DIR=$sandbox/runtime TMPDIR=$sandbox/tmp
+mkdir -p "$HOME" "$XDG_CONFIG_HOME" "$XDG_DATA_HOME" "$XDG_CACHE_HOME" "$XDG_RUNTIME_DIR" "$TMPDIR"
+chmod 700 "$XDG_RUNTIME_DIR"
+work_corpus=$PWD/build/fuzz/corpus/$target
+artifacts=$PWD/build/fuzz/artifacts/$target/
+mkdir -p "$work_corpus" "$artifacts"
 ASAN_OPTIONS=detect_leaks=1:allocator_may_return_null=1 \
-  build/fuzz/bin/"$target" -max_total_time="$seconds" -timeout=10 "fuzz/corpus/$target"
+  "$PWD/build/fuzz/bin/$target" -max_total_time="$seconds" -timeout=10 \
+  -artifact_prefix="$artifacts" "$work_corpus" "$PWD/fuzz/corpus/$target"
