@@ -2,20 +2,16 @@
 #include "osmark/memory.h"
 #include "osmark/testing.h"
 #include "platform/kernel.h"
+#include "child_process.h"
 
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <spawn.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
-
-extern char** environ;
 
 namespace {
 
@@ -134,61 +130,12 @@ TEST(ProgramDir, FitsOnlyWithRoomForTheNul)
     EXPECT_EQ(std::string(buffer.data()), folder);
 }
 
-struct ChildResult {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string read_all(int fd)
-{
-    std::string text;
-    char chunk[4096];
-    ssize_t n;
-    while ((n = read(fd, chunk, sizeof chunk)) > 0)
-        text.append(chunk, static_cast<size_t>(n));
-    close(fd);
-    return text;
-}
+using test_support::ChildResult;
 
 // Runs the probe program (built beside this test) with the given arguments.
 ChildResult run_probe(const std::vector<std::string>& arguments)
 {
-    char self[4096];
-    const DWORD length = GetModuleFileNameA(nullptr, self, sizeof self);
-    std::string probe(self, length);
-    probe.erase(probe.rfind('/') + 1);
-    probe += "osmark_probe";
-
-    std::vector<char*> argv;
-    argv.push_back(probe.data());
-    std::vector<std::string> copies = arguments;
-    for (std::string& argument : copies)
-        argv.push_back(argument.data());
-    argv.push_back(nullptr);
-
-    int out_pipe[2];
-    int err_pipe[2];
-    ChildResult result;
-    if (pipe(out_pipe) != 0 || pipe(err_pipe) != 0)
-        return result;
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, out_pipe[1], 1);
-    posix_spawn_file_actions_adddup2(&actions, err_pipe[1], 2);
-    posix_spawn_file_actions_addclose(&actions, out_pipe[0]);
-    posix_spawn_file_actions_addclose(&actions, err_pipe[0]);
-    pid_t pid = 0;
-    const int spawned = posix_spawn(&pid, probe.c_str(), &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    close(out_pipe[1]);
-    close(err_pipe[1]);
-    // The probe writes little; read stdout, then stderr, before waiting.
-    result.out = read_all(out_pipe[0]);
-    result.err = read_all(err_pipe[0]);
-    if (spawned == 0)
-        waitpid(pid, &result.status, 0);
-    return result;
+    return test_support::run_child(test_support::program_beside_test("osmark_probe"), arguments);
 }
 
 TEST(ProcessStartup, ArgumentStringOfARealProcess)
