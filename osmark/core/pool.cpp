@@ -39,7 +39,9 @@ struct Puddle {
     uint32_t size;           // data bytes the area holds besides its first header
     BlockHeader* start;      // the first block header, right after this record
     BlockHeader* free_head;  // first free block, or NULL
-    uintptr_t reserved;
+    // No free block of this puddle is larger than this: a puddle that filled up is then
+    // passed over at the cost of one comparison instead of a walk of its free list.
+    uintptr_t free_bound;
 };
 
 struct Pool {
@@ -118,7 +120,7 @@ void reset_puddle(Puddle* puddle)
     puddle->start->link = kNoNextFree;
     puddle->start->size = puddle->size;
     puddle->free_head = puddle->start;
-    puddle->reserved = 0;
+    puddle->free_bound = puddle->size;
 }
 
 Puddle* add_puddle(Pool* pool, uint32_t size)
@@ -160,12 +162,19 @@ void* take_block(Puddle* puddle, BlockHeader* previous, BlockHeader* block, uint
 
 void* first_fit(Puddle* puddle, uint32_t request)
 {
+    if (puddle->free_bound < request)
+        return nullptr;
     BlockHeader* previous = nullptr;
+    uint32_t largest = 0;
     for (BlockHeader* block = puddle->free_head; block != nullptr;
          previous = block, block = next_free(puddle, block)) {
         if (block->size >= request)
             return take_block(puddle, previous, block, request);
+        if (block->size > largest)
+            largest = block->size;
     }
+    // The whole free list was seen: the bound is now exact.
+    puddle->free_bound = largest;
     return nullptr;
 }
 
@@ -314,6 +323,8 @@ OSMARK_API void FreeVecPooled(Pool* pool, void* block) noexcept
         merged->size += kHeaderSize + next->size;
         merged->link = next->link;
     }
+    if (merged->size > puddle->free_bound)
+        puddle->free_bound = merged->size;
 }
 
 OSMARK_API void EmptyPool(Pool* pool) noexcept
