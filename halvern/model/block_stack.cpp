@@ -131,6 +131,25 @@ Enclosing enclosing_of(const DXFBlockStackFrame& frame) noexcept
     return Enclosing{frame.bs_Placement, frame.bs_Rotation, frame.bs_Scale};
 }
 
+Enclosing about_block_base(const DXFDrawingRec& drawing, const Enclosing& base,
+                           const ItemRec& insert) noexcept
+{
+    const ItemBufferRec& blocks = drawing.dxf_BlockItemBuffer;
+    const int32_t index = insert.it_Insert.in_BlockIndex;
+    if (index < 0 || index >= blocks.ib_N || blocks.ib_Items == nullptr)
+        return base;
+    const ItemRec* block = blocks.ib_Items[index];
+    if (block == nullptr || block->it_Header.ih_ItemType != DXFItemBlock)
+        return base;
+    Enclosing moved = base;
+    const Point3DRec& point = block->it_Block.bk_Base;
+    const Point3DRec image = map_vector(base.placement, point);
+    moved.placement.m[0][3] += point.x - image.x;
+    moved.placement.m[1][3] += point.y - image.y;
+    moved.placement.m[2][3] += point.z - image.z;
+    return moved;
+}
+
 DXFBlockStackFrame* BlockStack::frame(int32_t depth) noexcept
 {
     if (depth < 0)

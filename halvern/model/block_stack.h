@@ -26,6 +26,12 @@ Enclosing base_enclosing(const Point3DRec& offset, const Point3DRec& scale,
 Enclosing identity_enclosing() noexcept;
 // What the current placement of a frame hands to a level nested in it.
 Enclosing enclosing_of(const DXFBlockStackFrame& frame) noexcept;
+// The base placement for a top-level INSERT: the base's scale and rotation turn the
+// block about its BLOCK item's base point, which keeps its place (offset added). Under
+// the identity this is the base itself. Drawing, measuring and picking all start their
+// expansions here, so that they agree.
+Enclosing about_block_base(const DXFDrawingRec& drawing, const Enclosing& base,
+                           const ItemRec& insert) noexcept;
 
 // dxf_BlockStack of a drawing: frame(depth) is the frame of that level, the stack
 // grown to hold it. Growing may move the frames, so a frame pointer is good only

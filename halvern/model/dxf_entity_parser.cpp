@@ -1,6 +1,6 @@
 // The DXF entity parser: recognition of entity names, the state every entity shares,
 // and the entities of fixed shape (3DFACE, ARC and CIRCLE, ELLIPSE, INSERT, LINE,
-// POINT, RAY, XLINE and the entities kept by their head alone).
+// POINT, RAY, XLINE and the entities kept by their head alone), for both group sources.
 
 #include "model/dxf_entity_parser.h"
 
@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "model/dxf_entity_reader.h"
+#include "model/dxf_group_list_source.h"
 #include "model/geometry_internal.h"
 #include "osmark/memory.h"
 
@@ -43,8 +44,34 @@ int32_t line_type_index(LineTypeTableRec& table, const char* name)
     return g_last_line_type;
 }
 
+// The index of the block identifier called name (exactly, as IsBlockKnown finds it),
+// -1 when there is none. INSERTs of one block often follow each other: the identifier
+// found last is tried first. Names in the buffer are unique, so a name found there is
+// the one the search would find.
+int32_t g_last_block = 0;
+
+int32_t block_index(const BlockIdentifierBufferRec& blocks, const char* name)
+{
+    const auto is_named = [&](int32_t index) {
+        const BlockIdentifierRec* block = blocks.bib_Blocks[index];
+        return block != nullptr && block->bi_Name != nullptr && std::strcmp(block->bi_Name, name) == 0;
+    };
+    if (blocks.bib_Blocks == nullptr)
+        return -1;
+    if (g_last_block >= 0 && g_last_block < blocks.bib_N && is_named(g_last_block))
+        return g_last_block;
+    for (int32_t index = 0; index < blocks.bib_N; ++index) {
+        if (is_named(index)) {
+            g_last_block = index;
+            return index;
+        }
+    }
+    return -1;
+}
+
 // Coordinate groups of points: x 10 to 18, y 20 to 28, z 30 to 38, by the last digit.
-void set_coordinate(Point3DRec& point, int32_t code, const EntityReader& reader)
+template <typename Reader>
+void set_coordinate(Point3DRec& point, int32_t code, const Reader& reader)
 {
     switch (code / 10) {
     case 1: point.x = reader.x(); break;
@@ -55,7 +82,8 @@ void set_coordinate(Point3DRec& point, int32_t code, const EntityReader& reader)
 }
 
 // A direction vector or axis, taken as read.
-void set_vector(Point3DRec& vector, int32_t code, const EntityReader& reader)
+template <typename Reader>
+void set_vector(Point3DRec& vector, int32_t code, const Reader& reader)
 {
     switch (code / 10) {
     case 1: vector.x = reader.real(); break;
@@ -68,76 +96,9 @@ void set_vector(Point3DRec& vector, int32_t code, const EntityReader& reader)
 }
 
 // ---------------------------------------------------------------------------------------
-// EntityReader
+// The stream source and the shared entity state
 
-EntityReader::EntityReader(DXFDrawingRec& drawing, int32_t encoding, char* value,
-                           Point3DRec offset, VertexListRec& vertices, int32_t* result,
-                           ItemBufferRec& target, FileHandle& stream) noexcept
-    : m_drawing(drawing), m_encoding(encoding), m_value(value), m_offset(offset),
-      m_vertices(vertices), m_result(result), m_target(target), m_stream(stream),
-      m_line(DXFLineCounter - 1)
-{
-    m_vertices.vl_N = 0;
-}
-
-bool EntityReader::next() noexcept
-{
-    int32_t ok = 0;
-    DXFReadGroup(&m_stream, m_encoding, &m_code, m_value, DXF_GROUP_VALUE_SIZE, &ok);
-    if (ok != 0)
-        return true;
-    m_code = 0;
-    m_value[0] = '\0';
-    return false;
-}
-
-bool EntityReader::is_group(int32_t code, const char* name) const noexcept
-{
-    return m_code == code && std::strcmp(m_value, name) == 0;
-}
-
-int32_t EntityReader::integer16() const noexcept
-{
-    return std::clamp(integer(), int32_t{INT16_MIN}, int32_t{INT16_MAX});
-}
-
-bool EntityReader::take_common() noexcept
-{
-    switch (m_code) {
-    case 8: m_layer = layer_index(m_drawing.dxf_LayerTable, m_value); return true;
-    case 6: m_line_type = line_type_index(m_drawing.dxf_LineTypeTable, m_value); return true;
-    case 62: m_colour = integer(); return true;
-    default: return false;
-    }
-}
-
-bool EntityReader::take_extrusion() noexcept
-{
-    switch (m_code) {
-    case 210: m_extrusion.x = real(); return true;
-    case 220: m_extrusion.y = real(); return true;
-    case 230: m_extrusion.z = real(); return true;
-    default: return false;
-    }
-}
-
-bool EntityReader::is_extruded() const noexcept
-{
-    return !is_zero(m_extrusion.z - 1.0);
-}
-
-ItemRec* EntityReader::create(int32_t type, int64_t extra) noexcept
-{
-    ItemRec* item = nullptr;
-    if (extra >= INT32_MIN && extra <= INT32_MAX)
-        item = CreateItem(type, static_cast<int32_t>(extra), m_layer, m_colour, m_line_type,
-                          m_drawing.dxf_Pool);
-    if (item == nullptr)
-        fail();
-    return item;
-}
-
-bool EntityReader::add(ItemRec* item) noexcept
+bool StreamSource::deliver(ItemRec* item) noexcept
 {
     item->it_Header.ih_Line = m_line;
     if (AddItem(&m_drawing, &m_target, item) != 0)
@@ -147,7 +108,34 @@ bool EntityReader::add(ItemRec* item) noexcept
     return false;
 }
 
-void EntityReader::add_vertex(double x, double y, double z, double bulge, uint32_t flags) noexcept
+EntityState::EntityState(DXFDrawingRec* drawing, Point3DRec offset, VertexListRec& vertices) noexcept
+    : m_drawing(drawing), m_offset(offset), m_vertices(vertices)
+{
+}
+
+void EntityState::set_table_entry(int32_t code, const char* text) noexcept
+{
+    if (m_drawing == nullptr)
+        return;
+    if (code == 8)
+        m_layer = layer_index(m_drawing->dxf_LayerTable, text);
+    else
+        m_line_type = line_type_index(m_drawing->dxf_LineTypeTable, text);
+}
+
+bool EntityState::is_extruded() const noexcept
+{
+    return !is_zero(m_extrusion.z - 1.0);
+}
+
+ItemRec* EntityState::create_item(int32_t type, int64_t extra, Pool* pool) const noexcept
+{
+    if (extra < INT32_MIN || extra > INT32_MAX)
+        return nullptr;
+    return CreateItem(type, static_cast<int32_t>(extra), m_layer, m_colour, m_line_type, pool);
+}
+
+bool EntityState::append_vertex(double x, double y, double z, double bulge, uint32_t flags) noexcept
 {
     VertexListRec& list = m_vertices;
     if (list.vl_N >= list.vl_Max) {
@@ -164,14 +152,17 @@ void EntityReader::add_vertex(double x, double y, double z, double bulge, uint32
             list.vl_Max = static_cast<uint32_t>(capacity);
         }
     }
-    // Falls back on the list's own growth, and drops the vertex when that fails too.
+    // Falls back on the list's own growth; the vertex is dropped when that fails too.
+    const uint32_t before = list.vl_N;
     DXFVertexListAdd(&list, x, y, z, bulge, flags);
+    return list.vl_N > before;
 }
 
 // ---------------------------------------------------------------------------------------
 // Entities of fixed shape
 
-void read_face(EntityReader& reader)
+template <typename Source>
+void read_face(EntityReader<Source>& reader)
 {
     FaceRec face{};
     const bool complete = reader.read_to_end([&](int32_t code) {
@@ -189,7 +180,8 @@ void read_face(EntityReader& reader)
     }
 }
 
-void read_arc(EntityReader& reader)
+template <typename Source>
+void read_arc(EntityReader<Source>& reader)
 {
     ArcRec arc{};
     arc.ar_End = kTwoPi;
@@ -212,15 +204,27 @@ void read_arc(EntityReader& reader)
     if (reader.is_extruded())
         DXFExtrudeArc(&arc.ar_Centre.x, &arc.ar_Centre.y, &arc.ar_Centre.z, arc.ar_Radius,
                       &arc.ar_Start, &arc.ar_End, &arc.ar_Dir, &reader.extrusion());
-    // The height only served the extrusion.
-    arc.ar_Centre.z = 0.0;
+    // For the drawing the height only served the extrusion; a group list keeps it.
+    if constexpr (!Source::kKeepsArcHeight)
+        arc.ar_Centre.z = 0.0;
     if (ItemRec* item = reader.create(DXFItemArc, 0)) {
         item->it_Arc = arc;
         reader.add(item);
     }
 }
 
-void read_ellipse(EntityReader& reader)
+// Ellipse parameters are radians; the drawing reader brings them into range, a group
+// list keeps them as given.
+template <typename Source>
+double ellipse_parameter(double value)
+{
+    if constexpr (Source::kNormalisesEllipseParameters)
+        return DXFNormaliseAngle(value);
+    return value;
+}
+
+template <typename Source>
+void read_ellipse(EntityReader<Source>& reader)
 {
     EllipseRec ellipse{};
     ellipse.el_Ratio = 1.0;
@@ -237,8 +241,8 @@ void read_ellipse(EntityReader& reader)
         case 21:
         case 31: set_vector(ellipse.el_MajorAxis, code, reader); break;
         case 40: ellipse.el_Ratio = reader.real(); break;
-        case 41: ellipse.el_Start = DXFNormaliseAngle(reader.real()); break;
-        case 42: ellipse.el_End = DXFNormaliseAngle(reader.real()); break;
+        case 41: ellipse.el_Start = ellipse_parameter<Source>(reader.real()); break;
+        case 42: ellipse.el_End = ellipse_parameter<Source>(reader.real()); break;
         default: break;
         }
     });
@@ -257,7 +261,8 @@ void read_ellipse(EntityReader& reader)
     }
 }
 
-void read_insert(EntityReader& reader)
+template <typename Source>
+void read_insert(EntityReader<Source>& reader)
 {
     char name[DXF_GROUP_VALUE_SIZE] = "";
     InsertRec insert{};
@@ -303,20 +308,31 @@ void read_insert(EntityReader& reader)
         insert.in_ColumnAngle = insert.in_Rotation;
         insert.in_RowAngle = insert.in_Rotation + kHalfPi;
     }
-    BlockIdentifierBufferRec& blocks = reader.drawing().dxf_BlockIdentifierBuffer;
-    if (IsBlockKnown(&blocks, name, nullptr, nullptr) == 0)
-        AddBlockIdentifier(&blocks, name, -1, 0);
+    // Without a drawing there is no block to refer to.
+    if (reader.drawing() == nullptr)
+        return;
+    BlockIdentifierBufferRec& blocks = reader.drawing()->dxf_BlockIdentifierBuffer;
+    // The drawing reader meets INSERTs before the blocks they name: it registers the
+    // name now and resolves it after the file. A group list only takes known blocks.
+    int32_t known = block_index(blocks, name);
+    if constexpr (Source::kRegistersUnknownBlocks) {
+        if (known < 0 && AddBlockIdentifier(&blocks, name, -1, 0) != 0)
+            known = block_index(blocks, name);
+    }
     // Without memory for the identifier there is no name to refer to: no item, and no
     // error either.
-    if (IsBlockKnown(&blocks, name, &insert.in_BlockName, &insert.in_BlockIndex) == 0)
+    if (known < 0)
         return;
+    insert.in_BlockName = blocks.bib_Blocks[known]->bi_Name;
+    insert.in_BlockIndex = blocks.bib_Blocks[known]->bi_BlockData;
     if (ItemRec* item = reader.create(DXFItemInsert, 0)) {
         item->it_Insert = insert;
         reader.add(item);
     }
 }
 
-void read_line(EntityReader& reader)
+template <typename Source>
+void read_line(EntityReader<Source>& reader)
 {
     LineRec line{};
     const bool complete = reader.read_to_end([&](int32_t code) {
@@ -335,7 +351,8 @@ void read_line(EntityReader& reader)
     }
 }
 
-void read_point(EntityReader& reader)
+template <typename Source>
+void read_point(EntityReader<Source>& reader)
 {
     PointRec point{};
     const bool complete = reader.read_to_end([&](int32_t code) {
@@ -352,7 +369,8 @@ void read_point(EntityReader& reader)
     }
 }
 
-void read_ray(EntityReader& reader, int32_t type)
+template <typename Source>
+void read_ray(EntityReader<Source>& reader, int32_t type)
 {
     RayRec ray{};
     const bool complete = reader.read_to_end([&](int32_t code) {
@@ -378,7 +396,8 @@ void read_ray(EntityReader& reader, int32_t type)
     }
 }
 
-void read_head_only(EntityReader& reader, int32_t type)
+template <typename Source>
+void read_head_only(EntityReader<Source>& reader, int32_t type)
 {
     if (!reader.read_to_end([&](int32_t) { reader.take_common(); }))
         return;
@@ -386,11 +405,10 @@ void read_head_only(EntityReader& reader, int32_t type)
         reader.add(item);
 }
 
-}
+// ---------------------------------------------------------------------------------------
+// Recognition
 
 namespace {
-
-using halvern::entity::EntityReader;
 
 enum class EntityKind {
     Face, Arc, AttDef, Attrib, Body, Dimension, Ellipse, Insert, Leader, Line, Point, Ray,
@@ -425,16 +443,18 @@ constexpr Keyword kKeywords[] = {
 
 const Keyword* find_keyword(const char* name)
 {
+    // Every keyword is compared over at least its first character: the others need
+    // no call.
     for (const Keyword& keyword : kKeywords) {
-        if (std::strncmp(name, keyword.name, keyword.compared) == 0)
+        if (name[0] == keyword.name[0] && std::strncmp(name, keyword.name, keyword.compared) == 0)
             return &keyword;
     }
     return nullptr;
 }
 
-void read_entity(EntityReader& reader, EntityKind kind)
+template <typename Source>
+void read_entity(EntityReader<Source>& reader, EntityKind kind)
 {
-    using namespace halvern::entity;
     switch (kind) {
     case EntityKind::Face: read_face(reader); break;
     case EntityKind::Arc: read_arc(reader); break;
@@ -448,7 +468,13 @@ void read_entity(EntityReader& reader, EntityKind kind)
     case EntityKind::LWPolyline: read_lwpolyline(reader); break;
     case EntityKind::Spline: read_spline(reader); break;
     case EntityKind::Text: read_text(reader); break;
-    case EntityKind::MText: read_mtext(reader); break;
+    case EntityKind::MText:
+        // The drawing shows an MTEXT as a TEXT item; a group list keeps it an MTEXT.
+        if constexpr (Source::kMTextAsText)
+            read_mtext(reader);
+        else
+            read_head_only(reader, DXFItemMText);
+        break;
     case EntityKind::AttDef: read_head_only(reader, DXFItemAttDef); break;
     case EntityKind::Attrib: read_head_only(reader, DXFItemAttrib); break;
     case EntityKind::Body: read_head_only(reader, DXFItemBody); break;
@@ -467,29 +493,53 @@ void read_entity(EntityReader& reader, EntityKind kind)
 
 }
 
+template <typename Source>
+bool read_named_entity(EntityReader<Source>& reader, const char* name)
+{
+    const Keyword* keyword = name != nullptr ? find_keyword(name) : nullptr;
+    if (keyword == nullptr)
+        return false;
+    try {
+        read_entity(reader, keyword->kind);
+    } catch (...) {
+        // The knot and weight collections of a spline, and a group list's arranged
+        // stretch, are the only memory taken here outside Osmark; when it runs out the
+        // entity is lost like any other that cannot be made.
+        reader.fail();
+    }
+    return true;
+}
+
+template bool read_named_entity(EntityReader<StreamSource>& reader, const char* name);
+template bool read_named_entity(EntityReader<ListSource>& reader, const char* name);
+
+}
+
 namespace halvern {
+
+int32_t DXFReadEntity(DXFDrawingRec* drawing, DXFGroupStream& groups, const Point3DRec& offset,
+                      VertexListRec* vertexList, int32_t* result, ItemBufferRec* target) noexcept
+{
+    using namespace halvern::entity;
+    if (drawing == nullptr || vertexList == nullptr || result == nullptr || target == nullptr)
+        return 0;
+    StreamSource source(*drawing, groups, result, *target);
+    EntityReader<StreamSource> reader(source, drawing, offset, *vertexList);
+    // The name is looked up before the value buffer takes the entity's groups.
+    return read_named_entity(reader, groups.text()) ? 1 : 0;
+}
 
 int32_t DXFReadEntity(DXFDrawingRec* drawing, int32_t encoding, char* value, double offsetX,
                       double offsetY, double offsetZ, VertexListRec* vertexList, int32_t* result,
                       ItemBufferRec* target, FileHandle* stream) noexcept
 {
-    if (drawing == nullptr || value == nullptr || vertexList == nullptr || result == nullptr ||
-        target == nullptr || stream == nullptr)
+    if (value == nullptr || stream == nullptr)
         return 0;
-    const Keyword* keyword = find_keyword(value);
-    if (keyword == nullptr)
-        return 0;
-    EntityReader reader(*drawing, encoding, value, Point3DRec{offsetX, offsetY, offsetZ},
-                        *vertexList, result, *target, *stream);
-    try {
-        read_entity(reader, keyword->kind);
-    } catch (...) {
-        // The knot and weight collections of a spline are the only memory taken here
-        // outside Osmark; when it runs out the entity is lost like any other that
-        // cannot be made.
-        reader.fail();
-    }
-    return 1;
+    // The entity's name is the current group of a stream of groups over the caller's
+    // buffer.
+    DXFGroupStream groups(*stream, encoding, value);
+    return DXFReadEntity(drawing, groups, Point3DRec{offsetX, offsetY, offsetZ}, vertexList,
+                         result, target);
 }
 
 }

@@ -27,6 +27,14 @@ HALVERN_INTERNAL_API int32_t DXFReadEntity(DXFDrawingRec* drawing, int32_t encod
                                            VertexListRec* vertexList, int32_t* result,
                                            ItemBufferRec* target, FileHandle* stream) noexcept;
 
+// DXFReadEntity over the reader's group stream, whose current group is the entity's 0
+// group: the drawing reader's way, which keeps the stream's state (numbers read where
+// they lie, the end of the groups) from one entity to the next. Afterwards the current
+// group is the 0 group that ended the entity, or the groups have ended.
+HALVERN_INTERNAL_API int32_t DXFReadEntity(DXFDrawingRec* drawing, DXFGroupStream& groups,
+                                           const Point3DRec& offset, VertexListRec* vertexList,
+                                           int32_t* result, ItemBufferRec* target) noexcept;
+
 // The x and y extents of a polyline into min and max (their z 0): every vertex, and
 // for each bulged segment the points of its arc at 0, pi/2, pi and 3pi/2 that the arc
 // passes. (0, 0) for no vertices.

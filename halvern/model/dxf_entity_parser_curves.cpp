@@ -15,6 +15,7 @@
 
 #include "model/dxf_entity_parser.h"
 #include "model/dxf_entity_reader.h"
+#include "model/dxf_group_list_source.h"
 #include "model/geometry_internal.h"
 
 namespace halvern::entity {
@@ -51,7 +52,8 @@ uint32_t keep_vertices(VertexListRec& list, Keep keep)
 
 // 2D polylines are stored in their plane's coordinates: the extrusion maps them to the
 // world, and a mapping that mirrors turns every bulge the other way.
-void extrude_vertices(EntityReader& reader)
+template <typename Source>
+void extrude_vertices(EntityReader<Source>& reader)
 {
     if (!reader.is_extruded())
         return;
@@ -69,7 +71,8 @@ void extrude_vertices(EntityReader& reader)
     }
 }
 
-void append_first_vertex(EntityReader& reader)
+template <typename Source>
+void append_first_vertex(EntityReader<Source>& reader)
 {
     const VertexListRec& list = reader.vertices();
     if (list.vl_N == 0)
@@ -79,7 +82,8 @@ void append_first_vertex(EntityReader& reader)
 }
 
 // A POLYLINE item of the vertex list; a closed one repeats its first vertex at the end.
-void add_polyline_item(EntityReader& reader, bool closed)
+template <typename Source>
+void add_polyline_item(EntityReader<Source>& reader, bool closed)
 {
     if (closed)
         append_first_vertex(reader);
@@ -127,7 +131,8 @@ std::vector<double> clamped_uniform_knots(int64_t count, int32_t degree)
     return knots;
 }
 
-void add_spline_item(EntityReader& reader, const SplineShape& shape)
+template <typename Source>
+void add_spline_item(EntityReader<Source>& reader, const SplineShape& shape)
 {
     const VertexListRec& list = reader.vertices();
     const int64_t points = list.vl_N;
@@ -183,7 +188,8 @@ void add_spline_item(EntityReader& reader, const SplineShape& shape)
 // ---------------------------------------------------------------------------------------
 // LWPOLYLINE
 
-void read_lwpolyline(EntityReader& reader)
+template <typename Source>
+void read_lwpolyline(EntityReader<Source>& reader)
 {
     bool closed = false;
     bool in_vertices = false;
@@ -225,7 +231,7 @@ void read_lwpolyline(EntityReader& reader)
         case 42: vertex.vx_Bulge = reader.real(); break;
         default: break;
         }
-    });
+    }, GroupLayout::Vertices);
     if (!complete || !in_vertices)
         return;
     add_complete();
@@ -240,7 +246,8 @@ namespace {
 
 // A smoothed polyline with more than two frame control points: a SPLINE through them
 // (curve fit) or with them as control points (spline fit).
-void add_smoothed_spline(EntityReader& reader, int32_t flags)
+template <typename Source>
+void add_smoothed_spline(EntityReader<Source>& reader, int32_t flags)
 {
     if ((flags & kPolylineClosed) != 0)
         append_first_vertex(reader);
@@ -257,7 +264,8 @@ void add_smoothed_spline(EntityReader& reader, int32_t flags)
 
 }
 
-void read_polyline(EntityReader& reader)
+template <typename Source>
+void read_polyline(EntityReader<Source>& reader)
 {
     int32_t flags = 0;
     const bool header_complete = reader.read_to_end([&](int32_t code) {
@@ -269,9 +277,12 @@ void read_polyline(EntityReader& reader)
     if (!header_complete || !reader.is_group(0, "VERTEX"))
         return;
 
-    // Coordinates missing from a vertex keep the previous vertex's values.
+    // In a stream, coordinates missing from a vertex keep the previous vertex's values;
+    // a group list gives each vertex its own, 0 where missing.
     Point3DRec point{};
     for (;;) {
+        if constexpr (!Source::kCarriesVertexCoordinates)
+            point = Point3DRec{};
         double bulge = 0.0;
         uint32_t vertex_flags = 0;
         bool has_coordinate = false;
@@ -323,7 +334,8 @@ void read_polyline(EntityReader& reader)
 // ---------------------------------------------------------------------------------------
 // SPLINE
 
-void read_spline(EntityReader& reader)
+template <typename Source>
+void read_spline(EntityReader<Source>& reader)
 {
     SplineShape shape;
     shape.degree = kDefaultSplineDegree;
@@ -370,7 +382,7 @@ void read_spline(EntityReader& reader)
         case 73: fit_marked = fit_marked || reader.integer() == 0; break;
         default: break;
         }
-    });
+    }, GroupLayout::SplinePoints);
     if (!complete)
         return;
     add_point();
@@ -393,6 +405,13 @@ void read_spline(EntityReader& reader)
     }
     add_spline_item(reader, shape);
 }
+
+template void read_lwpolyline(EntityReader<StreamSource>& reader);
+template void read_lwpolyline(EntityReader<ListSource>& reader);
+template void read_polyline(EntityReader<StreamSource>& reader);
+template void read_polyline(EntityReader<ListSource>& reader);
+template void read_spline(EntityReader<StreamSource>& reader);
+template void read_spline(EntityReader<ListSource>& reader);
 
 }
 

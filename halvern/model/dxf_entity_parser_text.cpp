@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "model/dxf_entity_reader.h"
+#include "model/dxf_group_list_source.h"
 #include "model/geometry_internal.h"
 
 namespace halvern::entity {
@@ -28,7 +29,8 @@ struct TextValue {
 };
 
 // A TEXT item holding the record and its text.
-void add_text_item(EntityReader& reader, const TextRec& record, const TextValue& value)
+template <typename Source>
+void add_text_item(EntityReader<Source>& reader, const TextRec& record, const TextValue& value)
 {
     ItemRec* item = reader.create(DXFItemText, static_cast<int64_t>(value.length) + 1);
     if (item == nullptr)
@@ -77,7 +79,8 @@ uint32_t vertical_flags(int32_t value)
 
 }
 
-void read_text(EntityReader& reader)
+template <typename Source>
+void read_text(EntityReader<Source>& reader)
 {
     TextValue value;
     TextRec text{};
@@ -117,11 +120,15 @@ void read_text(EntityReader& reader)
         DXFExtrudePoints(&text.tx_Point.x, &text.tx_Point.y, &z1, &text.tx_Point2.x,
                          &text.tx_Point2.y, &z2, &reader.extrusion());
     }
+    // The height served the extrusion; only the drawing reader keeps it.
+    if constexpr (!Source::kKeepsTextHeight)
+        text.tx_Point.z = 0.0;
     text.tx_Flags = flags;
     add_text_item(reader, text, value);
 }
 
-void read_mtext(EntityReader& reader)
+template <typename Source>
+void read_mtext(EntityReader<Source>& reader)
 {
     TextValue value;
     double x = 0.0;
@@ -201,5 +208,9 @@ void read_mtext(EntityReader& reader)
     text.tx_Oblique = oblique;
     add_text_item(reader, text, value);
 }
+
+template void read_text(EntityReader<StreamSource>& reader);
+template void read_text(EntityReader<ListSource>& reader);
+template void read_mtext(EntityReader<StreamSource>& reader);
 
 }

@@ -2,8 +2,10 @@
 // group readers.
 //
 // The readers work straight on the stream's buffer where they can (the FileHandle
-// layout is shared): a line or a string is located and copied in one run, and only
-// when the buffer runs dry do they go through FGetc, which refills it.
+// layout is shared): a line is located with a word-wide scan and, when it is a number,
+// parsed where it lies; a string is located and copied in one run. Only when the
+// buffer runs dry do they go through FGetc, which refills it. The numbers of binary
+// files stay numbers until someone asks for their text.
 
 #include "model/dxf_group_reader.h"
 
@@ -11,6 +13,8 @@
 #include <array>
 #include <bit>
 #include <cstring>
+
+#include "model/dxf_group_reader_numbers.h"
 
 #include "osmark/format.h"
 #include "osmark/strings.h"
@@ -150,37 +154,61 @@ int32_t read_line(FileHandle* fh, char* buffer, int32_t size)
     return length;
 }
 
+// The first CR or LF in [p, end), or end. Eight bytes at a time: a byte equal to CR or
+// LF becomes a zero byte after the XOR, and the lowest flagged byte of the zero test is
+// always a true zero (only bytes above a zero can be flagged falsely).
+const uint8_t* find_line_end(const uint8_t* p, const uint8_t* end)
+{
+    constexpr uint64_t kOnes = 0x0101010101010101ull;
+    constexpr uint64_t kHighs = 0x8080808080808080ull;
+    while (end - p >= 8) {
+        uint64_t word = 0;
+        std::memcpy(&word, p, 8);
+        const uint64_t lf = word ^ (kOnes * '\n');
+        const uint64_t cr = word ^ (kOnes * '\r');
+        const uint64_t zeros = ((lf - kOnes) & ~lf & kHighs) | ((cr - kOnes) & ~cr & kHighs);
+        if (zeros != 0)
+            return p + std::countr_zero(zeros) / 8;
+        p += 8;
+    }
+    while (p != end && !is_line_end(*p))
+        ++p;
+    return p;
+}
+
 bool is_blank(char c)
 {
     return c == ' ' || c == '\t';
 }
 
-const char* skip_blanks(const char* p)
-{
-    while (is_blank(*p))
-        ++p;
-    return p;
-}
-
 // A code line: blanks, an optional sign, blanks, decimal digits, blanks and nothing
-// else. A number outside 32 bits is no code either.
-bool parse_code(const char* line, int32_t& code)
+// else. A number outside 32 bits is no code either. The line is length bytes, read as
+// a C string (a NUL ends it).
+bool parse_code(const char* line, int32_t length, int32_t& code)
 {
-    const char* p = skip_blanks(line);
+    // A NUL ends the text like the end of the line; no loop below steps over one.
+    const char* end = line + length;
+    const char* p = line;
+    while (p != end && is_blank(*p))
+        ++p;
     bool negative = false;
-    if (*p == '+' || *p == '-') {
+    if (p != end && (*p == '+' || *p == '-')) {
         negative = *p == '-';
-        p = skip_blanks(p + 1);
+        ++p;
+        while (p != end && is_blank(*p))
+            ++p;
     }
-    if (*p < '0' || *p > '9')
+    if (p == end || *p < '0' || *p > '9')
         return false;
     int64_t value = 0;
-    for (; *p >= '0' && *p <= '9'; ++p) {
+    for (; p != end && *p >= '0' && *p <= '9'; ++p) {
         value = value * 10 + (*p - '0');
         if (value > int64_t{INT32_MAX} + 1)
             return false;
     }
-    if (*skip_blanks(p) != '\0')
+    while (p != end && is_blank(*p))
+        ++p;
+    if (p != end && *p != '\0')
         return false;
     if (negative)
         value = -value;
@@ -190,13 +218,36 @@ bool parse_code(const char* line, int32_t& code)
     return true;
 }
 
+// Osmark's white space, which StrStrip removes.
+bool is_white_space(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+// StrStrip(text, 'B'): white space off both ends of the C string, which ends at the
+// latest at text[bound].
+void strip(char* text, size_t bound)
+{
+    size_t length = 0;
+    while (length < bound && text[length] != '\0')
+        ++length;
+    while (length > 0 && is_white_space(text[length - 1]))
+        --length;
+    text[length] = '\0';
+    size_t first = 0;
+    while (is_white_space(text[first]))
+        ++first;
+    if (first != 0)
+        std::memmove(text, text + first, length - first + 1);
+}
+
 // ---------------------------------------------------------------------------------------
 // Binary values
 
 // Reads bytes up to and including a NUL into value, which holds size bytes: a string
-// of at most size - 1 characters. false when the file ends first or no NUL comes
-// within size bytes; value is terminated in every case.
-bool read_string(FileHandle* fh, char* value, int32_t size)
+// of at most size - 1 characters. Its length, or -1 when the file ends first or no NUL
+// comes within size bytes; value is terminated in every case.
+int32_t read_string(FileHandle* fh, char* value, int32_t size)
 {
     int32_t length = 0;
     for (;;) {
@@ -210,30 +261,41 @@ bool read_string(FileHandle* fh, char* value, int32_t size)
             fh->fh_Count -= run;
             length += run;
             if (nul != nullptr)
-                return true;
+                return length - 1;
         } else {
             const int32_t c = FGetc(fh);
             if (c == -1)
                 break;
             value[length++] = static_cast<char>(c);
             if (c == 0)
-                return true;
+                return length - 1;
         }
         if (length >= size)
             break;
     }
     value[std::min(length, size - 1)] = '\0';
-    return false;
+    return -1;
 }
 
 bool read_exact(FileHandle* fh, uint8_t* bytes, int32_t count)
 {
+    if (fh->fh_Count >= count) {
+        std::memcpy(bytes, fh->fh_Position, static_cast<size_t>(count));
+        fh->fh_Position += count;
+        fh->fh_Count -= count;
+        return true;
+    }
     return Read(fh, bytes, count) == count;
 }
 
 // Little-endian fields, assembled byte by byte.
 uint64_t little_endian(const uint8_t* bytes, int32_t count)
 {
+    if constexpr (std::endian::native == std::endian::little) {
+        uint64_t value = 0;
+        std::memcpy(&value, bytes, static_cast<size_t>(count));
+        return value;
+    }
     uint64_t value = 0;
     for (int32_t i = count - 1; i >= 0; --i)
         value = (value << 8) | bytes[i];
@@ -265,42 +327,22 @@ void store_integer(char* value, int32_t size, int32_t integer)
     store_text(value, size, text, std::min(length, 31));
 }
 
-// Reads the value of a binary group of the given type into value; false when the file
-// ends first or a string is unterminated.
-bool read_binary_value(FileHandle* fh, int32_t type, char* value, int32_t size)
-{
-    uint8_t bytes[8];
-    switch (type) {
-    case DXFValueString:
-        if (!read_string(fh, value, size))
-            return false;
-        StrStrip(value, 'B');
-        return true;
-    case DXFValueReal:
-        if (!read_exact(fh, bytes, 8))
-            return false;
-        store_real(value, size, std::bit_cast<double>(little_endian(bytes, 8)));
-        return true;
-    case DXFValueInt16:
-    case DXFValueBoolean:
-        if (!read_exact(fh, bytes, 2))
-            return false;
-        store_integer(value, size, static_cast<int16_t>(little_endian(bytes, 2)));
-        return true;
-    case DXFValueInt32:
-        if (!read_exact(fh, bytes, 4))
-            return false;
-        store_integer(value, size, static_cast<int32_t>(little_endian(bytes, 4)));
-        return true;
-    default:
-        return false;
-    }
-}
-
 // The sentinel of binary files: its text, CR, LF, 0x1A and the terminating NUL.
 constexpr char kBinarySentinel[] = "AutoCAD Binary DXF\r\n\x1a";
 constexpr int32_t kSentinelSize = 22;
 static_assert(sizeof(kBinarySentinel) == kSentinelSize);
+
+// A damaged binary group ends the group sequence for good: the rest of the stream is
+// dropped and the stream marked as ended, so that no later read starts in the middle
+// of a value and takes its bytes for groups.
+void end_groups(FileHandle* fh)
+{
+    if (fh->fh_Count > 0) {
+        fh->fh_Position += fh->fh_Count;
+        fh->fh_Count = 0;
+    }
+    fh->fh_Flags |= FileFlagEndOfFile;
+}
 
 bool arguments_valid(FileHandle* stream, int32_t* code, char* value, int32_t size)
 {
@@ -336,80 +378,259 @@ int32_t DXFDetectBinary(FileHandle* stream) noexcept
     return DXFEncodingASCII;
 }
 
-int32_t DXFReadGroupASCII(FileHandle* stream, int32_t* code, char* value, int32_t size,
-                          int32_t* ok) noexcept
+// ---------------------------------------------------------------------------------------
+// DXFGroupStream
+
+DXFGroupStream::DXFGroupStream(FileHandle& stream, int32_t encoding, char* value, int32_t size) noexcept
+    : m_stream(stream), m_encoding(encoding), m_value(value), m_size(size)
+{
+}
+
+bool DXFGroupStream::next() noexcept
+{
+    if (m_ended)
+        return false;
+    return m_encoding == DXFEncodingASCII ? next_ascii() : next_binary();
+}
+
+bool DXFGroupStream::end() noexcept
+{
+    m_ended = true;
+    m_code = 0;
+    m_form = Form::Text;
+    m_value[0] = '\0';
+    return false;
+}
+
+inline bool DXFGroupStream::take_line(const char*& line, int32_t& length) noexcept
+{
+    FileHandle& fh = m_stream;
+    if (fh.fh_Count > 0) [[likely]] {
+        const uint8_t* start = fh.fh_Position;
+        const uint8_t* end = start + fh.fh_Count;
+        const uint8_t* stop = find_line_end(start, end);
+        // A CR at the very end of the buffer needs the next byte, which a refill would
+        // put where the line lies: such a line takes the slow road.
+        if (stop != end && (*stop == '\n' || stop + 1 != end)) [[likely]] {
+            const uint8_t* next = stop + 1;
+            if (*stop == '\r' && *next == '\n')
+                ++next;
+            line = reinterpret_cast<const char*>(start);
+            length = static_cast<int32_t>(stop - start);
+            fh.fh_Count -= static_cast<int32_t>(next - start);
+            fh.fh_Position = const_cast<uint8_t*>(next);
+            return true;
+        }
+    }
+    return take_line_slowly(line, length);
+}
+
+bool DXFGroupStream::take_line_slowly(const char*& line, int32_t& length) noexcept
+{
+    length = read_line(&m_stream, m_value, m_size);
+    line = m_value;
+    return length >= 0;
+}
+
+bool DXFGroupStream::next_ascii() noexcept
+{
+    const int32_t room = m_size - 1;
+    for (;;) {
+        const char* line = nullptr;
+        int32_t length = 0;
+        if (!take_line(line, length))
+            return end();
+        count_one();
+        int32_t code = 0;
+        if (!parse_code(line, std::min(length, room), code))
+            continue;
+        if (!take_line(line, length))
+            return end();
+        count_one();
+        if (value_type(code) >= DXFValueReal) {
+            // Numbers skip empty lines; their text stays as read.
+            while (length == 0) {
+                if (!take_line(line, length))
+                    return end();
+                count_one();
+            }
+            m_code = code;
+            if (line == m_value) {
+                m_form = Form::Text;
+            } else {
+                m_form = Form::Line;
+                m_line = line;
+                m_line_length = std::min(length, room);
+            }
+            return true;
+        }
+        if (line != m_value) {
+            const int32_t kept = std::min(length, room);
+            std::memcpy(m_value, line, static_cast<size_t>(kept));
+            m_value[kept] = '\0';
+        }
+        strip(m_value, static_cast<size_t>(m_size - 1));
+        if (code == kCommentCode)
+            continue;
+        m_code = code;
+        m_form = Form::Text;
+        return true;
+    }
+}
+
+bool DXFGroupStream::next_binary() noexcept
+{
+    FileHandle& fh = m_stream;
+    for (;;) {
+        int32_t code = 0;
+        if (m_encoding == DXFEncodingBinary2) {
+            uint8_t bytes[2];
+            if (!read_exact(&fh, bytes, 2))
+                return end();
+            code = static_cast<int16_t>(little_endian(bytes, 2));
+        } else if (fh.fh_Count > 0) {
+            code = *fh.fh_Position++;
+            --fh.fh_Count;
+        } else {
+            code = FGetc(&fh);
+            if (code == -1)
+                return end();
+        }
+        count_one();
+        uint8_t bytes[8];
+        bool complete = code >= 0;
+        if (complete) {
+            switch (value_type(code)) {
+            case DXFValueString: {
+                // The string ends at its NUL: its length is the bound of the text.
+                const int32_t length = read_string(&fh, m_value, m_size);
+                complete = length >= 0;
+                if (complete)
+                    strip(m_value, static_cast<size_t>(length));
+                m_form = Form::Text;
+                break;
+            }
+            case DXFValueReal:
+                complete = read_exact(&fh, bytes, 8);
+                if (complete)
+                    m_real = std::bit_cast<double>(little_endian(bytes, 8));
+                m_form = Form::Real;
+                break;
+            case DXFValueInt16:
+            case DXFValueBoolean:
+                complete = read_exact(&fh, bytes, 2);
+                if (complete)
+                    m_integer = static_cast<int16_t>(little_endian(bytes, 2));
+                m_form = Form::Integer;
+                break;
+            case DXFValueInt32:
+                complete = read_exact(&fh, bytes, 4);
+                if (complete)
+                    m_integer = static_cast<int32_t>(little_endian(bytes, 4));
+                m_form = Form::Integer;
+                break;
+            default:
+                complete = false;
+                break;
+            }
+        }
+        if (!complete) {
+            end_groups(&fh);
+            return end();
+        }
+        count_one();
+        if (code == kCommentCode)
+            continue;
+        m_code = code;
+        return true;
+    }
+}
+
+void DXFGroupStream::make_text() noexcept
+{
+    switch (m_form) {
+    case Form::Text:
+        break;
+    case Form::Line:
+        std::memcpy(m_value, m_line, static_cast<size_t>(m_line_length));
+        m_value[m_line_length] = '\0';
+        break;
+    case Form::Real:
+        store_real(m_value, m_size, m_real);
+        break;
+    case Form::Integer:
+        store_integer(m_value, m_size, m_integer);
+        break;
+    }
+    m_form = Form::Text;
+}
+
+double DXFGroupStream::real() noexcept
+{
+    switch (m_form) {
+    case Form::Line: return DXFTextReal(m_line, static_cast<size_t>(m_line_length));
+    case Form::Real: return DXFBinaryRealValue(m_real);
+    case Form::Integer: return static_cast<double>(m_integer);
+    case Form::Text: break;
+    }
+    return DXFTextReal(m_value, static_cast<size_t>(m_size - 1));
+}
+
+int32_t DXFGroupStream::integer() noexcept
+{
+    switch (m_form) {
+    case Form::Line: return DXFTextInteger(m_line, static_cast<size_t>(m_line_length));
+    case Form::Integer: return m_integer;
+    case Form::Real:
+    case Form::Text: break;
+    }
+    return DXFTextInteger(text(), static_cast<size_t>(m_size - 1));
+}
+
+bool DXFGroupStream::is(int32_t code, const char* text_value) noexcept
+{
+    return m_code == code && std::strcmp(text(), text_value) == 0;
+}
+
+// ---------------------------------------------------------------------------------------
+// One group at a time
+
+namespace {
+
+int32_t read_one_group(FileHandle* stream, int32_t encoding, int32_t* code, char* value,
+                       int32_t size, int32_t* ok)
 {
     if (ok != nullptr)
         *ok = 0;
     if (!arguments_valid(stream, code, value, size))
         return 0;
-    for (;;) {
-        if (read_line(stream, value, size) < 0)
-            return 0;
-        count_one();
-        int32_t group_code = 0;
-        if (!parse_code(value, group_code))
-            continue;
-        *code = group_code;
-        const int32_t type = value_type(group_code);
-        if (type >= DXFValueReal) {
-            // Numbers skip empty lines; their text stays as read.
-            for (;;) {
-                const int32_t length = read_line(stream, value, size);
-                if (length < 0)
-                    return 0;
-                count_one();
-                if (length > 0)
-                    break;
-            }
-        } else {
-            if (read_line(stream, value, size) < 0)
-                return 0;
-            count_one();
-            StrStrip(value, 'B');
-            if (group_code == kCommentCode)
-                continue;
-        }
-        if (ok != nullptr)
-            *ok = 1;
-        return 1;
-    }
+    DXFGroupStream groups(*stream, encoding, value, size);
+    if (!groups.next())
+        return 0;
+    groups.text();
+    *code = groups.code();
+    if (ok != nullptr)
+        *ok = 1;
+    return 1;
+}
+
+}
+
+int32_t DXFReadGroupASCII(FileHandle* stream, int32_t* code, char* value, int32_t size,
+                          int32_t* ok) noexcept
+{
+    return read_one_group(stream, DXFEncodingASCII, code, value, size, ok);
 }
 
 int32_t DXFReadGroupBinary(FileHandle* stream, int32_t width, int32_t* code, char* value,
                            int32_t size, int32_t* ok) noexcept
 {
-    if (ok != nullptr)
-        *ok = 0;
-    if (!arguments_valid(stream, code, value, size) ||
-        (width != DXFEncodingBinary1 && width != DXFEncodingBinary2))
-        return 0;
-    for (;;) {
-        int32_t group_code = 0;
-        if (width == DXFEncodingBinary2) {
-            uint8_t bytes[2];
-            if (!read_exact(stream, bytes, 2))
-                return 0;
-            group_code = static_cast<int16_t>(little_endian(bytes, 2));
-        } else {
-            group_code = FGetc(stream);
-            if (group_code == -1)
-                return 0;
-        }
-        count_one();
-        *code = group_code;
-        if (group_code < 0)
-            return 0;
-        const int32_t type = value_type(group_code);
-        if (!read_binary_value(stream, type, value, size))
-            return 0;
-        count_one();
-        if (group_code == kCommentCode)
-            continue;
+    if (width != DXFEncodingBinary1 && width != DXFEncodingBinary2) {
         if (ok != nullptr)
-            *ok = 1;
-        return 1;
+            *ok = 0;
+        return 0;
     }
+    return read_one_group(stream, width, code, value, size, ok);
 }
 
 }

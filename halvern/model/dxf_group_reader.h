@@ -51,6 +51,74 @@ HALVERN_INTERNAL_API int32_t DXFReadGroupBinary(FileHandle* stream, int32_t widt
                                                 int32_t* code, char* value, int32_t size,
                                                 int32_t* ok) noexcept;
 
+// The groups of one stream, one after the other, as the drawing reader and the entity
+// parser take them. It reads what DXFReadGroup reads, with the same line counting,
+// and holds each group's value the way its users ask for it:
+//   text()      the value text that DXFReadGroup puts into the buffer;
+//   real()      StrToDouble(text(), NULL), integer() StrToLong(text(), NULL, 10).
+// Numbers are read straight from the stream's buffer where they lie whole in it, and
+// the text of a number of a binary file is made only when text() asks for it, so the
+// buffer holds the current value only after text(). Strings are always in the buffer.
+//
+// The first group that cannot be read (end of file, read error, a damaged binary group)
+// ends the groups: next() is false then and at every later call, code() is 0 and the
+// text empty.
+class HALVERN_INTERNAL_API DXFGroupStream {
+public:
+    // value is the caller's buffer of size bytes (at least 2; DXF_GROUP_VALUE_SIZE
+    // everywhere); encoding is DXFDetectBinary's result for the stream.
+    DXFGroupStream(FileHandle& stream, int32_t encoding, char* value,
+                   int32_t size = DXF_GROUP_VALUE_SIZE) noexcept;
+    DXFGroupStream(const DXFGroupStream&) = delete;
+    DXFGroupStream& operator=(const DXFGroupStream&) = delete;
+
+    // The next group that is not a comment; false when the groups have ended.
+    bool next() noexcept;
+    bool has_ended() const noexcept { return m_ended; }
+
+    int32_t code() const noexcept { return m_code; }
+    const char* text() noexcept
+    {
+        if (m_form != Form::Text)
+            make_text();
+        return m_value;
+    }
+    double real() noexcept;
+    int32_t integer() noexcept;
+    // The current group has this code and this text.
+    bool is(int32_t code, const char* text) noexcept;
+
+    FileHandle& stream() const noexcept { return m_stream; }
+    int32_t encoding() const noexcept { return m_encoding; }
+    char* buffer() const noexcept { return m_value; }
+
+private:
+    // Where the current value is: the text in the buffer, a line in the stream's
+    // buffer (ASCII numbers), or a number of a binary file.
+    enum class Form : uint8_t { Text, Line, Real, Integer };
+
+    bool next_ascii() noexcept;
+    bool next_binary() noexcept;
+    bool end() noexcept;
+    // The next line, in the stream's buffer when it lies whole there, else copied into
+    // the value buffer; false at the end of the file.
+    bool take_line(const char*& line, int32_t& length) noexcept;
+    [[gnu::noinline]] bool take_line_slowly(const char*& line, int32_t& length) noexcept;
+    void make_text() noexcept;
+
+    FileHandle& m_stream;
+    int32_t m_encoding;
+    char* m_value;
+    int32_t m_size;
+    int32_t m_code = 0;
+    Form m_form = Form::Text;
+    bool m_ended = false;
+    const char* m_line = nullptr;
+    int32_t m_line_length = 0;
+    double m_real = 0.0;
+    int32_t m_integer = 0;
+};
+
 // The reader that matches encoding.
 inline int32_t DXFReadGroup(FileHandle* stream, int32_t encoding, int32_t* code, char* value,
                             int32_t size, int32_t* ok) noexcept

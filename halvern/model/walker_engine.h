@@ -116,8 +116,10 @@ WalkResult walk_drawing(DXFDrawingRec& drawing, const Enclosing& base, Visitor& 
         }
         if (!is_visible(drawing, *item))
             continue;
-        const WalkResult result = type == DXFItemInsert ? expand_insert(drawing, item, base, visitor)
-                                                        : visitor.top_item(*item);
+        const WalkResult result =
+            type == DXFItemInsert
+                ? expand_insert(drawing, item, about_block_base(drawing, base, *item), visitor)
+                : visitor.top_item(*item);
         if (result == WalkResult::Stop)
             return WalkResult::Stop;
     }

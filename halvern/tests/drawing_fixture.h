@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <initializer_list>
 #include <vector>
@@ -83,11 +84,12 @@ inline ItemRec* make_spline(Pool* pool, const std::vector<Point3DRec>& points,
     spline.sp_NumPoints = n;
     spline.sp_NumKnots = k;
     spline.sp_NumWeights = n;
-    std::memcpy(spline.sp_Points, points.data(), points.size() * sizeof(Point3DRec));
+    // std::copy, not memcpy: an empty list may hand over a null pointer.
+    std::copy(points.begin(), points.end(), spline.sp_Points);
     spline.sp_Knots = reinterpret_cast<double*>(spline.sp_Points + n);
-    std::memcpy(spline.sp_Knots, knots.data(), knots.size() * sizeof(double));
+    std::copy(knots.begin(), knots.end(), spline.sp_Knots);
     spline.sp_Weights = spline.sp_Knots + k;
-    std::memcpy(spline.sp_Weights, weights.data(), weights.size() * sizeof(double));
+    std::copy(weights.begin(), weights.end(), spline.sp_Weights);
     return item;
 }
 
@@ -144,6 +146,56 @@ inline ItemRec* make_arc(Pool* pool, Point3DRec centre, double radius, double st
     return item;
 }
 
+inline ItemRec* make_point_item(Pool* pool, double x, double y)
+{
+    ItemRec* item = CreateItem(DXFItemPoint, 0, 0, 0, 0, pool);
+    if (item != nullptr)
+        item->it_Point.pt_Point = Point3DRec{x, y, 0.0};
+    return item;
+}
+
+// A block definition (BLOCK, the members, ENDBLK) appended to dxf_BlockItemBuffer and
+// registered under name; returns the index of its BLOCK item.
+inline int32_t add_block_definition(Drawing& drawing, const char* name,
+                                    std::initializer_list<ItemRec*> members,
+                                    Point3DRec base = {})
+{
+    ItemBufferRec& blocks = drawing->dxf_BlockItemBuffer;
+    ItemRec* block = CreateItem(DXFItemBlock, 0, 0, 0, 0, drawing.pool());
+    block->it_Block.bk_Base = base;
+    const int32_t index = blocks.ib_N;
+    AddItem(drawing.get(), &blocks, block);
+    for (ItemRec* member : members)
+        AddItem(drawing.get(), &blocks, member);
+    AddItem(drawing.get(), &blocks, CreateItem(DXFItemEndBlock, 0, 0, 0, 0, drawing.pool()));
+    AddBlockIdentifier(&drawing->dxf_BlockIdentifierBuffer, name, index, 0);
+    return index;
+}
+
+// A plain INSERT of the named block at point, resolved through the identifier table.
+inline ItemRec* make_block_insert(Drawing& drawing, const char* name, Point3DRec point)
+{
+    char* stored = nullptr;
+    int32_t index = -1;
+    IsBlockKnown(&drawing->dxf_BlockIdentifierBuffer, name, &stored, &index);
+    ItemRec* item = make_insert(drawing.pool(), stored, index);
+    item->it_Insert.in_Point = point;
+    item->it_Insert.in_RowAngle = 1.5707963267948966;
+    item->it_Insert.in_Extrusion = Point3DRec{0.0, 0.0, 1.0};
+    return item;
+}
+
+
+// An INSERT of the named block at point, turned and scaled, resolved through the
+// identifier table.
+inline ItemRec* make_placed_insert(Drawing& drawing, const char* name, Point3DRec point,
+                                   double rotation = 0.0, Point3DRec scale = {1.0, 1.0, 1.0})
+{
+    ItemRec* item = make_block_insert(drawing, name, point);
+    item->it_Insert.in_Rotation = rotation;
+    item->it_Insert.in_Scale = scale;
+    return item;
+}
 }
 
 #endif

@@ -4,6 +4,7 @@
 #define HALVERN_TESTS_DXF_TEST_SUPPORT_H
 
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -139,6 +140,123 @@ inline int32_t parse_entities(DXFDrawingRec* drawing, const std::string& bytes,
     }
     DXFVertexListFree(&vertices);
     return result;
+}
+
+// Whether describe_item includes the id and the source line (an item made from a
+// group list has neither).
+enum class Provenance { Left, Included };
+
+// Every field of an item that two readers could set differently, as text: pointers
+// left out but what they point at included.
+inline std::string describe_item(const ItemRec& item, Provenance provenance)
+{
+    std::string text;
+    const auto add = [&](double value) {
+        char number[40];
+        std::snprintf(number, sizeof number, "%.17g ", value);
+        text += number;
+    };
+    const auto add_point = [&](const Point3DRec& p) {
+        add(p.x);
+        add(p.y);
+        add(p.z);
+    };
+    const ItemHeaderRec& head = item.it_Header;
+    for (const double value : {double(head.ih_ItemSize), double(head.ih_ItemType), double(head.ih_Layer),
+                               double(head.ih_Colour), double(head.ih_LineType), double(head.ih_Flags),
+                               double(head.ih_ContourID)})
+        add(value);
+    if (provenance == Provenance::Included) {
+        add(double(head.ih_ID));
+        add(double(head.ih_Line));
+    }
+    add_point(head.ih_Extrusion);
+    text += "| ";
+    switch (head.ih_ItemType) {
+    case DXFItemLine:
+        add_point(item.it_Line.ln_Start);
+        add_point(item.it_Line.ln_End);
+        break;
+    case DXFItemPoint: add_point(item.it_Point.pt_Point); break;
+    case DXFItemArc:
+        add_point(item.it_Arc.ar_Centre);
+        for (const double value : {item.it_Arc.ar_Radius, item.it_Arc.ar_Start, item.it_Arc.ar_End,
+                                   double(item.it_Arc.ar_Dir)})
+            add(value);
+        break;
+    case DXFItemEllipse: {
+        const EllipseRec& ellipse = item.it_Ellipse;
+        add_point(ellipse.el_Centre);
+        add_point(ellipse.el_MajorAxis);
+        for (const double value : {ellipse.el_Ratio, ellipse.el_Start, ellipse.el_End,
+                                   ellipse.el_Angle, double(ellipse.el_Dir)})
+            add(value);
+        break;
+    }
+    case DXFItemText: {
+        const TextRec& t = item.it_Text;
+        add_point(t.tx_Point);
+        add_point(t.tx_Point2);
+        for (const double value : {double(t.tx_Flags), t.tx_Height, t.tx_Rotation, t.tx_Oblique})
+            add(value);
+        text += t.tx_Text;
+        break;
+    }
+    case DXFItemPolyline: {
+        const PolylineRec& p = item.it_Polyline;
+        add_point(p.pl_Min);
+        add_point(p.pl_Max);
+        add(p.pl_Flags);
+        for (int32_t i = 0; i < p.pl_NumVertices; ++i) {
+            add_point(p.pl_Vertices[i].vx_Point);
+            add(p.pl_Vertices[i].vx_Bulge);
+            add(p.pl_Vertices[i].vx_Flags);
+        }
+        break;
+    }
+    case DXFItemSpline: {
+        const SplineRec& s = item.it_Spline;
+        for (const double value : {double(s.sp_Flags), double(s.sp_Degree), s.sp_StartParam,
+                                   s.sp_EndParam, double(s.sp_NumWeights)})
+            add(value);
+        add_point(s.sp_StartTangent);
+        add_point(s.sp_EndTangent);
+        add_point(s.sp_Min);
+        add_point(s.sp_Max);
+        for (int32_t i = 0; i < s.sp_NumPoints; ++i) {
+            add_point(s.sp_Points[i]);
+            add(s.sp_Weights[i]);
+        }
+        text += "knots ";
+        for (int32_t i = 0; i < s.sp_NumKnots; ++i)
+            add(s.sp_Knots[i]);
+        break;
+    }
+    case DXFItemInsert: {
+        const InsertRec& insert = item.it_Insert;
+        add_point(insert.in_Point);
+        add_point(insert.in_Scale);
+        add_point(insert.in_Extrusion);
+        for (const double value : {insert.in_Rotation, insert.in_RowAngle, insert.in_ColumnAngle,
+                                   insert.in_ColumnSpacing, insert.in_RowSpacing,
+                                   double(insert.in_Rows), double(insert.in_Columns),
+                                   double(insert.in_ArrayKind), double(insert.in_BlockIndex)})
+            add(value);
+        text += insert.in_BlockName;
+        break;
+    }
+    case DXFItem3DFace:
+        for (const Point3DRec& corner : item.it_Face.fc_Corners)
+            add_point(corner);
+        break;
+    case DXFItemRay:
+    case DXFItemXLine:
+        add_point(item.it_Ray.ry_Base);
+        add_point(item.it_Ray.ry_Direction);
+        break;
+    default: break;
+    }
+    return text;
 }
 
 }

@@ -65,99 +65,10 @@ std::vector<Group> concat(std::vector<Group> first, const std::vector<Group>& se
     return first;
 }
 
-// The fields of an item as text, pointers left out, to compare what two streams made.
+// The fields of an item as text, to compare what two streams made.
 std::string describe(const ItemRec& item)
 {
-    std::string text;
-    const auto add = [&](double value) {
-        char number[40];
-        std::snprintf(number, sizeof number, "%.12g ", value);
-        text += number;
-    };
-    const auto add_point = [&](const Point3DRec& p) {
-        add(p.x);
-        add(p.y);
-        add(p.z);
-    };
-    const ItemHeaderRec& head = item.it_Header;
-    for (const double value : {double(head.ih_ItemSize), double(head.ih_ItemType), double(head.ih_ID),
-                               double(head.ih_Layer), double(head.ih_Colour), double(head.ih_LineType),
-                               double(head.ih_Line)})
-        add(value);
-    switch (head.ih_ItemType) {
-    case DXFItemLine:
-        add_point(item.it_Line.ln_Start);
-        add_point(item.it_Line.ln_End);
-        break;
-    case DXFItemPoint: add_point(item.it_Point.pt_Point); break;
-    case DXFItemArc:
-        add_point(item.it_Arc.ar_Centre);
-        for (const double value : {item.it_Arc.ar_Radius, item.it_Arc.ar_Start, item.it_Arc.ar_End,
-                                   double(item.it_Arc.ar_Dir)})
-            add(value);
-        break;
-    case DXFItemEllipse:
-        add_point(item.it_Ellipse.el_Centre);
-        add_point(item.it_Ellipse.el_MajorAxis);
-        for (const double value : {item.it_Ellipse.el_Ratio, item.it_Ellipse.el_Start,
-                                   item.it_Ellipse.el_End, item.it_Ellipse.el_Angle})
-            add(value);
-        break;
-    case DXFItemText:
-        add_point(item.it_Text.tx_Point);
-        add_point(item.it_Text.tx_Point2);
-        for (const double value : {double(item.it_Text.tx_Flags), item.it_Text.tx_Height,
-                                   item.it_Text.tx_Rotation, item.it_Text.tx_Oblique})
-            add(value);
-        text += item.it_Text.tx_Text;
-        break;
-    case DXFItemPolyline:
-        add_point(item.it_Polyline.pl_Min);
-        add_point(item.it_Polyline.pl_Max);
-        add(item.it_Polyline.pl_Flags);
-        for (int32_t i = 0; i < item.it_Polyline.pl_NumVertices; ++i) {
-            add_point(item.it_Polyline.pl_Vertices[i].vx_Point);
-            add(item.it_Polyline.pl_Vertices[i].vx_Bulge);
-        }
-        break;
-    case DXFItemSpline: {
-        const SplineRec& spline = item.it_Spline;
-        for (const double value : {double(spline.sp_Flags), double(spline.sp_Degree),
-                                   spline.sp_StartParam, spline.sp_EndParam})
-            add(value);
-        for (int32_t i = 0; i < spline.sp_NumPoints; ++i) {
-            add_point(spline.sp_Points[i]);
-            add(spline.sp_Weights[i]);
-        }
-        for (int32_t i = 0; i < spline.sp_NumKnots; ++i)
-            add(spline.sp_Knots[i]);
-        break;
-    }
-    case DXFItemInsert: {
-        const InsertRec& insert = item.it_Insert;
-        add_point(insert.in_Point);
-        add_point(insert.in_Scale);
-        add_point(insert.in_Extrusion);
-        for (const double value : {insert.in_Rotation, insert.in_RowAngle, insert.in_ColumnAngle,
-                                   insert.in_ColumnSpacing, insert.in_RowSpacing,
-                                   double(insert.in_Rows), double(insert.in_Columns),
-                                   double(insert.in_BlockIndex)})
-            add(value);
-        text += insert.in_BlockName;
-        break;
-    }
-    case DXFItem3DFace:
-        for (const Point3DRec& corner : item.it_Face.fc_Corners)
-            add_point(corner);
-        break;
-    case DXFItemRay:
-    case DXFItemXLine:
-        add_point(item.it_Ray.ry_Base);
-        add_point(item.it_Ray.ry_Direction);
-        break;
-    default: break;
-    }
-    return text;
+    return dxf_test::describe_item(item, dxf_test::Provenance::Included);
 }
 
 using Check = std::function<void(const std::vector<const ItemRec*>&, DXFDrawingRec&)>;

@@ -51,38 +51,8 @@ void add(Drawing& drawing, ItemRec* item)
     ASSERT_EQ(AddItem(drawing.get(), &drawing->dxf_ItemBuffer, item), 1);
 }
 
-// A block definition BLOCK, members, ENDBLK, registered under name; returns the index
-// of its BLOCK item.
-int32_t define_block(Drawing& drawing, const char* name, std::initializer_list<ItemRec*> members,
-                     Point3DRec base = {})
-{
-    ItemBufferRec& blocks = drawing->dxf_BlockItemBuffer;
-    ItemRec* block = CreateItem(DXFItemBlock, 0, 0, 0, 0, drawing.pool());
-    block->it_Block.bk_Base = base;
-    const int32_t index = blocks.ib_N;
-    AddItem(drawing.get(), &blocks, block);
-    for (ItemRec* member : members)
-        AddItem(drawing.get(), &blocks, member);
-    AddItem(drawing.get(), &blocks, CreateItem(DXFItemEndBlock, 0, 0, 0, 0, drawing.pool()));
-    AddBlockIdentifier(&drawing->dxf_BlockIdentifierBuffer, name, index, 0);
-    return index;
-}
-
-ItemRec* make_insert(Drawing& drawing, const char* name, Point3DRec point, double rotation = 0.0,
-                     Point3DRec scale = {1.0, 1.0, 1.0})
-{
-    char* stored = nullptr;
-    int32_t index = -1;
-    IsBlockKnown(&drawing->dxf_BlockIdentifierBuffer, name, &stored, &index);
-    ItemRec* item = halvern_test::make_insert(drawing.pool(), stored, index);
-    InsertRec& insert = item->it_Insert;
-    insert.in_Point = point;
-    insert.in_Rotation = rotation;
-    insert.in_Scale = scale;
-    insert.in_RowAngle = kPi / 2;
-    insert.in_Extrusion = Point3DRec{0.0, 0.0, 1.0};
-    return item;
-}
+using halvern_test::add_block_definition;
+using halvern_test::make_placed_insert;
 
 // ---- Recording walks ------------------------------------------------------------------
 
@@ -237,9 +207,9 @@ TEST(StepDxfDrawing, SkipsHiddenItemsAtTopLevelAndInBlocksAndReportsExcludedOnes
         ItemRec* member = make_point(drawing.pool(), 2, 2);
         row.hide(drawing.record, *top);
         row.hide(drawing.record, *member);
-        define_block(drawing, "B", {member});
+        add_block_definition(drawing, "B", {member});
         add(drawing, top);
-        add(drawing, make_insert(drawing, "B", {10, 0, 0}));
+        add(drawing, make_placed_insert(drawing, "B", {10, 0, 0}));
         const Log walked = walk(drawing);
         const auto points = walked.of_type(DXFItemPoint);
         size_t expected = (row.top_reported ? 1 : 0) + (row.member_reported ? 1 : 0);
@@ -287,8 +257,8 @@ TEST(StepDxfDrawing, SplitsPolylinesIntoLinesAndArcsUnlessAskedForThemWhole)
 TEST(StepDxfDrawing, PlacesBlockMembersByTheInsert)
 {
     Drawing drawing;
-    define_block(drawing, "B", {halvern_test::make_line(drawing.pool(), 0, 0, 1, 0)});
-    ItemRec* insert = make_insert(drawing, "B", {100, 50, 0}, kPi / 2, {2, 2, 1});
+    add_block_definition(drawing, "B", {halvern_test::make_line(drawing.pool(), 0, 0, 1, 0)});
+    ItemRec* insert = make_placed_insert(drawing, "B", {100, 50, 0}, kPi / 2, {2, 2, 1});
     add(drawing, insert);
     const Log log = walk(drawing);
     ASSERT_EQ(log.types(), (std::vector<int32_t>{DXFItemBlock, DXFItemLine, DXFItemEndBlock}));
@@ -329,8 +299,8 @@ TEST(StepDxfDrawing, ArcsBecomeTheirExactImage)
         Drawing drawing;
         ItemRec* arc = make_arc(drawing.pool(), 1, 2, 1.5, 0.2, 2.0);
         arc->it_Header.ih_Layer = 3;
-        define_block(drawing, "B", {arc});
-        ItemRec* insert = make_insert(drawing, "B", {10, -4, 0}, row.rotation, row.scale);
+        add_block_definition(drawing, "B", {arc});
+        ItemRec* insert = make_placed_insert(drawing, "B", {10, -4, 0}, row.rotation, row.scale);
         insert->it_Insert.in_Extrusion = row.extrusion;
         add(drawing, insert);
         const Log log = walk(drawing);
@@ -375,8 +345,8 @@ TEST(StepDxfDrawing, EllipsesBecomeTheirExactImage)
         Drawing drawing;
         ItemRec* ellipse = CreateItem(DXFItemEllipse, 0, 0, 0, 0, drawing.pool());
         ellipse->it_Ellipse = EllipseRec{{1, 2, 0}, {2, 1, 0}, 0.4, 0.3, 2.5, std::atan2(1.0, 2.0), 1};
-        define_block(drawing, "B", {ellipse});
-        add(drawing, make_insert(drawing, "B", {-3, 7, 0}, row.rotation, row.scale));
+        add_block_definition(drawing, "B", {ellipse});
+        add(drawing, make_placed_insert(drawing, "B", {-3, 7, 0}, row.rotation, row.scale));
         const Log log = walk(drawing);
         ASSERT_EQ(log.visits.size(), 3u);
         const ItemRec& placed = log.visits[1].fields;
@@ -402,8 +372,8 @@ TEST(StepDxfDrawing, EllipsesBecomeTheirExactImage)
 TEST(StepDxfDrawing, UnequalScalesTurnTheEllipseAxisWithTheInsert)
 {
     Drawing drawing;
-    define_block(drawing, "B", {make_arc(drawing.pool(), 0, 0, 1, 0, 2 * kPi)});
-    add(drawing, make_insert(drawing, "B", {0, 0, 0}, kPi / 2, {2, 1, 1}));
+    add_block_definition(drawing, "B", {make_arc(drawing.pool(), 0, 0, 1, 0, 2 * kPi)});
+    add(drawing, make_placed_insert(drawing, "B", {0, 0, 0}, kPi / 2, {2, 1, 1}));
     const Log log = walk(drawing);
     ASSERT_EQ(log.visits.size(), 3u);
     const ItemRec& ellipse = log.visits[1].fields;
@@ -419,12 +389,12 @@ TEST(StepDxfDrawing, UnequalScalesTurnTheEllipseAxisWithTheInsert)
 TEST(StepDxfDrawing, PolylinesUnderAMirrorTurnTheirBulges)
 {
     Drawing drawing;
-    define_block(drawing, "B",
+    add_block_definition(drawing, "B",
                  {halvern_test::make_polyline(drawing.pool(), {{{0, 0, 0}, 0.5, 0}, {{4, 0, 0}, 0.0, 0}})});
     for (const Point3DRec& extrusion : {Point3DRec{0, 0, -1}, Point3DRec{0, 0, 1}}) {
         // Either mirror puts the polyline at x -10 to -14.
         const bool by_extrusion = extrusion.z < 0;
-        ItemRec* insert = make_insert(drawing, "B", {by_extrusion ? 10.0 : -10.0, 0, 0}, 0.0,
+        ItemRec* insert = make_placed_insert(drawing, "B", {by_extrusion ? 10.0 : -10.0, 0, 0}, 0.0,
                                       {by_extrusion ? 1.0 : -1.0, 1, 1});
         insert->it_Insert.in_Extrusion = extrusion;
         drawing->dxf_ItemBuffer.ib_N = 0;
@@ -453,8 +423,8 @@ TEST(StepDxfDrawing, PolylinesUnderAMirrorTurnTheirBulges)
 TEST(StepDxfDrawing, RectangularArraysPlaceColumnByColumn)
 {
     Drawing drawing;
-    define_block(drawing, "B", {make_point(drawing.pool(), 0, 0)});
-    ItemRec* insert = make_insert(drawing, "B", {1, 2, 0});
+    add_block_definition(drawing, "B", {make_point(drawing.pool(), 0, 0)});
+    ItemRec* insert = make_placed_insert(drawing, "B", {1, 2, 0});
     insert->it_Insert.in_Rows = 2;
     insert->it_Insert.in_Columns = 3;
     insert->it_Insert.in_RowSpacing = 5;
@@ -488,8 +458,8 @@ int32_t record_placement(ItemRec*, Point3DRec* position, Point3DRec* scales, dou
 TEST(StepDxfDrawing, CircularArraysPlaceRoundTheCentre)
 {
     Drawing drawing;
-    define_block(drawing, "B", {halvern_test::make_line(drawing.pool(), 0, 0, 1, 0)});
-    ItemRec* insert = make_insert(drawing, "B", {});
+    add_block_definition(drawing, "B", {halvern_test::make_line(drawing.pool(), 0, 0, 1, 0)});
+    ItemRec* insert = make_placed_insert(drawing, "B", {});
     InsertRec& circular = insert->it_Insert;
     circular.in_ArrayKind = 2;
     circular.in_CircCentre = Point3DRec{0, 0, 0};
@@ -522,9 +492,9 @@ TEST(StepDxfDrawing, CircularArraysPlaceRoundTheCentre)
 TEST(StepDxfDrawing, NestedInsertsComposeEveryEnclosingPlacement)
 {
     Drawing drawing;
-    define_block(drawing, "INNER", {halvern_test::make_line(drawing.pool(), 0, 0, 1, 0)});
-    define_block(drawing, "OUTER", {make_insert(drawing, "INNER", {5, 0, 0}, 0.0, {2, 2, 1})});
-    ItemRec* outer = make_insert(drawing, "OUTER", {10, 0, 0}, kPi / 2);
+    add_block_definition(drawing, "INNER", {halvern_test::make_line(drawing.pool(), 0, 0, 1, 0)});
+    add_block_definition(drawing, "OUTER", {make_placed_insert(drawing, "INNER", {5, 0, 0}, 0.0, {2, 2, 1})});
+    ItemRec* outer = make_placed_insert(drawing, "OUTER", {10, 0, 0}, kPi / 2);
     add(drawing, outer);
     const Log log = walk(drawing);
     ASSERT_EQ(log.types(), (std::vector<int32_t>{DXFItemBlock, DXFItemBlock, DXFItemLine,
@@ -547,15 +517,15 @@ TEST(StepDxfDrawing, NestedArraysVisitEveryPlacedCopyInOrder)
     // A 2 x 3 array of a cell that holds a circular array of three dots, the whole under
     // a mirroring extrusion.
     Drawing drawing;
-    define_block(drawing, "DOT", {make_point(drawing.pool(), 1, 0)});
-    ItemRec* ring = make_insert(drawing, "DOT", {});
+    add_block_definition(drawing, "DOT", {make_point(drawing.pool(), 1, 0)});
+    ItemRec* ring = make_placed_insert(drawing, "DOT", {});
     ring->it_Insert.in_ArrayKind = 2;
     ring->it_Insert.in_CircRadius = 10;
     ring->it_Insert.in_CircFirst = Point3DRec{10, 0, 0};
     ring->it_Insert.in_CircStep = 2 * kPi / 3;
     ring->it_Insert.in_CircCount = 3;
-    define_block(drawing, "CELL", {ring});
-    ItemRec* grid = make_insert(drawing, "CELL", {0, 0, 0});
+    add_block_definition(drawing, "CELL", {ring});
+    ItemRec* grid = make_placed_insert(drawing, "CELL", {0, 0, 0});
     grid->it_Insert.in_Rows = 2;
     grid->it_Insert.in_Columns = 3;
     grid->it_Insert.in_RowSpacing = 50;
@@ -582,9 +552,9 @@ TEST(StepDxfDrawing, NestedArraysVisitEveryPlacedCopyInOrder)
 TEST(StepDxfDrawing, BlocksOnlyModeReportsOneBlockItemPerPlacement)
 {
     Drawing drawing;
-    define_block(drawing, "INNER", {halvern_test::make_line(drawing.pool(), 0, 0, 1, 0)});
-    define_block(drawing, "OUTER", {make_point(drawing.pool(), 0, 0), make_insert(drawing, "INNER", {5, 0, 0})});
-    ItemRec* insert = make_insert(drawing, "OUTER", {});
+    add_block_definition(drawing, "INNER", {halvern_test::make_line(drawing.pool(), 0, 0, 1, 0)});
+    add_block_definition(drawing, "OUTER", {make_point(drawing.pool(), 0, 0), make_placed_insert(drawing, "INNER", {5, 0, 0})});
+    ItemRec* insert = make_placed_insert(drawing, "OUTER", {});
     insert->it_Insert.in_Columns = 2;
     add(drawing, insert);
     add(drawing, halvern_test::make_line(drawing.pool(), 0, 0, 3, 3));
@@ -599,10 +569,10 @@ TEST(StepDxfDrawing, ABlockThatInsertsItselfStopsAtTheBlockCount)
         Drawing drawing;
         // The INSERT refers to the block it is part of.
         AddBlockIdentifier(&drawing->dxf_BlockIdentifierBuffer, "SELF", 0, 0);
-        define_block(drawing, "SELF", {make_insert(drawing, "SELF", {1, 0, 0}), make_point(drawing.pool(), 0, 0)});
+        add_block_definition(drawing, "SELF", {make_placed_insert(drawing, "SELF", {1, 0, 0}), make_point(drawing.pool(), 0, 0)});
         for (int i = 0; i < extra_blocks; ++i)
-            define_block(drawing, ("OTHER" + std::to_string(i)).c_str(), {});
-        add(drawing, make_insert(drawing, "SELF", {}));
+            add_block_definition(drawing, ("OTHER" + std::to_string(i)).c_str(), {});
+        add(drawing, make_placed_insert(drawing, "SELF", {}));
         const Log log = walk(drawing);
         const auto points = log.of_type(DXFItemPoint);
         const auto levels = static_cast<size_t>(drawing->dxf_BlockIdentifierBuffer.bib_N) + 1;
@@ -617,8 +587,8 @@ TEST(StepDxfDrawing, ABlockThatInsertsItselfStopsAtTheBlockCount)
 TEST(StepDxfDrawing, TheBlockStackGrowsForBlocksAddedLater)
 {
     Drawing drawing;
-    define_block(drawing, "B0", {make_point(drawing.pool(), 0, 0)});
-    add(drawing, make_insert(drawing, "B0", {}));
+    add_block_definition(drawing, "B0", {make_point(drawing.pool(), 0, 0)});
+    add(drawing, make_placed_insert(drawing, "B0", {}));
     walk(drawing);
     ASSERT_NE(drawing->dxf_BlockStack, nullptr);
     const int32_t first_capacity = drawing->dxf_BlockStack[0].bs_Index;
@@ -627,10 +597,10 @@ TEST(StepDxfDrawing, TheBlockStackGrowsForBlocksAddedLater)
     constexpr int kChain = 60;
     for (int i = 1; i <= kChain; ++i) {
         const std::string previous = "B" + std::to_string(i - 1);
-        define_block(drawing, ("B" + std::to_string(i)).c_str(), {make_insert(drawing, previous.c_str(), {1, 0, 0})});
+        add_block_definition(drawing, ("B" + std::to_string(i)).c_str(), {make_placed_insert(drawing, previous.c_str(), {1, 0, 0})});
     }
     drawing->dxf_ItemBuffer.ib_N = 0;
-    add(drawing, make_insert(drawing, ("B" + std::to_string(kChain)).c_str(), {}));
+    add(drawing, make_placed_insert(drawing, ("B" + std::to_string(kChain)).c_str(), {}));
     const Log walked = walk(drawing);
     const auto points = walked.of_type(DXFItemPoint);
     ASSERT_EQ(points.size(), 1u);
@@ -641,8 +611,8 @@ TEST(StepDxfDrawing, TheBlockStackGrowsForBlocksAddedLater)
 TEST(StepDxfDrawing, ACallbackStopsTheWholeWalk)
 {
     Drawing drawing;
-    define_block(drawing, "B", {make_point(drawing.pool(), 0, 0)});
-    ItemRec* insert = make_insert(drawing, "B", {});
+    add_block_definition(drawing, "B", {make_point(drawing.pool(), 0, 0)});
+    ItemRec* insert = make_placed_insert(drawing, "B", {});
     insert->it_Insert.in_Columns = 3;
     add(drawing, insert);
     add(drawing, make_point(drawing.pool(), 5, 5));
@@ -657,11 +627,11 @@ TEST(StepDxfDrawing, ACallbackStopsTheWholeWalk)
 TEST(StepDxfDrawing, AnInsertWithoutItsBlockProducesNothing)
 {
     Drawing drawing;
-    define_block(drawing, "B", {make_point(drawing.pool(), 0, 0)});
+    add_block_definition(drawing, "B", {make_point(drawing.pool(), 0, 0)});
     for (const int32_t index : {-1, 2, 99}) {
         SCOPED_TRACE(index);
         drawing->dxf_ItemBuffer.ib_N = 0;
-        ItemRec* insert = make_insert(drawing, "B", {});
+        ItemRec* insert = make_placed_insert(drawing, "B", {});
         insert->it_Insert.in_BlockIndex = index;
         add(drawing, insert);
         EXPECT_TRUE(walk(drawing).visits.empty());
@@ -675,8 +645,8 @@ TEST(StepDxfDrawing, ABlockThatLacksItsEndblkEndsAtTheNextBlock)
     AddItem(drawing.get(), &blocks, CreateItem(DXFItemBlock, 0, 0, 0, 0, drawing.pool()));
     AddItem(drawing.get(), &blocks, halvern_test::make_line(drawing.pool(), 0, 0, 1, 0));
     AddBlockIdentifier(&drawing->dxf_BlockIdentifierBuffer, "OPEN", 0, 0);
-    define_block(drawing, "NEXT", {make_point(drawing.pool(), 0, 0)});
-    add(drawing, make_insert(drawing, "OPEN", {}));
+    add_block_definition(drawing, "NEXT", {make_point(drawing.pool(), 0, 0)});
+    add(drawing, make_placed_insert(drawing, "OPEN", {}));
     EXPECT_EQ(walk(drawing).types(), (std::vector<int32_t>{DXFItemBlock, DXFItemLine}));
 }
 
@@ -689,8 +659,8 @@ TEST(StepDxfDrawing, TextsAndSplinesArePlacedCopies)
     text->it_Text.tx_Height = 1;
     ItemRec* spline = halvern_test::make_spline(drawing.pool(), {{0, 0, 0}, {1, 1, 0}, {2, 0, 0}},
                                                 {0, 0, 0, 1, 1, 1}, {1, 2, 1});
-    define_block(drawing, "B", {text, spline});
-    add(drawing, make_insert(drawing, "B", {10, 10, 0}, kPi / 2, {2, 2, 1}));
+    add_block_definition(drawing, "B", {text, spline});
+    add(drawing, make_placed_insert(drawing, "B", {10, 10, 0}, kPi / 2, {2, 2, 1}));
     const Log log = walk(drawing);
     ASSERT_EQ(log.types(), (std::vector<int32_t>{DXFItemBlock, DXFItemText, DXFItemSpline, DXFItemEndBlock}));
     const TextRec& placed_text = log.visits[1].fields.it_Text;
@@ -709,7 +679,7 @@ TEST(StepDxfDrawing, TextsAndSplinesArePlacedCopies)
 TEST(StepDxfBlock, ExpandsARecordTheCallerFilledIn)
 {
     Drawing drawing;
-    const int32_t index = define_block(drawing, "B", {make_point(drawing.pool(), 1, 1)});
+    const int32_t index = add_block_definition(drawing, "B", {make_point(drawing.pool(), 1, 1)});
     // As the block-label code fills one: zeroed, with the block, kind, scales, row angle
     // and counts.
     ItemRec filled{};
@@ -733,8 +703,8 @@ TEST(StepDxfBlock, ExpandsARecordTheCallerFilledIn)
 TEST(StepDxfItemType, PassesOnlyItemsOfOneType)
 {
     Drawing drawing;
-    define_block(drawing, "B", {make_point(drawing.pool(), 0, 0)});
-    ItemRec* insert = make_insert(drawing, "B", {});
+    add_block_definition(drawing, "B", {make_point(drawing.pool(), 0, 0)});
+    ItemRec* insert = make_placed_insert(drawing, "B", {});
     insert->it_Insert.in_Rows = 2;
     insert->it_Insert.in_Columns = 2;
     add(drawing, insert);

@@ -36,7 +36,8 @@ ArcOutline arc_outline(int left, int top, int right, int bottom, int x_start, in
         return std::atan2(static_cast<double>(centre_y2 - 2 * int64_t{y}), static_cast<double>(2 * int64_t{x} - centre_x2));
     };
     outline.start = angle(x_start, y_start);
-    double turn = angle(x_end, y_end) - outline.start;
+    // Equal rays (a whole ellipse) need only the one angle.
+    double turn = x_end == x_start && y_end == y_start ? 0.0 : angle(x_end, y_end) - outline.start;
     while (turn <= 1e-12)
         turn += kTwoPi;
     outline.sweep = turn;
@@ -52,7 +53,8 @@ PLATFORM_API BOOL MoveToEx(HDC hdc, int x, int y, LPPOINT old) noexcept
     DeviceContext* dc = object_of_kind<DeviceContext>(hdc);
     if (dc == nullptr)
         return FALSE;
-    dc->record("MoveToEx(%d, %d)", x, y);
+    if (dc->is_recording())
+        dc->record("MoveToEx(%d, %d)", x, y);
     if (old != nullptr)
         *old = dc->position;
     dc->position = POINT{x, y};
@@ -87,7 +89,8 @@ PLATFORM_API BOOL LineTo(HDC hdc, int x, int y) noexcept
     DeviceContext* dc = object_of_kind<DeviceContext>(hdc);
     if (dc == nullptr)
         return FALSE;
-    dc->record("LineTo(%d, %d)", x, y);
+    if (dc->is_recording())
+        dc->record("LineTo(%d, %d)", x, y);
     const POINT from = dc->position;
     dc->position = POINT{x, y};
     try {
@@ -119,7 +122,8 @@ PLATFORM_API BOOL SetPixelV(HDC hdc, int x, int y, COLORREF colour) noexcept
     DeviceContext* dc = object_of_kind<DeviceContext>(hdc);
     if (dc == nullptr)
         return FALSE;
-    dc->record("SetPixelV(%d, %d, 0x%06X)", x, y, colour);
+    if (dc->is_recording())
+        dc->record("SetPixelV(%d, %d, 0x%06X)", x, y, colour);
     const Surface surface = dc->surface();
     if (!surface.contains(x, y))
         return FALSE;

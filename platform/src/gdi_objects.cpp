@@ -2,6 +2,7 @@
 
 #include "gdi_objects.h"
 
+#include <atomic>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -134,15 +135,39 @@ HGDIOBJ add_object(std::unique_ptr<GdiObject> object) noexcept
     }
 }
 
+namespace {
+
+// Drawing calls look up the same DC again and again. Each thread keeps its last DC;
+// it stands while no DC has been deleted since (handles are never reused, so only a
+// deletion can make it wrong). Pens and brushes come and go per item and are not kept,
+// so their deletions leave the DC in place.
+std::atomic<uint64_t> g_dc_deletions{0};
+
+struct LastLookup {
+    uintptr_t handle;
+    GdiObject* object;
+    uint64_t deletions;
+};
+thread_local LastLookup t_last_lookup{0, nullptr, 0};
+
+}
+
 GdiObject* object_of(HGDIOBJ handle) noexcept
 {
+    const uintptr_t value = reinterpret_cast<uintptr_t>(handle);
+    const uint64_t deletions = g_dc_deletions.load(std::memory_order_acquire);
+    if (value != 0 && t_last_lookup.handle == value && t_last_lookup.deletions == deletions)
+        return t_last_lookup.object;
     GdiTable& table = gdi_table();
     const std::lock_guard lock(table.mutex);
-    const auto found = table.objects.find(reinterpret_cast<uintptr_t>(handle));
+    const auto found = table.objects.find(value);
     if (found == table.objects.end()) {
         SetLastError(ERROR_INVALID_HANDLE);
         return nullptr;
     }
+    // The count read before the lock: a deletion since then forces a fresh lookup.
+    if (found->second->kind() == ObjectKind::DeviceContext)
+        t_last_lookup = LastLookup{value, found->second.get(), deletions};
     return found->second.get();
 }
 
@@ -166,6 +191,8 @@ BOOL delete_object(HGDIOBJ handle) noexcept
         }
         doomed = std::move(found->second);
         table.objects.erase(found);
+        if (object.kind() == ObjectKind::DeviceContext)
+            g_dc_deletions.fetch_add(1, std::memory_order_release);
     }
     // Freed outside the lock: a font's Qt objects may take their own locks.
     doomed.reset();

@@ -160,6 +160,20 @@ void draw_line(const Surface& surface, int x0, int y0, int x1, int y1, uint32_t 
 
     int64_t first = 0;
     int64_t last = dm - 1; // the end point itself is left out
+    if (surface.contains(x0, y0) && surface.contains(x1, y1)) {
+        // Both ends on the surface: every pixel between is too, so nothing is clipped
+        // and the walk starts at step 0 (q = 0, since bias < 2 dm).
+        LineWalk walk{};
+        walk.offset = static_cast<ptrdiff_t>(y0) * surface.stride + static_cast<ptrdiff_t>(x0);
+        walk.major_step = x_major ? major_sign : major_sign * surface.stride;
+        walk.minor_step = x_major ? minor_sign * surface.stride : minor_sign;
+        walk.count = dm;
+        walk.error = bias;
+        walk.error_step = 2 * dk;
+        walk.limit = 2 * dm;
+        kLineFunctions[static_cast<size_t>(rop2 - 1)](surface.top_row, walk, pen, surface.alpha);
+        return;
+    }
     clip_major(m0, major_sign, 0, major_size, first, last);
     // q must lie in [q_low, q_high] for the minor coordinate to be on the surface.
     const int64_t q_low = minor_sign > 0 ? -k0 : k0 - (minor_size - 1);

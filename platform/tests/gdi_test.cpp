@@ -7,6 +7,7 @@
 
 #include <climits>
 #include <cstring>
+#include <thread>
 
 namespace {
 
@@ -67,6 +68,21 @@ TEST(DeviceContexts, AttributesReturnTheirPreviousValues)
     EXPECT_EQ(old.x, 3);
     EXPECT_EQ(old.y, 4);
     DeleteDC(dc);
+}
+
+// A thread that drew with a DC must see it gone once another thread deletes it.
+TEST(DeviceContexts, DeletedOnAnotherThreadIsRefusedHere)
+{
+    HDC dc = CreateCompatibleDC(nullptr);
+    ASSERT_NE(dc, nullptr);
+    EXPECT_TRUE(MoveToEx(dc, 1, 1, nullptr));
+    BOOL deleted = FALSE;
+    std::thread other([&] { deleted = DeleteDC(dc); });
+    other.join();
+    ASSERT_TRUE(deleted);
+    SetLastError(0);
+    EXPECT_FALSE(LineTo(dc, 2, 2));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
 }
 
 TEST(DeviceContexts, RefuseUnknownAndDeletedHandles)

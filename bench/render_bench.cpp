@@ -1,0 +1,213 @@
+// Rendering speed of a large drawing against the time it takes to read it.
+//
+// The drawing comes from the DXF generator (bench/dxf_generator.h), ASCII, written once
+// into a temporary folder that is removed at the end. Benchmarks:
+//   ReadDXF          reading it into a new drawing (the yardstick);
+//   Render/view      DrawDXFDrawing of the whole drawing into a 1920 by 1080 memory DC,
+//                    as the viewer draws its view;
+//   Render/thumbnail the same into 64 by 64 pixels with the viewer's thumbnail settings
+//                    (monochrome, texts and points hidden).
+// The window drawn is the drawing's extents padded by a hundredth of their size plus
+// one unit, as the viewer pads them after loading.
+//
+//   render_bench [benchmark flags] [--dxf_size=100]   (size in MB)
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <string_view>
+
+#include <unistd.h>
+
+#include "dxf_generator.h"
+#include "halvern/drawing.h"
+#include "halvern/dxf_reader.h"
+#include "halvern/extents.h"
+#include "halvern/render.h"
+#include "platform/gdi.h"
+
+namespace {
+
+constexpr double kMegabyte = 1024.0 * 1024.0;
+
+std::string g_folder;
+std::string g_path;
+dxf_bench::DxfContents g_contents;
+
+bool write_input(uint64_t megabytes, std::string& error)
+{
+    const char* tmp = std::getenv("TMPDIR");
+    std::string pattern =
+        std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/tarvek-render-bench-XXXXXX";
+    if (mkdtemp(pattern.data()) == nullptr) {
+        error = "cannot make a temporary folder";
+        return false;
+    }
+    g_folder = pattern;
+    g_path = g_folder + "/drawing.dxf";
+    return dxf_bench::write_dxf_file(g_path, dxf_bench::DxfForm::Ascii,
+                                     static_cast<uint64_t>(megabytes * kMegabyte), g_contents, error);
+}
+
+void remove_input()
+{
+    if (!g_path.empty())
+        std::remove(g_path.c_str());
+    if (!g_folder.empty())
+        rmdir(g_folder.c_str());
+}
+
+// A memory DC over a 32-bit top-down DIB section, black pen on black.
+class Surface {
+public:
+    Surface(int width, int height) : m_width(width), m_height(height)
+    {
+        BITMAPINFO info{};
+        info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+        info.bmiHeader.biWidth = width;
+        info.bmiHeader.biHeight = -height;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        info.bmiHeader.biCompression = BI_RGB;
+        m_dc = CreateCompatibleDC(nullptr);
+        void* bits = nullptr;
+        m_bitmap = CreateDIBSection(m_dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+        m_old = SelectObject(m_dc, m_bitmap);
+    }
+    ~Surface()
+    {
+        SelectObject(m_dc, m_old);
+        DeleteObject(m_bitmap);
+        DeleteDC(m_dc);
+    }
+    Surface(const Surface&) = delete;
+    Surface& operator=(const Surface&) = delete;
+    HDC dc() const { return m_dc; }
+    // The viewer's view port: right and bottom edges inclusive.
+    RectangleRec view_port() const { return RectangleRec{0, 0, m_width - 1, m_height - 1}; }
+
+private:
+    int m_width;
+    int m_height;
+    HDC m_dc = nullptr;
+    HBITMAP m_bitmap = nullptr;
+    HGDIOBJ m_old = nullptr;
+};
+
+// The read drawing at full view, or NULL with a message.
+class LoadedDrawing {
+public:
+    LoadedDrawing()
+    {
+        NewDXFDrawing(&m_drawing);
+        m_ok = ReadDXF(g_path.c_str(), &m_drawing) == 0;
+        if (!m_ok)
+            return;
+        CalcDXFDrawingSize(&m_drawing);
+        Rectangle2DRec& window = m_drawing.dxf_DrwgSize;
+        const double pad_x = (window.max.x - window.min.x + 1.0) / 100.0;
+        const double pad_y = (window.max.y - window.min.y + 1.0) / 100.0;
+        window.min.x -= pad_x;
+        window.max.x += pad_x;
+        window.min.y -= pad_y;
+        window.max.y += pad_y;
+    }
+    ~LoadedDrawing() { FreeDXFDrawing(&m_drawing); }
+    LoadedDrawing(const LoadedDrawing&) = delete;
+    LoadedDrawing& operator=(const LoadedDrawing&) = delete;
+    bool ok() const { return m_ok; }
+    DXFDrawingRec& get() { return m_drawing; }
+
+private:
+    DXFDrawingRec m_drawing{};
+    bool m_ok = false;
+};
+
+void BM_ReadDXF(benchmark::State& state)
+{
+    for (auto _ : state) {
+        DXFDrawingRec drawing{};
+        NewDXFDrawing(&drawing);
+        const int32_t result = ReadDXF(g_path.c_str(), &drawing);
+        FreeDXFDrawing(&drawing);
+        if (result != 0) {
+            state.SkipWithError("ReadDXF failed");
+            return;
+        }
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(g_contents.bytes));
+}
+
+enum class Target { View, Thumbnail };
+
+void BM_Render(benchmark::State& state, Target target)
+{
+    LoadedDrawing loaded;
+    if (!loaded.ok()) {
+        state.SkipWithError("ReadDXF failed");
+        return;
+    }
+    DXFDrawingRec& drawing = loaded.get();
+    const bool thumbnail = target == Target::Thumbnail;
+    Surface surface(thumbnail ? 64 : 1920, thumbnail ? 64 : 1080);
+    if (thumbnail) {
+        drawing.dxf_Flags |= DXFDrawMonochrome;
+        drawing.dxf_ItemFlags[DXFItemText] |= DXF_ITEM_TYPE_HIDDEN;
+        drawing.dxf_ItemFlags[DXFItemPoint] |= DXF_ITEM_TYPE_HIDDEN;
+    }
+    RectangleRec view = surface.view_port();
+    for (auto _ : state) {
+        DrawDXFDrawing(surface.dc(), &drawing, &view, nullptr, nullptr, 0.0);
+        benchmark::ClobberMemory();
+    }
+    state.SetItemsProcessed(state.iterations() * drawing.dxf_ItemBuffer.ib_N);
+    state.counters["items"] = drawing.dxf_ItemBuffer.ib_N;
+}
+
+uint64_t take_size(int& argc, char** argv)
+{
+    uint64_t size = 100;
+    constexpr std::string_view kFlag = "--dxf_size=";
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view argument = argv[i];
+        if (argument.substr(0, kFlag.size()) != kFlag)
+            continue;
+        const unsigned long long value = std::strtoull(argv[i] + kFlag.size(), nullptr, 10);
+        if (value > 0 && value <= 4096)
+            size = value;
+        for (int j = i; j + 1 < argc; ++j)
+            argv[j] = argv[j + 1];
+        --argc;
+        --i;
+    }
+    return size;
+}
+
+}
+
+int main(int argc, char** argv)
+{
+    const uint64_t size = take_size(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    std::string error;
+    if (!write_input(size, error)) {
+        std::fprintf(stderr, "render_bench: %s\n", error.c_str());
+        remove_input();
+        return 1;
+    }
+    const std::string suffix = "/" + std::to_string(size) + "MB";
+    benchmark::RegisterBenchmark(("ReadDXF" + suffix).c_str(), BM_ReadDXF)->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark(("Render/view" + suffix).c_str(), BM_Render, Target::View)
+        ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark(("Render/thumbnail" + suffix).c_str(), BM_Render, Target::Thumbnail)
+        ->Unit(benchmark::kMillisecond);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    remove_input();
+    return 0;
+}

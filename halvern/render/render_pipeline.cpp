@@ -1,0 +1,648 @@
+// The render body: set-up, the walk, acceptance, pen choice, placement and hand-over of
+// every drawn item to its primitive, pick marks, the fill pass and the clean-up.
+//
+// Placement is the walker engine's (model/walker_engine.h, walker_placement.h): INSERTs
+// expand level by level in the drawing's dxf_BlockStack and every member is placed by
+// its level's affine placement, so that a block lands where the walkers and the extents
+// put it. The draw transform of the Draw renderers is the base placement of the walk.
+
+#include "render/render_pipeline.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
+#include <cstring>
+#include <new>
+#include <utility>
+#include <vector>
+
+#include "halvern/items.h"
+#include "halvern/palette.h"
+#include "halvern/tables.h"
+#include "halvern/walkers.h"
+#include "model/block_stack.h"
+#include "model/geometry_internal.h"
+#include "model/walker_engine.h"
+#include "model/walker_placement.h"
+#include "osmark/strings.h"
+#include "platform/gdi.h"
+#include "render/primitives.h"
+#include "render/render_state.h"
+
+namespace halvern::render {
+
+namespace {
+
+using walk::WalkResult;
+
+// What one walk over the drawing draws: everything (Show and Draw renderers), only the
+// closed items into one path (first pass of the filled renderers), or everything else
+// (their second pass).
+enum class Pass : int32_t { Plain = 0, Fill = 1, Outline = 2 };
+
+constexpr uint32_t kPolylineClosed = 1;
+constexpr uint32_t kContourOpen = 1;
+
+bool is_drawn_type(int32_t type)
+{
+    switch (type) {
+    case DXFItemPoint:
+    case DXFItemLine:
+    case DXFItemArc:
+    case DXFItemText:
+    case DXFItemPolyline:
+    case DXFItemEllipse:
+    case DXFItemSpline:
+    case DXFItemRay:
+    case DXFItemXLine: return true;
+    default: return false;
+    }
+}
+
+// Closed items are the ones a fill pass fills: whole circles and ellipses, polylines
+// flagged closed and splines that end where they start.
+bool is_closed(const ItemRec& item)
+{
+    switch (item.it_Header.ih_ItemType) {
+    case DXFItemArc: {
+        const ArcRec& arc = item.it_Arc;
+        return is_equal(DXFArcSweep(arc.ar_Start, arc.ar_End, arc.ar_Dir), kTwoPi);
+    }
+    case DXFItemEllipse: {
+        const EllipseRec& ellipse = item.it_Ellipse;
+        return is_equal(DXFArcSweep(ellipse.el_Start, ellipse.el_End, ellipse.el_Dir), kTwoPi);
+    }
+    case DXFItemPolyline: return (item.it_Polyline.pl_Flags & kPolylineClosed) != 0;
+    case DXFItemSpline: {
+        const int32_t count = walk::stored_point_count(item);
+        const Point3DRec* points = item.it_Spline.sp_Points;
+        return count >= 2 && DXFSamePoint(&points[0], &points[count - 1]) != 0;
+    }
+    default: return false;
+    }
+}
+
+bool is_identity(const DrawTransform& transform)
+{
+    return transform.offset.x == 0.0 && transform.offset.y == 0.0 && transform.offset.z == 0.0 &&
+           transform.scale.x == 1.0 && transform.scale.y == 1.0 && transform.scale.z == 1.0 &&
+           is_zero(transform.angle);
+}
+
+// How many of count doubles behind values lie inside the item's own block; values that
+// point elsewhere are taken at their count.
+int32_t doubles_inside(const ItemRec& item, const double* values, int32_t count)
+{
+    if (values == nullptr || count <= 0)
+        return 0;
+    const auto* begin = reinterpret_cast<const std::byte*>(&item);
+    const auto* end = begin + std::max(item.it_Header.ih_ItemSize, 0);
+    const auto* at = reinterpret_cast<const std::byte*>(values);
+    if (at < begin || at >= end)
+        return count;
+    const auto room = static_cast<int64_t>((end - at) / static_cast<ptrdiff_t>(sizeof(double)));
+    return static_cast<int32_t>(std::min<int64_t>(count, room));
+}
+
+BlockIdentifierRec* find_block(const DXFDrawingRec& drawing, const char* name)
+{
+    const BlockIdentifierBufferRec& identifiers = drawing.dxf_BlockIdentifierBuffer;
+    if (name == nullptr || identifiers.bib_Blocks == nullptr)
+        return nullptr;
+    for (int32_t i = 0; i < identifiers.bib_N; ++i) {
+        BlockIdentifierRec* identifier = identifiers.bib_Blocks[i];
+        if (identifier != nullptr && identifier->bi_Name != nullptr &&
+            StriCmp(identifier->bi_Name, name) == 0)
+            return identifier;
+    }
+    return nullptr;
+}
+
+class Renderer {
+public:
+    Renderer(HDC dc, DXFDrawingRec& drawing, const RectangleRec& view_port,
+             const DrawTransform& transform) noexcept;
+    ~Renderer();
+    Renderer(const Renderer&) = delete;
+    Renderer& operator=(const Renderer&) = delete;
+
+    void draw_drawing(Pass pass) noexcept;
+    void draw_block(ItemRec& insert, Pass pass) noexcept;
+
+    // The visitor of the walker engine.
+    WalkResult top_item(ItemRec& item) noexcept;
+    WalkResult block_item(ItemRec*, ItemRec&, const DXFBlockStackFrame&) noexcept
+    {
+        return WalkResult::Continue;
+    }
+    WalkResult member(ItemRec* insert, ItemRec& member, const DXFBlockStackFrame& frame) noexcept;
+
+private:
+    void begin_pass(Pass pass) noexcept;
+    void end_pass() noexcept;
+    void expand(ItemRec& insert) noexcept;
+    walk::Enclosing first_level(const ItemRec& insert) const noexcept;
+
+    bool accepts(const ItemRec& item, const ItemRec* insert) const noexcept;
+    void choose_pen(const ItemRec& item, const ItemRec* insert) noexcept;
+    void draw_item(ItemRec& item, ItemRec* insert, const DXFMatrixRec* placement) noexcept;
+    void draw_label(ItemRec& insert, const DXFBlockStackFrame& frame) noexcept;
+
+    void draw_arc(const ArcRec& arc, const DXFMatrixRec* placement, int32_t move,
+                  bool keep_sense) noexcept;
+    void draw_ellipse(const EllipseRec& ellipse) noexcept;
+    void draw_text(const ItemRec& item, const DXFMatrixRec* placement) noexcept;
+    void draw_polyline(ItemRec& item, ItemRec* insert, const DXFMatrixRec* placement) noexcept;
+    void draw_spline(const ItemRec& item, const DXFMatrixRec* placement) noexcept;
+    void draw_ray(const ItemRec& item, const DXFMatrixRec* placement) noexcept;
+
+    // A primitive call: RenderHit is cleared before it, and a hit marks the item (the
+    // drawing's own record) and the INSERT being expanded.
+    void before_primitive() noexcept { RenderHit = 0; }
+    void after_primitive(ItemRec& item, ItemRec* insert) noexcept
+    {
+        if (RenderHit == 0)
+            return;
+        item.it_Header.ih_Flags |= DXFItemPicked;
+        if (insert != nullptr)
+            insert->it_Header.ih_Flags |= DXFItemPicked;
+    }
+
+    DXFDrawingRec& m_drawing;
+    HDC m_dc;
+    walk::Enclosing m_base;
+    // The draw transform of top-level items; NULL when it is the identity.
+    const DXFMatrixRec* m_top_placement = nullptr;
+    Pass m_pass = Pass::Plain;
+    uint32_t m_entry_colour = 0;
+    COLORREF m_saved_text_colour = 0;
+    HGDIOBJ m_saved_pen = nullptr;
+    int32_t m_monochrome_state = 0;
+    // Placed spline points, reused from spline to spline.
+    std::vector<Point3DRec> m_points;
+    // Item records the primitives and placements fill, made once per call: an ItemRec
+    // is large, and clearing one per polyline segment shows in the time of a draw.
+    ItemRec m_bulge{};
+    ItemRec m_placed{};
+    ItemRec m_text{};
+};
+
+Renderer::Renderer(HDC dc, DXFDrawingRec& drawing, const RectangleRec& view_port,
+                   const DrawTransform& transform) noexcept
+    : m_drawing(drawing), m_dc(dc),
+      m_base(walk::base_enclosing(transform.offset, transform.scale, transform.angle))
+{
+    if (!is_identity(transform))
+        m_top_placement = &m_base.placement;
+
+    drawing.dxf_Device = dc;
+    drawing.dxf_ViewSize = view_port;
+    const Rectangle2DRec window = drawing.dxf_DrwgSize;
+    SetDXFDrawingSize(&drawing, window.min.x, window.min.y, window.max.x, window.max.y);
+
+    m_saved_text_colour = GetTextColor(dc);
+    m_saved_pen = GetCurrentObject(dc, OBJ_PEN);
+    LOGPEN pen{};
+    m_entry_colour = GetObjectA(m_saved_pen, static_cast<int>(sizeof(pen)), &pen) != 0
+                         ? pen.lopnColor
+                         : 0;
+    drawing.dxf_PenColour = m_entry_colour;
+
+    // The visible window: in pick mode the pick window itself, otherwise the view port
+    // mapped back to drawing units.
+    Rectangle2DRec visible = drawing.dxf_DrwgSize;
+    if (RenderPickMode == 0) {
+        const RectangleRec& view = drawing.dxf_ViewSize;
+        double x0 = view.MinX;
+        double y0 = view.MinY;
+        double x1 = view.MaxX;
+        double y1 = view.MaxY;
+        ViewPortToDXFDrawing(&drawing, &x0, &y0);
+        ViewPortToDXFDrawing(&drawing, &x1, &y1);
+        visible = Rectangle2DRec{Point2DRec{x0, y0}, Point2DRec{x1, y1}};
+    }
+    if (visible.min.x > visible.max.x)
+        std::swap(visible.min.x, visible.max.x);
+    if (visible.min.y > visible.max.y)
+        std::swap(visible.min.y, visible.max.y);
+    drawing.dxf_DrwgViewSize = visible;
+
+    RenderHit = 0;
+    RenderClipLines = 1;
+}
+
+Renderer::~Renderer()
+{
+    SelectObject(m_dc, m_saved_pen);
+    if (m_drawing.dxf_CurrentPen != nullptr) {
+        DeleteObject(m_drawing.dxf_CurrentPen);
+        m_drawing.dxf_CurrentPen = nullptr;
+    }
+    SetTextColor(m_dc, m_saved_text_colour);
+    RenderClipLines = 1;
+}
+
+// The fill pass draws only closed items, without clipping so that every outline stays
+// whole and connected, into one path that is filled at the end. In pick mode nothing
+// may reach the device context, so there is no path.
+void Renderer::begin_pass(Pass pass) noexcept
+{
+    m_pass = pass;
+    RenderClipLines = pass == Pass::Fill ? 0 : 1;
+    if (pass == Pass::Fill && RenderPickMode == 0)
+        BeginPath(m_dc);
+}
+
+void Renderer::end_pass() noexcept
+{
+    if (m_pass == Pass::Fill && RenderPickMode == 0) {
+        EndPath(m_dc);
+        StrokeAndFillPath(m_dc);
+    }
+    RenderClipLines = 1;
+}
+
+void Renderer::draw_drawing(Pass pass) noexcept
+{
+    begin_pass(pass);
+    const ItemBufferRec& items = m_drawing.dxf_ItemBuffer;
+    for (int32_t i = 0; items.ib_Items != nullptr && i < items.ib_N; ++i) {
+        ItemRec* item = items.ib_Items[i];
+        if (item == nullptr)
+            continue;
+        const int32_t type = item->it_Header.ih_ItemType;
+        if (type == DXFItemBlock) {
+            // A block definition among the top-level items is passed over up to its
+            // ENDBLK; without one it hides the rest, as in every walk.
+            while (i + 1 < items.ib_N) {
+                const ItemRec* next = items.ib_Items[++i];
+                if (next != nullptr && next->it_Header.ih_ItemType == DXFItemEndBlock)
+                    break;
+            }
+            continue;
+        }
+        if (!walk::is_visible(m_drawing, *item))
+            continue;
+        if (type == DXFItemInsert)
+            expand(*item);
+        else
+            top_item(*item);
+    }
+    end_pass();
+}
+
+void Renderer::draw_block(ItemRec& insert, Pass pass) noexcept
+{
+    begin_pass(pass);
+    expand(insert);
+    end_pass();
+}
+
+// The first level of an INSERT runs under the draw transform with the block's base
+// point kept where it is: the transform turns and scales the block about its base
+// point. Under the identity this is the walkers' own placement.
+walk::Enclosing Renderer::first_level(const ItemRec& insert) const noexcept
+{
+    return walk::about_block_base(m_drawing, m_base, insert);
+}
+
+void Renderer::expand(ItemRec& insert) noexcept
+{
+    walk::expand_insert(m_drawing, &insert, first_level(insert), *this);
+}
+
+WalkResult Renderer::top_item(ItemRec& item) noexcept
+{
+    if (is_drawn_type(item.it_Header.ih_ItemType) && accepts(item, nullptr)) {
+        choose_pen(item, nullptr);
+        draw_item(item, nullptr, m_top_placement);
+    }
+    return WalkResult::Continue;
+}
+
+WalkResult Renderer::member(ItemRec* insert, ItemRec& member, const DXFBlockStackFrame& frame) noexcept
+{
+    const int32_t type = member.it_Header.ih_ItemType;
+    if (type == DXFItemEndBlock) {
+        if (insert != nullptr)
+            draw_label(*insert, frame);
+    } else if (is_drawn_type(type) && accepts(member, insert)) {
+        choose_pen(member, insert);
+        draw_item(member, insert, &frame.bs_Placement);
+    }
+    return WalkResult::Continue;
+}
+
+bool Renderer::accepts(const ItemRec& item, const ItemRec* insert) const noexcept
+{
+    if (m_pass != Pass::Plain && is_closed(item) != (m_pass == Pass::Fill))
+        return false;
+    const ItemHeaderRec& head = item.it_Header;
+    if ((m_drawing.dxf_Flags & DXFDrawContoursOnly) != 0) {
+        const ContourTableRec& contours = m_drawing.dxf_ContourTable;
+        if (head.ih_ContourID < 0 || head.ih_ContourID >= contours.ct_N ||
+            contours.ct_Contours == nullptr ||
+            (contours.ct_Contours[head.ih_ContourID].cd_Flags & kContourOpen) != 0)
+            return false;
+    }
+    if ((head.ih_Flags & DXFItemExcluded) != 0)
+        return false;
+    return insert == nullptr || (insert->it_Header.ih_Flags & DXFItemExcluded) == 0;
+}
+
+// The item's own palette colour wins over its layer's, highlighting wins over both;
+// every other colour number falls back to the layer's colour, and an item on no layer
+// to the pen the device context had at entry.
+void Renderer::choose_pen(const ItemRec& item, const ItemRec* insert) noexcept
+{
+    const ItemHeaderRec& head = item.it_Header;
+    uint32_t colour = m_entry_colour;
+    const LayerTableRec& layers = m_drawing.dxf_LayerTable;
+    if (head.ih_Layer >= 0 && head.ih_Layer < layers.lt_N && layers.lt_Layers != nullptr &&
+        layers.lt_Layers[head.ih_Layer] != nullptr)
+        colour = DXFDisplayColour(static_cast<int32_t>(layers.lt_Layers[head.ih_Layer]->ld_Colour),
+                                  m_entry_colour);
+    int32_t highlighted = 0;
+    if ((insert != nullptr && (insert->it_Header.ih_Flags & DXFItemHighlighted) != 0) ||
+        (head.ih_Flags & DXFItemHighlighted) != 0) {
+        colour = m_drawing.dxf_HighlightColour;
+        highlighted = 1;
+    } else {
+        colour = DXFDisplayColour(head.ih_Colour, colour);
+    }
+    SelectItemPen(colour, m_entry_colour, highlighted, &m_monochrome_state, &m_drawing);
+}
+
+void Renderer::draw_item(ItemRec& item, ItemRec* insert, const DXFMatrixRec* placement) noexcept
+{
+    switch (item.it_Header.ih_ItemType) {
+    case DXFItemPoint: {
+        Point3DRec point = item.it_Point.pt_Point;
+        if (placement != nullptr)
+            point = walk::map_point(*placement, point);
+        before_primitive();
+        DrawClippedLine(point.x, point.y, point.x, point.y, 1, &m_drawing);
+        break;
+    }
+    case DXFItemLine: {
+        Point3DRec start = item.it_Line.ln_Start;
+        Point3DRec end = item.it_Line.ln_End;
+        if (placement != nullptr) {
+            start = walk::map_point(*placement, start);
+            end = walk::map_point(*placement, end);
+        }
+        before_primitive();
+        DrawClippedLine(start.x, start.y, end.x, end.y, 1, &m_drawing);
+        break;
+    }
+    case DXFItemArc:
+        before_primitive();
+        draw_arc(item.it_Arc, placement, 1, false);
+        break;
+    case DXFItemEllipse:
+        before_primitive();
+        if (placement != nullptr) {
+            EllipseRec placed{};
+            walk::place_ellipse(*placement, item.it_Ellipse, placed);
+            draw_ellipse(placed);
+        } else {
+            draw_ellipse(item.it_Ellipse);
+        }
+        break;
+    case DXFItemText:
+        before_primitive();
+        draw_text(item, placement);
+        break;
+    case DXFItemPolyline:
+        // Marks after every segment.
+        draw_polyline(item, insert, placement);
+        break;
+    case DXFItemSpline:
+        before_primitive();
+        draw_spline(item, placement);
+        break;
+    case DXFItemRay:
+    case DXFItemXLine:
+        before_primitive();
+        draw_ray(item, placement);
+        break;
+    default: return;
+    }
+    after_primitive(item, insert);
+    if (m_pass == Pass::Fill && RenderPickMode == 0)
+        CloseFigure(m_dc);
+}
+
+// keep_sense: the arc is a piece of a polyline and must be traced from its start, so a
+// placement that mirrors it gets its ends and direction exchanged back.
+void Renderer::draw_arc(const ArcRec& arc, const DXFMatrixRec* placement, int32_t move,
+                        bool keep_sense) noexcept
+{
+    if (placement == nullptr) {
+        DrawArcChords(arc.ar_Centre.x, arc.ar_Centre.y, arc.ar_Radius, arc.ar_Start, arc.ar_End,
+                      arc.ar_Dir, move, &m_drawing);
+        return;
+    }
+    walk::place_arc(*placement, arc, m_placed);
+    if (m_placed.it_Header.ih_ItemType == DXFItemEllipse) {
+        draw_ellipse(m_placed.it_Ellipse);
+        return;
+    }
+    ArcRec& image = m_placed.it_Arc;
+    if (keep_sense && walk::is_mirroring(*placement)) {
+        std::swap(image.ar_Start, image.ar_End);
+        image.ar_Dir = -image.ar_Dir;
+    }
+    DrawArcChords(image.ar_Centre.x, image.ar_Centre.y, image.ar_Radius, image.ar_Start,
+                  image.ar_End, image.ar_Dir, move, &m_drawing);
+}
+
+// The ellipse primitive always runs counter-clockwise, so a clockwise ellipse is drawn
+// from its end to its start: the same curve.
+void Renderer::draw_ellipse(const EllipseRec& ellipse) noexcept
+{
+    const double major = std::hypot(ellipse.el_MajorAxis.x, ellipse.el_MajorAxis.y);
+    double start = ellipse.el_Start;
+    double end = ellipse.el_End;
+    if (ellipse.el_Dir < 0)
+        std::swap(start, end);
+    DrawEllipseArc(ellipse.el_Centre.x, ellipse.el_Centre.y, major, major * ellipse.el_Ratio,
+                   ellipse.el_Angle, start, end, 1, &m_drawing);
+}
+
+void Renderer::draw_text(const ItemRec& item, const DXFMatrixRec* placement) noexcept
+{
+    constexpr size_t kTextBytes = offsetof(ItemRec, it_Text) + sizeof(TextRec);
+    if (item.it_Header.ih_ItemSize < static_cast<int32_t>(kTextBytes))
+        return;
+    // The primitive reads the head and the record; the text itself stays where it is.
+    std::memcpy(static_cast<void*>(&m_text), &item, kTextBytes);
+    if (placement != nullptr)
+        walk::place_text(*placement, m_text.it_Text);
+    const TextRec& text = m_text.it_Text;
+    DrawTextItem(text.tx_Point.x, text.tx_Point.y, text.tx_Point2.x, text.tx_Point2.y, &m_text,
+                 &m_drawing);
+}
+
+void Renderer::draw_polyline(ItemRec& item, ItemRec* insert, const DXFMatrixRec* placement) noexcept
+{
+    const int32_t count = walk::stored_vertex_count(item);
+    const VertexRec* vertices = item.it_Polyline.pl_Vertices;
+    for (int32_t k = 1; k < count; ++k) {
+        const VertexRec& from = vertices[k - 1];
+        const VertexRec& to = vertices[k];
+        const int32_t move = k == 1 ? 1 : 0;
+        before_primitive();
+        if (!is_zero(from.vx_Bulge) && CreateBulgeArc(&from, &to, &m_bulge) != 0) {
+            ArcRec arc = m_bulge.it_Arc;
+            arc.ar_Centre.z = 0.0;
+            // A negative bulge's arc is stored counter-clockwise from the second vertex;
+            // traced from the first it runs clockwise, which keeps the outline connected.
+            if (from.vx_Bulge <= -kTolerance) {
+                std::swap(arc.ar_Start, arc.ar_End);
+                arc.ar_Dir = -1;
+            }
+            draw_arc(arc, placement, move, true);
+        } else {
+            Point3DRec start{from.vx_Point.x, from.vx_Point.y, 0.0};
+            Point3DRec end{to.vx_Point.x, to.vx_Point.y, 0.0};
+            if (placement != nullptr) {
+                start = walk::map_point(*placement, start);
+                end = walk::map_point(*placement, end);
+            }
+            DrawClippedLine(start.x, start.y, end.x, end.y, move, &m_drawing);
+        }
+        after_primitive(item, insert);
+    }
+    RenderHit = 0;
+}
+
+// The spline primitives get their points placed already (identity placement), so a
+// spline follows every placement the walker engine builds.
+void Renderer::draw_spline(const ItemRec& item, const DXFMatrixRec* placement) noexcept
+{
+    const SplineRec& spline = item.it_Spline;
+    const int32_t count = walk::stored_point_count(item);
+    const Point3DRec* points = spline.sp_Points;
+    if (placement != nullptr && count > 0) {
+        try {
+            m_points.resize(static_cast<size_t>(count));
+        } catch (const std::bad_alloc&) {
+            return;
+        }
+        for (int32_t i = 0; i < count; ++i)
+            m_points[static_cast<size_t>(i)] = walk::map_point(*placement, spline.sp_Points[i]);
+        points = m_points.data();
+    }
+    const int32_t knots = doubles_inside(item, spline.sp_Knots, spline.sp_NumKnots);
+    if (knots > 0 && (spline.sp_Flags & DXFSplineFitPoints) == 0) {
+        const int32_t weights = doubles_inside(item, spline.sp_Weights, spline.sp_NumWeights);
+        DrawNurbsSpline(&m_drawing, 0.0, 0.0, 0.0, 1.0, 1.0, spline.sp_StartParam,
+                        spline.sp_EndParam, points, count, spline.sp_Degree, knots,
+                        spline.sp_Knots, weights >= count ? spline.sp_Weights : nullptr, 1);
+    } else {
+        DrawFitSpline(&m_drawing, 0.0, 0.0, 0.0, 1.0, 1.0, count, points, 1);
+    }
+}
+
+void Renderer::draw_ray(const ItemRec& item, const DXFMatrixRec* placement) noexcept
+{
+    const RayRec& ray = item.it_Ray;
+    Point3DRec base = ray.ry_Base;
+    Point3DRec ahead{base.x + ray.ry_Direction.x, base.y + ray.ry_Direction.y,
+                     base.z + ray.ry_Direction.z};
+    if (placement != nullptr) {
+        base = walk::map_point(*placement, base);
+        ahead = walk::map_point(*placement, ahead);
+    }
+    double ux = ahead.x - base.x;
+    double uy = ahead.y - base.y;
+    const double length = std::hypot(ux, uy);
+    if (length < kTolerance || !std::isfinite(length)) {
+        ux = 0.0;
+        uy = 1.0;
+    } else {
+        ux /= length;
+        uy /= length;
+    }
+    if (item.it_Header.ih_ItemType == DXFItemRay)
+        DrawRay(base.x, base.y, ux, uy, &m_drawing);
+    else
+        DrawXLine(base.x, base.y, ux, uy, &m_drawing);
+}
+
+// A block label closes every placement of an INSERT that carries one, whatever the
+// INSERT's own flags, in black (white on a dark background); never in the fill pass.
+void Renderer::draw_label(ItemRec& insert, const DXFBlockStackFrame& frame) noexcept
+{
+    const InsertRec& record = insert.it_Insert;
+    if (m_pass == Pass::Fill || record.in_Label == nullptr || record.in_LabelPos == nullptr)
+        return;
+    SelectItemPen(DXFDisplayColour(0, 0), m_entry_colour, 0, &m_monochrome_state, &m_drawing);
+    const Point3DRec position = walk::map_point(
+        frame.bs_Placement, Point3DRec{record.in_LabelPos->x, record.in_LabelPos->y, 0.0});
+    DrawBlockLabelText(position.x, position.y, frame.bs_Rotation, &insert, &m_drawing);
+}
+
+void run_passes(Renderer& renderer, Passes passes, void (Renderer::*walk)(Pass) noexcept)
+{
+    if (passes == Passes::OutlineOnly) {
+        (renderer.*walk)(Pass::Plain);
+        return;
+    }
+    (renderer.*walk)(Pass::Fill);
+    (renderer.*walk)(Pass::Outline);
+}
+
+}
+
+DrawTransform make_draw_transform(const Point3DRec* offset, const Point3DRec* scale,
+                                  double angle) noexcept
+{
+    return DrawTransform{offset != nullptr ? *offset : Point3DRec{0.0, 0.0, 0.0},
+                         scale != nullptr ? *scale : Point3DRec{1.0, 1.0, 1.0}, angle};
+}
+
+void render_drawing(HDC dc, DXFDrawingRec* drawing, const RectangleRec* view_port,
+                    const DrawTransform& transform, Passes passes) noexcept
+{
+    if (drawing == nullptr || view_port == nullptr)
+        return;
+    Renderer renderer(dc, *drawing, *view_port, transform);
+    run_passes(renderer, passes, &Renderer::draw_drawing);
+}
+
+void render_block(HDC dc, DXFDrawingRec* drawing, const RectangleRec* view_port,
+                  const char* name, const DrawTransform& transform, Passes passes) noexcept
+{
+    if (drawing == nullptr || view_port == nullptr)
+        return;
+    Renderer renderer(dc, *drawing, *view_port, transform);
+    BlockIdentifierRec* identifier = find_block(*drawing, name);
+    if (identifier == nullptr)
+        return;
+    // The block goes through an INSERT of its own that lives only for this call: one
+    // plain placement at the origin, flags 0 (neither excluded nor highlighted) and no
+    // extrusion, carrying the block's label.
+    ItemRec insert{};
+    InsertRec& record = insert.it_Insert;
+    record.in_BlockName = identifier->bi_Name;
+    record.in_ArrayKind = 1;
+    record.in_RowAngle = kHalfPi;
+    record.in_Rows = 1;
+    record.in_Columns = 1;
+    record.in_Scale = Point3DRec{1.0, 1.0, 1.0};
+    record.in_BlockIndex = identifier->bi_BlockData;
+    record.in_Label = identifier->bi_Label;
+    record.in_LabelPos = &identifier->bi_LabelPos;
+    record.in_LabelAttr = &identifier->bi_LabelAttr;
+
+    if (passes == Passes::OutlineOnly) {
+        renderer.draw_block(insert, Pass::Plain);
+        return;
+    }
+    renderer.draw_block(insert, Pass::Fill);
+    renderer.draw_block(insert, Pass::Outline);
+}
+
+}
