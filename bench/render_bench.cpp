@@ -22,6 +22,7 @@
 
 #include <unistd.h>
 
+#include "../platform/tests/memory_surface.h"
 #include "dxf_generator.h"
 #include "halvern/drawing.h"
 #include "halvern/dxf_reader.h"
@@ -60,42 +61,11 @@ void remove_input()
         rmdir(g_folder.c_str());
 }
 
-// A memory DC over a 32-bit top-down DIB section, black pen on black.
-class Surface {
-public:
-    Surface(int width, int height) : m_width(width), m_height(height)
-    {
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-        info.bmiHeader.biWidth = width;
-        info.bmiHeader.biHeight = -height;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
-        m_dc = CreateCompatibleDC(nullptr);
-        void* bits = nullptr;
-        m_bitmap = CreateDIBSection(m_dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-        m_old = SelectObject(m_dc, m_bitmap);
-    }
-    ~Surface()
-    {
-        SelectObject(m_dc, m_old);
-        DeleteObject(m_bitmap);
-        DeleteDC(m_dc);
-    }
-    Surface(const Surface&) = delete;
-    Surface& operator=(const Surface&) = delete;
-    HDC dc() const { return m_dc; }
-    // The viewer's view port: right and bottom edges inclusive.
-    RectangleRec view_port() const { return RectangleRec{0, 0, m_width - 1, m_height - 1}; }
-
-private:
-    int m_width;
-    int m_height;
-    HDC m_dc = nullptr;
-    HBITMAP m_bitmap = nullptr;
-    HGDIOBJ m_old = nullptr;
-};
+// The viewer's view port of a surface: right and bottom edges inclusive.
+RectangleRec view_port(const gdi_test::MemorySurface& surface)
+{
+    return RectangleRec{0, 0, surface.width() - 1, surface.height() - 1};
+}
 
 // The read drawing at full view, or NULL with a message.
 class LoadedDrawing {
@@ -152,13 +122,13 @@ void BM_Render(benchmark::State& state, Target target)
     }
     DXFDrawingRec& drawing = loaded.get();
     const bool thumbnail = target == Target::Thumbnail;
-    Surface surface(thumbnail ? 64 : 1920, thumbnail ? 64 : 1080);
+    gdi_test::MemorySurface surface(thumbnail ? 64 : 1920, thumbnail ? 64 : 1080);
     if (thumbnail) {
         drawing.dxf_Flags |= DXFDrawMonochrome;
         drawing.dxf_ItemFlags[DXFItemText] |= DXF_ITEM_TYPE_HIDDEN;
         drawing.dxf_ItemFlags[DXFItemPoint] |= DXF_ITEM_TYPE_HIDDEN;
     }
-    RectangleRec view = surface.view_port();
+    RectangleRec view = view_port(surface);
     for (auto _ : state) {
         DrawDXFDrawing(surface.dc(), &drawing, &view, nullptr, nullptr, 0.0);
         benchmark::ClobberMemory();

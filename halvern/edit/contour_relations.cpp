@@ -61,6 +61,16 @@ ContourPlaceInfo locate(const DXFDrawingRec& drawing, int32_t contour) noexcept
     return place;
 }
 
+// Contour i's place for a test against another contour; not found when the drawing or
+// the point buffer is missing.
+ContourPlaceInfo locate_for_test(const DXFDrawingRec* drawing, const DXFPointBufferRec* points,
+                                 int32_t i) noexcept
+{
+    if (drawing == nullptr || points == nullptr)
+        return ContourPlaceInfo{};
+    return locate(*drawing, i);
+}
+
 bool is_valid_contour(const DXFDrawingRec& drawing, int32_t index) noexcept
 {
     const ContourTableRec& table = drawing.dxf_ContourTable;
@@ -320,9 +330,7 @@ HALVERN_INTERNAL_API int32_t DXFContourInside(const DXFDrawingRec* drawing,
                                               DXFPointBufferRec* points, int32_t i,
                                               int32_t j) noexcept
 {
-    if (drawing == nullptr || points == nullptr)
-        return 0;
-    const ContourPlaceInfo place = locate(*drawing, i);
+    const ContourPlaceInfo place = locate_for_test(drawing, points, i);
     if (!place.found())
         return 0;
     Point3DRec test{};
@@ -337,9 +345,7 @@ HALVERN_INTERNAL_API int32_t DXFContourInsideAndOutside(const DXFDrawingRec* dra
                                                         DXFPointBufferRec* points, int32_t i,
                                                         int32_t j) noexcept
 {
-    if (drawing == nullptr || points == nullptr)
-        return 0;
-    const ContourPlaceInfo place = locate(*drawing, i);
+    const ContourPlaceInfo place = locate_for_test(drawing, points, i);
     if (!place.found())
         return 0;
     bool inside = false;

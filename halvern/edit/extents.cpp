@@ -10,6 +10,7 @@
 #include "edit/extents_internal.h"
 #include "model/block_stack.h"
 #include "model/item_internal.h"
+#include "model/polyline_segments.h"
 #include "model/walker_engine.h"
 #include "model/walker_placement.h"
 #include "osmark/strings.h"
@@ -92,24 +93,20 @@ void fold_placed_arc(ExtentsBox& box, const ArcRec& arc, const DXFMatrixRec& pla
         fold_ellipse(box, image.it_Ellipse);
 }
 
-// Segment by segment, as the walkers split a polyline: a bulged segment is the arc of
-// CreateBulgeArc, a straight one (or a bulge that makes no arc) its two vertices.
+// Segment by segment, as the walkers split a polyline: a bulged segment is its arc, a
+// straight one its two vertices.
 void fold_placed_polyline(ExtentsBox& box, const ItemRec& item, const DXFMatrixRec& placement)
 {
-    const int32_t count = halvern::walk::stored_vertex_count(item);
-    const VertexRec* vertices = item.it_Polyline.pl_Vertices;
-    for (int32_t k = 1; k < count; ++k) {
-        const VertexRec& from = vertices[k - 1];
-        const VertexRec& to = vertices[k];
-        ItemRec arc{};
-        if (!halvern::is_zero(from.vx_Bulge) && CreateBulgeArc(&from, &to, &arc) != 0) {
-            arc.it_Arc.ar_Centre.z = 0.0;
-            fold_placed_arc(box, arc.it_Arc, placement);
-            continue;
+    const auto fold_segment = [&](const halvern::walk::PolylineSegment& segment) {
+        if (segment.is_arc) {
+            fold_placed_arc(box, segment.arc, placement);
+        } else {
+            box.fold(halvern::walk::map_point(placement, segment.start));
+            box.fold(halvern::walk::map_point(placement, segment.end));
         }
-        box.fold(halvern::walk::map_point(placement, Point3DRec{from.vx_Point.x, from.vx_Point.y, 0.0}));
-        box.fold(halvern::walk::map_point(placement, Point3DRec{to.vx_Point.x, to.vx_Point.y, 0.0}));
-    }
+        return true;
+    };
+    halvern::walk::for_each_polyline_segment(item, fold_segment);
 }
 
 bool is_excluded(const ItemRec& item)

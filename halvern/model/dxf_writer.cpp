@@ -145,6 +145,10 @@ private:
     }
     void end_section() noexcept { write_group(m_handle, 0, "ENDSEC"); }
 
+    void begin_table(const char* name, std::span<const FixedGroup> markers, int32_t count) noexcept;
+    void table_record(const char* type, const char* owner, const char* subclass,
+                      const char* name) noexcept;
+    void block_record_marker(const char* subclass) noexcept;
     void line_types() noexcept;
     void line_type(const LineTypeDataRec& line_type) noexcept;
     void layers() noexcept;
@@ -192,6 +196,44 @@ void SectionWriter::objects() noexcept
 // ---------------------------------------------------------------------------------------
 // TABLES
 
+// Calls write for each entry of a table that is written; entry 0 is the unnamed
+// default and never is.
+template <typename Entry, typename Write>
+void for_each_written_entry(Entry* const* entries, int32_t count, Write write) noexcept
+{
+    for (int32_t i = 1; i < count && entries != nullptr; ++i) {
+        const Entry* entry = entries[i];
+        if (entry != nullptr && (entry->ld_Flags & kEntryNotWritten) == 0)
+            write(*entry);
+    }
+}
+
+// A table's head; the count written is the entries plus the two every file has.
+void SectionWriter::begin_table(const char* name, std::span<const FixedGroup> markers,
+                                int32_t count) noexcept
+{
+    write_group(m_handle, 0, "TABLE");
+    write_group(m_handle, 2, name);
+    if (m_full)
+        write_fixed(m_handle, markers);
+    write_integer(m_handle, 70, count + 2);
+}
+
+// The groups every table record starts with; owner is the handle of its table.
+void SectionWriter::table_record(const char* type, const char* owner, const char* subclass,
+                                 const char* name) noexcept
+{
+    write_group(m_handle, 0, type);
+    if (m_full) {
+        write_next_handle(m_handle);
+        write_group(m_handle, 330, owner);
+        write_group(m_handle, 100, "AcDbSymbolTableRecord");
+        write_group(m_handle, 100, subclass);
+    }
+    write_group(m_handle, 2, name != nullptr ? name : "");
+    write_group(m_handle, 70, "0");
+}
+
 void SectionWriter::tables() noexcept
 {
     begin_section("TABLES");
@@ -207,34 +249,18 @@ void SectionWriter::tables() noexcept
 void SectionWriter::line_types() noexcept
 {
     const LineTypeTableRec& table = m_drawing.dxf_LineTypeTable;
-    write_group(m_handle, 0, "TABLE");
-    write_group(m_handle, 2, "LTYPE");
-    if (m_full)
-        write_fixed(m_handle, kLineTypeTableMarkers);
-    write_integer(m_handle, 70, table.lt_N + 2);
+    begin_table("LTYPE", kLineTypeTableMarkers, table.lt_N);
     if (m_full)
         write_fixed(m_handle, kLineTypeFixedEntries);
-    // Entry 0 is the unnamed default line type.
-    for (int32_t i = 1; i < table.lt_N && table.lt_LineTypes != nullptr; ++i) {
-        const LineTypeDataRec* entry = table.lt_LineTypes[i];
-        if (entry != nullptr && (entry->ld_Flags & kEntryNotWritten) == 0)
-            line_type(*entry);
-    }
+    for_each_written_entry(table.lt_LineTypes, table.lt_N,
+                           [this](const LineTypeDataRec& entry) { line_type(entry); });
     write_group(m_handle, 0, "ENDTAB");
 }
 
 void SectionWriter::line_type(const LineTypeDataRec& entry) noexcept
 {
     const int32_t count = entry.ld_Segments != nullptr ? std::max(entry.ld_NSegments, 0) : 0;
-    write_group(m_handle, 0, "LTYPE");
-    if (m_full) {
-        write_next_handle(m_handle);
-        write_group(m_handle, 330, "5");
-        write_group(m_handle, 100, "AcDbSymbolTableRecord");
-        write_group(m_handle, 100, "AcDbLinetypeTableRecord");
-    }
-    write_group(m_handle, 2, entry.ld_Name != nullptr ? entry.ld_Name : "");
-    write_group(m_handle, 70, "0");
+    table_record("LTYPE", "5", "AcDbLinetypeTableRecord", entry.ld_Name);
     if (entry.ld_Description != nullptr)
         write_group(m_handle, 3, entry.ld_Description);
     write_group(m_handle, 72, "65");
@@ -253,44 +279,28 @@ void SectionWriter::line_type(const LineTypeDataRec& entry) noexcept
 bool SectionWriter::has_layer_zero() const noexcept
 {
     const LayerTableRec& table = m_drawing.dxf_LayerTable;
-    for (int32_t i = 1; i < table.lt_N && table.lt_Layers != nullptr; ++i) {
-        const LayerDataRec* entry = table.lt_Layers[i];
-        if (entry != nullptr && (entry->ld_Flags & kEntryNotWritten) == 0 &&
-            entry->ld_Name != nullptr && StriCmp(entry->ld_Name, "0") == 0)
-            return true;
-    }
-    return false;
+    bool found = false;
+    for_each_written_entry(table.lt_Layers, table.lt_N, [&found](const LayerDataRec& entry) {
+        if (entry.ld_Name != nullptr && StriCmp(entry.ld_Name, "0") == 0)
+            found = true;
+    });
+    return found;
 }
 
 void SectionWriter::layers() noexcept
 {
     const LayerTableRec& table = m_drawing.dxf_LayerTable;
-    write_group(m_handle, 0, "TABLE");
-    write_group(m_handle, 2, "LAYER");
-    if (m_full)
-        write_fixed(m_handle, kLayerTableMarkers);
-    write_integer(m_handle, 70, table.lt_N + 2);
+    begin_table("LAYER", kLayerTableMarkers, table.lt_N);
     if (m_version == kVersion2010 && !has_layer_zero())
         write_fixed(m_handle, kLayerZeroEntry);
-    for (int32_t i = 1; i < table.lt_N && table.lt_Layers != nullptr; ++i) {
-        const LayerDataRec* entry = table.lt_Layers[i];
-        if (entry != nullptr && (entry->ld_Flags & kEntryNotWritten) == 0)
-            layer(*entry);
-    }
+    for_each_written_entry(table.lt_Layers, table.lt_N,
+                           [this](const LayerDataRec& entry) { layer(entry); });
     write_group(m_handle, 0, "ENDTAB");
 }
 
 void SectionWriter::layer(const LayerDataRec& entry) noexcept
 {
-    write_group(m_handle, 0, "LAYER");
-    if (m_full) {
-        write_next_handle(m_handle);
-        write_group(m_handle, 330, "2");
-        write_group(m_handle, 100, "AcDbSymbolTableRecord");
-        write_group(m_handle, 100, "AcDbLayerTableRecord");
-    }
-    write_group(m_handle, 2, entry.ld_Name != nullptr ? entry.ld_Name : "");
-    write_group(m_handle, 70, "0");
+    table_record("LAYER", "2", "AcDbLayerTableRecord", entry.ld_Name);
     // The colour as stored: a layer that is off is written on.
     write_integer(m_handle, 62, static_cast<int32_t>(entry.ld_Colour));
     const char* line_type = line_type_name(&m_drawing, entry.ld_LineType);
@@ -329,18 +339,25 @@ void SectionWriter::blocks() noexcept
     end_section();
 }
 
+// The groups after BLOCK and after ENDBLK in full files: both belong to the block
+// record with handle 1D and lie in paper space on layer 0.
+void SectionWriter::block_record_marker(const char* subclass) noexcept
+{
+    if (!m_full)
+        return;
+    write_next_handle(m_handle);
+    write_group(m_handle, 330, "1D");
+    write_group(m_handle, 100, "AcDbEntity");
+    write_group(m_handle, 67, "1");
+    write_group(m_handle, 8, "0");
+    write_group(m_handle, 100, subclass);
+}
+
 void SectionWriter::block(const BlockIdentifierRec& identifier, int32_t index) noexcept
 {
     const char* name = identifier.bi_Name != nullptr ? identifier.bi_Name : "";
     write_group(m_handle, 0, "BLOCK");
-    if (m_full) {
-        write_next_handle(m_handle);
-        write_group(m_handle, 330, "1D");
-        write_group(m_handle, 100, "AcDbEntity");
-        write_group(m_handle, 67, "1");
-        write_group(m_handle, 8, "0");
-        write_group(m_handle, 100, "AcDbBlockBegin");
-    }
+    block_record_marker("AcDbBlockBegin");
     write_group(m_handle, 2, name);
     write_group(m_handle, 70, "0");
     if (m_full)
@@ -352,14 +369,7 @@ void SectionWriter::block(const BlockIdentifierRec& identifier, int32_t index) n
     }
     block_members(index);
     write_group(m_handle, 0, "ENDBLK");
-    if (m_full) {
-        write_next_handle(m_handle);
-        write_group(m_handle, 330, "1D");
-        write_group(m_handle, 100, "AcDbEntity");
-        write_group(m_handle, 67, "1");
-        write_group(m_handle, 8, "0");
-        write_group(m_handle, 100, "AcDbBlockEnd");
-    }
+    block_record_marker("AcDbBlockEnd");
 }
 
 // From the BLOCK item at index (which writes nothing) to the next ENDBLK or the end.

@@ -13,6 +13,7 @@
 #include "model/dxf_entity_parser.h"
 #include "model/geometry_internal.h"
 #include "model/item_internal.h"
+#include "model/polyline_segments.h"
 #include "model/walker_engine.h"
 #include "model/walker_placement.h"
 #include "osmark/memory.h"
@@ -178,24 +179,19 @@ private:
     // callback result of 2 ends this polyline only.
     WalkResult split_polyline(ItemRec* insert, ItemRec& polyline, const DXFMatrixRec* placement)
     {
-        const int32_t count = halvern::walk::stored_vertex_count(polyline);
-        const VertexRec* vertices = polyline.it_Polyline.pl_Vertices;
-        for (int32_t k = 1; k < count; ++k) {
-            const VertexRec& from = vertices[k - 1];
-            const VertexRec& to = vertices[k];
-            ItemRec arc{};
-            if (!halvern::is_zero(from.vx_Bulge) && CreateBulgeArc(&from, &to, &arc) != 0) {
-                arc.it_Arc.ar_Centre.z = 0.0;
+        bool stopped = false;
+        const auto report_segment = [&](const halvern::walk::PolylineSegment& segment) {
+            if (segment.is_arc) {
                 start_template(polyline, DXFItemArc, sizeof(ArcRec));
                 if (placement != nullptr)
-                    halvern::walk::place_arc(*placement, arc.it_Arc, m_template);
+                    halvern::walk::place_arc(*placement, segment.arc, m_template);
                 else
-                    m_template.it_Arc = arc.it_Arc;
+                    m_template.it_Arc = segment.arc;
             } else {
                 start_template(polyline, DXFItemLine, sizeof(LineRec));
                 LineRec& line = m_template.it_Line;
-                line.ln_Start = Point3DRec{from.vx_Point.x, from.vx_Point.y, 0.0};
-                line.ln_End = Point3DRec{to.vx_Point.x, to.vx_Point.y, 0.0};
+                line.ln_Start = segment.start;
+                line.ln_End = segment.end;
                 if (placement != nullptr) {
                     line.ln_Start = halvern::walk::map_point(*placement, line.ln_Start);
                     line.ln_End = halvern::walk::map_point(*placement, line.ln_End);
@@ -203,12 +199,11 @@ private:
             }
             m_drawing.dxf_StepItem = &polyline;
             const int32_t result = m_callback(insert, &m_template, m_user);
-            if (result == DXFStepStop)
-                return WalkResult::Stop;
-            if (result == DXFStepEndPolyline)
-                break;
-        }
-        return WalkResult::Continue;
+            stopped = result == DXFStepStop;
+            return !stopped && result != DXFStepEndPolyline;
+        };
+        halvern::walk::for_each_polyline_segment(polyline, report_segment);
+        return stopped ? WalkResult::Stop : WalkResult::Continue;
     }
 
     DXFDrawingRec& m_drawing;

@@ -219,6 +219,22 @@ Line line_through(double x, double y, double ux, double uy) noexcept
     return {slope, y - slope * x};
 }
 
+// The window a ray or construction line through (x, y) along (ux, uy) is clipped to;
+// NULL when there is no drawing or a value is not finite.
+const Rectangle2DRec* window_for_line(const DXFDrawingRec* drawing, double x, double y, double ux,
+                                      double uy) noexcept
+{
+    if (drawing == nullptr || !all_finite(x, y, ux, uy))
+        return nullptr;
+    return &drawing->dxf_DrwgViewSize;
+}
+
+// A line along the y axis beside the window never enters it.
+bool is_vertical_beside(const Rectangle2DRec& window, double x, double ux) noexcept
+{
+    return std::fabs(ux) < kTolerance && (x < window.min.x || x > window.max.x);
+}
+
 } // namespace
 
 namespace halvern {
@@ -378,12 +394,11 @@ void DrawEllipseArc(double cx, double cy, double a, double b, double axisAngle, 
 
 int32_t DrawRay(double x, double y, double ux, double uy, DXFDrawingRec* drawing) noexcept
 {
-    if (drawing == nullptr || !all_finite(x, y, ux, uy))
+    const Rectangle2DRec* clip = window_for_line(drawing, x, y, ux, uy);
+    if (clip == nullptr || is_vertical_beside(*clip, x, ux))
         return 0;
-    const Rectangle2DRec& window = drawing->dxf_DrwgViewSize;
+    const Rectangle2DRec& window = *clip;
     if (std::fabs(ux) < kTolerance) {
-        if (x < window.min.x || x > window.max.x)
-            return 0;
         // A ray that starts beyond the edge it points to never enters the window.
         if (uy > 0.0 ? y > window.max.y : y < window.min.y)
             return 0;
@@ -398,14 +413,12 @@ int32_t DrawRay(double x, double y, double ux, double uy, DXFDrawingRec* drawing
 
 int32_t DrawXLine(double x, double y, double ux, double uy, DXFDrawingRec* drawing) noexcept
 {
-    if (drawing == nullptr || !all_finite(x, y, ux, uy))
+    const Rectangle2DRec* clip = window_for_line(drawing, x, y, ux, uy);
+    if (clip == nullptr || is_vertical_beside(*clip, x, ux))
         return 0;
-    const Rectangle2DRec& window = drawing->dxf_DrwgViewSize;
-    if (std::fabs(ux) < kTolerance) {
-        if (x < window.min.x || x > window.max.x)
-            return 0;
+    const Rectangle2DRec& window = *clip;
+    if (std::fabs(ux) < kTolerance)
         return DrawClippedLine(x, window.min.y, x, window.max.y, 1, drawing);
-    }
     const Line line = line_through(x, y, ux, uy);
     return DrawClippedLine(window.min.x, line.y_at(window.min.x), window.max.x,
                            line.y_at(window.max.x), 1, drawing);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "../edit/chain_internal.h"
+#include "chain_test_support.h"
 #include "drawing_fixture.h"
 #include "halvern/contours.h"
 #include "halvern/item_geometry.h"
@@ -19,15 +20,14 @@ using halvern::kHalfPi;
 using halvern::kPi;
 using halvern::kTwoPi;
 using halvern_test::Drawing;
+using halvern_test::end_of;
 using halvern_test::expect_point;
 using halvern_test::make_arc;
 using halvern_test::make_line;
 using halvern_test::make_polyline;
+using halvern_test::Segment;
+using halvern_test::start_of;
 using halvern_test::vertex;
-
-struct Segment {
-    double x1, y1, x2, y2;
-};
 
 // A chain as the callback saw it.
 struct Reported {
@@ -42,20 +42,6 @@ void record_chain(DXFDrawingRec*, Array* chain, int32_t closed, void* user)
     for (uint32_t i = 0; i < ArrayGetCount(chain); ++i)
         reported.items.push_back(reinterpret_cast<ItemRec*>(ArrayGet(chain, i)));
     static_cast<std::vector<Reported>*>(user)->push_back(reported);
-}
-
-Point3DRec start_of(const ItemRec* item)
-{
-    Point3DRec point{};
-    EXPECT_EQ(DXFItemStart(item, &point), 1);
-    return point;
-}
-
-Point3DRec end_of(const ItemRec* item)
-{
-    Point3DRec point{};
-    EXPECT_EQ(DXFItemEnd(item, &point), 1);
-    return point;
 }
 
 // Every item of the chain starts where the one before it ends, within tolerance.

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "../edit/chain_internal.h"
+#include "chain_test_support.h"
 #include "drawing_fixture.h"
 #include "halvern/contours.h"
 #include "halvern/extents.h"
@@ -22,36 +23,21 @@ using halvern::kHalfPi;
 using halvern::kPi;
 using halvern::kTwoPi;
 using halvern_test::Drawing;
+using halvern_test::end_of;
 using halvern_test::expect_point;
 using halvern_test::make_arc;
 using halvern_test::make_line;
 using halvern_test::make_polyline;
+using halvern_test::Segment;
+using halvern_test::start_of;
 using halvern_test::vertex;
 
 constexpr int32_t kTwoRun = 1;
-
-struct Segment {
-    double x1, y1, x2, y2;
-};
 
 // The four sides of the square from (x, y) with side s, counter-clockwise.
 std::vector<Segment> square(double x, double y, double s)
 {
     return {{x, y, x + s, y}, {x + s, y, x + s, y + s}, {x + s, y + s, x, y + s}, {x, y + s, x, y}};
-}
-
-Point3DRec start_of(const ItemRec* item)
-{
-    Point3DRec point{};
-    EXPECT_EQ(DXFItemStart(item, &point), 1);
-    return point;
-}
-
-Point3DRec end_of(const ItemRec* item)
-{
-    Point3DRec point{};
-    EXPECT_EQ(DXFItemEnd(item, &point), 1);
-    return point;
 }
 
 bool same_xy(const Point3DRec& a, const Point3DRec& b, double tolerance)

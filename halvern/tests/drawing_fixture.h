@@ -11,6 +11,7 @@
 
 #include "halvern/halvern.h"
 #include "osmark/memory.h"
+#include "osmark/testing.h"
 
 namespace halvern_test {
 
@@ -196,6 +197,24 @@ inline ItemRec* make_placed_insert(Drawing& drawing, const char* name, Point3DRe
     item->it_Insert.in_Scale = scale;
     return item;
 }
+
+// The point (x, y, z), within kNear.
+inline void expect_point(const Point3DRec& got, double x, double y, double z)
+{
+    expect_point(got, Point3DRec{x, y, z});
+}
+
+// Allocations fail for the life of the scope: after `successes` that work, the next
+// `failures`.
+struct FailingAllocations {
+    FailingAllocations(uint32_t successes, uint32_t failures)
+    {
+        osmark_testing_fail_allocations(successes, failures);
+    }
+    ~FailingAllocations() { osmark_testing_fail_allocations(0, 0); }
+    FailingAllocations(const FailingAllocations&) = delete;
+    FailingAllocations& operator=(const FailingAllocations&) = delete;
+};
 }
 
 #endif

@@ -17,24 +17,11 @@ namespace {
 
 using dxf_test::Group;
 using halvern_test::Drawing;
+using halvern_test::expect_point;
+using halvern_test::FailingAllocations;
 
 constexpr double kPi = 3.141592653589793;
 constexpr double kNear = 1e-9;
-
-struct FailingAllocations {
-    FailingAllocations(uint32_t successes, uint32_t failures)
-    {
-        osmark_testing_fail_allocations(successes, failures);
-    }
-    ~FailingAllocations() { osmark_testing_fail_allocations(0, 0); }
-};
-
-void expect_point(const Point3DRec& actual, double x, double y, double z)
-{
-    EXPECT_NEAR(actual.x, x, kNear);
-    EXPECT_NEAR(actual.y, y, kNear);
-    EXPECT_NEAR(actual.z, z, kNear);
-}
 
 std::vector<const ItemRec*> items_of(const ItemBufferRec& buffer)
 {

@@ -19,9 +19,10 @@ namespace {
 
 using dxf_test::Group;
 using halvern_test::Drawing;
+using halvern_test::expect_point;
+using halvern_test::FailingAllocations;
 
 constexpr double kPi = 3.141592653589793;
-constexpr double kNear = 1e-9;
 
 // A PagedArray of DXFGroupRec over the groups, whose values it keeps alive.
 class GroupList {
@@ -56,21 +57,6 @@ private:
     std::vector<std::unique_ptr<std::string>> m_values;
     PagedArray* m_array;
 };
-
-struct FailingAllocations {
-    FailingAllocations(uint32_t successes, uint32_t failures)
-    {
-        osmark_testing_fail_allocations(successes, failures);
-    }
-    ~FailingAllocations() { osmark_testing_fail_allocations(0, 0); }
-};
-
-void expect_point(const Point3DRec& actual, double x, double y, double z)
-{
-    EXPECT_NEAR(actual.x, x, kNear);
-    EXPECT_NEAR(actual.y, y, kNear);
-    EXPECT_NEAR(actual.z, z, kNear);
-}
 
 // The entity's groups behind its 0 group.
 std::vector<Group> entity(const char* name, std::vector<Group> groups)

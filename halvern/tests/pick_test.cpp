@@ -7,9 +7,9 @@
 #include <utility>
 #include <vector>
 
-#include "../../platform/tests/gdi_test_support.h"
 #include "../render/render_state.h"
 #include "drawing_fixture.h"
+#include "render_test_support.h"
 #include "halvern/halvern.h"
 
 namespace {
@@ -17,27 +17,15 @@ namespace {
 using halvern_test::add_block_definition;
 using halvern_test::Drawing;
 using halvern_test::make_block_insert;
+using halvern_test::make_circle;
 using halvern_test::make_line;
 using halvern_test::make_point_item;
 
 constexpr double kPi = 3.141592653589793;
-constexpr int kSide = 100;
+constexpr int kSide = halvern_test::kSceneSide;
 
-// The drawing window (0, 0)-(100, 100) shown at one pixel per unit on 100 by 100
-// pixels, so the point (x, y) is the pixel (x, 100 - y) and a pick at pixel (px, py)
-// looks around (px, 100 - py).
-struct Scene {
-    Drawing drawing;
-    gdi_test::MemorySurface surface{kSide, kSide};
-    RectangleRec view{0, 0, kSide, kSide};
-
-    Scene() { drawing->dxf_DrwgSize = Rectangle2DRec{{0, 0}, {kSide, kSide}}; }
-    ItemRec* add(ItemRec* item)
-    {
-        EXPECT_EQ(AddItem(drawing.get(), &drawing->dxf_ItemBuffer, item), 1);
-        return item;
-    }
-    void show() { ShowDXFDrawing(surface.dc(), drawing.get(), &view); }
+// A pick at pixel (px, py) looks around the point (px, 100 - py).
+struct Scene : halvern_test::SceneBase {
     // A 4 by 4 pixel pick around the point (x, y) of the drawing.
     int32_t pick_at(double x, double y)
     {
@@ -49,11 +37,6 @@ struct Scene {
 bool is_picked(const ItemRec* item)
 {
     return (item->it_Header.ih_Flags & DXFItemPicked) != 0;
-}
-
-ItemRec* make_circle(Pool* pool, double x, double y, double radius)
-{
-    return halvern_test::make_arc(pool, Point3DRec{x, y, 0.0}, radius, 0.0, 2.0 * kPi, 1);
 }
 
 struct Report {
@@ -111,20 +94,7 @@ TEST(Pick, HitsWhatPassesThroughTheBox)
 
 TEST(Pick, ItemsThatAreNotDrawnAreNeverHit)
 {
-    struct Case {
-        const char* name;
-        void (*hide)(DXFDrawingRec& drawing, ItemRec& line);
-    };
-    const Case cases[] = {
-        {"layer off", [](DXFDrawingRec& d, ItemRec& line) {
-             line.it_Header.ih_Layer = GetLayer(&d.dxf_LayerTable, "OFF");
-             d.dxf_LayerTable.lt_Layers[line.it_Header.ih_Layer]->ld_Flags |= DXFLayerOff;
-         }},
-        {"type hidden", [](DXFDrawingRec& d, ItemRec&) { d.dxf_ItemFlags[DXFItemLine] |= 1; }},
-        {"item hidden", [](DXFDrawingRec&, ItemRec& line) { line.it_Header.ih_Flags |= DXFItemHidden; }},
-        {"item excluded", [](DXFDrawingRec&, ItemRec& line) { line.it_Header.ih_Flags |= DXFItemExcluded; }},
-    };
-    for (const Case& row : cases) {
+    for (const halvern_test::HiddenLineCase& row : halvern_test::kHiddenLineCases) {
         SCOPED_TRACE(row.name);
         Scene scene;
         ItemRec* line = scene.add(make_line(scene.drawing.pool(), 10, 50, 90, 50));

@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "../../platform/tests/gdi_test_support.h"
 #include "../render/render_state.h"
 #include "drawing_fixture.h"
+#include "render_test_support.h"
 #include "halvern/halvern.h"
 #include "osmark/memory.h"
 
@@ -23,11 +23,12 @@ namespace {
 using halvern_test::add_block_definition;
 using halvern_test::Drawing;
 using halvern_test::make_block_insert;
+using halvern_test::make_circle;
 using halvern_test::make_line;
 using halvern_test::make_point_item;
 
 constexpr double kPi = 3.141592653589793;
-constexpr int kSide = 100;
+constexpr int kSide = halvern_test::kSceneSide;
 constexpr uint32_t kBlack = 0x000000;
 // Pixels of a memory surface are 0x00RRGGBB, colour references 0x00BBGGRR.
 constexpr uint32_t pixel_of(uint32_t colour)
@@ -36,32 +37,25 @@ constexpr uint32_t pixel_of(uint32_t colour)
 }
 constexpr uint32_t kWhitePixel = 0xFFFFFF;
 
-// A 100 by 100 pixel surface showing the drawing window (0, 0)-(100, 100) at one pixel
-// per unit: the point (x, y) lands on pixel (x, 100 - y). The surface is black and the
-// device context's pen black, so items without a colour of their own draw white.
-struct Scene {
-    Drawing drawing;
-    gdi_test::MemorySurface surface{kSide, kSide};
-    RectangleRec view{0, 0, kSide, kSide};
-
-    Scene() { set_window(0.0, 0.0, kSide, kSide); }
-    void set_window(double min_x, double min_y, double max_x, double max_y)
-    {
-        drawing->dxf_DrwgSize = Rectangle2DRec{Point2DRec{min_x, min_y}, Point2DRec{max_x, max_y}};
-    }
-    ItemRec* add(ItemRec* item)
-    {
-        EXPECT_EQ(AddItem(drawing.get(), &drawing->dxf_ItemBuffer, item), 1);
-        return item;
-    }
-    void show() { ShowDXFDrawing(surface.dc(), drawing.get(), &view); }
+// The surface is black and the device context's pen black, so items without a colour
+// of their own draw white.
+struct Scene : halvern_test::SceneBase {
     uint32_t at(int x, int y) const { return surface.at(x, y); }
     int lit() const { return kSide * kSide - surface.count(kBlack); }
 };
 
-ItemRec* make_circle(Pool* pool, double x, double y, double radius)
+// Makes the INSERT a circular array: count placements step radians apart round the
+// circle about centre, the first at first, none of them turned.
+void set_circular_array(InsertRec& insert, Point3DRec centre, double radius, Point3DRec first,
+                        double step, int32_t count)
 {
-    return halvern_test::make_arc(pool, Point3DRec{x, y, 0.0}, radius, 0.0, 2.0 * kPi, 1);
+    insert.in_ArrayKind = 2;
+    insert.in_CircRotation = 0.0;
+    insert.in_CircRadius = radius;
+    insert.in_CircCentre = centre;
+    insert.in_CircFirst = first;
+    insert.in_CircStep = step;
+    insert.in_CircCount = count;
 }
 
 // ---- Set-up and clean-up ----------------------------------------------------------------
@@ -174,20 +168,7 @@ TEST(RenderPipeline, MonochromeWithoutHighlightNeverMakesAPen)
 
 TEST(RenderPipeline, HiddenItemsAreNotDrawnAtTopLevelNorInBlocks)
 {
-    struct Case {
-        const char* name;
-        void (*hide)(DXFDrawingRec& drawing, ItemRec& line);
-    };
-    const Case cases[] = {
-        {"layer off", [](DXFDrawingRec& d, ItemRec& line) {
-             line.it_Header.ih_Layer = GetLayer(&d.dxf_LayerTable, "OFF");
-             d.dxf_LayerTable.lt_Layers[line.it_Header.ih_Layer]->ld_Flags |= DXFLayerOff;
-         }},
-        {"type hidden", [](DXFDrawingRec& d, ItemRec&) { d.dxf_ItemFlags[DXFItemLine] |= 1; }},
-        {"item hidden", [](DXFDrawingRec&, ItemRec& line) { line.it_Header.ih_Flags |= DXFItemHidden; }},
-        {"item excluded", [](DXFDrawingRec&, ItemRec& line) { line.it_Header.ih_Flags |= DXFItemExcluded; }},
-    };
-    for (const Case& row : cases) {
+    for (const halvern_test::HiddenLineCase& row : halvern_test::kHiddenLineCases) {
         for (const bool in_block : {false, true}) {
             SCOPED_TRACE(std::string(row.name) + (in_block ? " in a block" : " at top level"));
             Scene scene;
@@ -323,14 +304,7 @@ TEST(RenderPipeline, CircularArrayPlacementsKeepBaseOffsetAndEnclosingOrigin)
     Pool* pool = scene.drawing.pool();
     add_block_definition(scene.drawing, "RING", {make_point_item(pool, 0, 0)}, Point3DRec{2, 3, 0});
     ItemRec* ring = make_block_insert(scene.drawing, "RING", Point3DRec{0, 0, 0});
-    InsertRec& circular = ring->it_Insert;
-    circular.in_ArrayKind = 2;
-    circular.in_CircRotation = 0.0;
-    circular.in_CircRadius = 10.0;
-    circular.in_CircCentre = Point3DRec{0, 0, 0};
-    circular.in_CircFirst = Point3DRec{10, 0, 0};
-    circular.in_CircStep = kPi / 2;
-    circular.in_CircCount = 4;
+    set_circular_array(ring->it_Insert, Point3DRec{0, 0, 0}, 10.0, Point3DRec{10, 0, 0}, kPi / 2, 4);
     add_block_definition(scene.drawing, "OUTER", {ring});
     scene.add(make_block_insert(scene.drawing, "OUTER", Point3DRec{40, 40, 0}));
     Point3DRec offset{5, 0, 0};
@@ -351,13 +325,8 @@ TEST(RenderPipeline, XLineInBlockIsDrawnForRectangularAndCircularPlacements)
     add_block_definition(scene.drawing, "X", {xline});
     scene.add(make_block_insert(scene.drawing, "X", Point3DRec{0, 30, 0}));
     ItemRec* circular = scene.add(make_block_insert(scene.drawing, "X", Point3DRec{0, 0, 0}));
-    circular->it_Insert.in_ArrayKind = 2;
-    circular->it_Insert.in_CircRotation = 0.0;
-    circular->it_Insert.in_CircRadius = 10.0;
-    circular->it_Insert.in_CircCentre = Point3DRec{0, 50, 0};
-    circular->it_Insert.in_CircFirst = Point3DRec{0, 60, 0};
-    circular->it_Insert.in_CircStep = kPi;
-    circular->it_Insert.in_CircCount = 2;
+    set_circular_array(circular->it_Insert, Point3DRec{0, 50, 0}, 10.0, Point3DRec{0, 60, 0},
+                       kPi, 2);
 
     scene.show();
 
@@ -460,13 +429,7 @@ TEST(RenderPipeline, InsertsFollowTheDrawTransformLikeTopLevelItems)
     column->it_Insert.in_RowSpacing = 4;
     scene.add(make_point_item(pool, -8, 0));
     ItemRec* ring = scene.add(make_block_insert(scene.drawing, "B", Point3DRec{0, 0, 0}));
-    ring->it_Insert.in_ArrayKind = 2;
-    ring->it_Insert.in_CircRotation = 0.0;
-    ring->it_Insert.in_CircRadius = 8.0;
-    ring->it_Insert.in_CircCentre = Point3DRec{0, 0, 0};
-    ring->it_Insert.in_CircFirst = Point3DRec{8, 0, 0};
-    ring->it_Insert.in_CircStep = kPi;
-    ring->it_Insert.in_CircCount = 2;
+    set_circular_array(ring->it_Insert, Point3DRec{0, 0, 0}, 8.0, Point3DRec{8, 0, 0}, kPi, 2);
     Point3DRec offset{1, 3, 0};
     Point3DRec scale{3, 3, 1};
 
@@ -747,13 +710,8 @@ void build_every_item_drawing(Drawing& drawing)
     grid->it_Insert.in_Rotation = 0.4;
     ItemRec* ring = add(make_block_insert(drawing, "SYMBOL", Point3DRec{0, 0, 0}), 250);
     InsertRec& circular = ring->it_Insert;
-    circular.in_ArrayKind = 2;
-    circular.in_CircRotation = 0.0;
-    circular.in_CircRadius = 25.0;
-    circular.in_CircCentre = Point3DRec{100, 150, 0};
-    circular.in_CircFirst = Point3DRec{125, 150, 0};
-    circular.in_CircStep = kPi / 3;
-    circular.in_CircCount = 5;
+    set_circular_array(circular, Point3DRec{100, 150, 0}, 25.0, Point3DRec{125, 150, 0},
+                       kPi / 3, 5);
     circular.in_Scale = Point3DRec{1.5, 0.75, 1};
 }
 
