@@ -46,7 +46,9 @@ public:
     {
         if (m_previous == nullptr)
             return;
-        CurrentDir(m_previous);
+        // The remembered name is a full path of the system and needs no expansion, which
+        // could fail for want of memory and leave the caller in the drawing's folder.
+        SetCurrentDirectoryA(m_previous);
         FreeVec(m_previous);
     }
     DirectorySwitch(const DirectorySwitch&) = delete;

@@ -788,6 +788,33 @@ TEST(DxfReader, RunningOutOfMemoryAnywhereFailsCleanly)
     EXPECT_EQ(live_after, live_before);
 }
 
+TEST(DxfReader, AFileReadsWhenItsReadBufferCannotBeHad)
+{
+    // A run of failing allocations at every point of ReadDXF: the file cannot be
+    // opened, the read buffer halves down to the stream's own, or items are lost;
+    // nothing leaks and the current directory is always given back.
+    const TempFolder folder;
+    const std::string path = folder.write("sample.dxf", dxf_test::ascii(sample_drawing()));
+    const std::string directory = current_directory();
+    uint32_t live_before = 0;
+    uint32_t total = 0;
+    osmark_testing_allocation_counts(&live_before, &total);
+    bool read_despite_failures = false;
+    for (uint32_t successes = 0; successes < 40; ++successes) {
+        Drawing drawing;
+        osmark_testing_fail_allocations(successes, 10);
+        const int32_t result = ReadDXF(path.c_str(), drawing.get());
+        osmark_testing_fail_allocations(0, 0);
+        ASSERT_TRUE(result == 0 || result == -1 || result == -12) << result;
+        ASSERT_EQ(current_directory(), directory) << "after " << successes << " allocations";
+        read_despite_failures = read_despite_failures || (result == 0 && drawing->dxf_ItemBuffer.ib_N == 6);
+    }
+    EXPECT_TRUE(read_despite_failures);
+    uint32_t live_after = 0;
+    osmark_testing_allocation_counts(&live_after, &total);
+    EXPECT_EQ(live_after, live_before);
+}
+
 TEST(DxfReader, AnItemThatCannotBeMadeFailsTheReadButLaterEntitiesStay)
 {
     // Fail exactly one allocation at every point: a failed item sets the result, the

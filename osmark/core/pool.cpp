@@ -50,6 +50,11 @@ struct Pool {
     uint32_t puddle_size;
     uint32_t threshold;
     Puddle* first_puddle;
+    // No free block of the puddles behind the first is larger than this. New blocks
+    // mostly come from the first (newest) puddle; the older ones are searched only when
+    // one of them may hold the request, so a pool of thousands of full puddles does not
+    // walk them all each time its newest puddle fills up.
+    uintptr_t older_bound;
 };
 
 static_assert(sizeof(Puddle) % 8 == 0 && sizeof(Pool) % 8 == 0,
@@ -134,6 +139,8 @@ Puddle* add_puddle(Pool* pool, uint32_t size)
     puddle->size = size;
     puddle->start = reinterpret_cast<BlockHeader*>(puddle + 1);
     reset_puddle(puddle);
+    if (pool->first_puddle != nullptr && pool->first_puddle->free_bound > pool->older_bound)
+        pool->older_bound = pool->first_puddle->free_bound;
     puddle->next = pool->first_puddle;
     pool->first_puddle = puddle;
     return puddle;
@@ -218,6 +225,7 @@ OSMARK_API Pool* CreatePool(uint32_t puddle_size, uint32_t threshold) noexcept
     pool->puddle_size = static_cast<uint32_t>(rounded_puddle);
     pool->threshold = static_cast<uint32_t>(rounded_threshold);
     pool->first_puddle = nullptr;
+    pool->older_bound = 0;
     if (add_puddle(pool, pool->puddle_size) == nullptr) {
         FreeVec(pool);
         return nullptr;
@@ -248,6 +256,7 @@ OSMARK_API Pool* CreateFixedPool(void* memory, uint32_t size, uint32_t /*flags*/
     pool->puddle_size = capacity;
     pool->threshold = capacity;
     pool->first_puddle = puddle;
+    pool->older_bound = 0;
     puddle->next = nullptr;
     puddle->size = capacity;
     puddle->start = reinterpret_cast<BlockHeader*>(puddle + 1);
@@ -267,10 +276,19 @@ OSMARK_API void* AllocVecPooled(Pool* pool, uint32_t size) noexcept
         return nullptr;
     }
     const uint32_t request = static_cast<uint32_t>(rounded);
-    if (request <= pool->threshold) {
-        for (Puddle* puddle = pool->first_puddle; puddle != nullptr; puddle = puddle->next) {
-            if (void* block = first_fit(puddle, request))
-                return block;
+    if (request <= pool->threshold && pool->first_puddle != nullptr) {
+        if (void* block = first_fit(pool->first_puddle, request))
+            return block;
+        if (request <= pool->older_bound) {
+            uintptr_t largest = 0;
+            for (Puddle* puddle = pool->first_puddle->next; puddle != nullptr; puddle = puddle->next) {
+                if (void* block = first_fit(puddle, request))
+                    return block;
+                if (puddle->free_bound > largest)
+                    largest = puddle->free_bound;
+            }
+            // Every older puddle was tried: none holds more than this now.
+            pool->older_bound = largest;
         }
     }
     Puddle* puddle = add_puddle(pool, request <= pool->threshold ? pool->puddle_size : request);
@@ -325,14 +343,20 @@ OSMARK_API void FreeVecPooled(Pool* pool, void* block) noexcept
     }
     if (merged->size > puddle->free_bound)
         puddle->free_bound = merged->size;
+    if (puddle != pool->first_puddle && merged->size > pool->older_bound)
+        pool->older_bound = merged->size;
 }
 
 OSMARK_API void EmptyPool(Pool* pool) noexcept
 {
     if (!is_valid_pool(pool))
         return;
-    for (Puddle* puddle = pool->first_puddle; puddle != nullptr; puddle = puddle->next)
+    pool->older_bound = 0;
+    for (Puddle* puddle = pool->first_puddle; puddle != nullptr; puddle = puddle->next) {
         reset_puddle(puddle);
+        if (puddle != pool->first_puddle && puddle->free_bound > pool->older_bound)
+            pool->older_bound = puddle->free_bound;
+    }
 }
 
 OSMARK_API int32_t CompactPool(Pool* pool) noexcept
