@@ -139,6 +139,20 @@ double decimal_value(unsigned __int128 number)
     return value;
 }
 
+// Passes over leading white space, a sign and white space after it; true for '-'.
+bool skip_sign(const char*& p, const char* end) noexcept
+{
+    while (p != end && is_white_space(*p))
+        ++p;
+    if (p == end || (*p != '-' && *p != '+'))
+        return false;
+    const bool negative = *p == '-';
+    ++p;
+    while (p != end && is_white_space(*p))
+        ++p;
+    return negative;
+}
+
 }
 
 double DXFTextReal(const char* text_bytes, size_t length) noexcept
@@ -147,15 +161,7 @@ double DXFTextReal(const char* text_bytes, size_t length) noexcept
     // point, so every loop below stops at it.
     const char* p = text_bytes;
     const char* const end = text_bytes + std::min(length, kLongestText);
-    while (p != end && is_white_space(*p))
-        ++p;
-    bool negative = false;
-    if (p != end && (*p == '-' || *p == '+')) {
-        negative = *p == '-';
-        ++p;
-        while (p != end && is_white_space(*p))
-            ++p;
-    }
+    const bool negative = skip_sign(p, end);
     // Up to 19 digits fit 64 bits; with more the value wraps and the long way is taken.
     uint64_t mantissa = 0;
     const char* digits = p;
@@ -182,15 +188,7 @@ int32_t DXFTextInteger(const char* text_bytes, size_t length) noexcept
 {
     const char* p = text_bytes;
     const char* const end = text_bytes + std::min(length, kLongestText);
-    while (p != end && is_white_space(*p))
-        ++p;
-    bool negative = false;
-    if (p != end && (*p == '-' || *p == '+')) {
-        negative = *p == '-';
-        ++p;
-        while (p != end && is_white_space(*p))
-            ++p;
-    }
+    const bool negative = skip_sign(p, end);
     // Digits accumulate in 32 bits and wrap, as Osmark's parser does.
     uint32_t value = 0;
     while (p != end && is_digit(*p))

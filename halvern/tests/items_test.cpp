@@ -20,13 +20,7 @@ using halvern_test::Drawing;
 
 constexpr size_t kHead = offsetof(ItemRec, it_Block);
 
-struct FailingAllocations {
-    FailingAllocations(uint32_t successes, uint32_t failures)
-    {
-        osmark_testing_fail_allocations(successes, failures);
-    }
-    ~FailingAllocations() { osmark_testing_fail_allocations(0, 0); }
-};
+using halvern_test::FailingAllocations;
 
 // ---- Creation ---------------------------------------------------------------------------
 

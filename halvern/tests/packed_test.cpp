@@ -44,13 +44,7 @@ private:
     fs::path m_path;
 };
 
-struct FailingAllocations {
-    FailingAllocations(uint32_t successes, uint32_t failures)
-    {
-        osmark_testing_fail_allocations(successes, failures);
-    }
-    ~FailingAllocations() { osmark_testing_fail_allocations(0, 0); }
-};
+using halvern_test::FailingAllocations;
 
 // Little-endian fields for hand-made files.
 void put_u16(Bytes& out, uint16_t value)

@@ -8,6 +8,7 @@
 #include "halvern/drawing.h"
 #include "osmark/memory.h"
 #include "osmark/testing.h"
+#include "drawing_fixture.h"
 
 namespace {
 
@@ -21,14 +22,7 @@ struct Tables {
     BlockIdentifierBufferRec* blocks() { return &drawing.dxf_BlockIdentifierBuffer; }
 };
 
-// Allocation failures stop when the test ends, whatever it asserted.
-struct FailingAllocations {
-    FailingAllocations(uint32_t successes, uint32_t failures)
-    {
-        osmark_testing_fail_allocations(successes, failures);
-    }
-    ~FailingAllocations() { osmark_testing_fail_allocations(0, 0); }
-};
+using halvern_test::FailingAllocations;
 
 TEST(LayerTable, FirstLayerGetsIndexOneAfterTheAutomaticLayer)
 {
