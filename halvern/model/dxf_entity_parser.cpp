@@ -165,19 +165,14 @@ template <typename Source>
 void read_face(EntityReader<Source>& reader)
 {
     FaceRec face{};
-    const bool complete = reader.read_to_end([&](int32_t code) {
-        if (reader.take_common())
-            return;
+    const bool complete = reader.read_fields([&](int32_t code) {
         const int32_t corner = code % 10;
         if (code >= 10 && code <= 33 && corner <= 3)
             set_coordinate(face.fc_Corners[corner], code, reader);
     });
     if (!complete)
         return;
-    if (ItemRec* item = reader.create(DXFItem3DFace, 0)) {
-        item->it_Face = face;
-        reader.add(item);
-    }
+    reader.add_new(DXFItem3DFace, [&](ItemRec& item) { item.it_Face = face; });
 }
 
 template <typename Source>
@@ -207,10 +202,7 @@ void read_arc(EntityReader<Source>& reader)
     // For the drawing the height only served the extrusion; a group list keeps it.
     if constexpr (!Source::kKeepsArcHeight)
         arc.ar_Centre.z = 0.0;
-    if (ItemRec* item = reader.create(DXFItemArc, 0)) {
-        item->it_Arc = arc;
-        reader.add(item);
-    }
+    reader.add_new(DXFItemArc, [&](ItemRec& item) { item.it_Arc = arc; });
 }
 
 // Ellipse parameters are radians; the drawing reader brings them into range, a group
@@ -255,10 +247,7 @@ void read_ellipse(EntityReader<Source>& reader)
                           &ellipse.el_MajorAxis.z, &ellipse.el_Ratio, &ellipse.el_Angle,
                           &ellipse.el_Start, &ellipse.el_End, &ellipse.el_Dir,
                           &reader.extrusion());
-    if (ItemRec* item = reader.create(DXFItemEllipse, 0)) {
-        item->it_Ellipse = ellipse;
-        reader.add(item);
-    }
+    reader.add_new(DXFItemEllipse, [&](ItemRec& item) { item.it_Ellipse = ellipse; });
 }
 
 template <typename Source>
@@ -271,9 +260,7 @@ void read_insert(EntityReader<Source>& reader)
     insert.in_Rows = 1;
     insert.in_Columns = 1;
     insert.in_Extrusion = Point3DRec{0.0, 0.0, 1.0};
-    const bool complete = reader.read_to_end([&](int32_t code) {
-        if (reader.take_common())
-            return;
+    const bool complete = reader.read_fields([&](int32_t code) {
         switch (code) {
         case 2: {
             const size_t length = std::min(std::strlen(reader.text()), sizeof name - 1);
@@ -325,19 +312,14 @@ void read_insert(EntityReader<Source>& reader)
         return;
     insert.in_BlockName = blocks.bib_Blocks[known]->bi_Name;
     insert.in_BlockIndex = blocks.bib_Blocks[known]->bi_BlockData;
-    if (ItemRec* item = reader.create(DXFItemInsert, 0)) {
-        item->it_Insert = insert;
-        reader.add(item);
-    }
+    reader.add_new(DXFItemInsert, [&](ItemRec& item) { item.it_Insert = insert; });
 }
 
 template <typename Source>
 void read_line(EntityReader<Source>& reader)
 {
     LineRec line{};
-    const bool complete = reader.read_to_end([&](int32_t code) {
-        if (reader.take_common())
-            return;
+    const bool complete = reader.read_fields([&](int32_t code) {
         if (code == 10 || code == 20 || code == 30)
             set_coordinate(line.ln_Start, code, reader);
         else if (code == 11 || code == 21 || code == 31)
@@ -345,37 +327,27 @@ void read_line(EntityReader<Source>& reader)
     });
     if (!complete)
         return;
-    if (ItemRec* item = reader.create(DXFItemLine, 0)) {
-        item->it_Line = line;
-        reader.add(item);
-    }
+    reader.add_new(DXFItemLine, [&](ItemRec& item) { item.it_Line = line; });
 }
 
 template <typename Source>
 void read_point(EntityReader<Source>& reader)
 {
     PointRec point{};
-    const bool complete = reader.read_to_end([&](int32_t code) {
-        if (reader.take_common())
-            return;
+    const bool complete = reader.read_fields([&](int32_t code) {
         if (code == 10 || code == 20 || code == 30)
             set_coordinate(point.pt_Point, code, reader);
     });
     if (!complete)
         return;
-    if (ItemRec* item = reader.create(DXFItemPoint, 0)) {
-        item->it_Point = point;
-        reader.add(item);
-    }
+    reader.add_new(DXFItemPoint, [&](ItemRec& item) { item.it_Point = point; });
 }
 
 template <typename Source>
 void read_ray(EntityReader<Source>& reader, int32_t type)
 {
     RayRec ray{};
-    const bool complete = reader.read_to_end([&](int32_t code) {
-        if (reader.take_common())
-            return;
+    const bool complete = reader.read_fields([&](int32_t code) {
         if (code == 10 || code == 20 || code == 30)
             set_coordinate(ray.ry_Base, code, reader);
         else if (code == 11 || code == 21 || code == 31)
@@ -390,10 +362,7 @@ void read_ray(EntityReader<Source>& reader, int32_t type)
         direction = Point3DRec{1.0, 0.0, 0.0};
     else
         direction = Point3DRec{direction.x / length, direction.y / length, direction.z / length};
-    if (ItemRec* item = reader.create(type, 0)) {
-        item->it_Ray = ray;
-        reader.add(item);
-    }
+    reader.add_new(type, [&](ItemRec& item) { item.it_Ray = ray; });
 }
 
 template <typename Source>

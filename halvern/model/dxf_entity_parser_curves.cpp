@@ -352,9 +352,7 @@ void read_spline(EntityReader<Source>& reader)
         point = Point3DRec{reader.x(), 0.0, 0.0};
         point_kind = kind;
     };
-    const bool complete = reader.read_to_end([&](int32_t code) {
-        if (reader.take_common())
-            return;
+    const bool complete = reader.read_fields([&](int32_t code) {
         switch (code) {
         case 10: begin_point(kControlPoint); break;
         case 11: begin_point(kFitPoint); break;

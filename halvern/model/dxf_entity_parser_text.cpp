@@ -139,9 +139,7 @@ void read_mtext(EntityReader<Source>& reader)
     double rotation = 0.0;
     double oblique = 0.0;
     int32_t attachment = 7;
-    const bool complete = reader.read_to_end([&](int32_t code) {
-        if (reader.take_common())
-            return;
+    const bool complete = reader.read_fields([&](int32_t code) {
         switch (code) {
         case 1: value.take(reader.text()); break;
         case 10: x = reader.x(); break;

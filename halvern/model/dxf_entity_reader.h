@@ -162,6 +162,17 @@ public:
     {
         return m_source.read_to_end(take, layout);
     }
+    // As read_to_end, with the layer, line type and colour groups taken first.
+    template <typename Take>
+    bool read_fields(Take take, GroupLayout layout = GroupLayout::Fields)
+    {
+        return read_to_end(
+            [&](int32_t group) {
+                if (!take_common())
+                    take(group);
+            },
+            layout);
+    }
 
     int32_t code() const noexcept { return m_source.code(); }
     const char* text() const noexcept { return m_source.text(); }
@@ -220,6 +231,15 @@ public:
     }
     // Hands the finished item to the source; false when it could not take it.
     bool add(ItemRec* item) noexcept { return m_source.deliver(item); }
+    // A new item of type, its payload set by fill, handed to the source.
+    template <typename Fill>
+    void add_new(int32_t type, Fill fill) noexcept
+    {
+        if (ItemRec* item = create(type, 0)) {
+            fill(*item);
+            add(item);
+        }
+    }
     void fail() noexcept { m_source.fail(); }
 
     void add_vertex(double x, double y, double z, double bulge, uint32_t flags) noexcept

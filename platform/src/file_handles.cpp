@@ -420,6 +420,47 @@ int descriptor_of_handle(HANDLE handle)
     return object != nullptr ? object->descriptor() : -1;
 }
 
+
+namespace {
+
+enum class Transfer { Read, Write };
+
+// What ReadFile and WriteFile check before they move a byte: the arguments, the handle,
+// its access and kind. The file object with its descriptor, or NULL with the last error
+// set (the count done is 0 either way).
+std::shared_ptr<FileObject> begin_transfer(HANDLE file, const void* buffer, DWORD count,
+                                           LPDWORD done, LPOVERLAPPED overlapped,
+                                           Transfer direction, int& descriptor)
+{
+    if (done != nullptr)
+        *done = 0;
+    if (overlapped != nullptr) {
+        fail(ERROR_NOT_SUPPORTED);
+        return nullptr;
+    }
+    if (done == nullptr || (buffer == nullptr && count != 0)) {
+        fail(ERROR_INVALID_PARAMETER);
+        return nullptr;
+    }
+    std::shared_ptr<FileObject> object = platform::file_object_of(file);
+    if (object == nullptr)
+        return nullptr;
+    if (direction == Transfer::Read ? !object->can_read() : !object->can_write()) {
+        fail(ERROR_ACCESS_DENIED);
+        return nullptr;
+    }
+    if (object->kind() == FileKind::Directory) {
+        fail(ERROR_INVALID_FUNCTION);
+        return nullptr;
+    }
+    descriptor = object->io_descriptor();
+    if (descriptor < 0)
+        return nullptr;
+    return object;
+}
+
+}
+
 }
 
 extern "C" {
@@ -456,21 +497,10 @@ PLATFORM_API HANDLE CreateFileA(LPCSTR name, DWORD desired_access, DWORD share_m
 PLATFORM_API BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD bytes_to_read, LPDWORD bytes_read,
                            LPOVERLAPPED overlapped) noexcept
 {
-    if (bytes_read != nullptr)
-        *bytes_read = 0;
-    if (overlapped != nullptr)
-        return fail(ERROR_NOT_SUPPORTED);
-    if (bytes_read == nullptr || (buffer == nullptr && bytes_to_read != 0))
-        return fail(ERROR_INVALID_PARAMETER);
-    const std::shared_ptr<FileObject> object = platform::file_object_of(file);
+    int descriptor = -1;
+    const std::shared_ptr<FileObject> object = platform::begin_transfer(
+        file, buffer, bytes_to_read, bytes_read, overlapped, platform::Transfer::Read, descriptor);
     if (object == nullptr)
-        return FALSE;
-    if (!object->can_read())
-        return fail(ERROR_ACCESS_DENIED);
-    if (object->kind() == FileKind::Directory)
-        return fail(ERROR_INVALID_FUNCTION);
-    const int descriptor = object->io_descriptor();
-    if (descriptor < 0)
         return FALSE;
     auto* bytes = static_cast<unsigned char*>(buffer);
     DWORD done = 0;
@@ -501,21 +531,10 @@ PLATFORM_API BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD bytes_to_read, LPDW
 PLATFORM_API BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD bytes_to_write,
                             LPDWORD bytes_written, LPOVERLAPPED overlapped) noexcept
 {
-    if (bytes_written != nullptr)
-        *bytes_written = 0;
-    if (overlapped != nullptr)
-        return fail(ERROR_NOT_SUPPORTED);
-    if (bytes_written == nullptr || (buffer == nullptr && bytes_to_write != 0))
-        return fail(ERROR_INVALID_PARAMETER);
-    const std::shared_ptr<FileObject> object = platform::file_object_of(file);
+    int descriptor = -1;
+    const std::shared_ptr<FileObject> object = platform::begin_transfer(
+        file, buffer, bytes_to_write, bytes_written, overlapped, platform::Transfer::Write, descriptor);
     if (object == nullptr)
-        return FALSE;
-    if (!object->can_write())
-        return fail(ERROR_ACCESS_DENIED);
-    if (object->kind() == FileKind::Directory)
-        return fail(ERROR_INVALID_FUNCTION);
-    const int descriptor = object->io_descriptor();
-    if (descriptor < 0)
         return FALSE;
     const auto* bytes = static_cast<const unsigned char*>(buffer);
     DWORD done = 0;
