@@ -37,6 +37,7 @@ static_assert(sizeof(BlockHeader) == kHeaderSize);
 struct Puddle {
     Puddle* next;
     uint32_t size;           // data bytes the area holds besides its first header
+    uint32_t rank;           // puddles the pool had made before this one
     BlockHeader* start;      // the first block header, right after this record
     BlockHeader* free_head;  // first free block, or NULL
     // No free block of this puddle is larger than this: a puddle that filled up is then
@@ -128,6 +129,24 @@ void reset_puddle(Puddle* puddle)
     puddle->free_bound = puddle->size;
 }
 
+// Once a pool has made puddles of this much it is a big one (a large drawing's
+// items, say), and its further ordinary puddles are large: a puddle that fills a huge
+// page of the process heap costs one page fault instead of hundreds, and first fit
+// passes over a few hundred puddles where it would pass over tens of thousands.
+constexpr uint64_t kBigPoolBytes = uint64_t{1} << 20;
+// Block area of a large puddle: with the puddle record and the heap's bookkeeping the
+// whole block stays within 2 MB.
+constexpr uint32_t kLargePuddleSize = (uint32_t{2} << 20) - 4096;
+
+uint32_t ordinary_puddle_size(const Pool* pool)
+{
+    const Puddle* newest = pool->first_puddle;
+    if (pool->puddle_size >= kLargePuddleSize || newest == nullptr)
+        return pool->puddle_size;
+    const uint64_t made = uint64_t{newest->rank} + 1;
+    return made * pool->puddle_size >= kBigPoolBytes ? kLargePuddleSize : pool->puddle_size;
+}
+
 Puddle* add_puddle(Pool* pool, uint32_t size)
 {
     if (pool->flags & PoolFixed)
@@ -137,6 +156,7 @@ Puddle* add_puddle(Pool* pool, uint32_t size)
         return nullptr;
     Puddle* puddle = static_cast<Puddle*>(memory);
     puddle->size = size;
+    puddle->rank = pool->first_puddle != nullptr ? pool->first_puddle->rank + 1 : 0;
     puddle->start = reinterpret_cast<BlockHeader*>(puddle + 1);
     reset_puddle(puddle);
     if (pool->first_puddle != nullptr && pool->first_puddle->free_bound > pool->older_bound)
@@ -259,6 +279,7 @@ OSMARK_API Pool* CreateFixedPool(void* memory, uint32_t size, uint32_t /*flags*/
     pool->older_bound = 0;
     puddle->next = nullptr;
     puddle->size = capacity;
+    puddle->rank = 0;
     puddle->start = reinterpret_cast<BlockHeader*>(puddle + 1);
     reset_puddle(puddle);
     return pool;
@@ -291,7 +312,7 @@ OSMARK_API void* AllocVecPooled(Pool* pool, uint32_t size) noexcept
             pool->older_bound = largest;
         }
     }
-    Puddle* puddle = add_puddle(pool, request <= pool->threshold ? pool->puddle_size : request);
+    Puddle* puddle = add_puddle(pool, request <= pool->threshold ? ordinary_puddle_size(pool) : request);
     if (puddle == nullptr)
         return nullptr;
     return first_fit(puddle, request);

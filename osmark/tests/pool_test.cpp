@@ -206,6 +206,36 @@ TEST(Pool, RandomWorkNeverHandsOutOverlappingBlocks)
     DeletePool(pool);
 }
 
+// A pool that has grown past a megabyte takes large puddles: a big drawing's items then
+// live in a few hundred puddles rather than tens of thousands, and every block still
+// comes back whole.
+TEST(Pool, BigPoolsGrowInLargePuddles)
+{
+    const uint32_t live = live_blocks();
+    Pool* pool = CreatePool(16384, 16384);
+    ASSERT_NE(pool, nullptr);
+    constexpr uint32_t kBlock = 1000;
+    constexpr int kBlocks = 8 * 1024;  // about 8 MB
+    std::vector<unsigned char*> blocks;
+    for (int i = 0; i < kBlocks; ++i) {
+        auto* block = static_cast<unsigned char*>(AllocVecPooled(pool, kBlock));
+        ASSERT_NE(block, nullptr);
+        std::memset(block, i & 0xFF, kBlock);
+        blocks.push_back(block);
+    }
+    // 64 small puddles make the first megabyte, then four or five large ones the rest.
+    EXPECT_LT(live_blocks() - live, 80u);
+    for (int i = 0; i < kBlocks; ++i) {
+        ASSERT_EQ(blocks[static_cast<size_t>(i)][0], i & 0xFF);
+        ASSERT_EQ(blocks[static_cast<size_t>(i)][kBlock - 1], i & 0xFF);
+    }
+    for (unsigned char* block : blocks)
+        FreeVecPooled(pool, block);
+    EXPECT_EQ(CompactPool(pool), 1);
+    DeletePool(pool);
+    EXPECT_EQ(live_blocks(), live);
+}
+
 TEST(Pool, FailedPuddleAllocationReturnsNull)
 {
     IoErr();

@@ -4,9 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -120,6 +123,67 @@ TEST(Heap, ZeroedBlocksAndReallocationKeepContents)
     EXPECT_EQ(block[31], 7);
     EXPECT_TRUE(HeapFree(heap, 0, block));
     EXPECT_EQ(HeapAlloc(nullptr, 0, 8), nullptr);
+}
+
+// Large blocks are mapped on their own; reallocation moves contents between them and
+// the small blocks in both directions, from any thread.
+TEST(Heap, LargeBlocksKeepTheirContentsAcrossReallocation)
+{
+    HANDLE heap = GetProcessHeap();
+    constexpr size_t kLarge = size_t{3} << 20;
+    auto* block = static_cast<unsigned char*>(HeapAlloc(heap, HEAP_ZERO_MEMORY, kLarge));
+    ASSERT_NE(block, nullptr);
+    EXPECT_EQ(reinterpret_cast<uintptr_t>(block) % 16, 0u);
+    for (size_t i = 0; i < kLarge; i += 4093)
+        ASSERT_EQ(block[i], 0) << i;
+    for (size_t i = 0; i < kLarge; ++i)
+        block[i] = static_cast<unsigned char>(i * 7);
+
+    struct Step {
+        size_t size;
+        const char* what;
+    };
+    const Step steps[] = {
+        {size_t{3} << 20, "same size stays"},
+        {size_t{5} << 20, "larger mapping"},
+        {size_t{4} << 20, "shrinks in place"},
+        {1000, "to a small block"},
+        {size_t{2} << 20, "back to a mapping"},
+    };
+    size_t kept = kLarge;
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.what);
+        block = static_cast<unsigned char*>(HeapReAlloc(heap, 0, block, step.size));
+        ASSERT_NE(block, nullptr);
+        kept = std::min(kept, step.size);
+        for (size_t i = 0; i < kept; i += 997)
+            ASSERT_EQ(block[i], static_cast<unsigned char>(i * 7)) << i;
+        ASSERT_EQ(block[kept - 1], static_cast<unsigned char>((kept - 1) * 7));
+        block[step.size - 1] = 1;  // the whole new size is writable
+        kept = std::min(kept, step.size - 1);
+    }
+    EXPECT_TRUE(HeapFree(heap, 0, block));
+
+    SetLastError(0);
+    EXPECT_EQ(HeapAlloc(heap, 0, SIZE_MAX - 4096), nullptr);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NOT_ENOUGH_MEMORY));
+
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([heap, t] {
+            for (int round = 0; round < 16; ++round) {
+                auto* mine = static_cast<unsigned char*>(HeapAlloc(heap, 0, (size_t{1} << 20) + 4096 * round));
+                if (mine == nullptr)
+                    return;
+                std::memset(mine, t, 4096);
+                if (mine[4095] != t)
+                    ADD_FAILURE() << "thread " << t;
+                HeapFree(heap, 0, mine);
+            }
+        });
+    }
+    for (std::thread& thread : threads)
+        thread.join();
 }
 
 TEST(MessageBox, HeadlessAnswersTheDefaultButton)
