@@ -372,8 +372,11 @@ void read_spline(EntityReader<Source>& reader)
         case 71: shape.degree = reader.integer16(); break;
         case 72: {
             const int32_t count = reader.integer();
-            if (announced_knots < 0)
+            if (announced_knots < 0) {
                 announced_knots = std::max(count, 0);
+                // Room for the knots at once, but never more than a sane count asks.
+                shape.knots.reserve(static_cast<size_t>(std::min<int64_t>(announced_knots, 4096)));
+            }
             fit_marked = fit_marked || count == 0;
             break;
         }

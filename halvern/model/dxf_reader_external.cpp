@@ -23,10 +23,16 @@ namespace {
 // buffer, a temporary drawing and a stack frame, and no sound drawing nests so deep.
 constexpr int32_t kDeepestReference = 32;
 
+// No reference hands over more items than this. A small file whose INSERT arrays
+// multiply into billions of items would otherwise fill the memory and never end.
+constexpr int64_t kMostCopies = 1'000'000;
+
 struct CopyContext {
     DXFDrawingRec& host;
     DXFDrawingRec& source;
     int32_t block_step;  // the host buffer's grow step when the copying began
+    int64_t copies = 0;
+    bool too_many = false;
 };
 
 const LineTypeDataRec* source_line_type(DXFDrawingRec& source, int32_t index)
@@ -102,6 +108,10 @@ int32_t copy_into_host(ItemRec*, ItemRec* item, void* user)
     const int32_t type = item->it_Header.ih_ItemType;
     if (type < DXFItemPoint || type > DXFItemComposite)
         return DXFStepContinue;
+    if (++context.copies > kMostCopies) {
+        context.too_many = true;
+        return DXFStepStop;
+    }
     ItemRec* copy = CopyItem(item, context.host.dxf_Pool);
     if (copy == nullptr)
         return DXFStepContinue;
@@ -137,12 +147,21 @@ int32_t ReadDXFExternalBlock(const char* path, DXFDrawingRec* drawing) noexcept
     // Warnings of references inside the external file are shown in any case.
     const int32_t result = ReadDXF(path, &external);
     DXFLineCounter = saved_line;
+    int32_t loaded = result;
     if (result == 0) {
-        CopyContext context{*drawing, external, drawing->dxf_BlockItemBuffer.ib_Size};
+        ItemBufferRec& block_items = drawing->dxf_BlockItemBuffer;
+        const int32_t members = block_items.ib_N;
+        CopyContext context{*drawing, external, block_items.ib_Size};
         StepDXFDrawing(&external, DXFWalkAll, copy_into_host, &context);
+        if (context.too_many) {
+            // Not loaded, as a file that cannot be read: the block keeps its own members.
+            while (block_items.ib_N > members)
+                FreeVecPooled(drawing->dxf_Pool, block_items.ib_Items[--block_items.ib_N]);
+            loaded = IoErrNoMemory;
+        }
     }
     FreeDXFDrawing(&external);
-    return result;
+    return loaded;
 }
 
 }

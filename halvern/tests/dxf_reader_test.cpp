@@ -1013,6 +1013,44 @@ TEST(DxfReaderExternal, ACycleOfReferencesWarnsAndEnds)
     }
 }
 
+// A small file whose INSERT array multiplies into more items than any drawing holds is
+// refused as a file that cannot be loaded, instead of filling the memory.
+TEST(DxfReaderExternal, AReferenceThatExpandsBeyondAMillionItemsIsNotLoaded)
+{
+    const TempFolder folder;
+    const auto array_of = [](const char* rows) {
+        return dxf_test::ascii(concat({
+            section("BLOCKS", {{0, "BLOCK"}, {2, "P"}, {0, "POINT"}, {0, "ENDBLK"}}),
+            section("ENTITIES", {{0, "INSERT"}, {2, "P"}, {70, "1000"}, {71, rows}, {44, "1"}, {45, "1"}}),
+            kEof,
+        }));
+    };
+    folder.write("fits.dxf", array_of("1000"));
+    folder.write("too_many.dxf", array_of("1001"));
+    const Requesters requesters;
+    const struct {
+        const char* path;
+        uint32_t warnings;
+        size_t block_items;
+    } rows[] = {{"fits.dxf", 0, 1'000'000 + 2}, {"too_many.dxf", 1, 2}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.path);
+        const std::string host = folder.write(
+            "host.dxf", dxf_test::ascii(concat({section("BLOCKS", external_block("X", row.path)),
+                                                section("ENTITIES", {{0, "POINT"}})})));
+        const uint32_t shown = Requesters::shown();
+        Drawing drawing;
+        EXPECT_EQ(ReadDXF(host.c_str(), drawing.get()), 0);
+        EXPECT_EQ(Requesters::shown() - shown, row.warnings);
+        if (row.warnings > 0) {
+            EXPECT_STREQ(osmark_testing_last_requester_body(), "Unable to load external file too_many.dxf");
+        }
+        // BLOCK, the copies, ENDBLK.
+        EXPECT_EQ(static_cast<size_t>(drawing->dxf_BlockItemBuffer.ib_N), row.block_items);
+        EXPECT_EQ(drawing->dxf_ItemBuffer.ib_N, 1);
+    }
+}
+
 TEST(DxfReaderExternal, NamesThatAreNoFilesAreNeverRead)
 {
     // A device would be read without end; a folder cannot be read at all.

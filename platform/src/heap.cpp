@@ -15,7 +15,17 @@
 #include <pthread.h>
 #include <sys/mman.h>
 
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define PLATFORM_HEAP_SANITIZED 1
+#endif
+#endif
 #if defined(__SANITIZE_ADDRESS__)
+#define PLATFORM_HEAP_SANITIZED 1
+#endif
+
+#if defined(PLATFORM_HEAP_SANITIZED)
+#include <sanitizer/asan_interface.h>
 #include <sanitizer/lsan_interface.h>
 #endif
 
@@ -35,7 +45,8 @@ struct alignas(64) MappedHeader {
     MappedHeader* previous;
     MappedHeader* next;
     size_t mapping_length;
-    size_t usable;  // bytes of the block
+    size_t usable;     // bytes the mapping holds for the block
+    size_t requested;  // bytes asked for, at most usable
 };
 constexpr size_t kHeaderSize = sizeof(MappedHeader);
 
@@ -78,17 +89,30 @@ MappedHeader* unlink_mapped(void* block)
     return nullptr;
 }
 
-// The usable size of a mapped block, or 0 when block is none.
-size_t mapped_size(void* block)
+// The header of a mapped block, or NULL when block is none.
+MappedHeader* find_mapped(void* block)
 {
     if (!may_be_mapped(block))
-        return 0;
+        return nullptr;
     MappedLock lock;
     for (MappedHeader* header = g_mapped_blocks; header != nullptr; header = header->next) {
         if (header + 1 == block)
-            return header->usable;
+            return header;
     }
-    return 0;
+    return nullptr;
+}
+
+// Under the address sanitizer the bytes of a mapping outside the block's requested size
+// are poisoned, so that running past the end of a large block is reported as it is for
+// small ones; its pointers are roots for the leak checker.
+void mark_requested(MappedHeader* header, size_t requested)
+{
+    header->requested = requested;
+#if defined(PLATFORM_HEAP_SANITIZED)
+    char* block = reinterpret_cast<char*>(header + 1);
+    ASAN_UNPOISON_MEMORY_REGION(block, header->usable);
+    ASAN_POISON_MEMORY_REGION(block + requested, header->usable - requested);
+#endif
 }
 
 void* map_block(size_t bytes)
@@ -112,27 +136,33 @@ void* map_block(size_t bytes)
     void* mapping = reinterpret_cast<void*>(aligned);
     // Only advice: where the kernel has no huge pages the mapping works with small ones.
     madvise(mapping, length, MADV_HUGEPAGE);
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(PLATFORM_HEAP_SANITIZED)
     __lsan_register_root_region(mapping, length);
 #endif
     auto* header = static_cast<MappedHeader*>(mapping);
     header->previous = nullptr;
     header->mapping_length = length;
     header->usable = length - kHeaderSize;
-    MappedLock lock;
-    header->next = g_mapped_blocks;
-    if (g_mapped_blocks != nullptr)
-        g_mapped_blocks->previous = header;
-    g_mapped_blocks = header;
+    {
+        MappedLock lock;
+        header->next = g_mapped_blocks;
+        if (g_mapped_blocks != nullptr)
+            g_mapped_blocks->previous = header;
+        g_mapped_blocks = header;
+    }
+    mark_requested(header, bytes);
     return header + 1;
 }
 
 void unmap_block(MappedHeader* header)
 {
-#if defined(__SANITIZE_ADDRESS__)
-    __lsan_unregister_root_region(header, header->mapping_length);
+    const size_t length = header->mapping_length;
+#if defined(PLATFORM_HEAP_SANITIZED)
+    // The addresses may be mapped again by anybody: leave no poison behind.
+    ASAN_UNPOISON_MEMORY_REGION(header, length);
+    __lsan_unregister_root_region(header, length);
 #endif
-    munmap(header, header->mapping_length);
+    munmap(header, length);
 }
 
 void* allocate(size_t bytes, bool cleared)
@@ -178,11 +208,13 @@ PLATFORM_API LPVOID HeapReAlloc(HANDLE heap, DWORD flags, LPVOID block, SIZE_T b
         return nullptr;
     }
     const size_t request = bytes == 0 ? 1 : bytes;
-    const size_t mapped_usable = mapped_size(block);
+    MappedHeader* mapped = find_mapped(block);
     // A mapped block that still fits, and is not mostly empty afterwards, stays.
-    if (mapped_usable != 0 && request <= mapped_usable && request >= mapped_usable / 2)
+    if (mapped != nullptr && request <= mapped->usable && request >= mapped->usable / 2) {
+        mark_requested(mapped, request);
         return block;
-    if (mapped_usable == 0 && request < kMappedThreshold) {
+    }
+    if (mapped == nullptr && request < kMappedThreshold) {
         void* moved = std::realloc(block, request);
         if (moved == nullptr)
             SetLastError(ERROR_NOT_ENOUGH_MEMORY);
@@ -194,7 +226,7 @@ PLATFORM_API LPVOID HeapReAlloc(HANDLE heap, DWORD flags, LPVOID block, SIZE_T b
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return nullptr;
     }
-    const size_t old_size = mapped_usable != 0 ? mapped_usable : malloc_usable_size(block);
+    const size_t old_size = mapped != nullptr ? mapped->requested : malloc_usable_size(block);
     std::memcpy(moved, block, old_size < request ? old_size : request);
     if (MappedHeader* header = unlink_mapped(block))
         unmap_block(header);

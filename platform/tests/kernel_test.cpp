@@ -186,6 +186,20 @@ TEST(Heap, LargeBlocksKeepTheirContentsAcrossReallocation)
         thread.join();
 }
 
+#if defined(__SANITIZE_ADDRESS__)
+// The sanitizer sees the end of a large block as it sees a small block's.
+TEST(HeapDeathTest, RunningPastALargeBlockIsReported)
+{
+    HANDLE heap = GetProcessHeap();
+    constexpr size_t kLarge = (size_t{2} << 20) + 100;
+    auto* block = static_cast<volatile unsigned char*>(HeapAlloc(heap, 0, kLarge));
+    ASSERT_NE(block, nullptr);
+    block[kLarge - 1] = 1;
+    EXPECT_DEATH(block[kLarge] = 1, "use-after-poison");
+    HeapFree(heap, 0, const_cast<unsigned char*>(block));
+}
+#endif
+
 TEST(MessageBox, HeadlessAnswersTheDefaultButton)
 {
     struct Row {
