@@ -1239,6 +1239,88 @@ TEST(DxfGroupNumbers, BinaryRealsAreWhatTheirFifteenDecimalTextGives)
     }
 }
 
+// The double a few units in the last place away from value (towards +infinity for
+// positive steps on positive values).
+double ulps_away(double value, int64_t steps)
+{
+    uint64_t bits = 0;
+    std::memcpy(&bits, &value, sizeof bits);
+    bits += static_cast<uint64_t>(steps);
+    std::memcpy(&value, &bits, sizeof value);
+    return value;
+}
+
+TEST(DxfGroupNumbers, BinaryRealsAtTheEdgesOfTheFormattersDecimalsAreWhatTheirTextGives)
+{
+    const double values[] = {
+        // Fractions of a few bits, and ones a bit too long to be taken whole.
+        7.999969482421875, 3.0 + 0x1.0p-16, 0.5 + 0x1.0p-50, 4.0 + 0x1.0p-50, 2.0 + 0x1.0p-51,
+        0x1.0p-15, 0x1.0p-16, 0x1.0p-50, 0x1.0p-51,
+        // Within the tolerance below a unit, at the start and after some decimals.
+        8.0 - 0x1.0p-50, 7.9999995, 7.99999949999, 0.9999990000000001, 0.999999, 1.2345679999991,
+        5.1234999999, 8.1234999999, 1234.56789999991, 1234.5678999999,
+        // Around the smallest value whose text is not all zeros.
+        1e-16, 9.99999e-17, 1.0000001e-16, 4.999999e-16, 5.000001e-16,
+        // The sixteenth decimal at 4, 5 and just below a carry into 5.
+        0.1234567890123449, 0.1234567890123450, 0.12345678901234499999, 7.0000000000000045,
+    };
+    for (const double value : values) {
+        for (const double signed_value : {value, -value}) {
+            SCOPED_TRACE(number(signed_value));
+            EXPECT_TRUE(same_double(halvern::DXFBinaryRealValue(signed_value), osmark_binary_real(signed_value)));
+        }
+    }
+
+    // Families of random values, each next to one edge of the formatter's decimals.
+    const struct {
+        const char* name;
+        double (*make)(Numbers&);
+    } families[] = {
+        {"random bits below 8, from 2^-60 up",
+         [](Numbers& numbers) {
+             const double mantissa = 1.0 + static_cast<double>(numbers.next() >> 12) * 0x1.0p-52;
+             return std::ldexp(mantissa, numbers.below(63) - 60);
+         }},
+        {"short fractions k / 2^n below 8",
+         [](Numbers& numbers) {
+             const int n = 15 + numbers.below(40);
+             return std::ldexp(static_cast<double>(numbers.next() % (uint64_t{8} << n)), -n);
+         }},
+        {"the tolerance's edge after 0 to 16 decimals",
+         [](Numbers& numbers) {
+             const double scale = std::pow(10.0, numbers.below(17));
+             const double size = std::ldexp(1.0, numbers.below(40) - 6);
+             const double base = std::floor(static_cast<double>(numbers.next() >> 11) * 0x1.0p-53 * size * scale);
+             return ulps_away((base + 1.0 - 1e-6) / scale, numbers.below(9) - 4);
+         }},
+        {"the sixteenth decimal's edge",
+         [](Numbers& numbers) {
+             const double edges[] = {0.4999999e-15, 0.49999995e-15, 0.5e-15};
+             const double size = std::ldexp(1.0, numbers.below(12) - 6);
+             const double base = std::floor(static_cast<double>(numbers.next() >> 11) * 0x1.0p-53 * size * 1e15) / 1e15;
+             return ulps_away(base + edges[numbers.below(3)], numbers.below(9) - 4);
+         }},
+        {"short decimals of every size, a few units in the last place away",
+         [](Numbers& numbers) {
+             const double scale = std::pow(10.0, numbers.below(16));
+             const double size = std::ldexp(1.0, numbers.below(50) - 3);
+             const double units = std::floor(static_cast<double>(numbers.next() >> 11) * 0x1.0p-53 * size * scale);
+             return ulps_away(std::max(units, 1.0) / scale, numbers.below(41) - 20);
+         }},
+    };
+    Numbers numbers;
+    for (const auto& family : families) {
+        SCOPED_TRACE(family.name);
+        for (int i = 0; i < 4000; ++i) {
+            double value = family.make(numbers);
+            if (numbers.below(2) == 0)
+                value = -value;
+            SCOPED_TRACE(number(value));
+            ASSERT_TRUE(same_double(halvern::DXFBinaryRealValue(value), osmark_binary_real(value)));
+        }
+    }
+}
+
 struct ReadGroup {
     int32_t code;
     std::string text;
