@@ -147,7 +147,9 @@ PLATFORM_API COLORREF SetTextColor(HDC hdc, COLORREF colour) noexcept
     DeviceContext* dc = object_of_kind<DeviceContext>(hdc);
     if (dc == nullptr)
         return CLR_INVALID;
-    dc->record("SetTextColor(0x%06X)", colour);
+    // Renderers set the text colour with every pen: the log is looked at only when kept.
+    if (dc->is_recording()) [[unlikely]]
+        dc->record("SetTextColor(0x%06X)", colour);
     return std::exchange(dc->text_colour, colour);
 }
 

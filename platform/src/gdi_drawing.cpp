@@ -53,12 +53,12 @@ PLATFORM_API BOOL MoveToEx(HDC hdc, int x, int y, LPPOINT old) noexcept
     DeviceContext* dc = object_of_kind<DeviceContext>(hdc);
     if (dc == nullptr)
         return FALSE;
-    if (dc->is_recording())
+    if (dc->is_recording()) [[unlikely]]
         dc->record("MoveToEx(%d, %d)", x, y);
     if (old != nullptr)
         *old = dc->position;
-    dc->position = POINT{x, y};
-    if (dc->path_state == PathState::Open) {
+    dc->set_position(x, y);
+    if (dc->path_state == PathState::Open) [[unlikely]] {
         try {
             dc->path.moveTo(x, y);
             dc->figure_open = true;
@@ -89,10 +89,17 @@ PLATFORM_API BOOL LineTo(HDC hdc, int x, int y) noexcept
     DeviceContext* dc = object_of_kind<DeviceContext>(hdc);
     if (dc == nullptr)
         return FALSE;
-    if (dc->is_recording())
+    if (dc->is_recording()) [[unlikely]]
         dc->record("LineTo(%d, %d)", x, y);
     const POINT from = dc->position;
-    dc->position = POINT{x, y};
+    dc->set_position(x, y);
+    // The common case: a one-pixel line on the surface.
+    const Pen& pen = dc->pen();
+    if (dc->path_state != PathState::Open && !pen.is_wide()) [[likely]] {
+        if (pen.draws())
+            draw_line(dc->surface(), from.x, from.y, x, y, pixel_of(pen.record().lopnColor), dc->rop2);
+        return TRUE;
+    }
     try {
         if (dc->path_state == PathState::Open) {
             if (!dc->figure_open) {
@@ -102,14 +109,8 @@ PLATFORM_API BOOL LineTo(HDC hdc, int x, int y) noexcept
             dc->path.lineTo(x, y);
             return TRUE;
         }
-        const Pen& pen = dc->pen();
-        if (!pen.draws())
-            return TRUE;
-        const Surface surface = dc->surface();
-        if (pen.is_wide())
-            draw_wide_line(surface, pen, from.x, from.y, x, y, dc->rop2);
-        else
-            draw_line(surface, from.x, from.y, x, y, pixel_of(pen.record().lopnColor), dc->rop2);
+        if (pen.draws())
+            draw_wide_line(dc->surface(), pen, from.x, from.y, x, y, dc->rop2);
         return TRUE;
     } catch (const std::bad_alloc&) {
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
@@ -122,12 +123,13 @@ PLATFORM_API BOOL SetPixelV(HDC hdc, int x, int y, COLORREF colour) noexcept
     DeviceContext* dc = object_of_kind<DeviceContext>(hdc);
     if (dc == nullptr)
         return FALSE;
-    if (dc->is_recording())
+    if (dc->is_recording()) [[unlikely]]
         dc->record("SetPixelV(%d, %d, 0x%06X)", x, y, colour);
-    const Surface surface = dc->surface();
+    const Surface& surface = dc->surface();
     if (!surface.contains(x, y))
         return FALSE;
-    plot(surface, x, y, pixel_of(colour), R2_COPYPEN);
+    // SetPixelV ignores the ROP2 mode: the pixel takes the colour.
+    *surface.pixel(x, y) = pixel_of(colour) | surface.alpha;
     return TRUE;
 }
 
@@ -137,7 +139,7 @@ PLATFORM_API COLORREF GetPixel(HDC hdc, int x, int y) noexcept
     if (dc == nullptr)
         return CLR_INVALID;
     dc->record("GetPixel(%d, %d)", x, y);
-    const Surface surface = dc->surface();
+    const Surface& surface = dc->surface();
     if (surface.is_empty() || !surface.contains(x, y))
         return CLR_INVALID;
     return colour_of(*surface.pixel(x, y));
@@ -161,13 +163,15 @@ PLATFORM_API BOOL Arc(HDC hdc, int left, int top, int right, int bottom, int x_s
             dc->figure_open = false;
             return TRUE;
         }
-        QPainterPath arc;
-        if (!add_arc(arc, left, top, right, bottom, x_start, y_start, x_end, y_end)) {
+        if (!is_arc_in_range(left, top, right, bottom, x_start, y_start, x_end, y_end)) {
             SetLastError(ERROR_INVALID_PARAMETER);
             return FALSE;
         }
         const Pen& pen = dc->pen();
         if (pen.is_wide()) {
+            // Only a wide pen needs the arc as a path.
+            QPainterPath arc;
+            add_arc(arc, left, top, right, bottom, x_start, y_start, x_end, y_end);
             stroke_curve(dc->surface(), pen, arc, dc->rop2);
             return TRUE;
         }

@@ -91,7 +91,7 @@ PLATFORM_API HPEN CreatePen(int style, int width, COLORREF colour) noexcept
         return nullptr;
     }
     const LOGPEN record{static_cast<UINT>(style), {width, 0}, colour};
-    return create<HPEN, Pen>(record);
+    return static_cast<HPEN>(add_pen(record));
 }
 
 PLATFORM_API HBRUSH CreateSolidBrush(COLORREF colour) noexcept

@@ -9,17 +9,14 @@
 #include <cstring>
 #include <mutex>
 #include <new>
-#include <unordered_map>
+#include <thread>
 
 namespace platform::gdi {
 namespace {
 
-// GDI handles count up in steps of 4 from here and are never reused. They lie far
-// above the kernel's handles, so a kernel handle passed by mistake is refused too.
-constexpr uintptr_t kFirstHandle = uintptr_t{0x7A} << 32;
-constexpr uintptr_t kHandleStep = 4;
-// Stock objects have fixed handles just below.
-constexpr uintptr_t kStockHandles = kFirstHandle - 0x1000;
+using table::kHandleStep;
+// Stock objects have fixed handles just below the slots' handles.
+constexpr uintptr_t kStockHandles = table::kFirstHandle - 0x1000;
 
 constexpr int kStockCount = DEFAULT_GUI_FONT + 1;
 constexpr int kDefaultBitmapSlot = kStockCount;
@@ -34,14 +31,42 @@ LOGFONTA stock_font(LONG height, LONG weight, BYTE pitch_and_family, const char*
     return font;
 }
 
+constexpr uint32_t kNoSlot = UINT32_MAX;
+// Storage of deleted pens kept for the next CreatePen.
+constexpr size_t kPenPoolSize = 64;
+
+// Creating and deleting an object holds the table for a few dozen instructions, and
+// pens come and go per drawn item: a spin lock costs a fraction of a mutex there.
+class SpinLock {
+public:
+    void lock() noexcept
+    {
+        while (m_locked.exchange(true, std::memory_order_acquire)) {
+            while (m_locked.load(std::memory_order_relaxed))
+                std::this_thread::yield();
+        }
+    }
+    void unlock() noexcept { m_locked.store(false, std::memory_order_release); }
+
+private:
+    std::atomic<bool> m_locked{false};
+};
+
 struct GdiTable {
-    std::mutex mutex;
-    uintptr_t next = kFirstHandle;
-    std::unordered_map<uintptr_t, std::unique_ptr<GdiObject>> objects;
+    SpinLock spin;
+    uint32_t used = 0; // slots ever taken, in order
+    uint32_t free_head = kNoSlot;
+    size_t live = 0;
     GdiObject* stock[kStockCount + 1] = {};
+    void* pen_pool[kPenPoolSize] = {};
+    size_t pooled_pens = 0;
 
     GdiTable();
     void add_stock(int slot, const char* name, std::unique_ptr<GdiObject> object);
+    // Gives the object a free slot and its handle; 0 when the table is full or
+    // cannot grow. Under the lock.
+    uintptr_t take_slot(GdiObject& object) noexcept;
+    void free_slot(uintptr_t value, table::Slot& slot);
 };
 
 void GdiTable::add_stock(int slot, const char* name, std::unique_ptr<GdiObject> object)
@@ -49,8 +74,8 @@ void GdiTable::add_stock(int slot, const char* name, std::unique_ptr<GdiObject> 
     const uintptr_t value = kStockHandles + static_cast<uintptr_t>(slot) * kHandleStep;
     object->set_handle(value);
     object->make_stock(name);
-    stock[slot] = object.get();
-    objects.emplace(value, std::move(object));
+    // Stock objects live as long as the process.
+    stock[slot] = object.release();
 }
 
 GdiTable::GdiTable()
@@ -118,84 +143,148 @@ GdiTable& gdi_table()
 
 // ---- The table -------------------------------------------------------------------
 
-HGDIOBJ add_object(std::unique_ptr<GdiObject> object) noexcept
+namespace table {
+
+std::atomic<Slot*> g_chunks[kChunkCount];
+
+GdiObject* object_of_other(HGDIOBJ handle) noexcept
 {
-    try {
-        GdiTable& table = gdi_table();
-        const std::lock_guard lock(table.mutex);
-        const uintptr_t value = table.next;
-        object->set_handle(value);
-        GdiObject* added = object.get();
-        table.objects.emplace(value, std::move(object));
-        table.next += kHandleStep;
-        return added->handle();
-    } catch (const std::bad_alloc&) {
-        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-        return nullptr;
+    const auto value = reinterpret_cast<uintptr_t>(handle);
+    const uintptr_t offset = value - kStockHandles;
+    if (offset % kHandleStep == 0 && offset / kHandleStep <= static_cast<uintptr_t>(kDefaultBitmapSlot)) {
+        GdiObject* stock = gdi_table().stock[offset / kHandleStep];
+        if (stock != nullptr)
+            return stock;
     }
+    SetLastError(ERROR_INVALID_HANDLE);
+    return nullptr;
+}
+
+}
+
+std::nullptr_t wrong_kind(const GdiObject* object) noexcept
+{
+    if (object != nullptr)
+        SetLastError(ERROR_INVALID_HANDLE);
+    return nullptr;
 }
 
 namespace {
 
-// Drawing calls look up the same DC again and again. Each thread keeps its last DC;
-// it stands while no DC has been deleted since (handles are never reused, so only a
-// deletion can make it wrong). Pens and brushes come and go per item and are not kept,
-// so their deletions leave the DC in place.
-std::atomic<uint64_t> g_dc_deletions{0};
-
-struct LastLookup {
-    uintptr_t handle;
-    GdiObject* object;
-    uint64_t deletions;
-};
-thread_local LastLookup t_last_lookup{0, nullptr, 0};
+table::Slot& slot_at(uint32_t index)
+{
+    return table::g_chunks[index / table::kChunkSlots].load(std::memory_order_relaxed)[index % table::kChunkSlots];
+}
 
 }
 
-GdiObject* object_of(HGDIOBJ handle) noexcept
+uintptr_t GdiTable::take_slot(GdiObject& object) noexcept
 {
-    const uintptr_t value = reinterpret_cast<uintptr_t>(handle);
-    const uint64_t deletions = g_dc_deletions.load(std::memory_order_acquire);
-    if (value != 0 && t_last_lookup.handle == value && t_last_lookup.deletions == deletions)
-        return t_last_lookup.object;
-    GdiTable& table = gdi_table();
-    const std::lock_guard lock(table.mutex);
-    const auto found = table.objects.find(value);
-    if (found == table.objects.end()) {
-        SetLastError(ERROR_INVALID_HANDLE);
-        return nullptr;
+    uint32_t index = free_head;
+    if (index != kNoSlot) {
+        free_head = slot_at(index).next_free;
+    } else {
+        if (used == table::kMaxSlots)
+            return 0;
+        std::atomic<table::Slot*>& chunk = table::g_chunks[used / table::kChunkSlots];
+        if (chunk.load(std::memory_order_relaxed) == nullptr) {
+            auto* fresh = new (std::nothrow) table::Slot[table::kChunkSlots];
+            if (fresh == nullptr)
+                return 0;
+            chunk.store(fresh, std::memory_order_release);
+        }
+        index = used++;
     }
-    // The count read before the lock: a deletion since then forces a fresh lookup.
-    if (found->second->kind() == ObjectKind::DeviceContext)
-        t_last_lookup = LastLookup{value, found->second.get(), deletions};
-    return found->second.get();
+    table::Slot& slot = slot_at(index);
+    const uintptr_t value =
+        table::kFirstHandle + ((static_cast<uintptr_t>(slot.generation) << table::kSlotBits) | index) * kHandleStep;
+    object.set_handle(value);
+    slot.object.store(&object, std::memory_order_relaxed);
+    slot.handle.store(value, std::memory_order_release);
+    ++live;
+    return value;
+}
+
+void GdiTable::free_slot(uintptr_t value, table::Slot& slot)
+{
+    // The handle goes first: a lookup that still reads the object then sees the slot
+    // empty on its second look.
+    slot.handle.store(0, std::memory_order_release);
+    slot.object.store(nullptr, std::memory_order_relaxed);
+    --live;
+    // A slot that has used up its generations is never taken again, so no handle
+    // comes back.
+    if (slot.generation == table::kLastGeneration)
+        return;
+    ++slot.generation;
+    slot.next_free = free_head;
+    free_head = static_cast<uint32_t>(((value - table::kFirstHandle) / kHandleStep) & (table::kMaxSlots - 1));
+}
+
+HGDIOBJ add_object(std::unique_ptr<GdiObject> object) noexcept
+{
+    GdiTable& table = gdi_table();
+    {
+        const std::lock_guard lock(table.spin);
+        if (table.take_slot(*object) != 0)
+            return object.release()->handle();
+    }
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return nullptr;
+}
+
+HGDIOBJ add_pen(const LOGPEN& record) noexcept
+{
+    GdiTable& table = gdi_table();
+    {
+        const std::lock_guard lock(table.spin);
+        void* storage = table.pooled_pens > 0 ? table.pen_pool[--table.pooled_pens]
+                                              : ::operator new(sizeof(Pen), std::nothrow);
+        if (storage != nullptr) {
+            Pen* pen = new (storage) Pen(record);
+            if (table.take_slot(*pen) != 0)
+                return pen->handle();
+            pen->~Pen();
+            // The pool just gave this storage or has room for it.
+            if (table.pooled_pens < kPenPoolSize)
+                table.pen_pool[table.pooled_pens++] = storage;
+            else
+                ::operator delete(storage, std::nothrow);
+        }
+    }
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return nullptr;
 }
 
 BOOL delete_object(HGDIOBJ handle) noexcept
 {
-    std::unique_ptr<GdiObject> doomed;
+    GdiObject* doomed = nullptr;
     {
         GdiTable& table = gdi_table();
-        const std::lock_guard lock(table.mutex);
-        const auto found = table.objects.find(reinterpret_cast<uintptr_t>(handle));
-        if (found == table.objects.end()) {
-            SetLastError(ERROR_INVALID_HANDLE);
+        const std::lock_guard lock(table.spin);
+        const auto value = reinterpret_cast<uintptr_t>(handle);
+        table::Slot* slot = table::slot_of(value);
+        if (slot == nullptr || slot->handle.load(std::memory_order_relaxed) != value) {
+            // Deleting a stock object does nothing and succeeds.
+            if (table::object_of_other(handle) != nullptr)
+                return TRUE;
             return FALSE;
         }
-        GdiObject& object = *found->second;
-        if (object.is_stock())
-            return TRUE;
+        GdiObject& object = *slot->object.load(std::memory_order_relaxed);
         if (object.selections() > 0) {
             SetLastError(ERROR_INVALID_PARAMETER);
             return FALSE;
         }
-        doomed = std::move(found->second);
-        table.objects.erase(found);
-        if (object.kind() == ObjectKind::DeviceContext)
-            g_dc_deletions.fetch_add(1, std::memory_order_release);
+        table.free_slot(value, *slot);
+        if (object.kind() == ObjectKind::Pen && table.pooled_pens < kPenPoolSize) {
+            object.~GdiObject();
+            table.pen_pool[table.pooled_pens++] = &object;
+            return TRUE;
+        }
+        doomed = &object;
     }
     // Freed outside the lock: a font's Qt objects may take their own locks.
-    doomed.reset();
+    delete doomed;
     return TRUE;
 }
 
@@ -214,11 +303,8 @@ Bitmap& default_bitmap() noexcept
 size_t live_object_count() noexcept
 {
     GdiTable& table = gdi_table();
-    const std::lock_guard lock(table.mutex);
-    size_t count = 0;
-    for (const auto& entry : table.objects)
-        count += entry.second->is_stock() ? 0 : 1;
-    return count;
+    const std::lock_guard lock(table.spin);
+    return table.live;
 }
 
 // ---- Bitmaps -----------------------------------------------------------------------
@@ -286,6 +372,7 @@ DeviceContext::DeviceContext(Target target)
     if (m_target == Target::Memory) {
         m_bitmap = &default_bitmap();
         m_bitmap->add_selection();
+        m_surface = m_bitmap->surface();
     }
 }
 
@@ -311,13 +398,8 @@ void DeviceContext::release_selections()
     m_brush = nullptr;
     m_font = nullptr;
     m_bitmap = nullptr;
-}
-
-Surface DeviceContext::surface() const
-{
-    if (m_target == Target::Pixels)
-        return m_external;
-    return m_bitmap != nullptr ? m_bitmap->surface() : Surface{};
+    if (m_target == Target::Memory)
+        m_surface = Surface{};
 }
 
 namespace {
@@ -357,6 +439,7 @@ GdiObject* DeviceContext::select(GdiObject& object)
             previous->set_owner_dc(nullptr);
         if (!bitmap.is_stock())
             bitmap.set_owner_dc(this);
+        m_surface = bitmap.surface();
         return swap_selection(m_bitmap, object);
     }
     case ObjectKind::Region:

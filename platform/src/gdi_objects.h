@@ -11,10 +11,15 @@
 #include "platform/gdi.h"
 #include "platform/kernel.h"
 
+#include <QtGui/QImage>
 #include <QtGui/QPainterPath>
 #include <QtGui/QRegion>
 
+#include <atomic>
+#include <bit>
+#include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string>
 
@@ -72,7 +77,8 @@ private:
     LOGBRUSH m_record;
 };
 
-// What Qt made of a font's record, made on first use (gdi_text.cpp).
+// What Qt made of a font's record, made on first use and shared by every font with
+// the same record (gdi_text.cpp).
 struct FontRealization;
 
 class Font final : public GdiObject {
@@ -81,11 +87,11 @@ public:
     ~Font() override;
     const LOGFONTA& record() const { return m_record; }
     // NULL when no Qt GUI application can be had.
-    const FontRealization* realization();
+    FontRealization* realization();
 
 private:
     LOGFONTA m_record;
-    std::unique_ptr<FontRealization> m_realization;
+    std::shared_ptr<FontRealization> m_realization;
 };
 
 class DeviceContext;
@@ -134,7 +140,10 @@ public:
     ~DeviceContext() override;
 
     Target target() const { return m_target; }
-    Surface surface() const;
+    // The pixels that the DC draws on: its bitmap's, or the caller's for a DC over
+    // pixels. Kept up to date by every change of either, since every drawing call
+    // asks for it.
+    const Surface& surface() const { return m_surface; }
 
     Pen& pen() const { return *m_pen; }
     Brush& brush() const { return *m_brush; }
@@ -143,7 +152,7 @@ public:
 
     // The object that was selected before, or NULL when the object does not fit.
     GdiObject* select(GdiObject& object);
-    void set_external_surface(const Surface& surface) { m_external = surface; }
+    void set_external_surface(const Surface& surface) { m_surface = surface; }
     // A bitmap the DC made itself (the recording DC's surface), deleted with it.
     void set_own_bitmap(HGDIOBJ bitmap) { m_own_bitmap = bitmap; }
     HGDIOBJ own_bitmap() const { return m_own_bitmap; }
@@ -156,11 +165,26 @@ public:
     int rop2 = R2_COPYPEN;
     UINT text_align = TA_TOP | TA_LEFT | TA_NOUPDATECP;
     POINT position{0, 0};
+    // Moves the current position with one 64-bit store: the next LineTo reads the
+    // position whole, and a store in two halves would stall that read.
+    void set_position(LONG x, LONG y)
+    {
+        static_assert(sizeof(POINT) == sizeof(uint64_t) && offsetof(POINT, y) == sizeof(LONG));
+        uint64_t packed = 0;
+        if constexpr (std::endian::native == std::endian::little)
+            packed = uint64_t{static_cast<uint32_t>(x)} | uint64_t{static_cast<uint32_t>(y)} << 32;
+        else
+            packed = uint64_t{static_cast<uint32_t>(x)} << 32 | uint64_t{static_cast<uint32_t>(y)};
+        std::memcpy(&position, &packed, sizeof packed);
+    }
 
     // Path bracket: while Open, figures go to `path` instead of the surface.
     PathState path_state = PathState::None;
     QPainterPath path;
     bool figure_open = false;
+
+    // Where TextOutA draws small coverage masks (gdi_shapes.h), kept between calls.
+    QImage& scratch_mask() { return m_scratch_mask; }
 
     // The log of a recording DC.
     bool is_recording() const { return m_recording; }
@@ -174,20 +198,81 @@ private:
     Brush* m_brush;
     Font* m_font;
     Bitmap* m_bitmap = nullptr;
-    Surface m_external;
+    Surface m_surface;
     HGDIOBJ m_own_bitmap = nullptr;
     bool m_recording = false;
     std::string m_log;
+    QImage m_scratch_mask;
 };
 
 // ---- The GDI table ----------------------------------------------------------------
+//
+// A handle names a slot of the table and the generation of that slot: a slot is taken
+// again after its object is deleted, but with the next generation, so its old handle
+// stays refused. Lookups read the slot without a lock; creation and deletion take one.
+
+namespace table {
+
+// Slot handles count in steps of 4 from here. They lie far above the kernel's handles,
+// so a kernel handle passed by mistake is refused too.
+constexpr uintptr_t kFirstHandle = uintptr_t{0x7A} << 32;
+constexpr uintptr_t kHandleStep = 4;
+constexpr unsigned kSlotBits = 24;
+constexpr uint32_t kMaxSlots = uint32_t{1} << kSlotBits;
+constexpr uint32_t kChunkSlots = 4096;
+constexpr uint32_t kChunkCount = kMaxSlots / kChunkSlots;
+// A slot whose generation reaches this is not taken again.
+constexpr uint64_t kLastGeneration = (uint64_t{1} << 32) - 1;
+// Every handle that a slot can give lies below kFirstHandle + kHandleSpan.
+constexpr uintptr_t kHandleSpan = ((kLastGeneration + 1) << kSlotBits) * kHandleStep;
+
+struct Slot {
+    std::atomic<uintptr_t> handle{0}; // 0 while the slot is free
+    std::atomic<GdiObject*> object{nullptr};
+    uint64_t generation = 0; // of the next handle; changed under the table's lock
+    uint32_t next_free = 0;
+};
+
+// Chunks of slots, made as the table grows and never moved or freed.
+extern std::atomic<Slot*> g_chunks[kChunkCount];
+
+// The slot that a handle names, whether or not it is live; NULL for none.
+inline Slot* slot_of(uintptr_t value) noexcept
+{
+    const uintptr_t offset = value - kFirstHandle; // wraps for the handles below
+    if (offset >= kHandleSpan || offset % kHandleStep != 0)
+        return nullptr;
+    const auto index = static_cast<uint32_t>((offset / kHandleStep) & (kMaxSlots - 1));
+    Slot* chunk = g_chunks[index / kChunkSlots].load(std::memory_order_acquire);
+    return chunk != nullptr ? chunk + index % kChunkSlots : nullptr;
+}
+
+// Stock objects and the error of an unknown handle.
+GdiObject* object_of_other(HGDIOBJ handle) noexcept;
+
+}
 
 // Adds the object and gives it a handle; NULL with ERROR_NOT_ENOUGH_MEMORY when the
 // table cannot grow (the object is then freed).
 HGDIOBJ add_object(std::unique_ptr<GdiObject> object) noexcept;
 
+// A new pen; pens come and go per drawn item, so their memory is recycled.
+HGDIOBJ add_pen(const LOGPEN& record) noexcept;
+
 // The object of a live handle, or NULL with ERROR_INVALID_HANDLE.
-GdiObject* object_of(HGDIOBJ handle) noexcept;
+[[gnu::always_inline]] inline GdiObject* object_of(HGDIOBJ handle) noexcept
+{
+    const auto value = reinterpret_cast<uintptr_t>(handle);
+    if (table::Slot* slot = table::slot_of(value); slot != nullptr) {
+        if (slot->handle.load(std::memory_order_acquire) == value) {
+            GdiObject* object = slot->object.load(std::memory_order_acquire);
+            // Read again: a deletion on another thread may have emptied the slot.
+            if (slot->handle.load(std::memory_order_relaxed) == value)
+                return object;
+        }
+    }
+    return table::object_of_other(handle);
+}
 
 template <typename T>
 constexpr ObjectKind kind_of();
@@ -204,18 +289,18 @@ constexpr ObjectKind kind_of<Region>() { return ObjectKind::Region; }
 template <>
 constexpr ObjectKind kind_of<DeviceContext>() { return ObjectKind::DeviceContext; }
 
+// NULL with ERROR_INVALID_HANDLE for an object of the wrong kind; NULL alone when there
+// is none (object_of has said why).
+std::nullptr_t wrong_kind(const GdiObject* object) noexcept;
+
 // The object of a live handle when it is a T, or NULL with ERROR_INVALID_HANDLE.
 template <typename T>
-T* object_of_kind(const void* handle) noexcept
+[[gnu::always_inline]] inline T* object_of_kind(const void* handle) noexcept
 {
     GdiObject* object = object_of(const_cast<void*>(handle));
-    if (object == nullptr)
-        return nullptr;
-    if (object->kind() != kind_of<T>()) {
-        SetLastError(ERROR_INVALID_HANDLE);
-        return nullptr;
-    }
-    return static_cast<T*>(object);
+    if (object != nullptr && object->kind() == kind_of<T>()) [[likely]]
+        return static_cast<T*>(object);
+    return wrong_kind(object);
 }
 
 // Frees a live, unselected, non-stock object. FALSE with the last error set otherwise

@@ -110,13 +110,20 @@ void draw_wide_line(const Surface& surface, const Pen& pen, int x0, int y0, int 
         pen_paint(pen), rop2);
 }
 
-bool add_arc(QPainterPath& path, int left, int top, int right, int bottom, int x_start, int y_start, int x_end,
-             int y_end)
+bool is_arc_in_range(int left, int top, int right, int bottom, int x_start, int y_start, int x_end, int y_end)
 {
     for (const int value : {left, top, right, bottom, x_start, y_start, x_end, y_end}) {
         if (!is_curve_coordinate(value))
             return false;
     }
+    return true;
+}
+
+bool add_arc(QPainterPath& path, int left, int top, int right, int bottom, int x_start, int y_start, int x_end,
+             int y_end)
+{
+    if (!is_arc_in_range(left, top, right, bottom, x_start, y_start, x_end, y_end))
+        return false;
     if (left > right)
         std::swap(left, right);
     if (top > bottom)

@@ -11,14 +11,22 @@
 #include <QtGui/QPainter>
 #include <QtGui/QPainterPath>
 
+#include <cstring>
+
 namespace platform::gdi {
+
+// Masks up to this size on each side may be drawn in a caller's scratch image.
+constexpr int kScratchMaskSide = 256;
 
 // Runs draw(QPainter&) on a mask over the part of the surface that `bounds` (device
 // coordinates) meets, antialiasing off, the painter's origin on surface pixel (0, 0),
 // and composites what it covered with `paint`. Nothing when the shape misses the
-// surface or the mask cannot be allocated.
+// surface or the mask cannot be allocated. With `scratch`, a small mask is drawn in
+// that image (made on first use and kept by the caller), which spares an image and a
+// paint engine per call.
 template <typename Draw>
-void paint_coverage(const Surface& surface, const QRectF& bounds, Draw&& draw, const Paint& paint, int rop2)
+void paint_coverage(const Surface& surface, const QRectF& bounds, Draw&& draw, const Paint& paint, int rop2,
+                    QImage* scratch = nullptr)
 {
     if (surface.is_empty() || !bounds.isValid())
         return;
@@ -30,19 +38,32 @@ void paint_coverage(const Surface& surface, const QRectF& bounds, Draw&& draw, c
     const QRect box = visible.toAlignedRect() & QRect(0, 0, surface.width, surface.height);
     if (box.isEmpty())
         return;
-    QImage mask(box.width(), box.height(), QImage::Format_Alpha8);
-    if (mask.isNull())
+    QImage own;
+    QImage* mask = &own;
+    if (scratch != nullptr && box.width() <= kScratchMaskSide && box.height() <= kScratchMaskSide) {
+        if (scratch->isNull())
+            *scratch = QImage(kScratchMaskSide, kScratchMaskSide, QImage::Format_Alpha8);
+        mask = scratch;
+    } else {
+        own = QImage(box.width(), box.height(), QImage::Format_Alpha8);
+    }
+    if (mask->isNull())
         return;
-    mask.fill(0);
+    // Only the box's part of the mask is cleared and read; what the shape draws
+    // beyond it in a larger scratch image is never looked at.
+    uint8_t* bits = mask->bits();
+    const qsizetype stride = mask->bytesPerLine();
+    for (int row = 0; row < box.height(); ++row)
+        std::memset(bits + row * stride, 0, static_cast<size_t>(box.width()));
     {
-        QPainter painter(&mask);
+        QPainter painter(mask);
         painter.setRenderHint(QPainter::Antialiasing, false);
         painter.setRenderHint(QPainter::TextAntialiasing, false);
         painter.translate(-box.left(), -box.top());
         draw(painter);
     }
-    composite_mask(surface, mask.constBits(), mask.bytesPerLine(), box.left(), box.top(), box.width(),
-                   box.height(), paint, rop2);
+    composite_mask(surface, mask->constBits(), stride, box.left(), box.top(), box.width(), box.height(), paint,
+                   rop2);
 }
 
 // Strokes run through pixel centres: shifted by half a pixel, a stroke along y = 0
@@ -58,6 +79,9 @@ Paint brush_paint(const Brush& brush, const DeviceContext& dc);
 
 // A line with a pen wider than one pixel: round ends, end points included.
 void draw_wide_line(const Surface& surface, const Pen& pen, int x0, int y0, int x1, int y1, int rop2);
+
+// Whether Arc() takes these coordinates: all within the range of curves.
+bool is_arc_in_range(int left, int top, int right, int bottom, int x_start, int y_start, int x_end, int y_end);
 
 // The arc of Arc() as a path in device coordinates (counter-clockwise on the screen),
 // starting a new figure. False for a box or a point outside the coordinate range.

@@ -9,19 +9,60 @@
 #include <QtGui/QFontInfo>
 #include <QtGui/QFontMetrics>
 #include <QtGui/QFontMetricsF>
+#include <QtGui/QGlyphRun>
+#include <QtGui/QTextLayout>
 #include <QtGui/QTransform>
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <functional>
+#include <map>
+#include <mutex>
 #include <new>
+#include <string>
+#include <string_view>
 
 namespace platform::gdi {
 
+// A text shaped once: its glyphs as a layout placed them, the layout's baseline at
+// `ascent` below the runs' origin.
+struct ShapedText {
+    QList<QGlyphRun> runs;
+    qreal ascent = 0;
+};
+
 struct FontRealization {
+    FontRealization(QFont qt_font, const TEXTMETRICA& tm) : font(std::move(qt_font)), metrics(font), text_metrics(tm) {}
+
+    // The advance of a UTF-8 text, as QFontMetrics measures it. Renderers measure the
+    // same few texts again and again (and TextOutA measures what GetTextExtentPoint32A
+    // just did), so recent results are kept: a text's advance in one font never
+    // changes.
+    int advance(const char* text, int count);
+    // The glyphs of a UTF-8 text, shaped as QPainter::drawText shapes them; kept with
+    // the text's advance once it has been measured. False where drawing the glyphs
+    // would not give drawText's pixels: a text with line separators or control
+    // characters, or an underlined or struck-out font.
+    bool shape(const char* text, int count, ShapedText& shaped);
+
     QFont font;
     QFontMetrics metrics;
     TEXTMETRICA text_metrics;
+
+private:
+    struct Measured {
+        std::string text;
+        int width = 0;
+        bool known = false;
+        bool shaped = false;
+        ShapedText glyphs;
+    };
+    static constexpr size_t kMeasured = 64;
+    Measured& entry_for(std::string_view text) { return m_measured[std::hash<std::string_view>{}(text) % kMeasured]; }
+
+    std::mutex m_lock;
+    Measured m_measured[kMeasured];
 };
 
 namespace {
@@ -134,21 +175,161 @@ TEXTMETRICA text_metrics_of(const LOGFONTA& record, const QFont& font, const QFo
 
 }
 
+namespace {
+
+QString text_of(LPCSTR text, int count)
+{
+    return count == 0 ? QString() : QString::fromUtf8(text, count);
+}
+
+// What a realization depends on: every field of the record that make_qt_font and
+// text_metrics_of read. Escapement and orientation only turn the text.
+struct FontKey {
+    LONG height;
+    LONG width;
+    LONG weight;
+    BYTE italic;
+    BYTE underline;
+    BYTE strike_out;
+    BYTE char_set;
+    BYTE pitch_and_family;
+    std::string face;
+
+    explicit FontKey(const LOGFONTA& record)
+        : height(record.lfHeight),
+          width(record.lfWidth),
+          weight(record.lfWeight),
+          italic(record.lfItalic),
+          underline(record.lfUnderline),
+          strike_out(record.lfStrikeOut),
+          char_set(record.lfCharSet),
+          pitch_and_family(record.lfPitchAndFamily),
+          face(record.lfFaceName, strnlen(record.lfFaceName, LF_FACESIZE))
+    {
+    }
+    auto operator<=>(const FontKey&) const = default;
+};
+
+// Realizations by record, shared by the fonts that ask for the same one: a renderer
+// makes a font per text, and realizing one costs Qt a font match and its metrics.
+struct FontCache {
+    // Past this many records the cache starts afresh; fonts keep their realization.
+    static constexpr size_t kLimit = 256;
+    std::mutex lock;
+    std::map<FontKey, std::shared_ptr<FontRealization>> realizations;
+};
+
+// Made on first use and kept for the life of the process, like the GDI table.
+FontCache& font_cache()
+{
+    static FontCache* cache = new FontCache;
+    return *cache;
+}
+
+}
+
+int FontRealization::advance(const char* text, int count)
+{
+    if (count <= 0)
+        return 0;
+    const std::string_view key(text, static_cast<size_t>(count));
+    Measured& entry = entry_for(key);
+    {
+        const std::lock_guard guard(m_lock);
+        if (entry.known && entry.text == key)
+            return entry.width;
+    }
+    const int width = metrics.horizontalAdvance(text_of(text, count));
+    const std::lock_guard guard(m_lock);
+    entry.known = false;
+    entry.shaped = false;
+    entry.glyphs = ShapedText{};
+    entry.text.assign(key);
+    entry.width = width;
+    entry.known = true;
+    return width;
+}
+
+namespace {
+
+// Whether QTextLayout lays the text out on one line as drawText does: it breaks lines
+// at U+2028 and U+2029, and control characters are left to drawText alone.
+bool shapes_like_draw_text(std::string_view text)
+{
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F)
+            return false;
+    }
+    return text.find("\xE2\x80\xA8") == std::string_view::npos && text.find("\xE2\x80\xA9") == std::string_view::npos;
+}
+
+}
+
+bool FontRealization::shape(const char* text, int count, ShapedText& shaped)
+{
+    shaped = ShapedText{};
+    if (count <= 0)
+        return true;
+    const std::string_view key(text, static_cast<size_t>(count));
+    // drawGlyphRun puts underlines and strike-outs elsewhere than drawText does.
+    if (font.underline() || font.strikeOut() || !shapes_like_draw_text(key))
+        return false;
+    Measured& entry = entry_for(key);
+    {
+        const std::lock_guard guard(m_lock);
+        if (entry.known && entry.text == key && entry.shaped) {
+            shaped = entry.glyphs;
+            return true;
+        }
+    }
+    QTextLayout layout(text_of(text, count), font);
+    layout.beginLayout();
+    const QTextLine line = layout.createLine();
+    layout.endLayout();
+    shaped.runs = layout.glyphRuns();
+    shaped.ascent = line.isValid() ? line.ascent() : 0;
+    const std::lock_guard guard(m_lock);
+    // Kept only beside the text's advance; a text drawn without being measured first
+    // does not push another out.
+    if (entry.known && entry.text == key && !entry.shaped) {
+        entry.glyphs = shaped;
+        entry.shaped = true;
+    }
+    return true;
+}
+
 Font::Font(const LOGFONTA& record) : GdiObject(ObjectKind::Font), m_record(record) {}
 
 Font::~Font() = default;
 
-const FontRealization* Font::realization()
+FontRealization* Font::realization()
 {
     if (m_realization != nullptr)
         return m_realization.get();
-    if (!ensure_gui_application())
-        return nullptr;
     try {
+        FontKey key(m_record);
+        FontCache& cache = font_cache();
+        {
+            // A cached realization was made while a Qt GUI application existed, and
+            // that application lives as long as the process.
+            const std::lock_guard guard(cache.lock);
+            const auto found = cache.realizations.find(key);
+            if (found != cache.realizations.end()) {
+                m_realization = found->second;
+                return m_realization.get();
+            }
+        }
+        if (!ensure_gui_application())
+            return nullptr;
         QFont font = make_qt_font(m_record);
-        QFontMetrics metrics(font);
-        const TEXTMETRICA text_metrics = text_metrics_of(m_record, font, metrics);
-        m_realization = std::make_unique<FontRealization>(FontRealization{std::move(font), std::move(metrics), text_metrics});
+        const TEXTMETRICA text_metrics = text_metrics_of(m_record, font, QFontMetrics(font));
+        auto made = std::make_shared<FontRealization>(std::move(font), text_metrics);
+        const std::lock_guard guard(cache.lock);
+        if (cache.realizations.size() >= FontCache::kLimit)
+            cache.realizations.clear();
+        // Another thread may have made the same one meanwhile; either serves.
+        m_realization = cache.realizations.try_emplace(std::move(key), std::move(made)).first->second;
     } catch (const std::bad_alloc&) {
         return nullptr;
     }
@@ -159,9 +340,9 @@ namespace {
 
 // The DC's font, ready for use; NULL with ERROR_NOT_ENOUGH_MEMORY when Qt cannot
 // provide it.
-const FontRealization* dc_font(DeviceContext& dc)
+FontRealization* dc_font(DeviceContext& dc)
 {
-    const FontRealization* realization = dc.font().realization();
+    FontRealization* realization = dc.font().realization();
     if (realization == nullptr)
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
     return realization;
@@ -216,15 +397,13 @@ bool check_text(LPCSTR text, int count)
     return true;
 }
 
-QString text_of(LPCSTR text, int count)
+// Draws the text from its shaped glyphs where the font can keep them, else through
+// drawText: both give the same pixels, the glyphs without shaping the text again.
+// A text that misses the surface is not shaped at all.
+void draw_text(DeviceContext& dc, FontRealization& font, const QTransform& place, const TextLayout& layout,
+               const char* text, int count)
 {
-    return count == 0 ? QString() : QString::fromUtf8(text, count);
-}
-
-void draw_text(DeviceContext& dc, const FontRealization& font, const QTransform& place, const TextLayout& layout,
-               const QString& text)
-{
-    const Surface surface = dc.surface();
+    const Surface& surface = dc.surface();
     if (surface.is_empty())
         return;
     const TEXTMETRICA& tm = font.text_metrics;
@@ -241,7 +420,7 @@ void draw_text(DeviceContext& dc, const FontRealization& font, const QTransform&
                 painter.setTransform(place, true);
                 painter.fillRect(cell, QColor(0, 0, 0, 255));
             },
-            background, R2_COPYPEN);
+            background, R2_COPYPEN, &dc.scratch_mask());
     }
     Paint foreground;
     foreground.colour = pixel_of(dc.text_colour);
@@ -251,9 +430,16 @@ void draw_text(DeviceContext& dc, const FontRealization& font, const QTransform&
             painter.setTransform(place, true);
             painter.setFont(font.font);
             painter.setPen(QColor(0, 0, 0, 255));
-            painter.drawText(QPointF(layout.left, layout.baseline), text);
+            ShapedText shaped;
+            if (!font.shape(text, count, shaped)) {
+                painter.drawText(QPointF(layout.left, layout.baseline), text_of(text, count));
+                return;
+            }
+            const QPointF origin(layout.left, layout.baseline - shaped.ascent);
+            for (const QGlyphRun& run : shaped.runs)
+                painter.drawGlyphRun(origin, run);
         },
-        foreground, R2_COPYPEN);
+        foreground, R2_COPYPEN, &dc.scratch_mask());
 }
 
 }
@@ -274,7 +460,7 @@ PLATFORM_API BOOL TextOutA(HDC hdc, int x, int y, LPCSTR text, int count) noexce
     if (!check_text(text, count))
         return FALSE;
     try {
-        const FontRealization* font = dc_font(*dc);
+        FontRealization* font = dc_font(*dc);
         if (font == nullptr)
             return FALSE;
         const bool update_position = (dc->text_align & TA_UPDATECP) != 0;
@@ -283,8 +469,7 @@ PLATFORM_API BOOL TextOutA(HDC hdc, int x, int y, LPCSTR text, int count) noexce
             SetLastError(ERROR_INVALID_PARAMETER);
             return FALSE;
         }
-        const QString string = text_of(text, count);
-        const TextLayout layout = layout_text(dc->text_align, font->text_metrics, font->metrics.horizontalAdvance(string));
+        const TextLayout layout = layout_text(dc->text_align, font->text_metrics, font->advance(text, count));
         const double angle = dc->font().record().lfEscapement / 10.0;
         QTransform place;
         place.translate(origin.x, origin.y);
@@ -292,11 +477,11 @@ PLATFORM_API BOOL TextOutA(HDC hdc, int x, int y, LPCSTR text, int count) noexce
 
         if (dc->path_state == PathState::Open) {
             QPainterPath glyphs;
-            glyphs.addText(QPointF(layout.left, layout.baseline), font->font, string);
+            glyphs.addText(QPointF(layout.left, layout.baseline), font->font, text_of(text, count));
             dc->path.addPath(place.map(glyphs));
             dc->figure_open = false;
         } else {
-            draw_text(*dc, *font, place, layout, string);
+            draw_text(*dc, *font, place, layout, text, count);
         }
         if (update_position) {
             const double radians = angle * kPi / 180.0;
@@ -339,10 +524,10 @@ PLATFORM_API BOOL GetTextExtentPoint32A(HDC hdc, LPCSTR text, int count, LPSIZE 
         return FALSE;
     }
     try {
-        const FontRealization* font = dc_font(*dc);
+        FontRealization* font = dc_font(*dc);
         if (font == nullptr)
             return FALSE;
-        size->cx = font->metrics.horizontalAdvance(text_of(text, count));
+        size->cx = font->advance(text, count);
         size->cy = font->text_metrics.tmHeight;
         return TRUE;
     } catch (const std::bad_alloc&) {

@@ -7,7 +7,9 @@
 
 #include <climits>
 #include <cstring>
+#include <set>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -470,6 +472,145 @@ TEST(RecordingDc, DrawsIntoItsOwnSurface)
     DeleteDC(dc);
     EXPECT_EQ(platform_create_recording_dc(-1, 4), nullptr);
     EXPECT_EQ(platform_create_recording_dc(100000, 100000), nullptr);
+}
+
+
+// ---- Handles after their objects are gone ---------------------------------------------------
+
+// Objects made after a deletion reuse the table's room, but never a handle: the old
+// handle must keep failing while a new object lives where its object was.
+TEST(Handles, ADeletedObjectsHandleStaysDeadWhileNewObjectsCome)
+{
+    HPEN first = CreatePen(PS_SOLID, 1, RGB(255, 0, 0));
+    ASSERT_NE(first, nullptr);
+    ASSERT_TRUE(DeleteObject(first));
+    std::set<HGDIOBJ> seen{first};
+    std::vector<HGDIOBJ> alive;
+    for (int i = 0; i < 2000; ++i) {
+        // Pens made and deleted in turn (as a renderer does per item), plus a few kept.
+        HPEN pen = CreatePen(PS_SOLID, 1, RGB(0, 0, i % 256));
+        ASSERT_NE(pen, nullptr);
+        EXPECT_TRUE(seen.insert(pen).second) << "handle given twice at " << i;
+        if (i % 100 == 0)
+            alive.push_back(pen);
+        else
+            ASSERT_TRUE(DeleteObject(pen));
+    }
+    HBRUSH brush = CreateSolidBrush(RGB(1, 2, 3));
+    EXPECT_TRUE(seen.insert(brush).second);
+
+    SetLastError(0);
+    EXPECT_EQ(GetObjectA(first, 0, nullptr), 0);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+    EXPECT_FALSE(DeleteObject(first));
+    MemorySurface surface(2, 1);
+    EXPECT_EQ(SelectObject(surface.dc(), first), nullptr);
+
+    // Handles next to a live one name nothing.
+    const auto live = reinterpret_cast<uintptr_t>(brush);
+    for (const uintptr_t near : {live + 1, live + 2, live + 3, live + (uintptr_t{1} << 26), live - (uintptr_t{1} << 26),
+                                 live + (uintptr_t{1} << 40)}) {
+        SCOPED_TRACE(near);
+        SetLastError(0);
+        EXPECT_EQ(GetObjectA(reinterpret_cast<HGDIOBJ>(near), 0, nullptr), 0);
+        EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+    }
+    LOGBRUSH record{};
+    EXPECT_EQ(GetObjectA(brush, sizeof record, &record), static_cast<int>(sizeof record));
+    EXPECT_EQ(record.lbColor, RGB(1, 2, 3));
+    for (HGDIOBJ pen : alive)
+        EXPECT_TRUE(DeleteObject(pen));
+    EXPECT_TRUE(DeleteObject(brush));
+}
+
+// A pen made where a deleted one was must carry its own record and draw in its colour.
+TEST(Handles, ARecycledPenDrawsWithItsOwnRecord)
+{
+    MemorySurface surface(4, 1);
+    surface.fill(gdi_test::kWhitePixel);
+    for (const COLORREF colour : {RGB(255, 0, 0), RGB(0, 255, 0), RGB(0, 0, 255)}) {
+        SCOPED_TRACE(colour);
+        HPEN pen = CreatePen(PS_SOLID, 1, colour);
+        LOGPEN record{};
+        ASSERT_EQ(GetObjectA(pen, sizeof record, &record), static_cast<int>(sizeof record));
+        EXPECT_EQ(record.lopnColor, colour);
+        {
+            const gdi_test::Selected selected(surface.dc(), pen);
+            MoveToEx(surface.dc(), 0, 0, nullptr);
+            LineTo(surface.dc(), 4, 0);
+        }
+        EXPECT_EQ(GetPixel(surface.dc(), 3, 0), colour);
+    }
+}
+
+// Threads that make and delete objects at once each get live, distinct handles, and
+// the table ends as it began.
+TEST(Handles, ThreadsMakeAndDeleteObjectsAtOnce)
+{
+    const size_t live = platform_gdi_object_count();
+    constexpr int kThreads = 4;
+    constexpr int kRounds = 3000;
+    std::vector<std::vector<HGDIOBJ>> kept(kThreads);
+    std::vector<int> failures(kThreads, 0);
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t) {
+        threads.emplace_back([t, &kept, &failures] {
+            for (int i = 0; i < kRounds; ++i) {
+                const auto colour = static_cast<COLORREF>(t * kRounds + i);
+                HPEN pen = CreatePen(PS_SOLID, 1, colour);
+                LOGPEN record{};
+                if (pen == nullptr || GetObjectA(pen, sizeof record, &record) == 0 || record.lopnColor != colour)
+                    ++failures[static_cast<size_t>(t)];
+                if (i % 10 == 0)
+                    kept[static_cast<size_t>(t)].push_back(pen);
+                else if (!DeleteObject(pen))
+                    ++failures[static_cast<size_t>(t)];
+            }
+        });
+    }
+    for (std::thread& thread : threads)
+        thread.join();
+    std::set<HGDIOBJ> distinct;
+    size_t total = 0;
+    for (int t = 0; t < kThreads; ++t) {
+        EXPECT_EQ(failures[static_cast<size_t>(t)], 0) << "thread " << t;
+        total += kept[static_cast<size_t>(t)].size();
+        distinct.insert(kept[static_cast<size_t>(t)].begin(), kept[static_cast<size_t>(t)].end());
+    }
+    EXPECT_EQ(distinct.size(), total);
+    EXPECT_EQ(platform_gdi_object_count(), live + total);
+    for (HGDIOBJ pen : distinct)
+        EXPECT_TRUE(DeleteObject(pen));
+    EXPECT_EQ(platform_gdi_object_count(), live);
+}
+
+// A memory DC draws on the bitmap selected now, and a DC over pixels on those pixels.
+TEST(DeviceContexts, DrawOnTheBitmapSelectedNow)
+{
+    BITMAPINFO info = dib_info(3, -1);
+    void* first_bits = nullptr;
+    void* second_bits = nullptr;
+    HBITMAP first = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &first_bits, nullptr, 0);
+    HBITMAP second = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &second_bits, nullptr, 0);
+    ASSERT_NE(first, nullptr);
+    ASSERT_NE(second, nullptr);
+    const auto* first_pixels = static_cast<const uint32_t*>(first_bits);
+    const auto* second_pixels = static_cast<const uint32_t*>(second_bits);
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ default_bitmap = SelectObject(dc, first);
+    SetPixelV(dc, 0, 0, RGB(0, 0, 255));
+    EXPECT_EQ(SelectObject(dc, second), first);
+    SetPixelV(dc, 1, 0, RGB(0, 0, 255));
+    EXPECT_EQ(first_pixels[0], 0x0000FFu);
+    EXPECT_EQ(first_pixels[1], 0u);
+    EXPECT_EQ(second_pixels[0], 0u);
+    EXPECT_EQ(second_pixels[1], 0x0000FFu);
+    EXPECT_EQ(SelectObject(dc, default_bitmap), second);
+    EXPECT_FALSE(SetPixelV(dc, 0, 0, RGB(0, 0, 255))) << "the default bitmap shows nothing";
+    EXPECT_EQ(GetPixel(dc, 0, 0), CLR_INVALID);
+    EXPECT_TRUE(DeleteDC(dc));
+    EXPECT_TRUE(DeleteObject(first));
+    EXPECT_TRUE(DeleteObject(second));
 }
 
 }

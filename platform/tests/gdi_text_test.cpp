@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -278,6 +279,127 @@ TEST_F(TextTest, RecordingDcMeasuresWithoutASurface)
               "TextOutA(1, 2, \"abc\")\n"
               "SelectObject(SYSTEM_FONT)\n");
     DeleteDC(recording);
+}
+
+
+// Fonts with the same record share what Qt made of it; every field that changes the
+// face still gives its own metrics, and a font outlives the deletion of its twin.
+TEST_F(TextTest, FontsOfOneRecordMeasureAlikeAndOthersApart)
+{
+    HFONT twin = make_font("Arial", -30);
+    HGDIOBJ old = SelectObject(dc(), twin);
+    const TEXTMETRICA twin_metrics = metrics(dc());
+    const LONG twin_width = extent(dc(), "Shared").cx;
+    SelectObject(dc(), old);
+    DeleteObject(twin);
+
+    use_font(make_font("Arial", -30, 900));
+    const TEXTMETRICA turned = metrics(dc());
+    EXPECT_EQ(std::memcmp(&turned, &twin_metrics, sizeof turned), 0) << "escapement only turns the text";
+    EXPECT_EQ(extent(dc(), "Shared").cx, twin_width);
+
+    struct Change {
+        const char* what;
+        LONG height;
+        LONG weight;
+        BYTE italic;
+        const char* face;
+    };
+    const Change changes[] = {
+        {"height", -12, FW_NORMAL, 0, "Arial"},
+        {"weight", -30, FW_BOLD, 0, "Arial"},
+        {"italic", -30, FW_NORMAL, 1, "Arial"},
+        {"face", -30, FW_NORMAL, 0, "Courier New"},
+    };
+    for (const Change& change : changes) {
+        SCOPED_TRACE(change.what);
+        LOGFONTA record{};
+        record.lfHeight = change.height;
+        record.lfWeight = change.weight;
+        record.lfItalic = change.italic;
+        std::strncpy(record.lfFaceName, change.face, LF_FACESIZE - 1);
+        use_font(CreateFontIndirectA(&record));
+        const TEXTMETRICA other = metrics(dc());
+        EXPECT_NE(std::memcmp(&other, &twin_metrics, sizeof other), 0);
+        EXPECT_EQ(other.tmItalic, change.italic);
+        EXPECT_EQ(other.tmWeight, change.weight);
+    }
+}
+
+// Measuring a text again gives what it gave the first time, whatever was measured
+// between, and a count shorter than the string measures only the counted bytes.
+TEST_F(TextTest, MeasuresRepeatExactlyAndFollowTheCount)
+{
+    use_font(make_font("Arial", -16));
+    std::vector<std::string> texts;
+    for (int i = 0; i < 300; ++i)
+        texts.push_back("t" + std::to_string(i * 7919 % 1000) + std::string(static_cast<size_t>(i % 5), 'W'));
+    std::vector<LONG> first;
+    for (const std::string& text : texts)
+        first.push_back(extent(dc(), text).cx);
+    for (size_t i = texts.size(); i-- > 0;) {
+        SCOPED_TRACE(texts[i]);
+        EXPECT_EQ(extent(dc(), texts[i]).cx, first[i]);
+    }
+
+    const LONG whole = extent(dc(), "WWWWii").cx;
+    SIZE part{};
+    ASSERT_TRUE(GetTextExtentPoint32A(dc(), "WWWWii", 4, &part));
+    EXPECT_EQ(part.cx, extent(dc(), "WWWW").cx);
+    EXPECT_LT(part.cx, whole);
+    ASSERT_TRUE(GetTextExtentPoint32A(dc(), "WWWWii", 0, &part));
+    EXPECT_EQ(part.cx, 0);
+
+    // TextOutA moves the current position by the same measure.
+    SetTextAlign(dc(), TA_UPDATECP);
+    MoveToEx(dc(), 0, 40, nullptr);
+    EXPECT_TRUE(TextOutA(dc(), 0, 0, "WWWWii", 4));
+    POINT position{};
+    GetCurrentPositionEx(dc(), &position);
+    EXPECT_EQ(position.x, extent(dc(), "WWWW").cx);
+}
+
+
+// A DC draws its texts through masks that it keeps between calls: what one text drew
+// must not show in the next, and a text drawn again looks as it did the first time.
+TEST_F(TextTest, EachTextDrawsAsOnAFreshDc)
+{
+    struct Case {
+        const char* first;
+        LONG first_height;
+        const char* second;
+        LONG escapement;
+    };
+    const Case cases[] = {
+        {"WWWWWWWW", -40, "i.i", 0},
+        {"MMMM", -60, "Tarvek", 450},
+        {"x", -8, "WIDE TEXT", 0},
+        {"\xC3\x84rger", -30, "\xC3\x84rger", 900},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.second);
+        auto draw = [&](HDC target, const char* text, LONG height, LONG escapement) {
+            HFONT font = make_font("Arial", height, escapement);
+            HGDIOBJ old = SelectObject(target, font);
+            SetBkMode(target, TRANSPARENT);
+            EXPECT_TRUE(TextOutA(target, 60, 40, text, static_cast<int>(std::strlen(text))));
+            SelectObject(target, old);
+            DeleteObject(font);
+        };
+        MemorySurface fresh(160, 80);
+        fresh.fill(kWhitePixel);
+        draw(fresh.dc(), c.second, -20, c.escapement);
+
+        m_surface.fill(kWhitePixel);
+        draw(dc(), c.first, c.first_height, 0);
+        m_surface.fill(kWhitePixel);
+        draw(dc(), c.second, -20, c.escapement);
+        EXPECT_EQ(m_surface.snapshot(), fresh.snapshot());
+        EXPECT_GT(160 * 80 - m_surface.count(kWhitePixel), 0) << "the text shows";
+        m_surface.fill(kWhitePixel);
+        draw(dc(), c.second, -20, c.escapement);
+        EXPECT_EQ(m_surface.snapshot(), fresh.snapshot()) << "drawn again";
+    }
 }
 
 }
