@@ -71,7 +71,14 @@ void compute_placement(DXFBlockStackFrame& frame)
     frame.bs_Translation = Point3DRec{frame.bs_Placement.m[0][3], frame.bs_Placement.m[1][3],
                                       frame.bs_Placement.m[2][3]};
     frame.bs_Rotation = frame.bs_EnclosingRotation + rotation;
-    snapped_cos_sin(frame.bs_Rotation, frame.bs_Cos, frame.bs_Sin);
+    // Without an enclosing rotation (every top-level INSERT of a plain draw) the sum is
+    // the cell's own rotation, bit for bit: its cosine and sine are known already.
+    if (std::memcmp(&frame.bs_Rotation, &rotation, sizeof rotation) == 0) {
+        frame.bs_Cos = c;
+        frame.bs_Sin = s;
+    } else {
+        snapped_cos_sin(frame.bs_Rotation, frame.bs_Cos, frame.bs_Sin);
+    }
 }
 
 bool begin_rectangular(DXFBlockStackFrame& frame)
@@ -150,7 +157,7 @@ Enclosing about_block_base(const DXFDrawingRec& drawing, const Enclosing& base,
     return moved;
 }
 
-DXFBlockStackFrame* BlockStack::frame(int32_t depth) noexcept
+DXFBlockStackFrame* BlockStack::grown_frame(int32_t depth) noexcept
 {
     if (depth < 0)
         return nullptr;

@@ -39,9 +39,19 @@ Enclosing about_block_base(const DXFDrawingRec& drawing, const Enclosing& base,
 class BlockStack {
 public:
     explicit BlockStack(DXFDrawingRec& drawing) noexcept : m_drawing(drawing) {}
-    DXFBlockStackFrame* frame(int32_t depth) noexcept;
+    // Inline: the expansion asks for its frame at every member it visits.
+    DXFBlockStackFrame* frame(int32_t depth) noexcept
+    {
+        DXFBlockStackFrame* stack = m_drawing.dxf_BlockStack;
+        // Element 0 counts the frames that follow it.
+        if (stack != nullptr && depth >= 0 && depth < stack[0].bs_Index)
+            return &stack[depth + 1];
+        return grown_frame(depth);
+    }
 
 private:
+    DXFBlockStackFrame* grown_frame(int32_t depth) noexcept;
+
     DXFDrawingRec& m_drawing;
 };
 

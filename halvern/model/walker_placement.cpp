@@ -127,22 +127,6 @@ DXFMatrixRec local_placement(const Point3DRec& scale, double cos_rotation, doubl
     return compose(axes, cell);
 }
 
-Point3DRec map_point(const DXFMatrixRec& placement, const Point3DRec& point) noexcept
-{
-    const auto& m = placement.m;
-    return Point3DRec{m[0][0] * point.x + m[0][1] * point.y + m[0][2] * point.z + m[0][3],
-                      m[1][0] * point.x + m[1][1] * point.y + m[1][2] * point.z + m[1][3],
-                      m[2][0] * point.x + m[2][1] * point.y + m[2][2] * point.z + m[2][3]};
-}
-
-Point3DRec map_vector(const DXFMatrixRec& placement, const Point3DRec& vector) noexcept
-{
-    const auto& m = placement.m;
-    return Point3DRec{m[0][0] * vector.x + m[0][1] * vector.y + m[0][2] * vector.z,
-                      m[1][0] * vector.x + m[1][1] * vector.y + m[1][2] * vector.z,
-                      m[2][0] * vector.x + m[2][1] * vector.y + m[2][2] * vector.z};
-}
-
 void snapped_cos_sin(double angle, double& cos_angle, double& sin_angle) noexcept
 {
     if (is_equal(angle, 0.0)) {
@@ -163,14 +147,26 @@ void snapped_cos_sin(double angle, double& cos_angle, double& sin_angle) noexcep
     }
 }
 
-bool is_similarity(const DXFMatrixRec& placement) noexcept
+namespace {
+
+// is_similarity, with the length of the first column (the scale of a similarity).
+bool is_similarity(const DXFMatrixRec& placement, double& first_length) noexcept
 {
     const Vector2 u = plane_map(placement, 1.0, 0.0);
     const Vector2 v = plane_map(placement, 0.0, 1.0);
     const double lu = length(u);
     const double lv = length(v);
     const double dot = u.x * v.x + u.y * v.y;
+    first_length = lu;
     return std::fabs(lu - lv) < kTolerance && std::fabs(dot) <= kTolerance * lu * lv;
+}
+
+}
+
+bool is_similarity(const DXFMatrixRec& placement) noexcept
+{
+    double first_length = 0.0;
+    return is_similarity(placement, first_length);
 }
 
 bool is_mirroring(const DXFMatrixRec& placement) noexcept
@@ -179,28 +175,45 @@ bool is_mirroring(const DXFMatrixRec& placement) noexcept
     return m[0][0] * m[1][1] - m[0][1] * m[1][0] < 0.0;
 }
 
+PlaneShape plane_shape(const DXFMatrixRec& placement) noexcept
+{
+    const auto& m = placement.m;
+    double first_length = 0.0;
+    PlaneShape shape{is_similarity(placement, first_length), is_mirroring(placement), 0.0, 0.0};
+    if (shape.is_similarity) {
+        // The first column's length is hypot(m[0][0], m[1][0]) already.
+        shape.scale = first_length;
+        shape.turn = std::atan2(m[1][0], m[0][0]);
+    }
+    return shape;
+}
+
 void place_arc(const DXFMatrixRec& placement, const ArcRec& arc, ItemRec& out) noexcept
+{
+    place_arc(placement, plane_shape(placement), arc, out);
+}
+
+void place_arc(const DXFMatrixRec& placement, const PlaneShape& shape, const ArcRec& arc,
+               ItemRec& out) noexcept
 {
     const Point3DRec centre = map_point(placement, arc.ar_Centre);
     const Vector2 u = plane_map(placement, arc.ar_Radius, 0.0);
     const Vector2 v = plane_map(placement, 0.0, arc.ar_Radius);
-    if (!is_similarity(placement)) {
+    if (!shape.is_similarity) {
         out.it_Header.ih_ItemType = DXFItemEllipse;
         out.it_Header.ih_ItemSize = static_cast<int32_t>(kItemHeadSize + sizeof(EllipseRec));
         out.it_Ellipse = EllipseRec{};
         ellipse_from_frame(centre, u, v, arc.ar_Start, arc.ar_End, arc.ar_Dir, out.it_Ellipse);
         return;
     }
-    const auto& m = placement.m;
-    const double scale = std::hypot(m[0][0], m[1][0]);
-    const double turn = std::atan2(m[1][0], m[0][0]);
+    const double turn = shape.turn;
     ArcRec placed = arc;
     placed.ar_Centre = centre;
-    placed.ar_Radius = arc.ar_Radius * scale;
+    placed.ar_Radius = arc.ar_Radius * shape.scale;
     if (is_full_turn(arc.ar_Start, arc.ar_End, arc.ar_Dir)) {
         placed.ar_Start = 0.0;
         placed.ar_End = kTwoPi;
-    } else if (!is_mirroring(placement)) {
+    } else if (!shape.is_mirroring) {
         placed.ar_Start = DXFNormaliseAngle(arc.ar_Start + turn);
         placed.ar_End = DXFNormaliseAngle(arc.ar_End + turn);
     } else {

@@ -30,9 +30,22 @@ DXFMatrixRec local_placement(const Point3DRec& scale, double cos_rotation, doubl
                              const Point3DRec& translation,
                              const DXFMatrixRec* extrusion) noexcept;
 
-Point3DRec map_point(const DXFMatrixRec& placement, const Point3DRec& point) noexcept;
+// Inline: every placed point of a drawing goes through here.
+inline Point3DRec map_point(const DXFMatrixRec& placement, const Point3DRec& point) noexcept
+{
+    const auto& m = placement.m;
+    return Point3DRec{m[0][0] * point.x + m[0][1] * point.y + m[0][2] * point.z + m[0][3],
+                      m[1][0] * point.x + m[1][1] * point.y + m[1][2] * point.z + m[1][3],
+                      m[2][0] * point.x + m[2][1] * point.y + m[2][2] * point.z + m[2][3]};
+}
 // A vector: the placement without its translation.
-Point3DRec map_vector(const DXFMatrixRec& placement, const Point3DRec& vector) noexcept;
+inline Point3DRec map_vector(const DXFMatrixRec& placement, const Point3DRec& vector) noexcept
+{
+    const auto& m = placement.m;
+    return Point3DRec{m[0][0] * vector.x + m[0][1] * vector.y + m[0][2] * vector.z,
+                      m[1][0] * vector.x + m[1][1] * vector.y + m[1][2] * vector.z,
+                      m[2][0] * vector.x + m[2][1] * vector.y + m[2][2] * vector.z};
+}
 
 // Cosine and sine of a rotation, exact at 0, pi/2, pi and -pi/2 (or 3pi/2) within the
 // tolerance, so that quarter turns place points exactly.
@@ -44,11 +57,25 @@ bool is_similarity(const DXFMatrixRec& placement) noexcept;
 // The plane part turns the plane over (negative determinant).
 bool is_mirroring(const DXFMatrixRec& placement) noexcept;
 
+// What the plane part of a placement does to circles, worked out once for all the arcs
+// a placement maps: whether it is a similarity and whether it mirrors, and the scale
+// and the turn (atan2 of its first column) of a similarity.
+struct PlaneShape {
+    bool is_similarity;
+    bool is_mirroring;
+    double scale;
+    double turn;
+};
+PlaneShape plane_shape(const DXFMatrixRec& placement) noexcept;
+
 // The image of an arc. Under a similarity it is an ARC (out.it_Arc, type ARC), else
 // the ELLIPSE that is its exact image (out.it_Ellipse, type ELLIPSE): major axis the
 // longer principal axis, ratio at most 1, the arc's angles carried over as parameters.
 // Only ih_ItemType and ih_ItemSize of out's head are written.
 void place_arc(const DXFMatrixRec& placement, const ArcRec& arc, ItemRec& out) noexcept;
+// The same with the placement's shape given (plane_shape of the same placement).
+void place_arc(const DXFMatrixRec& placement, const PlaneShape& shape, const ArcRec& arc,
+               ItemRec& out) noexcept;
 // The image of an ellipse, normalised as place_arc's.
 void place_ellipse(const DXFMatrixRec& placement, const EllipseRec& ellipse,
                    EllipseRec& out) noexcept;

@@ -9,6 +9,10 @@
 #include <limits>
 #include <utility>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "osmark/numbers.h"
 #include "platform/gdi.h"
 #include "primitives_internal.h"
@@ -106,6 +110,67 @@ void clip_first_point(double& x1, double& y1, uint32_t& code1, double x2, double
     y1 += (y2 - y1) * (edge - x1) / (x2 - x1);
     x1 = edge;
     code1 = vertical_code(y1, window);
+}
+
+// Both ends of a segment mapped to pixels, as map_to_pixel maps each. Every segment
+// drawn goes through here, so the common case maps the two ends side by side: when
+// every mapped value and every offset lies within 2^29 pixels, Round cannot leave the
+// 32-bit range and no sum can overflow, so neither of map_to_pixel's limits can
+// apply; the arithmetic is the same, lane by lane. Anything else takes map_to_pixel.
+void map_segment(const DXFDrawingRec& drawing, double x1, double y1, double x2, double y2,
+                 Pixel& from, Pixel& to) noexcept
+{
+#if defined(__SSE2__)
+    constexpr double kNear = 536870912.0; // 2^29
+    constexpr int64_t kNearOffset = 536870912;
+    const int64_t height = int64_t{drawing.dxf_ViewSize.MaxY} - drawing.dxf_ViewSize.MinY;
+    const int64_t x_offset = drawing.dxf_XOffset;
+    const int64_t y_offset = drawing.dxf_YOffset;
+    const Point2DRec& origin = drawing.dxf_DrwgSize.min;
+    const __m128d xs = _mm_mul_pd(_mm_sub_pd(_mm_set_pd(x2, x1), _mm_set1_pd(origin.x)),
+                                  _mm_set1_pd(drawing.dxf_XScale));
+    const __m128d ys = _mm_mul_pd(_mm_sub_pd(_mm_set_pd(y2, y1), _mm_set1_pd(origin.y)),
+                                  _mm_set1_pd(drawing.dxf_YScale));
+    const __m128d sign = _mm_set1_pd(-0.0);
+    const __m128d limit = _mm_set1_pd(kNear);
+    // Not a number compares false and takes the careful way.
+    const int near = _mm_movemask_pd(_mm_cmplt_pd(_mm_andnot_pd(sign, xs), limit)) &
+                     _mm_movemask_pd(_mm_cmplt_pd(_mm_andnot_pd(sign, ys), limit));
+    const auto is_near = [](int64_t value) { return value > -kNearOffset && value < kNearOffset; };
+    if (near == 3 && is_near(x_offset) && is_near(y_offset) && is_near(height)) {
+        // Round: truncate, then step away from zero when the fraction passes a half.
+        const auto round_pair = [](__m128d values) {
+            const __m128i whole = _mm_cvttpd_epi32(values);
+            const __m128d fraction = _mm_sub_pd(values, _mm_cvtepi32_pd(whole));
+            const __m128i up = _mm_castpd_si128(_mm_cmpgt_pd(fraction, _mm_set1_pd(0.5)));
+            const __m128i down = _mm_castpd_si128(_mm_cmplt_pd(fraction, _mm_set1_pd(-0.5)));
+            // The masks are 64 bits a lane, -1 where true: their low halves line up
+            // with the two 32-bit results.
+            const __m128i steps =
+                _mm_shuffle_epi32(_mm_sub_epi32(down, up), _MM_SHUFFLE(3, 1, 2, 0));
+            return _mm_add_epi32(whole, steps);
+        };
+        const auto lanes = [](int64_t value) {
+            return _mm_set1_epi32(static_cast<int32_t>(value));
+        };
+        const __m128i px = _mm_add_epi32(round_pair(xs), lanes(x_offset));
+        const __m128i py =
+            _mm_add_epi32(_mm_sub_epi32(lanes(height), round_pair(ys)), lanes(y_offset));
+        from = Pixel{_mm_cvtsi128_si32(px), _mm_cvtsi128_si32(py)};
+        to = Pixel{_mm_cvtsi128_si32(_mm_shuffle_epi32(px, 1)),
+                   _mm_cvtsi128_si32(_mm_shuffle_epi32(py, 1))};
+        return;
+    }
+#endif
+    from = map_to_pixel(drawing, x1, y1);
+    to = map_to_pixel(drawing, x2, y2);
+}
+
+// Both ends inside the window or on its border: the outcodes of both would be 0.
+bool is_inside(double x1, double y1, double x2, double y2, const Rectangle2DRec& window) noexcept
+{
+    return x1 >= window.min.x && x1 <= window.max.x && x2 >= window.min.x && x2 <= window.max.x &&
+           y1 >= window.min.y && y1 <= window.max.y && y2 >= window.min.y && y2 <= window.max.y;
 }
 
 // Cohen-Sutherland against the window. False when nothing of the segment is inside
@@ -272,10 +337,14 @@ int32_t DrawClippedLine(double x1, double y1, double x2, double y2, int32_t move
 {
     if (drawing == nullptr || !all_finite(x1, y1, x2, y2))
         return 0;
-    if (RenderClipLines == 1 && !clip_segment(x1, y1, x2, y2, drawing->dxf_DrwgViewSize))
+    // Most segments of a view lie wholly inside the window (every one of a full view):
+    // they need no outcodes.
+    if (RenderClipLines == 1 && !is_inside(x1, y1, x2, y2, drawing->dxf_DrwgViewSize) &&
+        !clip_segment(x1, y1, x2, y2, drawing->dxf_DrwgViewSize))
         return 0;
-    const Pixel from = map_to_pixel(*drawing, x1, y1);
-    const Pixel to = map_to_pixel(*drawing, x2, y2);
+    Pixel from{};
+    Pixel to{};
+    map_segment(*drawing, x1, y1, x2, y2, from, to);
     if (RenderPickMode != 0) {
         RenderHit = 1;
         return 0;
@@ -298,11 +367,6 @@ void DrawArcChords(double cx, double cy, double radius, double start, double end
         return;
     if (radius < kTolerance)
         return;
-    // Only the sense of the direction counts: counter-clockwise unless negative.
-    const double sense = direction < 0 ? -1.0 : 1.0;
-    const double sweep =
-        reduce_degrees(std::fabs(sense * end + kFourPi - sense * start) * kDegreesPerRadian) *
-        kRadiansPerDegree;
     const Rectangle2DRec& window = drawing->dxf_DrwgViewSize;
     const bool clipping = RenderClipLines == 1;
     if (clipping && is_culled(cx, cy, radius, radius * kInscribedSquare, window))
@@ -313,6 +377,11 @@ void DrawArcChords(double cx, double cy, double radius, double start, double end
         draw_point(cx, cy, move, drawing);
         return;
     }
+    // Only the sense of the direction counts: counter-clockwise unless negative.
+    const double sense = direction < 0 ? -1.0 : 1.0;
+    const double sweep =
+        reduce_degrees(std::fabs(sense * end + kFourPi - sense * start) * kDegreesPerRadian) *
+        kRadiansPerDegree;
     if (clipping && sweep >= kTwoPi - kTolerance && circle_box_inside(cx, cy, radius, window) &&
         draw_whole_circle(cx, cy, radius, drawing))
         return;
@@ -322,8 +391,10 @@ void DrawArcChords(double cx, double cy, double radius, double start, double end
     const double step_sin = sense * std::sin(step);
     // Turning the offset from the centre by a fixed rotation avoids a sine and a
     // cosine per chord.
-    double dx = radius * std::cos(start);
-    double dy = radius * std::sin(start);
+    // Whole circles start at +0, where cosine and sine are exactly 1 and +0.
+    const bool starts_at_zero = start == 0.0 && !std::signbit(start);
+    double dx = starts_at_zero ? radius : radius * std::cos(start);
+    double dy = starts_at_zero ? 0.0 : radius * std::sin(start);
     double previous_x = cx + dx;
     double previous_y = cy + dy;
     int32_t chord_move = move;
@@ -352,7 +423,6 @@ void DrawEllipseArc(double cx, double cy, double a, double b, double axisAngle, 
         return;
     const double minor = std::min(a, b);
     const double major = std::max(a, b);
-    const double sweep = reduce_radians(std::fabs(kFourPi - start + end));
     if (RenderClipLines == 1 &&
         is_culled(cx, cy, major, minor * kInscribedSquare, drawing->dxf_DrwgViewSize))
         return;
@@ -364,6 +434,7 @@ void DrawEllipseArc(double cx, double cy, double a, double b, double axisAngle, 
         draw_point(cx, cy, move, drawing);
         return;
     }
+    const double sweep = reduce_radians(std::fabs(kFourPi - start + end));
     const double step = chord_angle(pixel_radius);
     const double step_cos = std::cos(step);
     const double step_sin = std::sin(step);
@@ -374,8 +445,9 @@ void DrawEllipseArc(double cx, double cy, double a, double b, double axisAngle, 
         return std::pair{cx + u * axis.cos - v * axis.sin, cy + u * axis.sin + v * axis.cos};
     };
 
-    double cos_t = std::cos(start);
-    double sin_t = std::sin(start);
+    const bool starts_at_zero = start == 0.0 && !std::signbit(start);
+    double cos_t = starts_at_zero ? 1.0 : std::cos(start);
+    double sin_t = starts_at_zero ? 0.0 : std::sin(start);
     auto [previous_x, previous_y] = point_at(cos_t, sin_t);
     int32_t segment_move = move;
     for (double k = 1.0; start + k * step < start + sweep; k += 1.0) {

@@ -38,10 +38,11 @@ inline int32_t round_to_pixel(double value) noexcept
             return 0;
         return value > 0.0 ? INT32_MAX / 2 : INT32_MIN / 2;
     }
-    const double magnitude = std::fabs(value);
-    const int64_t whole = static_cast<int64_t>(magnitude);
-    const int64_t rounded = whole + (magnitude - static_cast<double>(whole) > 0.5 ? 1 : 0);
-    return static_cast<int32_t>(value < 0.0 ? -rounded : rounded);
+    // Truncation goes towards zero, so the fraction has the value's sign and is exact;
+    // rounding its magnitude up past a half is the same on either side of zero.
+    const int64_t whole = static_cast<int64_t>(value);
+    const double fraction = value - static_cast<double>(whole);
+    return static_cast<int32_t>(whole + (fraction > 0.5 ? 1 : 0) - (fraction < -0.5 ? 1 : 0));
 }
 
 // The pixel of a placed point by the mapping of SetDXFDrawingSize, clamped to the
@@ -84,6 +85,19 @@ struct FreeVecDeleter {
 using DoubleBlock = std::unique_ptr<double[], FreeVecDeleter>;
 // NULL when count is not positive, does not fit one block, or memory fails.
 DoubleBlock allocate_doubles(int64_t count) noexcept;
+
+// DrawNurbsSpline in two steps, so that a caller drawing many splines keeps one
+// scratch block: the number of doubles of scratch the spline needs (0 when it is not
+// drawn at all), and the drawing with a block of at least that many doubles, all zero,
+// which it leaves zero again.
+int64_t nurbs_scratch_count(const DXFDrawingRec* drawing, const Point3DRec* points,
+                            int32_t numPoints, int32_t degree, int32_t numKnots,
+                            const double* knots) noexcept;
+void draw_nurbs_spline(DXFDrawingRec* drawing, double originX, double originY, double rotation,
+                       double scaleX, double scaleY, double paramStart, double paramEnd,
+                       const Point3DRec* points, int32_t numPoints, int32_t degree,
+                       const double* knots, const double* weights, int32_t move,
+                       double* basis) noexcept;
 
 } // namespace halvern::primitives
 

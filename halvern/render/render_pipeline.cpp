@@ -27,6 +27,7 @@
 #include "osmark/strings.h"
 #include "platform/gdi.h"
 #include "render/primitives.h"
+#include "render/primitives_internal.h"
 #include "render/render_state.h"
 
 namespace halvern::render {
@@ -150,9 +151,11 @@ private:
 
     void draw_arc(const ArcRec& arc, const DXFMatrixRec* placement, int32_t move,
                   bool keep_sense) noexcept;
+    const walk::PlaneShape& shape_of(const DXFMatrixRec& placement) noexcept;
     void draw_ellipse(const EllipseRec& ellipse) noexcept;
     void draw_text(const ItemRec& item, const DXFMatrixRec* placement) noexcept;
     void draw_polyline(ItemRec& item, ItemRec* insert, const DXFMatrixRec* placement) noexcept;
+    bool draw_bulge_as_point(const VertexRec& from, const VertexRec& to, int32_t move) noexcept;
     void draw_spline(const ItemRec& item, const DXFMatrixRec* placement) noexcept;
     void draw_ray(const ItemRec& item, const DXFMatrixRec* placement) noexcept;
 
@@ -180,11 +183,20 @@ private:
     int32_t m_monochrome_state = 0;
     // Placed spline points, reused from spline to spline.
     std::vector<Point3DRec> m_points;
+    // The basis scratch of the NURBS, all zero between splines.
+    primitives::DoubleBlock m_basis;
+    int64_t m_basis_count = 0;
     // Item records the primitives and placements fill, made once per call: an ItemRec
     // is large, and clearing one per polyline segment shows in the time of a draw.
     ItemRec m_bulge{};
     ItemRec m_placed{};
     ItemRec m_text{};
+    // The shape of the placement the last arc was placed by, keyed by the bits of its
+    // plane part: the members of a block share it, and working it out takes a square
+    // root or two and an arc tangent.
+    double m_shape_key[4] = {};
+    bool m_has_shape = false;
+    walk::PlaneShape m_shape{};
 };
 
 Renderer::Renderer(HDC dc, DXFDrawingRec& drawing, const RectangleRec& view_port,
@@ -356,21 +368,26 @@ bool Renderer::accepts(const ItemRec& item, const ItemRec* insert) const noexcep
 void Renderer::choose_pen(const ItemRec& item, const ItemRec* insert) noexcept
 {
     const ItemHeaderRec& head = item.it_Header;
+    const bool is_highlighted =
+        (insert != nullptr && (insert->it_Header.ih_Flags & DXFItemHighlighted) != 0) ||
+        (head.ih_Flags & DXFItemHighlighted) != 0;
+    // In monochrome mode a plain item keeps the DC's pen until a highlighted one has
+    // taken it over: SelectItemPen would not look at the colour.
+    if ((m_drawing.dxf_Flags & DXFDrawMonochrome) != 0 && !is_highlighted &&
+        m_monochrome_state == 0)
+        return;
     uint32_t colour = m_entry_colour;
     const LayerTableRec& layers = m_drawing.dxf_LayerTable;
     if (head.ih_Layer >= 0 && head.ih_Layer < layers.lt_N && layers.lt_Layers != nullptr &&
         layers.lt_Layers[head.ih_Layer] != nullptr)
         colour = DXFDisplayColour(static_cast<int32_t>(layers.lt_Layers[head.ih_Layer]->ld_Colour),
                                   m_entry_colour);
-    int32_t highlighted = 0;
-    if ((insert != nullptr && (insert->it_Header.ih_Flags & DXFItemHighlighted) != 0) ||
-        (head.ih_Flags & DXFItemHighlighted) != 0) {
+    if (is_highlighted)
         colour = m_drawing.dxf_HighlightColour;
-        highlighted = 1;
-    } else {
+    else
         colour = DXFDisplayColour(head.ih_Colour, colour);
-    }
-    SelectItemPen(colour, m_entry_colour, highlighted, &m_monochrome_state, &m_drawing);
+    SelectItemPen(colour, m_entry_colour, is_highlighted ? 1 : 0, &m_monochrome_state,
+                  &m_drawing);
 }
 
 void Renderer::draw_item(ItemRec& item, ItemRec* insert, const DXFMatrixRec* placement) noexcept
@@ -443,18 +460,32 @@ void Renderer::draw_arc(const ArcRec& arc, const DXFMatrixRec* placement, int32_
                       arc.ar_Dir, move, &m_drawing);
         return;
     }
-    walk::place_arc(*placement, arc, m_placed);
+    const walk::PlaneShape& shape = shape_of(*placement);
+    walk::place_arc(*placement, shape, arc, m_placed);
     if (m_placed.it_Header.ih_ItemType == DXFItemEllipse) {
         draw_ellipse(m_placed.it_Ellipse);
         return;
     }
     ArcRec& image = m_placed.it_Arc;
-    if (keep_sense && walk::is_mirroring(*placement)) {
+    if (keep_sense && shape.is_mirroring) {
         std::swap(image.ar_Start, image.ar_End);
         image.ar_Dir = -image.ar_Dir;
     }
     DrawArcChords(image.ar_Centre.x, image.ar_Centre.y, image.ar_Radius, image.ar_Start,
                   image.ar_End, image.ar_Dir, move, &m_drawing);
+}
+
+const walk::PlaneShape& Renderer::shape_of(const DXFMatrixRec& placement) noexcept
+{
+    const double key[4] = {placement.m[0][0], placement.m[0][1], placement.m[1][0],
+                           placement.m[1][1]};
+    // Bits, not values: a zero's sign decides the turn atan2 gives.
+    if (!m_has_shape || std::memcmp(key, m_shape_key, sizeof key) != 0) {
+        m_shape = walk::plane_shape(placement);
+        std::memcpy(m_shape_key, key, sizeof key);
+        m_has_shape = true;
+    }
+    return m_shape;
 }
 
 // The ellipse primitive always runs counter-clockwise, so a clockwise ellipse is drawn
@@ -484,6 +515,50 @@ void Renderer::draw_text(const ItemRec& item, const DXFMatrixRec* placement) noe
                  &m_drawing);
 }
 
+// A bulge arc that DrawArcChords would draw as the pixel of its centre (a radius of at
+// most half a pixel, its circle well inside the window) is drawn here without working
+// out the arc: CreateBulgeArc's arc tangents and sines are most of a thumbnail's time.
+// Its radius is chord (1 + b^2) / (4 |b|), give or take rounding, and its centre lies
+// within the radius of the first vertex. When every point that close to the vertex
+// falls on the vertex's pixel (the mapping is monotone on each axis, so the corners
+// of the square tell), that pixel is the centre's, and the segment is the same
+// MoveToEx, LineTo and SetPixelV of it. Anything less certain takes the arc.
+bool Renderer::draw_bulge_as_point(const VertexRec& from, const VertexRec& to, int32_t move) noexcept
+{
+    // Bulges beyond this turn the arc nearly into a full circle, where the sine that
+    // gives the radius loses the precision the bound relies on.
+    constexpr double kLargestBulge = 1000.0;
+    const double magnitude = std::fabs(from.vx_Bulge);
+    if (RenderClipLines != 1 || !(magnitude <= kLargestBulge))
+        return false;
+    const double x = from.vx_Point.x;
+    const double y = from.vx_Point.y;
+    const double dx = to.vx_Point.x - x;
+    const double dy = to.vx_Point.y - y;
+    const double chord = std::sqrt(dx * dx + dy * dy);
+    // Above the radius whatever its rounding, and above the rounding of the centre's
+    // coordinates, which lie near the vertex's.
+    const double radius = chord * (1.0 + magnitude * magnitude) / (4.0 * magnitude);
+    const double reach = radius * (1.0 + 1e-6) + 1e-15 * (std::fabs(x) + std::fabs(y) + radius);
+    const double x_scale = m_drawing.dxf_XScale;
+    // The arc's radius must be at least the tolerance (it is at least half the chord),
+    // and at most half a pixel.
+    if (!(std::isfinite(reach) && std::isfinite(x) && std::isfinite(y) && chord > 4e-6 &&
+          x_scale > 0.0 && reach * x_scale < 0.5 && std::isfinite(m_drawing.dxf_YScale)))
+        return false;
+    // The circle's box lies strictly inside the window: the arc is not culled.
+    const Rectangle2DRec& window = m_drawing.dxf_DrwgViewSize;
+    if (!(window.min.x < x - 2.0 * reach && x + 2.0 * reach < window.max.x &&
+          window.min.y < y - 2.0 * reach && y + 2.0 * reach < window.max.y))
+        return false;
+    const primitives::Pixel low = primitives::map_to_pixel(m_drawing, x - reach, y - reach);
+    const primitives::Pixel high = primitives::map_to_pixel(m_drawing, x + reach, y + reach);
+    if (low.x != high.x || low.y != high.y)
+        return false;
+    DrawClippedLine(x, y, x, y, move, &m_drawing);
+    return true;
+}
+
 void Renderer::draw_polyline(ItemRec& item, ItemRec* insert, const DXFMatrixRec* placement) noexcept
 {
     const int32_t count = walk::stored_vertex_count(item);
@@ -493,7 +568,10 @@ void Renderer::draw_polyline(ItemRec& item, ItemRec* insert, const DXFMatrixRec*
         const VertexRec& to = vertices[k];
         const int32_t move = k == 1 ? 1 : 0;
         before_primitive();
-        if (!is_zero(from.vx_Bulge) && CreateBulgeArc(&from, &to, &m_bulge) != 0) {
+        if (!is_zero(from.vx_Bulge) && placement == nullptr &&
+            draw_bulge_as_point(from, to, move)) {
+            // Drawn as the one pixel it covers.
+        } else if (!is_zero(from.vx_Bulge) && CreateBulgeArc(&from, &to, &m_bulge) != 0) {
             ArcRec arc = m_bulge.it_Arc;
             arc.ar_Centre.z = 0.0;
             // A negative bulge's arc is stored counter-clockwise from the second vertex;
@@ -537,9 +615,23 @@ void Renderer::draw_spline(const ItemRec& item, const DXFMatrixRec* placement) n
     const int32_t knots = doubles_inside(item, spline.sp_Knots, spline.sp_NumKnots);
     if (knots > 0 && (spline.sp_Flags & DXFSplineFitPoints) == 0) {
         const int32_t weights = doubles_inside(item, spline.sp_Weights, spline.sp_NumWeights);
-        DrawNurbsSpline(&m_drawing, 0.0, 0.0, 0.0, 1.0, 1.0, spline.sp_StartParam,
-                        spline.sp_EndParam, points, count, spline.sp_Degree, knots,
-                        spline.sp_Knots, weights >= count ? spline.sp_Weights : nullptr, 1);
+        // DrawNurbsSpline, with one scratch block for all the splines of the call.
+        const int64_t scratch = primitives::nurbs_scratch_count(&m_drawing, points, count,
+                                                                spline.sp_Degree, knots,
+                                                                spline.sp_Knots);
+        if (scratch == 0)
+            return;
+        if (scratch > m_basis_count) {
+            m_basis = primitives::allocate_doubles(scratch);
+            m_basis_count = m_basis != nullptr ? scratch : 0;
+            if (m_basis == nullptr)
+                return;
+        }
+        primitives::draw_nurbs_spline(&m_drawing, 0.0, 0.0, 0.0, 1.0, 1.0, spline.sp_StartParam,
+                                      spline.sp_EndParam, points, count, spline.sp_Degree,
+                                      spline.sp_Knots,
+                                      weights >= count ? spline.sp_Weights : nullptr, 1,
+                                      m_basis.get());
     } else {
         DrawFitSpline(&m_drawing, 0.0, 0.0, 0.0, 1.0, 1.0, count, points, 1);
     }

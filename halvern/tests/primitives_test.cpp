@@ -15,6 +15,7 @@
 #include "../render/primitives.h"
 #include "../render/render_state.h"
 #include "drawing_fixture.h"
+#include "osmark/numbers.h"
 #include "osmark/testing.h"
 #include "platform/gdi.h"
 #include "platform/gdi_support.h"
@@ -860,6 +861,131 @@ TEST_F(SplinePrimitives, SplinesWithoutScratchMemoryAreNotDrawn)
     halvern::DrawFitSpline(drawing.get(), 0, 0, 0, 1, 1, 3, fit.data(), 1);
     osmark_testing_fail_allocations(0, 0);
     EXPECT_EQ(log(), "");
+}
+
+// The pixels a spline of control points at least 20 units apart must pass through, by
+// the model's Basis itself: every knot span in 20 equal steps and at its end knot,
+// repeated parameters once, and samples that are not finite left out.
+std::vector<Point> pixels_by_basis(const std::vector<Point3DRec>& points, int degree,
+                                   const std::vector<double>& knots, const double* weights)
+{
+    const int count = static_cast<int>(points.size());
+    std::vector<double> basis(knots.size() + 2, 0.0);
+    std::vector<Point> pixels;
+    bool has_sample = false;
+    double last_u = 0.0;
+    const auto sample = [&](double u) {
+        if (has_sample && u == last_u)
+            return;
+        Basis(static_cast<uint32_t>(degree + 1), u, static_cast<uint32_t>(count), knots.data(),
+              weights, basis.data());
+        double x = 0.0;
+        double y = 0.0;
+        for (int i = 0; i < count; ++i) {
+            if (basis[i] == 0.0)
+                continue;
+            x += basis[i] * points[i].x;
+            y += basis[i] * points[i].y;
+        }
+        if (!std::isfinite(x) || !std::isfinite(y))
+            return;
+        pixels.push_back(Point{Round(x), 100 - Round(y)});
+        has_sample = true;
+        last_u = u;
+    };
+    for (int i = 1; i < count; ++i) {
+        const double start = knots[degree + i - 1];
+        const double end = knots[degree + i];
+        if (!std::isfinite(start) || !std::isfinite(end) || end < 0.0)
+            continue;
+        if (start > 1.0)
+            break;
+        const double from = std::max(start, 0.0);
+        const double step = (std::min(end, 1.0) - from) / 20;
+        for (int s = 0; s < 20; ++s)
+            sample(from + s * step);
+        sample(end);
+    }
+    return pixels;
+}
+
+TEST_F(SplinePrimitives, SplinePointsAreTheBasisPointsForAnyKnotsAndWeights)
+{
+    // The primitive works the basis out only where it can be non-zero; the points
+    // must still be those of the full basis, to the pixel.
+    const std::vector<Point3DRec> points{{5, 10, 0},  {20, 80, 0}, {40, 15, 0},
+                                         {60, 85, 0}, {80, 20, 0}, {95, 90, 0}};
+    const double inf = HUGE_VAL;
+    const double nan = std::nan("");
+    const std::vector<double> no_weights;
+    struct Row {
+        const char* why;
+        int degree;
+        std::vector<double> knots;
+        std::vector<double> weights;
+    };
+    const Row rows[] = {
+        {"clamped cubic", 3, {0, 0, 0, 0, 0.33, 0.67, 1, 1, 1, 1}, no_weights},
+        {"rational", 3, {0, 0, 0, 0, 0.33, 0.67, 1, 1, 1, 1}, {1, 0.5, 2, 1, 3, 1}},
+        {"a double inner knot", 3, {0, 0, 0, 0, 0.5, 0.5, 1, 1, 1, 1}, no_weights},
+        {"knots out of order", 3, {0, 0, 0, 0, 0.7, 0.3, 1, 1, 1, 1}, no_weights},
+        {"a knot that is not a number", 3, {0, 0, 0, 0, nan, 0.67, 1, 1, 1, 1}, no_weights},
+        {"an infinite weight", 3, {0, 0, 0, 0, 0.33, 0.67, 1, 1, 1, 1}, {1, 1, inf, 1, 1, 1}},
+        {"weights summing to zero", 1, {0, 0, 0.2, 0.4, 0.6, 0.8, 1, 1}, {1, -1, 1, -1, 1, -1}},
+        {"degree 1", 1, {0, 0, 0.2, 0.4, 0.6, 0.8, 1, 1}, no_weights},
+        {"degree 5, one span", 5, {0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 1, 1}, no_weights},
+        {"unclamped", 2, {0, 0.1, 0.2, 0.3, 0.5, 0.6, 0.8, 0.9, 1}, no_weights},
+    };
+    // Odd knots and weights throw the curve far out: nothing may be cut.
+    set_window(-1e6, -1e6, 1e6, 1e6);
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.why);
+        platform_recording_dc_clear(m_dc);
+        const double* weights = row.weights.empty() ? nullptr : row.weights.data();
+        halvern::DrawNurbsSpline(drawing.get(), 0, 0, 0, 1, 1, 0, 1, points.data(),
+                                 static_cast<int32_t>(points.size()), row.degree,
+                                 static_cast<int32_t>(row.knots.size()), row.knots.data(),
+                                 weights, 1);
+        const std::vector<Point> samples = pixels_by_basis(points, row.degree, row.knots, weights);
+        // Every segment is MoveToEx to its first sample and LineTo its second.
+        std::vector<Point> expected;
+        for (size_t i = 1; i < samples.size(); ++i) {
+            expected.push_back(samples[i - 1]);
+            expected.push_back(samples[i]);
+        }
+        EXPECT_EQ(path_points(), expected);
+    }
+}
+
+TEST_F(Primitives, SegmentEndsLandOnThePixelsOfRound)
+{
+    // Ends are mapped side by side while everything is well inside the 32-bit range,
+    // one by one otherwise; both ways must give Round's pixels, halves towards zero.
+    struct Row {
+        double x1, y1, x2, y2;
+        int32_t x_offset;
+        const char* why;
+    };
+    const Row rows[] = {
+        {10.5, 20.5, 30.4999, 40.5001, 0, "halves go towards zero"},
+        {-2.5, -3.5, -2.5000001, -3.4999999, 0, "negative halves too"},
+        {-0.0, 0.0, 0.49, -0.51, 7, "zeros and an offset"},
+        {6e8, -6e8, 12.25, 13.75, 0, "beyond 2^29 pixels: one by one"},
+        {12.5, 13.5, 14.5, 15.6, 536870917, "an offset beyond 2^29 pixels"},
+        {536870911.5, 1.5, -536870911.5, 2.5, -3, "just inside 2^29"},
+    };
+    halvern::RenderClipLines = 0;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.why);
+        drawing->dxf_XOffset = row.x_offset;
+        platform_recording_dc_clear(m_dc);
+        halvern::DrawClippedLine(row.x1, row.y1, row.x2, row.y2, 1, drawing.get());
+        const std::vector<Point> expected{
+            {Round(row.x1) + row.x_offset, 100 - Round(row.y1)},
+            {Round(row.x2) + row.x_offset, 100 - Round(row.y2)}};
+        EXPECT_EQ(path_points(), expected);
+    }
+    drawing->dxf_XOffset = 0;
 }
 
 } // namespace

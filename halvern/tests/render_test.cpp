@@ -656,6 +656,118 @@ TEST(BlockRendering, ShowDXFBlockOverlaysTheDrawingExactly)
     EXPECT_EQ(drawn.surface.snapshot(), overlaid.surface.snapshot());
 }
 
+TEST(RenderPipeline, BlockArcsFollowEveryPlacementInTurn)
+{
+    // The renderer works out the shape of a placement once and keeps it for the next
+    // arc: a drawing of several differently placed INSERTs must still draw each one as
+    // a drawing of that INSERT alone does.
+    struct Placement {
+        Point3DRec point;
+        double rotation;
+        Point3DRec scale;
+    };
+    const Placement placements[] = {
+        {{30, 30, 0}, 0.0, {1, 1, 1}},
+        {{70, 30, 0}, 0.0, {-1, 1, 1}},        // mirrored: the arc's ends change places
+        {{30, 70, 0}, kPi / 6, {1.5, 1.5, 1}}, // turned and scaled alike
+        {{70, 70, 0}, 0.0, {1.5, 0.75, 1}},   // unequal scales: an ellipse
+        {{50, 50, 0}, 0.0, {1, 1, 1}},         // the first shape again
+    };
+    auto add_block = [](Drawing& drawing) {
+        using halvern_test::vertex;
+        add_block_definition(
+            drawing, "ARCS",
+            {halvern_test::make_arc(drawing.pool(), Point3DRec{0, 0, 0}, 12, 0.2, 2.0, 1),
+             halvern_test::make_polyline(drawing.pool(),
+                                         {vertex(-10, -10, 0.6), vertex(10, -10, -0.4), vertex(10, 5)})});
+    };
+    Scene together;
+    add_block(together.drawing);
+    Scene alone;
+    for (const Placement& placement : placements) {
+        together.add(halvern_test::make_placed_insert(together.drawing, "ARCS", placement.point,
+                                                      placement.rotation, placement.scale));
+        // Each INSERT alone in a drawing of its own, drawn onto the same surface.
+        Drawing single;
+        add_block(single);
+        AddItem(single.get(), &single->dxf_ItemBuffer,
+                halvern_test::make_placed_insert(single, "ARCS", placement.point,
+                                                 placement.rotation, placement.scale));
+        single->dxf_DrwgSize = alone.drawing->dxf_DrwgSize;
+        ShowDXFDrawing(alone.surface.dc(), single.get(), &alone.view);
+    }
+    together.show();
+    EXPECT_GT(together.lit(), 0);
+    EXPECT_EQ(together.surface.snapshot(), alone.surface.snapshot());
+}
+
+TEST(RenderPipeline, BulgeArcsBelowAPixelDrawTheirCentresPixel)
+{
+    // A top-level bulge far below a pixel is drawn as its centre's pixel without the
+    // arc being worked out; the same polylines placed through a plain INSERT still
+    // take the arc, so both drawings must make the very same calls. The polylines
+    // straddle pixel edges, run in both directions and cover half circles, tiny and
+    // huge bulges and chords at the tolerance.
+    struct Shape {
+        double x, y, dx, dy, bulge;
+    };
+    std::vector<Shape> shapes{
+        {10.45, 20.45, 0.05, 0.0, 0.5},   {10.49, 30.2, 0.02, 0.01, -0.8},
+        {40.5, 40.5, 0.1, 0.1, 1.0},      {50.2, 60.7, -0.1, 0.05, -1.0},
+        {60.1, 10.1, 0.3, 0.0, 0.001},    {70.3, 70.3, 0.001, 0.001, 900.0},
+        {80.3, 80.3, 0.001, 0.0, 2000.0}, {20.2, 80.2, 3e-6, 0.0, 0.5},
+        {30.25, 50.25, 0.0, 0.0, 0.5},    {90.2, 90.4, 0.2, -0.3, 0.3},
+    };
+    // And a spread of small ones, some of which cross a pixel edge.
+    uint32_t seed = 12345;
+    const auto next = [&seed] {
+        seed = seed * 1664525u + 1013904223u;
+        return static_cast<double>(seed >> 8) / 16777216.0;
+    };
+    for (int i = 0; i < 300; ++i)
+        shapes.push_back({5 + 90 * next(), 5 + 90 * next(), 0.6 * next() - 0.3,
+                          0.6 * next() - 0.3, 4 * next() - 2});
+    auto add_shapes = [&shapes](Drawing& drawing, std::vector<ItemRec*>& out) {
+        using halvern_test::vertex;
+        for (const Shape& shape : shapes)
+            out.push_back(halvern_test::make_polyline(
+                drawing.pool(), {vertex(shape.x, shape.y, shape.bulge),
+                                 vertex(shape.x + shape.dx, shape.y + shape.dy, -shape.bulge),
+                                 vertex(shape.x, shape.y)}));
+    };
+    auto log_of = [](Drawing& drawing) {
+        drawing->dxf_DrwgSize = Rectangle2DRec{{0, 0}, {100, 100}};
+        HDC dc = platform_create_recording_dc(100, 100);
+        RectangleRec view{0, 0, 100, 100};
+        ShowDXFDrawing(dc, drawing.get(), &view);
+        std::string log = gdi_test::recording_log(dc);
+        DeleteDC(dc);
+        return log;
+    };
+    Drawing top;
+    std::vector<ItemRec*> items;
+    add_shapes(top, items);
+    for (ItemRec* item : items)
+        AddItem(top.get(), &top->dxf_ItemBuffer, item);
+    Drawing placed;
+    std::vector<ItemRec*> members;
+    add_shapes(placed, members);
+    add_block_definition(placed, "SHAPES", {});
+    // The members go between the BLOCK and its ENDBLK.
+    ItemBufferRec& blocks = placed->dxf_BlockItemBuffer;
+    ItemRec* end_block = blocks.ib_Items[blocks.ib_N - 1];
+    blocks.ib_N -= 1;
+    for (ItemRec* member : members)
+        AddItem(placed.get(), &blocks, member);
+    AddItem(placed.get(), &blocks, end_block);
+    AddItem(placed.get(), &placed->dxf_ItemBuffer,
+            make_block_insert(placed, "SHAPES", Point3DRec{0, 0, 0}));
+
+    const std::string expected = log_of(placed);
+    EXPECT_NE(expected.find("SetPixelV("), std::string::npos);
+    EXPECT_EQ(log_of(top), expected);
+}
+
 // ---- Golden image -----------------------------------------------------------------------------
 
 // Every drawn item type but TEXT (no font metrics are pinned) on a 400 by 300 surface,
