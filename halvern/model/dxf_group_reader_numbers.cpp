@@ -97,13 +97,19 @@ Split split(double magnitude)
     return {integer, fraction};
 }
 
-// The next decimal of a fraction, as the formatter takes it; fraction keeps the rest.
+// The next decimal of a fraction (0 up to 1), as the formatter takes it; fraction keeps
+// the rest. Ten times the fraction is below 10, so its integer part comes exactly from
+// a conversion, where split's floor would cost a call.
 int next_decimal(double& fraction)
 {
     const double shifted = fraction * 10.0;
-    const Split parts = split(shifted);
-    fraction = parts.fraction;
-    return std::min(static_cast<int>(parts.integer), 9);
+    double digit = static_cast<double>(static_cast<int>(shifted));
+    fraction = shifted - digit;
+    if (fraction > 1.0 - kFormatterTolerance) {
+        digit += 1.0;
+        fraction = 0.0;
+    }
+    return std::min(static_cast<int>(digit), 9);
 }
 
 [[gnu::noinline]] double binary_real_by_osmark(double value)
@@ -287,20 +293,6 @@ bool magnitude_from_text(double magnitude, double& result)
     return true;
 }
 
-// next_decimal for the fractions of values below 8, with the integer part of ten times
-// the fraction (below 10) found by conversion, which is exact there.
-int next_small_decimal(double& fraction)
-{
-    const double shifted = fraction * 10.0;
-    double digit = static_cast<double>(static_cast<int>(shifted));
-    fraction = shifted - digit;
-    if (fraction > 1.0 - kFormatterTolerance) {
-        digit += 1.0;
-        fraction = 0.0;
-    }
-    return std::min(static_cast<int>(digit), 9);
-}
-
 // The fifteen-decimal number (the text's digits as one integer) of a value whose
 // integer and first taken decimals are decimals and whose fraction left is
 // units / 2^50, exactly as the formatter's decimals go, carries and rounding by the
@@ -379,10 +371,10 @@ constexpr double kBelowAllDecimals = 1e-16;
             break;
         }
         if (taken == kDecimals) {
-            number = decimals + (next_small_decimal(fraction) > 4 ? 1 : 0);
+            number = decimals + (next_decimal(fraction) > 4 ? 1 : 0);
             break;
         }
-        decimals = decimals * 10 + static_cast<uint64_t>(next_small_decimal(fraction));
+        decimals = decimals * 10 + static_cast<uint64_t>(next_decimal(fraction));
         ++taken;
     }
     // A text of zeros only has no sign.

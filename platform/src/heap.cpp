@@ -69,26 +69,6 @@ public:
     MappedLock& operator=(const MappedLock&) = delete;
 };
 
-// Takes a mapped block out of the list; NULL when block is none.
-MappedHeader* unlink_mapped(void* block)
-{
-    if (!may_be_mapped(block))
-        return nullptr;
-    MappedLock lock;
-    for (MappedHeader* header = g_mapped_blocks; header != nullptr; header = header->next) {
-        if (header + 1 != block)
-            continue;
-        if (header->previous != nullptr)
-            header->previous->next = header->next;
-        else
-            g_mapped_blocks = header->next;
-        if (header->next != nullptr)
-            header->next->previous = header->previous;
-        return header;
-    }
-    return nullptr;
-}
-
 // The header of a mapped block, or NULL when block is none.
 MappedHeader* find_mapped(void* block)
 {
@@ -154,8 +134,18 @@ void* map_block(size_t bytes)
     return header + 1;
 }
 
-void unmap_block(MappedHeader* header)
+// Takes a mapped block out of the list and gives its pages back.
+void release_mapped(MappedHeader* header)
 {
+    {
+        MappedLock lock;
+        if (header->previous != nullptr)
+            header->previous->next = header->next;
+        else
+            g_mapped_blocks = header->next;
+        if (header->next != nullptr)
+            header->next->previous = header->previous;
+    }
     const size_t length = header->mapping_length;
 #if defined(PLATFORM_HEAP_SANITIZED)
     // The addresses may be mapped again by anybody: leave no poison behind.
@@ -228,8 +218,8 @@ PLATFORM_API LPVOID HeapReAlloc(HANDLE heap, DWORD flags, LPVOID block, SIZE_T b
     }
     const size_t old_size = mapped != nullptr ? mapped->requested : malloc_usable_size(block);
     std::memcpy(moved, block, old_size < request ? old_size : request);
-    if (MappedHeader* header = unlink_mapped(block))
-        unmap_block(header);
+    if (mapped != nullptr)
+        release_mapped(mapped);
     else
         std::free(block);
     return moved;
@@ -241,8 +231,8 @@ PLATFORM_API BOOL HeapFree(HANDLE heap, DWORD /*flags*/, LPVOID block) noexcept
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
-    if (MappedHeader* header = unlink_mapped(block))
-        unmap_block(header);
+    if (MappedHeader* header = find_mapped(block))
+        release_mapped(header);
     else
         std::free(block);
     return TRUE;
