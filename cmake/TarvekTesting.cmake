@@ -9,15 +9,18 @@ endif()
 
 set(TARVEK_TEST_SANDBOX ${CMAKE_SOURCE_DIR}/cmake/test_sandbox.sh)
 
-# tarvek_add_test(<name> SOURCES <file>... [LINKS <target>...])
+# tarvek_add_test(<name> SOURCES <file>... [LINKS <target>...] [TWINS <library>...])
+# TWINS: libraries whose internals the test reaches, linked as their static twins
+# (the shared libraries export their C interface only).
 function(tarvek_add_test name)
   if(NOT TARVEK_TESTS)
     return()
   endif()
-  cmake_parse_arguments(ARG "" "" "SOURCES;LINKS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "SOURCES;LINKS;TWINS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LINKS} GTest::gtest GTest::gtest_main GTest::gmock
     tarvek_warnings)
+  tarvek_link_static_twin(${name} ${ARG_TWINS})
   target_precompile_headers(${name} REUSE_FROM tarvek_test_pch)
   # The environment goes through the sandbox command itself: a list-valued
   # ENVIRONMENT property does not survive gtest_discover_tests.
@@ -32,9 +35,10 @@ function(tarvek_add_test_program name)
   if(NOT TARVEK_TESTS)
     return()
   endif()
-  cmake_parse_arguments(ARG "" "" "SOURCES;LINKS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "SOURCES;LINKS;TWINS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LINKS} tarvek_warnings)
+  tarvek_link_static_twin(${name} ${ARG_TWINS})
 endfunction()
 
 if(TARVEK_TESTS)

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "../halvern/model/dxf_entity_parser.h"
+#include "dxf/dxf_entity_parser.h"
 #include "halvern/halvern.h"
 #include "osmark/memory.h"
 

@@ -8,8 +8,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "../halvern/model/iges_reader.h"
-#include "../halvern/model/memory_handle.h"
+#include "iges/iges_reader.h"
+#include "model/memory_handle.h"
 #include "halvern/halvern.h"
 #include "osmark/memory.h"
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "../halvern/model/dxf_group_reader.h"
+#include "dxf/dxf_group_reader.h"
 #include "halvern/halvern.h"
 #include "osmark/memory.h"
 #include "osmark/paged_array.h"

@@ -563,7 +563,7 @@ bool BranchChainBuilder::report_progress() noexcept
 
 }
 
-HALVERN_INTERNAL_API void DXFBuildBranchChains(DXFDrawingRec* drawing, PagedArray* candidates,
+void DXFBuildBranchChains(DXFDrawingRec* drawing, PagedArray* candidates,
                                                ItemRec* const* items, int32_t item_count,
                                                double tolerance, int32_t snap,
                                                DXFProgressRec* progress,

@@ -319,7 +319,7 @@ bool find_partner(PagedArray* candidates, uint32_t i, int32_t end_bit,
 // ---------------------------------------------------------------------------------------
 // Exported within the library
 
-HALVERN_INTERNAL_API int32_t DXFCollectCandidates(ItemRec* const* items, int32_t count,
+int32_t DXFCollectCandidates(ItemRec* const* items, int32_t count,
                                                   int32_t layer, PagedArray* candidates) noexcept
 {
     if (items == nullptr || candidates == nullptr)
@@ -341,7 +341,7 @@ HALVERN_INTERNAL_API int32_t DXFCollectCandidates(ItemRec* const* items, int32_t
     return added;
 }
 
-HALVERN_INTERNAL_API int32_t DXFMarkOpenEnds(PagedArray* candidates, double tolerance) noexcept
+int32_t DXFMarkOpenEnds(PagedArray* candidates, double tolerance) noexcept
 {
     if (candidates == nullptr)
         return -1;
@@ -369,7 +369,7 @@ HALVERN_INTERNAL_API int32_t DXFMarkOpenEnds(PagedArray* candidates, double tole
     return marked;
 }
 
-HALVERN_INTERNAL_API void DXFBuildChains(DXFDrawingRec* drawing, PagedArray* candidates,
+void DXFBuildChains(DXFDrawingRec* drawing, PagedArray* candidates,
                                          ItemRec* const* items, int32_t open_end_search,
                                          DXFChainCallback callback, double tolerance,
                                          int32_t snap, DXFProgressRec* progress,
@@ -382,7 +382,7 @@ HALVERN_INTERNAL_API void DXFBuildChains(DXFDrawingRec* drawing, PagedArray* can
     builder.run();
 }
 
-HALVERN_INTERNAL_API void DXFChainCandidates(DXFDrawingRec* drawing, PagedArray* candidates,
+void DXFChainCandidates(DXFDrawingRec* drawing, PagedArray* candidates,
                                              ItemRec* const* items, int32_t item_count,
                                              double tolerance, int32_t snap, int32_t builder,
                                              DXFProgressRec* progress, DXFChainCallback callback,

@@ -18,7 +18,7 @@
 #include "halvern/drawing.h"
 #include "halvern/item_geometry.h"
 #include "halvern/items.h"
-#include "../model/geometry_internal.h"
+#include "geometry/geometry_internal.h"
 #include "osmark/array.h"
 #include "osmark/paged_array.h"
 
@@ -102,19 +102,19 @@ inline DXFChainCandidate* DXFCandidateAt(PagedArray* candidates, uint32_t index)
 // Reports progress for a step that has used `used` of its `count` candidates: the whole
 // part of base + span * used / count, when it differs from last; the callback's result
 // goes into cancel. Returns cancel (0 to go on).
-HALVERN_INTERNAL_API int32_t DXFReportProgress(DXFProgressRec* progress, int32_t used,
+int32_t DXFReportProgress(DXFProgressRec* progress, int32_t used,
                                                int32_t count) noexcept;
 
 // Moves the start (which kMoveItemStart) or the end (kMoveItemEnd) of a LINE, POLYLINE
 // with vertices or ARC onto point; an ARC keeps its tangent at the start and is left
 // alone when the new arc cannot be made or would grow by half a turn or more. Other
 // types, and NULL arguments, are left unchanged.
-HALVERN_INTERNAL_API void DXFMoveItemEnd(ItemRec* item, const Point3DRec* point,
+void DXFMoveItemEnd(ItemRec* item, const Point3DRec* point,
                                          int32_t which) noexcept;
 
 // Length in x and y of the chain's items (LINE, ARC, POLYLINE, ELLIPSE as an arc of the
 // major axis' radius, SPLINE as the control polygon); 0 for NULL.
-HALVERN_INTERNAL_API double DXFChainLength(const Array* chain) noexcept;
+double DXFChainLength(const Array* chain) noexcept;
 
 // ---------------------------------------------------------------------------------------
 // Chain builders
@@ -122,25 +122,25 @@ HALVERN_INTERNAL_API double DXFChainLength(const Array* chain) noexcept;
 // Appends one candidate {index, 0, 0, start, end} for every item of items[0..count-1] on
 // layer (any layer for -1) that is not a POINT and has both ends. Returns the number of
 // candidates added.
-HALVERN_INTERNAL_API int32_t DXFCollectCandidates(ItemRec* const* items, int32_t count,
+int32_t DXFCollectCandidates(ItemRec* const* items, int32_t count,
                                                   int32_t layer, PagedArray* candidates) noexcept;
 
 // Clears every candidate's flags and holds back (flags kCandidateHeldBack) the first
 // candidate in index order with an end that meets no end of another candidate within
 // 1e-6 or the tolerance. Returns its index, or -1 when every end has a partner.
-HALVERN_INTERNAL_API int32_t DXFMarkOpenEnds(PagedArray* candidates, double tolerance) noexcept;
+int32_t DXFMarkOpenEnds(PagedArray* candidates, double tolerance) noexcept;
 
 // The two-run builder over the free candidates: closed POLYLINE/ELLIPSE/SPLINE items
 // alone first, then chains grown from their first item. open_end_search non-zero starts
 // each chain at an item with a free end while there is one.
-HALVERN_INTERNAL_API void DXFBuildChains(DXFDrawingRec* drawing, PagedArray* candidates,
+void DXFBuildChains(DXFDrawingRec* drawing, PagedArray* candidates,
                                          ItemRec* const* items, int32_t open_end_search,
                                          DXFChainCallback callback, double tolerance,
                                          int32_t snap, DXFProgressRec* progress,
                                          void* user) noexcept;
 
 // The branch-aware builder over all candidates (defined in branch_chains.cpp).
-HALVERN_INTERNAL_API void DXFBuildBranchChains(DXFDrawingRec* drawing, PagedArray* candidates,
+void DXFBuildBranchChains(DXFDrawingRec* drawing, PagedArray* candidates,
                                                ItemRec* const* items, int32_t item_count,
                                                double tolerance, int32_t snap,
                                                DXFProgressRec* progress,
@@ -148,7 +148,7 @@ HALVERN_INTERNAL_API void DXFBuildBranchChains(DXFDrawingRec* drawing, PagedArra
 
 // Chains the candidates with the chosen builder (0 branch-aware, else two-run) and
 // reports every finished chain to callback.
-HALVERN_INTERNAL_API void DXFChainCandidates(DXFDrawingRec* drawing, PagedArray* candidates,
+void DXFChainCandidates(DXFDrawingRec* drawing, PagedArray* candidates,
                                              ItemRec* const* items, int32_t item_count,
                                              double tolerance, int32_t snap, int32_t builder,
                                              DXFProgressRec* progress, DXFChainCallback callback,
@@ -159,11 +159,11 @@ HALVERN_INTERNAL_API void DXFChainCandidates(DXFDrawingRec* drawing, PagedArray*
 
 // A new contour record (grown table: 20 more records at a time), open when closed is 0.
 // Its index, or -1 when the table cannot grow.
-HALVERN_INTERNAL_API int32_t DXFAddContour(DXFDrawingRec* drawing, int32_t closed) noexcept;
+int32_t DXFAddContour(DXFDrawingRec* drawing, int32_t closed) noexcept;
 
 // The chain callback of contouring (user: DXFContourChainContext or NULL): a contour
 // record for the chain, its items marked with its index, and its extents.
-HALVERN_INTERNAL_API void DXFContourChainCallback(DXFDrawingRec* drawing, Array* chain,
+void DXFContourChainCallback(DXFDrawingRec* drawing, Array* chain,
                                                   int32_t closed, void* user) noexcept;
 
 // Where the items being contoured lie: a contour of a block's members is measured in
@@ -176,17 +176,17 @@ struct DXFContourChainContext {
 };
 
 // Chains the items of one layer (-1: every layer) of one item array.
-HALVERN_INTERNAL_API void DXFContourLayer(DXFDrawingRec* drawing, ItemRec* const* items,
+void DXFContourLayer(DXFDrawingRec* drawing, ItemRec* const* items,
                                           int32_t count, int32_t layer, ContourPlace place,
                                           double tolerance, int32_t snap, int32_t builder,
                                           DXFProgressRec* progress) noexcept;
 // Chains one item array layer by layer.
-HALVERN_INTERNAL_API void DXFContourItems(DXFDrawingRec* drawing, ItemRec* const* items,
+void DXFContourItems(DXFDrawingRec* drawing, ItemRec* const* items,
                                           int32_t count, ContourPlace place, double tolerance,
                                           int32_t snap, int32_t builder,
                                           DXFProgressRec* progress) noexcept;
 // Chains the members of the block whose identifier is at block_index.
-HALVERN_INTERNAL_API void DXFContourBlock(DXFDrawingRec* drawing, int32_t block_index,
+void DXFContourBlock(DXFDrawingRec* drawing, int32_t block_index,
                                           double tolerance, int32_t snap, int32_t builder,
                                           DXFProgressRec* progress) noexcept;
 
@@ -195,11 +195,11 @@ HALVERN_INTERNAL_API void DXFContourBlock(DXFDrawingRec* drawing, int32_t block_
 
 // The chain callback of joining (user: DXFJoinSwitches): one POLYLINE for the chain,
 // inserted before its first item, the chain's items marked excluded.
-HALVERN_INTERNAL_API void DXFPolylineChainCallback(DXFDrawingRec* drawing, Array* chain,
+void DXFPolylineChainCallback(DXFDrawingRec* drawing, Array* chain,
                                                    int32_t closed, void* user) noexcept;
 
 // Chains the items of contour `contour` again (snapped) and joins each chain.
-HALVERN_INTERNAL_API void DXFJoinContour(DXFDrawingRec* drawing, int32_t contour,
+void DXFJoinContour(DXFDrawingRec* drawing, int32_t contour,
                                          double tolerance, int32_t builder,
                                          DXFProgressRec* progress,
                                          DXFJoinSwitches* switches) noexcept;
@@ -214,37 +214,37 @@ HALVERN_INTERNAL_API void DXFJoinContour(DXFDrawingRec* drawing, int32_t contour
 
 // The next sample point of an item (part and phase start at 0 and are advanced here):
 // 1 with the point in out, 0 when the item has no more.
-HALVERN_INTERNAL_API int32_t DXFItemSamplePoint(int32_t* part, const ItemRec* item,
+int32_t DXFItemSamplePoint(int32_t* part, const ItemRec* item,
                                                 int32_t* phase, Point3DRec* out) noexcept;
 // 1 when an item of contour i crosses an item of contour j.
-HALVERN_INTERNAL_API int32_t DXFContoursIntersect(const DXFDrawingRec* drawing, int32_t i,
+int32_t DXFContoursIntersect(const DXFDrawingRec* drawing, int32_t i,
                                                   int32_t j) noexcept;
 // 1 when point lies on an item of contour i.
-HALVERN_INTERNAL_API int32_t DXFPointOnContour(const DXFDrawingRec* drawing,
+int32_t DXFPointOnContour(const DXFDrawingRec* drawing,
                                                const Point3DRec* point, int32_t i) noexcept;
 // 1 when point lies inside contour by the parity of the crossings of y = point.y with the
 // contour's items from start up to the next ENDBLK (or the end of the buffer).
-HALVERN_INTERNAL_API int32_t DXFPointInsideByParity(int32_t start, const ItemBufferRec* buffer,
+int32_t DXFPointInsideByParity(int32_t start, const ItemBufferRec* buffer,
                                                     DXFPointBufferRec* points, int32_t contour,
                                                     const Point3DRec* point) noexcept;
 // 0 outside, 1 on the contour, 2 inside.
-HALVERN_INTERNAL_API int32_t DXFPointInContour(const DXFDrawingRec* drawing,
+int32_t DXFPointInContour(const DXFDrawingRec* drawing,
                                                DXFPointBufferRec* points,
                                                const Point3DRec* point, int32_t i) noexcept;
 // 1 when a point of contour i's first item lies inside contour j.
-HALVERN_INTERNAL_API int32_t DXFContourInside(const DXFDrawingRec* drawing,
+int32_t DXFContourInside(const DXFDrawingRec* drawing,
                                               DXFPointBufferRec* points, int32_t i,
                                               int32_t j) noexcept;
 // 1 when contour i has sample points both inside and outside contour j.
-HALVERN_INTERNAL_API int32_t DXFContourInsideAndOutside(const DXFDrawingRec* drawing,
+int32_t DXFContourInsideAndOutside(const DXFDrawingRec* drawing,
                                                         DXFPointBufferRec* points, int32_t i,
                                                         int32_t j) noexcept;
 // 0 apart or undecided, 1 crossing, 2 i inside j (j closed), 3 j inside i (i closed).
-HALVERN_INTERNAL_API int32_t DXFContourRelation(const DXFDrawingRec* drawing,
+int32_t DXFContourRelation(const DXFDrawingRec* drawing,
                                                 DXFPointBufferRec* points, int32_t i,
                                                 int32_t j) noexcept;
 // 1 when the contours cross and i lies partly inside and partly outside j.
-HALVERN_INTERNAL_API int32_t DXFContoursCross(const DXFDrawingRec* drawing,
+int32_t DXFContoursCross(const DXFDrawingRec* drawing,
                                               DXFPointBufferRec* points, int32_t i,
                                               int32_t j) noexcept;
 

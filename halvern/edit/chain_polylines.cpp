@@ -7,8 +7,8 @@
 #include <memory>
 
 #include "edit/chain_internal.h"
-#include "model/dxf_entity_parser.h"
-#include "model/item_geometry_internal.h"
+#include "dxf/dxf_entity_parser.h"
+#include "geometry/item_geometry_internal.h"
 #include "osmark/memory.h"
 
 namespace halvern {
@@ -177,7 +177,7 @@ int32_t gather_entities(const ItemBufferRec& buffer, int32_t contour, ItemRec** 
 // ---------------------------------------------------------------------------------------
 // Exported within the library
 
-HALVERN_INTERNAL_API void DXFPolylineChainCallback(DXFDrawingRec* drawing, Array* chain,
+void DXFPolylineChainCallback(DXFDrawingRec* drawing, Array* chain,
                                                    int32_t closed, void* user) noexcept
 {
     const auto* switches = static_cast<const DXFJoinSwitches*>(user);
@@ -240,7 +240,7 @@ HALVERN_INTERNAL_API void DXFPolylineChainCallback(DXFDrawingRec* drawing, Array
     }
 }
 
-HALVERN_INTERNAL_API void DXFJoinContour(DXFDrawingRec* drawing, int32_t contour,
+void DXFJoinContour(DXFDrawingRec* drawing, int32_t contour,
                                          double tolerance, int32_t builder,
                                          DXFProgressRec* progress,
                                          DXFJoinSwitches* switches) noexcept

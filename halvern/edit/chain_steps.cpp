@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "model/item_geometry_internal.h"
+#include "geometry/item_geometry_internal.h"
 
 namespace halvern {
 
@@ -110,7 +110,7 @@ double item_length(const ItemRec& item) noexcept
 // ---------------------------------------------------------------------------------------
 // Exported within the library
 
-HALVERN_INTERNAL_API int32_t DXFReportProgress(DXFProgressRec* progress, int32_t used,
+int32_t DXFReportProgress(DXFProgressRec* progress, int32_t used,
                                                int32_t count) noexcept
 {
     if (progress == nullptr)
@@ -126,7 +126,7 @@ HALVERN_INTERNAL_API int32_t DXFReportProgress(DXFProgressRec* progress, int32_t
     return progress->cancel;
 }
 
-HALVERN_INTERNAL_API void DXFMoveItemEnd(ItemRec* item, const Point3DRec* point,
+void DXFMoveItemEnd(ItemRec* item, const Point3DRec* point,
                                          int32_t which) noexcept
 {
     if (item == nullptr || point == nullptr)
@@ -148,7 +148,7 @@ HALVERN_INTERNAL_API void DXFMoveItemEnd(ItemRec* item, const Point3DRec* point,
     }
 }
 
-HALVERN_INTERNAL_API double DXFChainLength(const Array* chain) noexcept
+double DXFChainLength(const Array* chain) noexcept
 {
     if (chain == nullptr)
         return 0.0;

@@ -7,7 +7,7 @@
 
 #include "edit/chain_internal.h"
 #include "edit/extents_internal.h"
-#include "model/block_stack.h"
+#include "walk/block_stack.h"
 #include "osmark/memory.h"
 
 namespace halvern {
@@ -114,7 +114,7 @@ void compute_levels(DXFDrawingRec& drawing) noexcept
 // ---------------------------------------------------------------------------------------
 // Exported within the library
 
-HALVERN_INTERNAL_API int32_t DXFAddContour(DXFDrawingRec* drawing, int32_t closed) noexcept
+int32_t DXFAddContour(DXFDrawingRec* drawing, int32_t closed) noexcept
 {
     if (drawing == nullptr)
         return -1;
@@ -132,7 +132,7 @@ HALVERN_INTERNAL_API int32_t DXFAddContour(DXFDrawingRec* drawing, int32_t close
     return index;
 }
 
-HALVERN_INTERNAL_API void DXFContourChainCallback(DXFDrawingRec* drawing, Array* chain,
+void DXFContourChainCallback(DXFDrawingRec* drawing, Array* chain,
                                                   int32_t closed, void* user) noexcept
 {
     if (drawing == nullptr || chain == nullptr)
@@ -153,7 +153,7 @@ HALVERN_INTERNAL_API void DXFContourChainCallback(DXFDrawingRec* drawing, Array*
     record.cd_Max = Point3DRec{extents.max.x, extents.max.y, 0.0};
 }
 
-HALVERN_INTERNAL_API void DXFContourLayer(DXFDrawingRec* drawing, ItemRec* const* items,
+void DXFContourLayer(DXFDrawingRec* drawing, ItemRec* const* items,
                                           int32_t count, int32_t layer, ContourPlace place,
                                           double tolerance, int32_t snap, int32_t builder,
                                           DXFProgressRec* progress) noexcept
@@ -177,7 +177,7 @@ HALVERN_INTERNAL_API void DXFContourLayer(DXFDrawingRec* drawing, ItemRec* const
     progress->span = 0.0;
 }
 
-HALVERN_INTERNAL_API void DXFContourItems(DXFDrawingRec* drawing, ItemRec* const* items,
+void DXFContourItems(DXFDrawingRec* drawing, ItemRec* const* items,
                                           int32_t count, ContourPlace place, double tolerance,
                                           int32_t snap, int32_t builder,
                                           DXFProgressRec* progress) noexcept
@@ -193,7 +193,7 @@ HALVERN_INTERNAL_API void DXFContourItems(DXFDrawingRec* drawing, ItemRec* const
         DXFContourLayer(drawing, items, count, layer, place, tolerance, snap, builder, progress);
 }
 
-HALVERN_INTERNAL_API void DXFContourBlock(DXFDrawingRec* drawing, int32_t block_index,
+void DXFContourBlock(DXFDrawingRec* drawing, int32_t block_index,
                                           double tolerance, int32_t snap, int32_t builder,
                                           DXFProgressRec* progress) noexcept
 {

@@ -10,7 +10,7 @@
 #include <cmath>
 
 #include "halvern/item_intersections.h"
-#include "model/item_geometry_internal.h"
+#include "geometry/item_geometry_internal.h"
 
 namespace halvern {
 
@@ -205,7 +205,7 @@ bool three_point_sample(const ItemRec& item, int32_t phase, Point3DRec& out) noe
 // ---------------------------------------------------------------------------------------
 // Exported within the library
 
-HALVERN_INTERNAL_API int32_t DXFItemSamplePoint(int32_t* part, const ItemRec* item,
+int32_t DXFItemSamplePoint(int32_t* part, const ItemRec* item,
                                                 int32_t* phase, Point3DRec* out) noexcept
 {
     if (part == nullptr || item == nullptr || phase == nullptr || out == nullptr || *part < 0 ||
@@ -256,7 +256,7 @@ HALVERN_INTERNAL_API int32_t DXFItemSamplePoint(int32_t* part, const ItemRec* it
     }
 }
 
-HALVERN_INTERNAL_API int32_t DXFContoursIntersect(const DXFDrawingRec* drawing, int32_t i,
+int32_t DXFContoursIntersect(const DXFDrawingRec* drawing, int32_t i,
                                                   int32_t j) noexcept
 {
     if (drawing == nullptr)
@@ -267,7 +267,7 @@ HALVERN_INTERNAL_API int32_t DXFContoursIntersect(const DXFDrawingRec* drawing, 
     return items_cross(drawing->dxf_ItemBuffer, i, j) ? 1 : 0;
 }
 
-HALVERN_INTERNAL_API int32_t DXFPointOnContour(const DXFDrawingRec* drawing,
+int32_t DXFPointOnContour(const DXFDrawingRec* drawing,
                                                const Point3DRec* point, int32_t i) noexcept
 {
     if (drawing == nullptr || point == nullptr)
@@ -278,7 +278,7 @@ HALVERN_INTERNAL_API int32_t DXFPointOnContour(const DXFDrawingRec* drawing,
     return point_on_items(drawing->dxf_ItemBuffer, i, *point) ? 1 : 0;
 }
 
-HALVERN_INTERNAL_API int32_t DXFPointInsideByParity(int32_t start, const ItemBufferRec* buffer,
+int32_t DXFPointInsideByParity(int32_t start, const ItemBufferRec* buffer,
                                                     DXFPointBufferRec* points, int32_t contour,
                                                     const Point3DRec* point) noexcept
 {
@@ -309,7 +309,7 @@ HALVERN_INTERNAL_API int32_t DXFPointInsideByParity(int32_t start, const ItemBuf
     return 0;
 }
 
-HALVERN_INTERNAL_API int32_t DXFPointInContour(const DXFDrawingRec* drawing,
+int32_t DXFPointInContour(const DXFDrawingRec* drawing,
                                                DXFPointBufferRec* points,
                                                const Point3DRec* point, int32_t i) noexcept
 {
@@ -326,7 +326,7 @@ HALVERN_INTERNAL_API int32_t DXFPointInContour(const DXFDrawingRec* drawing,
     return DXFPointInsideByParity(place.scan_start, place.buffer, points, i, point) != 0 ? 2 : 0;
 }
 
-HALVERN_INTERNAL_API int32_t DXFContourInside(const DXFDrawingRec* drawing,
+int32_t DXFContourInside(const DXFDrawingRec* drawing,
                                               DXFPointBufferRec* points, int32_t i,
                                               int32_t j) noexcept
 {
@@ -341,7 +341,7 @@ HALVERN_INTERNAL_API int32_t DXFContourInside(const DXFDrawingRec* drawing,
     return DXFPointInsideByParity(place.scan_start, place.buffer, points, j, &test);
 }
 
-HALVERN_INTERNAL_API int32_t DXFContourInsideAndOutside(const DXFDrawingRec* drawing,
+int32_t DXFContourInsideAndOutside(const DXFDrawingRec* drawing,
                                                         DXFPointBufferRec* points, int32_t i,
                                                         int32_t j) noexcept
 {
@@ -369,7 +369,7 @@ HALVERN_INTERNAL_API int32_t DXFContourInsideAndOutside(const DXFDrawingRec* dra
     return inside && outside ? 1 : 0;
 }
 
-HALVERN_INTERNAL_API int32_t DXFContourRelation(const DXFDrawingRec* drawing,
+int32_t DXFContourRelation(const DXFDrawingRec* drawing,
                                                 DXFPointBufferRec* points, int32_t i,
                                                 int32_t j) noexcept
 {
@@ -388,7 +388,7 @@ HALVERN_INTERNAL_API int32_t DXFContourRelation(const DXFDrawingRec* drawing,
     return 0;
 }
 
-HALVERN_INTERNAL_API int32_t DXFContoursCross(const DXFDrawingRec* drawing,
+int32_t DXFContoursCross(const DXFDrawingRec* drawing,
                                               DXFPointBufferRec* points, int32_t i,
                                               int32_t j) noexcept
 {

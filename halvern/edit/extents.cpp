@@ -8,11 +8,11 @@
 #include <initializer_list>
 
 #include "edit/extents_internal.h"
-#include "model/block_stack.h"
+#include "walk/block_stack.h"
 #include "model/item_internal.h"
-#include "model/polyline_segments.h"
-#include "model/walker_engine.h"
-#include "model/walker_placement.h"
+#include "walk/polyline_segments.h"
+#include "walk/walker_engine.h"
+#include "walk/walker_placement.h"
 #include "osmark/strings.h"
 
 namespace {

@@ -14,7 +14,7 @@
 #include "halvern/geometry.h"
 #include "halvern/items.h"
 #include "halvern/types.h"
-#include "../model/geometry_internal.h"
+#include "geometry/geometry_internal.h"
 
 namespace halvern {
 
@@ -60,13 +60,13 @@ private:
 // exactly (ends and the axis extremes their sweep passes), POLYLINE and SPLINE by
 // their stored corners pl_Min/pl_Max and sp_Min/sp_Max (nothing when they hold no
 // vertex or point). INSERTs and the types without geometry here add nothing.
-HALVERN_INTERNAL_API void DXFFoldItemExtents(ExtentsBox& box, const ItemRec& item) noexcept;
+void DXFFoldItemExtents(ExtentsBox& box, const ItemRec& item) noexcept;
 
 // Folds one item under a placement (an affine map as the walker engine builds it,
 // halvern/model/walker_placement.h): its points mapped, arcs and ellipses by the
 // exact extremes of their images, POLYLINEs segment by segment from their vertices,
 // SPLINEs by every control or fit point. INSERTs add nothing here.
-HALVERN_INTERNAL_API void DXFFoldPlacedItemExtents(ExtentsBox& box, const ItemRec& item,
+void DXFFoldPlacedItemExtents(ExtentsBox& box, const ItemRec& item,
                                                    const DXFMatrixRec& placement) noexcept;
 
 // The base placement of the bounds functions: scales, then the rotation, then the
@@ -87,7 +87,7 @@ inline constexpr int32_t kExtentsAllContours = -1;
 // expanded whatever their own flag and contour. placement NULL: top-level items are
 // measured as they lie (DXFFoldItemExtents); else top-level items are placed by it and
 // INSERTs expanded under it as their base placement.
-HALVERN_INTERNAL_API void DXFMeasureDrawing(DXFDrawingRec& drawing, const ExtentsPlacement* placement,
+void DXFMeasureDrawing(DXFDrawingRec& drawing, const ExtentsPlacement* placement,
                                             int32_t contour) noexcept;
 
 }

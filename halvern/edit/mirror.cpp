@@ -8,8 +8,8 @@
 #include <array>
 #include <cmath>
 
-#include "model/dxf_entity_parser.h"
-#include "model/item_geometry_internal.h"
+#include "dxf/dxf_entity_parser.h"
+#include "geometry/item_geometry_internal.h"
 
 namespace halvern {
 

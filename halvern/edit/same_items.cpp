@@ -6,7 +6,7 @@
 
 #include <array>
 
-#include "model/item_geometry_internal.h"
+#include "geometry/item_geometry_internal.h"
 #include "osmark/strings.h"
 
 namespace halvern {

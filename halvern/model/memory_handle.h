@@ -8,10 +8,6 @@
 
 #include "osmark/files.h"
 
-#ifndef HALVERN_INTERNAL_API
-#define HALVERN_INTERNAL_API __attribute__((visibility("default")))
-#endif
-
 namespace halvern {
 
 // Fills the caller's handle so that it reads the size bytes of image: every field
@@ -20,7 +16,7 @@ namespace halvern {
 // is never written to (UnGetc of the byte just read leaves it as it is). Close
 // releases nothing. Returns the handle, or NULL for a NULL handle, a negative size,
 // or a NULL image with a size above 0.
-HALVERN_INTERNAL_API FileHandle* DXFMakeMemoryHandle(const void* image, FileHandle* handle,
+FileHandle* DXFMakeMemoryHandle(const void* image, FileHandle* handle,
                                                      int32_t size) noexcept;
 
 // The operations of a memory-backed handle. Osmark serves memory-backed handles

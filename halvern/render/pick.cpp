@@ -9,7 +9,7 @@
 #include <limits>
 
 #include "halvern/render.h"
-#include "model/geometry_internal.h"
+#include "geometry/geometry_internal.h"
 #include "render/render_state.h"
 
 namespace {

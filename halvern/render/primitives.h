@@ -45,7 +45,7 @@ inline constexpr uint32_t kControlPolygonColour = 0xAAAAAA;
 // and text colour follow it, and the previous dxf_CurrentPen is deleted; the new pen
 // becomes dxf_CurrentPen (the renderer deletes it at the end of its call). When the
 // pen cannot be created nothing changes. monochromeState may be NULL (taken as 0).
-HALVERN_INTERNAL_API void SelectItemPen(uint32_t colour, uint32_t defaultColour,
+void SelectItemPen(uint32_t colour, uint32_t defaultColour,
                                         int32_t highlighted, int32_t* monochromeState,
                                         DXFDrawingRec* drawing) noexcept;
 
@@ -53,7 +53,7 @@ HALVERN_INTERNAL_API void SelectItemPen(uint32_t colour, uint32_t defaultColour,
 // is 1, drawn with MoveToEx (when clipping or move is set), LineTo and SetPixelV of
 // the end pixel in dxf_PenColour. A segment from a point to itself is one pixel. In
 // pick mode a segment that survives clipping sets RenderHit. Returns 0.
-HALVERN_INTERNAL_API int32_t DrawClippedLine(double x1, double y1, double x2, double y2,
+int32_t DrawClippedLine(double x1, double y1, double x2, double y2,
                                              int32_t move, DXFDrawingRec* drawing) noexcept;
 
 // A circular arc from start to end around (cx, cy), counter-clockwise for direction 1
@@ -61,7 +61,7 @@ HALVERN_INTERNAL_API int32_t DrawClippedLine(double x1, double y1, double x2, do
 // misses the window or the window lies inside the circle's inscribed square; a radius
 // of at most half a pixel is a point; a full circle inside the window and larger than
 // 3 pixels is one GDI Arc; everything else is chords within half a pixel of the arc.
-HALVERN_INTERNAL_API void DrawArcChords(double cx, double cy, double radius, double start,
+void DrawArcChords(double cx, double cy, double radius, double start,
                                         double end, int32_t direction, int32_t move,
                                         DXFDrawingRec* drawing) noexcept;
 
@@ -69,7 +69,7 @@ HALVERN_INTERNAL_API void DrawArcChords(double cx, double cy, double radius, dou
 // end, always counter-clockwise in t (equal parameters: the whole ellipse), as chords.
 // Nothing when a or b is below 1e-6; a point when the smaller radius is at most half a
 // pixel.
-HALVERN_INTERNAL_API void DrawEllipseArc(double cx, double cy, double a, double b,
+void DrawEllipseArc(double cx, double cy, double a, double b,
                                          double axisAngle, double start, double end,
                                          int32_t move, DXFDrawingRec* drawing) noexcept;
 
@@ -82,14 +82,14 @@ HALVERN_INTERNAL_API void DrawEllipseArc(double cx, double cy, double a, double 
 // Drawn in the DC's text colour (set by SelectItemPen). In pick mode the glyph outlines
 // go into a path whose region is tested against dxf_ViewSize (the pick box). Text
 // alignment, background mode and the DC's font are restored.
-HALVERN_INTERNAL_API void DrawTextItem(double x1, double y1, double x2, double y2,
+void DrawTextItem(double x1, double y1, double x2, double y2,
                                        const ItemRec* text, DXFDrawingRec* drawing) noexcept;
 
 // The block label of an INSERT (in_Label in the font in_LabelAttr) at the placed point
 // (x, y), turned by angle. Nothing in pick mode, without label or font, or when the
 // height maps to fewer than 2 pixels. Drawn in df_Colour; the text colour is left
 // for the renderer to restore.
-HALVERN_INTERNAL_API void DrawBlockLabelText(double x, double y, double angle,
+void DrawBlockLabelText(double x, double y, double angle,
                                              const ItemRec* insert,
                                              DXFDrawingRec* drawing) noexcept;
 
@@ -98,7 +98,7 @@ HALVERN_INTERNAL_API void DrawBlockLabelText(double x, double y, double angle,
 // by scale (scaleX, scaleY), rotation and origin. weights may be NULL (all 1), or hold
 // numPoints values. Nothing unless degree + numPoints + 1 <= numKnots. With dxf_Flags
 // bit 2 the control polygon follows in grey (not in monochrome mode).
-HALVERN_INTERNAL_API void DrawNurbsSpline(DXFDrawingRec* drawing, double originX, double originY,
+void DrawNurbsSpline(DXFDrawingRec* drawing, double originX, double originY,
                                           double rotation, double scaleX, double scaleY,
                                           double paramStart, double paramEnd,
                                           const Point3DRec* points, int32_t numPoints,
@@ -108,19 +108,19 @@ HALVERN_INTERNAL_API void DrawNurbsSpline(DXFDrawingRec* drawing, double originX
 // A natural cubic spline through numPoints unplaced fit points (placed as for
 // DrawNurbsSpline); two points are one segment, fewer draw nothing. With dxf_Flags
 // bit 2 the control polygon follows.
-HALVERN_INTERNAL_API void DrawFitSpline(DXFDrawingRec* drawing, double originX, double originY,
+void DrawFitSpline(DXFDrawingRec* drawing, double originX, double originY,
                                         double rotation, double scaleX, double scaleY,
                                         int32_t numPoints, const Point3DRec* points,
                                         int32_t move) noexcept;
 
 // A ray from the placed base point along the unit direction (ux, uy), cut at the edge
 // of the visible window; 0 when culled, else as DrawClippedLine.
-HALVERN_INTERNAL_API int32_t DrawRay(double x, double y, double ux, double uy,
+int32_t DrawRay(double x, double y, double ux, double uy,
                                      DXFDrawingRec* drawing) noexcept;
 
 // The infinite line through the placed base point along (ux, uy), across the visible
 // window; 0 when culled, else as DrawClippedLine.
-HALVERN_INTERNAL_API int32_t DrawXLine(double x, double y, double ux, double uy,
+int32_t DrawXLine(double x, double y, double ux, double uy,
                                        DXFDrawingRec* drawing) noexcept;
 
 } // namespace halvern

@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "halvern/geometry.h"
-#include "model/geometry_internal.h"
+#include "geometry/geometry_internal.h"
 #include "osmark/numbers.h"
 #include "primitives.h"
 #include "primitives_internal.h"

@@ -5,29 +5,24 @@
 
 #include <cstdint>
 
-// Visible outside the library only so that Halvern's own tests can read and set them.
-#ifndef HALVERN_INTERNAL_API
-#define HALVERN_INTERNAL_API __attribute__((visibility("default")))
-#endif
-
 namespace halvern {
 
 // 1 while a pick function renders: the primitives draw nothing and report hits in
 // RenderHit instead. The pick functions save, set and restore it. Initially 0.
-HALVERN_INTERNAL_API extern int32_t RenderPickMode;
+extern int32_t RenderPickMode;
 
 // Set to 1 by a primitive in pick mode when its shape touches the pick window. The
 // renderer clears it at the start of a call and before each primitive. Initially 0.
-HALVERN_INTERNAL_API extern int32_t RenderHit;
+extern int32_t RenderHit;
 
 // 1: segments, arcs and ellipses are clipped and culled against the visible window
 // (dxf_DrwgViewSize). 0 during the fill pass of the filled renderers, so that the
 // outlines of a path stay whole and connected. Initially 1.
-HALVERN_INTERNAL_API extern int32_t RenderClipLines;
+extern int32_t RenderClipLines;
 
 // Colour reference (0x00BBGGRR) that DXFDisplayColour keeps colours apart from; set by
 // SetDXFBackgroundColour (halvern/palette.h). Initially 0, black.
-HALVERN_INTERNAL_API extern uint32_t RenderBackground;
+extern uint32_t RenderBackground;
 
 } // namespace halvern
 

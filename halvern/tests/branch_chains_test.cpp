@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "../edit/chain_internal.h"
+#include "edit/chain_internal.h"
 #include "chain_test_support.h"
 #include "drawing_fixture.h"
 #include "halvern/contours.h"

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "../model/dxf_entity_parser.h"
-#include "../model/dxf_group_reader.h"
+#include "dxf/dxf_entity_parser.h"
+#include "dxf/dxf_group_reader.h"
 #include "halvern/dxf_groups.h"
 #include "halvern/halvern.h"
 #include "osmark/files.h"

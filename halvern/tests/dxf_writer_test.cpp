@@ -20,7 +20,7 @@
 #include <utility>
 #include <vector>
 
-#include "../model/dxf_entity_parser.h"
+#include "dxf/dxf_entity_parser.h"
 #include "drawing_fixture.h"
 #include "halvern/halvern.h"
 #include "osmark/errors.h"

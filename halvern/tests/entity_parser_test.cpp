@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "../model/geometry_internal.h"
+#include "geometry/geometry_internal.h"
 #include "drawing_fixture.h"
 #include "dxf_test_support.h"
 #include "osmark/testing.h"

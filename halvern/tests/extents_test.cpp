@@ -15,8 +15,8 @@
 #include <string>
 #include <vector>
 
-#include "../edit/extents_internal.h"
-#include "../model/dxf_entity_parser.h"
+#include "edit/extents_internal.h"
+#include "dxf/dxf_entity_parser.h"
 #include "drawing_fixture.h"
 #include "dxf_test_support.h"
 #include "halvern/halvern.h"

@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "../model/geometry_internal.h"
+#include "geometry/geometry_internal.h"
 #include "halvern/geometry.h"
 #include "halvern/items.h"
 #include "osmark/memory.h"

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "../model/iges_reader.h"
-#include "../model/memory_handle.h"
+#include "iges/iges_reader.h"
+#include "model/memory_handle.h"
 #include "drawing_fixture.h"
 #include "halvern/drawing.h"
 #include "halvern/tables.h"

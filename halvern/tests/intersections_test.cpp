@@ -5,7 +5,7 @@
 #include <cmath>
 #include <vector>
 
-#include "../model/geometry_internal.h"
+#include "geometry/geometry_internal.h"
 #include "halvern/geometry.h"
 
 namespace {

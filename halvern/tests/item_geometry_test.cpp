@@ -7,7 +7,7 @@
 #include <memory>
 #include <vector>
 
-#include "../model/geometry_internal.h"
+#include "geometry/geometry_internal.h"
 #include "drawing_fixture.h"
 #include "halvern/item_geometry.h"
 #include "osmark/testing.h"

@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "../model/geometry_internal.h"
+#include "geometry/geometry_internal.h"
 #include "drawing_fixture.h"
 #include "halvern/item_intersections.h"
 

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <vector>
 
-#include "../model/geometry_internal.h"
+#include "geometry/geometry_internal.h"
 #include "drawing_fixture.h"
 #include "halvern/edits.h"
 #include "halvern/item_geometry.h"

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "../render/render_state.h"
+#include "render/render_state.h"
 #include "halvern/palette.h"
 
 namespace {

@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "../render/primitives.h"
-#include "../render/render_state.h"
+#include "render/primitives.h"
+#include "render/render_state.h"
 #include "drawing_fixture.h"
 #include "osmark/numbers.h"
 #include "osmark/testing.h"

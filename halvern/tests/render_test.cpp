@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "../render/render_state.h"
+#include "render/render_state.h"
 #include "drawing_fixture.h"
 #include "render_test_support.h"
 #include "halvern/halvern.h"

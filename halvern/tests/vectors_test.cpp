@@ -4,7 +4,7 @@
 #include <cmath>
 #include <limits>
 
-#include "../model/geometry_internal.h"
+#include "geometry/geometry_internal.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "../model/geometry_internal.h"
+#include "geometry/geometry_internal.h"
 #include "drawing_fixture.h"
 #include "halvern/halvern.h"
 

@@ -6,7 +6,7 @@
 
 #include "osmark/gui_services.h"
 
-#include "core/debug_flags.h"
+#include "core/runtime/debug_flags.h"
 #include "osmark/exit_list.h"
 #include "osmark/format.h"
 #include "osmark/library.h"
