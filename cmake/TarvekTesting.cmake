@@ -19,7 +19,7 @@ function(tarvek_add_test name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LINKS;TWINS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LINKS} GTest::gtest GTest::gtest_main GTest::gmock
-    tarvek_warnings)
+    tarvek_test_support tarvek_warnings)
   tarvek_link_static_twin(${name} ${ARG_TWINS})
   target_precompile_headers(${name} REUSE_FROM tarvek_test_pch)
   # The environment goes through the sandbox command itself: a list-valued
