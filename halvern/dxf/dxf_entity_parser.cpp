@@ -17,12 +17,7 @@ namespace halvern::entity {
 
 namespace {
 
-// Entities on the same layer or line type follow each other in most files: the index
-// found last is tried before the table is searched. Names in a table are unique, so a
-// name found at that index is the answer the search would give.
-int32_t g_last_layer = 0;
-int32_t g_last_line_type = 0;
-
+// The index found last (DXFEntityLookups) is tried before the table is searched.
 template <typename Entry>
 bool is_entry_named(Entry* const* entries, int32_t count, int32_t index, const char* name)
 {
@@ -30,27 +25,23 @@ bool is_entry_named(Entry* const* entries, int32_t count, int32_t index, const c
            entries[index]->ld_Name != nullptr && std::strcmp(entries[index]->ld_Name, name) == 0;
 }
 
-int32_t layer_index(LayerTableRec& table, const char* name)
+int32_t layer_index(int32_t& last, LayerTableRec& table, const char* name)
 {
-    if (!is_entry_named(table.lt_Layers, table.lt_N, g_last_layer, name))
-        g_last_layer = GetLayer(&table, name);
-    return g_last_layer;
+    if (!is_entry_named(table.lt_Layers, table.lt_N, last, name))
+        last = GetLayer(&table, name);
+    return last;
 }
 
-int32_t line_type_index(LineTypeTableRec& table, const char* name)
+int32_t line_type_index(int32_t& last, LineTypeTableRec& table, const char* name)
 {
-    if (!is_entry_named(table.lt_LineTypes, table.lt_N, g_last_line_type, name))
-        g_last_line_type = GetLineType(&table, name);
-    return g_last_line_type;
+    if (!is_entry_named(table.lt_LineTypes, table.lt_N, last, name))
+        last = GetLineType(&table, name);
+    return last;
 }
 
 // The index of the block identifier called name (exactly, as IsBlockKnown finds it),
-// -1 when there is none. INSERTs of one block often follow each other: the identifier
-// found last is tried first. Names in the buffer are unique, so a name found there is
-// the one the search would find.
-int32_t g_last_block = 0;
-
-int32_t block_index(const BlockIdentifierBufferRec& blocks, const char* name)
+// -1 when there is none; the identifier found last is tried first.
+int32_t block_index(int32_t& last, const BlockIdentifierBufferRec& blocks, const char* name)
 {
     const auto is_named = [&](int32_t index) {
         const BlockIdentifierRec* block = blocks.bib_Blocks[index];
@@ -58,11 +49,11 @@ int32_t block_index(const BlockIdentifierBufferRec& blocks, const char* name)
     };
     if (blocks.bib_Blocks == nullptr)
         return -1;
-    if (g_last_block >= 0 && g_last_block < blocks.bib_N && is_named(g_last_block))
-        return g_last_block;
+    if (last >= 0 && last < blocks.bib_N && is_named(last))
+        return last;
     for (int32_t index = 0; index < blocks.bib_N; ++index) {
         if (is_named(index)) {
-            g_last_block = index;
+            last = index;
             return index;
         }
     }
@@ -108,8 +99,9 @@ bool StreamSource::deliver(ItemRec* item) noexcept
     return false;
 }
 
-EntityState::EntityState(DXFDrawingRec* drawing, Point3DRec offset, VertexListRec& vertices) noexcept
-    : m_drawing(drawing), m_offset(offset), m_vertices(vertices)
+EntityState::EntityState(DXFDrawingRec* drawing, Point3DRec offset, VertexListRec& vertices,
+                         DXFEntityLookups& lookups) noexcept
+    : m_drawing(drawing), m_offset(offset), m_vertices(vertices), m_lookups(lookups)
 {
 }
 
@@ -118,9 +110,9 @@ void EntityState::set_table_entry(int32_t code, const char* text) noexcept
     if (m_drawing == nullptr)
         return;
     if (code == 8)
-        m_layer = layer_index(m_drawing->dxf_LayerTable, text);
+        m_layer = layer_index(m_lookups.layer, m_drawing->dxf_LayerTable, text);
     else
-        m_line_type = line_type_index(m_drawing->dxf_LineTypeTable, text);
+        m_line_type = line_type_index(m_lookups.line_type, m_drawing->dxf_LineTypeTable, text);
 }
 
 bool EntityState::is_extruded() const noexcept
@@ -301,10 +293,10 @@ void read_insert(EntityReader<Source>& reader)
     BlockIdentifierBufferRec& blocks = reader.drawing()->dxf_BlockIdentifierBuffer;
     // The drawing reader meets INSERTs before the blocks they name: it registers the
     // name now and resolves it after the file. A group list only takes known blocks.
-    int32_t known = block_index(blocks, name);
+    int32_t known = block_index(reader.lookups().block, blocks, name);
     if constexpr (Source::kRegistersUnknownBlocks) {
         if (known < 0 && AddBlockIdentifier(&blocks, name, -1, 0) != 0)
-            known = block_index(blocks, name);
+            known = block_index(reader.lookups().block, blocks, name);
     }
     // Without memory for the identifier there is no name to refer to: no item, and no
     // error either.
@@ -487,13 +479,14 @@ template bool read_named_entity(EntityReader<ListSource>& reader, const char* na
 namespace halvern {
 
 int32_t DXFReadEntity(DXFDrawingRec* drawing, DXFGroupStream& groups, const Point3DRec& offset,
-                      VertexListRec* vertexList, int32_t* result, ItemBufferRec* target) noexcept
+                      VertexListRec* vertexList, int32_t* result, ItemBufferRec* target,
+                      DXFEntityLookups& lookups) noexcept
 {
     using namespace halvern::entity;
     if (drawing == nullptr || vertexList == nullptr || result == nullptr || target == nullptr)
         return 0;
     StreamSource source(*drawing, groups, result, *target);
-    EntityReader<StreamSource> reader(source, drawing, offset, *vertexList);
+    EntityReader<StreamSource> reader(source, drawing, offset, *vertexList, lookups);
     // The name is looked up before the value buffer takes the entity's groups.
     return read_named_entity(reader, groups.text()) ? 1 : 0;
 }
@@ -507,8 +500,9 @@ int32_t DXFReadEntity(DXFDrawingRec* drawing, int32_t encoding, char* value, dou
     // The entity's name is the current group of a stream of groups over the caller's
     // buffer.
     DXFGroupStream groups(*stream, encoding, value);
-    return DXFReadEntity(drawing, groups, Point3DRec{offsetX, offsetY, offsetZ}, vertexList,
-                         result, target);
+    DXFEntityLookups lookups;
+    return DXFReadEntity(drawing, groups, Point3DRec{offsetX, offsetY, offsetZ}, vertexList, result,
+                         target, lookups);
 }
 
 }

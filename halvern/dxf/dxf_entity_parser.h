@@ -11,6 +11,18 @@
 
 namespace halvern {
 
+// The indexes that the entity parser found last for a layer name, a line-type name and
+// a block name. Entities on one layer or line type, and INSERTs of one block, follow
+// each other in most files: the index found last is tried before the table is searched.
+// Names are unique in the tables and the block list, so a name found at that index is
+// the answer the search would give; an index that no longer fits (another drawing) is
+// only a miss. The drawing reader keeps them from one entity to the next.
+struct DXFEntityLookups {
+    int32_t layer = 0;
+    int32_t line_type = 0;
+    int32_t block = 0;
+};
+
 // Reads the entity whose name the value buffer holds (its 0 group was just read) up to
 // the next 0 group, builds its item from dxf_Pool and appends it to target with
 // AddItem. Points are taken relative to (offsetX, offsetY, offsetZ), the base point of
@@ -29,11 +41,12 @@ int32_t DXFReadEntity(DXFDrawingRec* drawing, int32_t encoding, char* value,
 
 // DXFReadEntity over the reader's group stream, whose current group is the entity's 0
 // group: the drawing reader's way, which keeps the stream's state (numbers read where
-// they lie, the end of the groups) from one entity to the next. Afterwards the current
-// group is the 0 group that ended the entity, or the groups have ended.
-int32_t DXFReadEntity(DXFDrawingRec* drawing, DXFGroupStream& groups,
-                                           const Point3DRec& offset, VertexListRec* vertexList,
-                                           int32_t* result, ItemBufferRec* target) noexcept;
+// they lie, the end of the groups) and the lookups from one entity to the next.
+// Afterwards the current group is the 0 group that ended the entity, or the groups
+// have ended.
+int32_t DXFReadEntity(DXFDrawingRec* drawing, DXFGroupStream& groups, const Point3DRec& offset,
+                      VertexListRec* vertexList, int32_t* result, ItemBufferRec* target,
+                      DXFEntityLookups& lookups) noexcept;
 
 // The x and y extents of a polyline into min and max (their z 0): every vertex, and
 // for each bulged segment the points of its arc at 0, pi/2, pi and 3pi/2 that the arc

@@ -30,7 +30,10 @@
 
 #include "halvern/drawing.h"
 #include "halvern/items.h"
+#include "dxf_entity_parser.h"
 #include "dxf_group_reader.h"
+#include "model/make_error.h"
+#include "osmark/errors.h"
 #include "osmark/files.h"
 #include "osmark/strings.h"
 
@@ -61,7 +64,7 @@ public:
     StreamSource(DXFDrawingRec& drawing, DXFGroupStream& groups, int32_t* result,
                  ItemBufferRec& target) noexcept
         : m_drawing(drawing), m_groups(groups), m_result(result), m_target(target),
-          m_line(DXFLineCounter - 1)
+          m_line(groups.line() - 1)
     {
     }
 
@@ -89,7 +92,7 @@ public:
 
     // Gives the item its source line and appends it to the target buffer.
     bool deliver(ItemRec* item) noexcept;
-    void fail() noexcept { *m_result = -1; }
+    void fail() noexcept { *m_result = make_error(IoErrNoMemory); }
     // The reader drops a vertex that finds no room and goes on.
     void vertex_lost() noexcept {}
 
@@ -108,7 +111,9 @@ class EntityState {
 public:
     // drawing may be NULL (a group list read without one): layer and line type then
     // stay 0, and no block is known.
-    EntityState(DXFDrawingRec* drawing, Point3DRec offset, VertexListRec& vertices) noexcept;
+    // lookups (the parser's last hits) outlives the state.
+    EntityState(DXFDrawingRec* drawing, Point3DRec offset, VertexListRec& vertices,
+                DXFEntityLookups& lookups) noexcept;
 
     // The layer (code 8) or the line type (code 6) called text.
     void set_table_entry(int32_t code, const char* text) noexcept;
@@ -125,6 +130,7 @@ public:
     DXFDrawingRec* drawing() noexcept { return m_drawing; }
     const Point3DRec& offset() const noexcept { return m_offset; }
     VertexListRec& vertices() noexcept { return m_vertices; }
+    DXFEntityLookups& lookups() noexcept { return m_lookups; }
 
 protected:
     // A new item with the entity's layer, colour and line type from pool; NULL when it
@@ -138,6 +144,7 @@ private:
     DXFDrawingRec* m_drawing;
     Point3DRec m_offset;
     VertexListRec& m_vertices;
+    DXFEntityLookups& m_lookups;
     int32_t m_layer = 0;
     int32_t m_colour = 0;
     int32_t m_line_type = 0;
@@ -148,9 +155,9 @@ private:
 template <typename Source>
 class EntityReader : public EntityState {
 public:
-    EntityReader(Source& source, DXFDrawingRec* drawing, Point3DRec offset,
-                 VertexListRec& vertices) noexcept
-        : EntityState(drawing, offset, vertices), m_source(source)
+    EntityReader(Source& source, DXFDrawingRec* drawing, Point3DRec offset, VertexListRec& vertices,
+                 DXFEntityLookups& lookups) noexcept
+        : EntityState(drawing, offset, vertices, lookups), m_source(source)
     {
         vertices.vl_N = 0;
     }

@@ -1,11 +1,10 @@
 // DXF group reading: the value-type table, encoding detection and the ASCII and binary
 // group readers.
 //
-// The readers work straight on the stream's buffer where they can (the FileHandle
-// layout is shared): a line is located with a word-wide scan and, when it is a number,
-// parsed where it lies; a string is located and copied in one run. Only when the
-// buffer runs dry do they go through FGetc, which refills it. The numbers of binary
-// files stay numbers until someone asks for their text.
+// The readers work straight on the stream's buffer (osmark/file_buffer.h): a line is
+// located with a word-wide scan and, when it is a number, parsed where it lies; a
+// string is located and copied in one run. Only when the buffer runs dry is it refilled.
+// The numbers of binary files stay numbers until someone asks for their text.
 
 #include "dxf/dxf_group_reader.h"
 
@@ -15,19 +14,20 @@
 #include <cstring>
 
 #include "dxf/dxf_group_reader_numbers.h"
+#include "model/make_error.h"
 
+#include "osmark/errors.h"
+#include "osmark/file_buffer.h"
 #include "osmark/format.h"
 #include "osmark/strings.h"
 
 namespace halvern {
 
-int32_t DXFLineCounter = 0;
+constinit thread_local int32_t DXFLineCounter = 0;
 
 }
 
 namespace {
-
-using halvern::DXFLineCounter;
 
 // ---------------------------------------------------------------------------------------
 // Value types
@@ -71,11 +71,19 @@ int32_t value_type(int32_t code)
 
 constexpr int32_t kCommentCode = 999;
 
-void count_one()
+// ---------------------------------------------------------------------------------------
+// Bytes
+
+// The unread bytes of the stream's buffer, refilled when it ran dry; count is 0 at the
+// end of the file (or on a read error).
+const uint8_t* buffered_bytes(FileHandle* fh, int32_t& count)
 {
-    // A file of more than 2^31 lines keeps the last number rather than wrapping.
-    if (DXFLineCounter < INT32_MAX)
-        ++DXFLineCounter;
+    const uint8_t* bytes = FileBufferPeek(fh, &count);
+    if (count > 0)
+        return bytes;
+    if (FileBufferRefill(fh) == 0)
+        return bytes;
+    return FileBufferPeek(fh, &count);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -86,19 +94,13 @@ bool is_line_end(uint8_t byte)
     return byte == '\n' || byte == '\r';
 }
 
-// After a CR: a following LF belongs to the same line end; any other byte is put back.
+// After a CR: a following LF belongs to the same line end; any other byte stays unread.
 void finish_carriage_return(FileHandle* fh)
 {
-    if (fh->fh_Count > 0) {
-        if (*fh->fh_Position == '\n') {
-            ++fh->fh_Position;
-            --fh->fh_Count;
-        }
-        return;
-    }
-    const int32_t next = FGetc(fh);
-    if (next != '\n' && next != -1)
-        UnGetc(fh, next);
+    int32_t count = 0;
+    const uint8_t* bytes = buffered_bytes(fh, count);
+    if (count > 0 && *bytes == '\n')
+        FileBufferConsume(fh, 1);
 }
 
 // Reads one line (without its LF, CR or CR LF) into buffer, keeping at most size - 1
@@ -110,45 +112,33 @@ int32_t read_line(FileHandle* fh, char* buffer, int32_t size)
     int32_t length = 0;
     bool consumed = false;
     for (;;) {
-        if (fh->fh_Count > 0) {
-            const uint8_t* start = fh->fh_Position;
-            const uint8_t* end = start + fh->fh_Count;
-            const uint8_t* stop = start;
-            while (stop != end && !is_line_end(*stop))
-                ++stop;
-            const auto run = static_cast<int32_t>(stop - start);
-            const int32_t kept = std::min(run, room - length);
-            if (kept > 0) {
-                std::memcpy(buffer + length, start, static_cast<size_t>(kept));
-                length += kept;
-            }
-            consumed = consumed || run > 0;
-            if (stop == end) {
-                fh->fh_Position += run;
-                fh->fh_Count -= run;
-                continue;
-            }
-            fh->fh_Position += run + 1;
-            fh->fh_Count -= run + 1;
-            if (*stop == '\r')
-                finish_carriage_return(fh);
-            break;
-        }
-        const int32_t c = FGetc(fh);
-        if (c == -1) {
+        int32_t count = 0;
+        const uint8_t* start = buffered_bytes(fh, count);
+        if (count == 0) {
             if (!consumed)
                 return -1;
             break;
         }
-        consumed = true;
-        if (c == '\n')
-            break;
-        if (c == '\r') {
-            finish_carriage_return(fh);
-            break;
+        const uint8_t* end = start + count;
+        const uint8_t* stop = start;
+        while (stop != end && !is_line_end(*stop))
+            ++stop;
+        const auto run = static_cast<int32_t>(stop - start);
+        const int32_t kept = std::min(run, room - length);
+        if (kept > 0) {
+            std::memcpy(buffer + length, start, static_cast<size_t>(kept));
+            length += kept;
         }
-        if (length < room)
-            buffer[length++] = static_cast<char>(c);
+        consumed = consumed || run > 0;
+        if (stop == end) {
+            FileBufferConsume(fh, run);
+            continue;
+        }
+        const bool carriage_return = *stop == '\r';
+        FileBufferConsume(fh, run + 1);
+        if (carriage_return)
+            finish_carriage_return(fh);
+        break;
     }
     buffer[length] = '\0';
     return length;
@@ -250,42 +240,51 @@ void strip(char* text, size_t bound)
 int32_t read_string(FileHandle* fh, char* value, int32_t size)
 {
     int32_t length = 0;
-    for (;;) {
-        if (fh->fh_Count > 0) {
-            const int32_t scan = std::min(fh->fh_Count, size - length);
-            const auto* start = fh->fh_Position;
-            const auto* nul = static_cast<const uint8_t*>(std::memchr(start, 0, static_cast<size_t>(scan)));
-            const int32_t run = nul != nullptr ? static_cast<int32_t>(nul - start) + 1 : scan;
-            std::memcpy(value + length, start, static_cast<size_t>(run));
-            fh->fh_Position += run;
-            fh->fh_Count -= run;
-            length += run;
-            if (nul != nullptr)
-                return length - 1;
-        } else {
-            const int32_t c = FGetc(fh);
-            if (c == -1)
-                break;
-            value[length++] = static_cast<char>(c);
-            if (c == 0)
-                return length - 1;
-        }
-        if (length >= size)
+    while (length < size) {
+        int32_t count = 0;
+        const uint8_t* start = buffered_bytes(fh, count);
+        if (count == 0)
             break;
+        const int32_t scan = std::min(count, size - length);
+        const auto* nul =
+            static_cast<const uint8_t*>(std::memchr(start, 0, static_cast<size_t>(scan)));
+        const int32_t run = nul != nullptr ? static_cast<int32_t>(nul - start) + 1 : scan;
+        std::memcpy(value + length, start, static_cast<size_t>(run));
+        FileBufferConsume(fh, run);
+        length += run;
+        if (nul != nullptr)
+            return length - 1;
     }
     value[std::min(length, size - 1)] = '\0';
     return -1;
 }
 
+[[gnu::noinline]] bool read_exact_slowly(FileHandle* fh, uint8_t* bytes, int32_t count)
+{
+    int32_t done = 0;
+    while (done < count) {
+        int32_t available = 0;
+        const uint8_t* start = buffered_bytes(fh, available);
+        if (available == 0)
+            return false;
+        const int32_t run = std::min(available, count - done);
+        std::memcpy(bytes + done, start, static_cast<size_t>(run));
+        FileBufferConsume(fh, run);
+        done += run;
+    }
+    return true;
+}
+
 bool read_exact(FileHandle* fh, uint8_t* bytes, int32_t count)
 {
-    if (fh->fh_Count >= count) {
-        std::memcpy(bytes, fh->fh_Position, static_cast<size_t>(count));
-        fh->fh_Position += count;
-        fh->fh_Count -= count;
+    int32_t available = 0;
+    const uint8_t* start = FileBufferPeek(fh, &available);
+    if (available >= count) [[likely]] {
+        std::memcpy(bytes, start, static_cast<size_t>(count));
+        FileBufferConsume(fh, count);
         return true;
     }
-    return Read(fh, bytes, count) == count;
+    return read_exact_slowly(fh, bytes, count);
 }
 
 // Little-endian fields, assembled byte by byte.
@@ -335,13 +334,10 @@ static_assert(sizeof(kBinarySentinel) == kSentinelSize);
 // A damaged binary group ends the group sequence for good: the rest of the stream is
 // dropped and the stream marked as ended, so that no later read starts in the middle
 // of a value and takes its bytes for groups.
-void end_groups(FileHandle* fh)
+[[gnu::cold]] void end_groups(FileHandle* fh)
 {
-    if (fh->fh_Count > 0) {
-        fh->fh_Position += fh->fh_Count;
-        fh->fh_Count = 0;
-    }
-    fh->fh_Flags |= FileFlagEndOfFile;
+    halvern::make_error(IoErrObjectInvalid);
+    FileBufferEnd(fh);
 }
 
 bool arguments_valid(FileHandle* stream, int32_t* code, char* value, int32_t size)
@@ -381,8 +377,9 @@ int32_t DXFDetectBinary(FileHandle* stream) noexcept
 // ---------------------------------------------------------------------------------------
 // DXFGroupStream
 
-DXFGroupStream::DXFGroupStream(FileHandle& stream, int32_t encoding, char* value, int32_t size) noexcept
-    : m_stream(stream), m_encoding(encoding), m_value(value), m_size(size)
+DXFGroupStream::DXFGroupStream(FileHandle& stream, int32_t encoding, char* value, int32_t size,
+                               int32_t* line) noexcept
+    : m_stream(stream), m_line_counter(line), m_encoding(encoding), m_value(value), m_size(size)
 {
 }
 
@@ -395,6 +392,9 @@ bool DXFGroupStream::next() noexcept
 
 bool DXFGroupStream::end() noexcept
 {
+    // The end of the file ends the groups as they should end; a read error is a failure.
+    if ((m_stream.fh_Flags & FileFlagError) != 0)
+        make_error(IoErrBadIO);
     m_ended = true;
     m_code = 0;
     m_form = Form::Text;
@@ -404,10 +404,10 @@ bool DXFGroupStream::end() noexcept
 
 inline bool DXFGroupStream::take_line(const char*& line, int32_t& length) noexcept
 {
-    FileHandle& fh = m_stream;
-    if (fh.fh_Count > 0) [[likely]] {
-        const uint8_t* start = fh.fh_Position;
-        const uint8_t* end = start + fh.fh_Count;
+    int32_t count = 0;
+    const uint8_t* start = FileBufferPeek(&m_stream, &count);
+    if (count > 0) [[likely]] {
+        const uint8_t* end = start + count;
         const uint8_t* stop = find_line_end(start, end);
         // A CR at the very end of the buffer needs the next byte, which a refill would
         // put where the line lies: such a line takes the slow road.
@@ -417,8 +417,7 @@ inline bool DXFGroupStream::take_line(const char*& line, int32_t& length) noexce
                 ++next;
             line = reinterpret_cast<const char*>(start);
             length = static_cast<int32_t>(stop - start);
-            fh.fh_Count -= static_cast<int32_t>(next - start);
-            fh.fh_Position = const_cast<uint8_t*>(next);
+            FileBufferConsume(&m_stream, static_cast<int32_t>(next - start));
             return true;
         }
     }
@@ -488,13 +487,11 @@ bool DXFGroupStream::next_binary() noexcept
             if (!read_exact(&fh, bytes, 2))
                 return end();
             code = static_cast<int16_t>(little_endian(bytes, 2));
-        } else if (fh.fh_Count > 0) {
-            code = *fh.fh_Position++;
-            --fh.fh_Count;
         } else {
-            code = FGetc(&fh);
-            if (code == -1)
+            uint8_t byte = 0;
+            if (!read_exact(&fh, &byte, 1))
                 return end();
+            code = byte;
         }
         count_one();
         uint8_t bytes[8];

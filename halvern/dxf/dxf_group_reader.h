@@ -25,10 +25,13 @@ enum DXFEncoding : int32_t {
     DXFEncodingBinary2 = 2   // two-byte group codes
 };
 
-// Lines (ASCII) or codes and values (binary) read so far. One counter for the whole
-// process: the drawing reader and StepReadDXF set it to 0 before they read a file, a
-// nested read saves and restores it, and two files are never read at the same time.
-extern int32_t DXFLineCounter;
+// Lines (ASCII) or codes and values (binary) read so far by the reading thread. Each
+// read keeps its own counter (a group stream counts into the one it is given), so that
+// threads read files side by side and a nested read leaves the outer count alone; this
+// one counts the groups read one call at a time (DXFReadGroup and the entity parser on
+// a bare stream), and the drawing reader and StepReadDXF leave their count in it. Set
+// it to 0 before such a series of calls.
+extern thread_local constinit int32_t DXFLineCounter;
 
 // The value type of a code (DXFGroupValueTypes), 0 when no range holds it.
 void DXFGroupValueType(int32_t code, int32_t* type) noexcept;
@@ -38,9 +41,9 @@ void DXFGroupValueType(int32_t code, int32_t* type) noexcept;
 int32_t DXFDetectBinary(FileHandle* stream) noexcept;
 
 // Read the next group that is not a comment into *code and value (size bytes, 4096
-// everywhere). *ok (and the result) is 1 when a whole group was read, 0 at the end of
-// the file, on a read error and, in binary files, on a malformed group: callers take
-// that as the end of the groups.
+// everywhere), counting in the thread's DXFLineCounter. *ok (and the result) is 1 when
+// a whole group was read, 0 at the end of the file, on a read error and, in binary
+// files, on a malformed group: callers take that as the end of the groups.
 int32_t DXFReadGroupASCII(FileHandle* stream, int32_t* code, char* value,
                                                int32_t size, int32_t* ok) noexcept;
 int32_t DXFReadGroupBinary(FileHandle* stream, int32_t width,
@@ -48,8 +51,8 @@ int32_t DXFReadGroupBinary(FileHandle* stream, int32_t width,
                                                 int32_t* ok) noexcept;
 
 // The groups of one stream, one after the other, as the drawing reader and the entity
-// parser take them. It reads what DXFReadGroup reads, with the same line counting,
-// and holds each group's value the way its users ask for it:
+// parser take them. It reads what DXFReadGroup reads, with the same line counting
+// into its counter, and holds each group's value the way its users ask for it:
 //   text()      the value text that DXFReadGroup puts into the buffer;
 //   real()      StrToDouble(text(), NULL), integer() StrToLong(text(), NULL, 10).
 // Numbers are read straight from the stream's buffer where they lie whole in it, and
@@ -62,9 +65,16 @@ int32_t DXFReadGroupBinary(FileHandle* stream, int32_t width,
 class DXFGroupStream {
 public:
     // value is the caller's buffer of size bytes (at least 2; DXF_GROUP_VALUE_SIZE
-    // everywhere); encoding is DXFDetectBinary's result for the stream.
+    // everywhere); encoding is DXFDetectBinary's result for the stream. line is the
+    // counter that the stream advances, which outlives it; the thread's DXFLineCounter
+    // when none is given.
+    DXFGroupStream(FileHandle& stream, int32_t encoding, char* value, int32_t size,
+                   int32_t* line) noexcept;
     DXFGroupStream(FileHandle& stream, int32_t encoding, char* value,
-                   int32_t size = DXF_GROUP_VALUE_SIZE) noexcept;
+                   int32_t size = DXF_GROUP_VALUE_SIZE) noexcept
+        : DXFGroupStream(stream, encoding, value, size, &DXFLineCounter)
+    {
+    }
     DXFGroupStream(const DXFGroupStream&) = delete;
     DXFGroupStream& operator=(const DXFGroupStream&) = delete;
 
@@ -73,6 +83,8 @@ public:
     bool has_ended() const noexcept { return m_ended; }
 
     int32_t code() const noexcept { return m_code; }
+    // The counter after the current group: its last line (ASCII) or its value (binary).
+    int32_t line() const noexcept { return *m_line_counter; }
     const char* text() noexcept
     {
         if (m_form != Form::Text)
@@ -101,8 +113,15 @@ private:
     bool take_line(const char*& line, int32_t& length) noexcept;
     [[gnu::noinline]] bool take_line_slowly(const char*& line, int32_t& length) noexcept;
     void make_text() noexcept;
+    void count_one() noexcept
+    {
+        // A file of more than 2^31 lines keeps the last number rather than wrapping.
+        if (*m_line_counter < INT32_MAX)
+            ++*m_line_counter;
+    }
 
     FileHandle& m_stream;
+    int32_t* m_line_counter;
     int32_t m_encoding;
     char* m_value;
     int32_t m_size;

@@ -3,7 +3,8 @@
 #include "halvern/dxf_groups.h"
 
 #include "dxf/dxf_group_reader.h"
-#include "model/read_buffer.h"
+#include "model/make_error.h"
+#include "model/read_stream.h"
 #include "osmark/errors.h"
 #include "osmark/files.h"
 #include "osmark/memory.h"
@@ -13,30 +14,26 @@ extern "C" {
 HALVERN_API int32_t StepReadDXF(const char* path, DXFGroupCallback callback, void* user) noexcept
 {
     if (path == nullptr || callback == nullptr)
-        return IoErrRequiredArgMissing;
-    halvern::DXFLineCounter = 0;
-    FileHandle* stream = Open(path, FileModeRead);
-    if (stream == nullptr)
-        return IoErrObjectNotFound;
+        return halvern::make_error(IoErrRequiredArgMissing);
+    const halvern::ReadStream opened = halvern::ReadStream::open(path);
+    if (!opened.is_open())
+        return halvern::make_error(IoErrObjectNotFound);
+    FileHandle* stream = opened.get();
+    // The count of this read; the thread's DXFLineCounter follows it for whoever reads
+    // that while the callback runs.
+    int32_t line = 0;
+    char value[DXF_GROUP_VALUE_SIZE];
+    halvern::DXFGroupStream groups(*stream, halvern::DXFDetectBinary(stream), value,
+                                   DXF_GROUP_VALUE_SIZE, &line);
+    // The callback is handed the stream and may read from it; the next group is read
+    // from wherever it leaves the stream.
     int32_t result = 0;
-    {
-        const halvern::ReadBuffer buffer;
-        // Without a block of its own the stream takes a buffer of the smallest size.
-        SetVBuf(stream, buffer.block(), 0, buffer.size());
-        const int32_t encoding = halvern::DXFDetectBinary(stream);
-        char value[DXF_GROUP_VALUE_SIZE];
-        while ((stream->fh_Flags & FileFlagEndOfFile) == 0) {
-            int32_t code = 0;
-            int32_t ok = 0;
-            halvern::DXFReadGroup(stream, encoding, &code, value, DXF_GROUP_VALUE_SIZE, &ok);
-            if (ok == 0)
-                break;
-            result = callback(stream, halvern::DXFLineCounter, code, value, user);
-            if (result != 0)
-                break;
-        }
-        // The stream lets go of the buffer before the buffer is freed.
-        Close(stream);
+    while ((stream->fh_Flags & FileFlagEndOfFile) == 0 && groups.next()) {
+        groups.text();
+        halvern::DXFLineCounter = line;
+        result = callback(stream, line, groups.code(), value, user);
+        if (result != 0)
+            break;
     }
     return result;
 }

@@ -1,18 +1,19 @@
 // The DXF drawing reader's entry points: files, memory images and open streams, the
-// read buffer, the current directory during a read, and the files being read.
+// read buffer, and the state of a read (its line counter, where its external references
+// are looked for and the reads it is nested in).
 
 #include "halvern/dxf_reader.h"
 
 #include <cstring>
 #include <limits>
-#include <optional>
 
 #include "dxf/dxf_reader_internal.h"
+#include "model/make_error.h"
 #include "model/memory_handle.h"
-#include "model/read_buffer.h"
+#include "model/read_stream.h"
 #include "osmark/assigns.h"
-#include "osmark/directories.h"
 #include "osmark/errors.h"
+#include "osmark/locale.h"
 #include "osmark/memory.h"
 #include "osmark/paths.h"
 #include "platform/files.h"
@@ -20,43 +21,6 @@
 namespace halvern {
 
 namespace {
-
-// The innermost file being read; each guard links to the one outside it. Reading is
-// single-threaded (the line counter and the current directory are process-wide too).
-FileBeingRead* g_innermost = nullptr;
-int32_t g_depth = 0;
-
-// Makes the folder of path the current directory for the lifetime of the object, so
-// that relative paths of external references resolve against the drawing's own folder.
-// When the current directory cannot be remembered it is not changed either.
-class DirectorySwitch {
-public:
-    explicit DirectorySwitch(const char* path) noexcept
-    {
-        m_previous = GetCurrentDirName();
-        if (m_previous == nullptr)
-            return;
-        char* folder = ExtractFilePath(path);
-        if (folder != nullptr) {
-            CurrentDir(folder);
-            FreeStr(folder);
-        }
-    }
-    ~DirectorySwitch()
-    {
-        if (m_previous == nullptr)
-            return;
-        // The remembered name is a full path of the system and needs no expansion, which
-        // could fail for want of memory and leave the caller in the drawing's folder.
-        SetCurrentDirectoryA(m_previous);
-        FreeVec(m_previous);
-    }
-    DirectorySwitch(const DirectorySwitch&) = delete;
-    DirectorySwitch& operator=(const DirectorySwitch&) = delete;
-
-private:
-    char* m_previous = nullptr;
-};
 
 bool is_empty(const char* text)
 {
@@ -84,25 +48,36 @@ char* full_path(const char* path)
     return full;
 }
 
-}
-
-FileBeingRead::FileBeingRead(const char* path) noexcept
+// A name that does not depend on the folder it is read from: one that starts at a root
+// (a path separator, which also begins a "\\server\share" name) or names a drive or an
+// assign (a volume separator). Osmark's own joining (AddPart, ExpandFileName) takes a
+// leading separator for a relative name, so the test is made here.
+bool is_absolute(const char* name)
 {
-    m_outer = g_innermost;
-    g_innermost = this;
-    ++g_depth;
-    if (!is_empty(path))
-        m_path = full_path(path);
+    const Locale* locale = GetSystemLocale();
+    const char* path_separators =
+        locale->loc_PathSeparators != nullptr ? locale->loc_PathSeparators : "/";
+    const char* volume_separators =
+        locale->loc_VolumeSeparators != nullptr ? locale->loc_VolumeSeparators : ":";
+    return IsDelimiter(path_separators, name, 0) != 0 ||
+           LastDelimiter(volume_separators, name) >= 0;
+}
 }
 
-FileBeingRead::~FileBeingRead()
+DXFReadContext::DXFReadContext(const char* path, const DXFReadContext* referrer) noexcept
+    : m_path(is_empty(path) ? nullptr : path), m_referrer(referrer),
+      m_depth((referrer != nullptr ? referrer->m_depth : 0) + (is_empty(path) ? 0 : 1))
 {
-    g_innermost = m_outer;
-    --g_depth;
-    FreeStr(m_path);
+    if (m_path != nullptr)
+        m_full_path = full_path(m_path);
 }
 
-bool FileBeingRead::contains(const char* path) noexcept
+DXFReadContext::~DXFReadContext()
+{
+    FreeStr(m_full_path);
+}
+
+bool DXFReadContext::is_being_read(const char* path) const noexcept
 {
     if (is_empty(path))
         return false;
@@ -112,15 +87,66 @@ bool FileBeingRead::contains(const char* path) noexcept
     bool found = false;
     // Spellings are compared exactly: two names of one file (a link, a different case)
     // may each be read once more, and the next level then meets a name it has seen.
-    for (const FileBeingRead* file = g_innermost; file != nullptr && !found; file = file->m_outer)
-        found = file->m_path != nullptr && std::strcmp(file->m_path, full) == 0;
+    for (const DXFReadContext* read = this; read != nullptr && !found; read = read->m_referrer)
+        found = read->m_full_path != nullptr && std::strcmp(read->m_full_path, full) == 0;
     FreeStr(full);
     return found;
 }
 
-int32_t FileBeingRead::depth() noexcept
+char* DXFReadContext::resolve(const char* reference) const noexcept
 {
-    return g_depth;
+    if (reference == nullptr)
+        return nullptr;
+    if (m_path == nullptr || is_absolute(reference))
+        return AllocStr(0, reference);
+    // The folder keeps its closing separator (path or volume), so the two join as they
+    // stand; a file named without a folder gives an empty one.
+    char* folder = ExtractFilePath(m_path);
+    if (folder == nullptr)
+        return nullptr;
+    const size_t folder_length = std::strlen(folder);
+    const size_t reference_length = std::strlen(reference);
+    char* joined = nullptr;
+    if (folder_length + reference_length < UINT32_MAX) {
+        joined = AllocStr(static_cast<uint32_t>(folder_length + reference_length), nullptr);
+        if (joined != nullptr) {
+            std::memcpy(joined, folder, folder_length);
+            std::memcpy(joined + folder_length, reference, reference_length + 1);
+        }
+    }
+    FreeStr(folder);
+    return joined;
+}
+
+int32_t ReadDXFStream(FileHandle& stream, DXFDrawingRec& drawing, bool show_warnings,
+                      DXFReadContext& context) noexcept
+{
+    if (drawing.dxf_Pool == nullptr) {
+        drawing.dxf_Pool = CreatePool(0x4000, 0x4000);
+        // No item could be made without it.
+        if (drawing.dxf_Pool == nullptr)
+            return make_error(IoErrNoMemory);
+    }
+    int32_t result = 0;
+    {
+        DXFFileReader reader(stream, drawing, show_warnings, context);
+        result = reader.read();
+    }
+    DXFLineCounter = context.line();
+    return result;
+}
+
+int32_t ReadDXFFileNested(const char* path, DXFDrawingRec* drawing, bool show_warnings,
+                          const DXFReadContext* referrer) noexcept
+{
+    if (path == nullptr || drawing == nullptr)
+        return make_error(IoErrRequiredArgMissing);
+    // Made full against the current directory, which no read changes.
+    DXFReadContext context(path, referrer);
+    const ReadStream stream = ReadStream::open(path);
+    if (!stream.is_open())
+        return make_error(IoErrObjectNotFound);
+    return ReadDXFStream(*stream.get(), *drawing, show_warnings, context);
 }
 
 }
@@ -139,45 +165,25 @@ HALVERN_API int32_t ReadDXFNoWarnings(const char* path, DXFDrawingRec* drawing) 
 
 HALVERN_API int32_t ReadADXFFile(const char* path, DXFDrawingRec* drawing, int32_t noWarnings) noexcept
 {
-    if (path == nullptr || drawing == nullptr)
-        return IoErrRequiredArgMissing;
-    // Expanded against the caller's directory, before the switch below.
-    const halvern::FileBeingRead being_read(path);
-    FileHandle* stream = Open(path, FileModeRead);
-    if (stream == nullptr)
-        return IoErrObjectNotFound;
-    int32_t result = 0;
-    {
-        const halvern::ReadBuffer buffer;
-        // Without a block of its own the stream takes a buffer of the smallest size.
-        SetVBuf(stream, buffer.block(), 0, buffer.size());
-        const halvern::DirectorySwitch directory(path);
-        result = ReadADXFFileFP(stream, drawing, noWarnings);
-        // The stream lets go of the buffer before the buffer is freed.
-        Close(stream);
-    }
-    return result;
+    return halvern::ReadDXFFileNested(path, drawing, noWarnings == 0, nullptr);
 }
 
 HALVERN_API int32_t ReadADXFFileMem(const void* image, uint32_t size, const char* path,
                                     DXFDrawingRec* drawing, int32_t noWarnings) noexcept
 {
+    using halvern::make_error;
     if (image == nullptr)
-        return size == 0 ? 0 : IoErrRequiredArgMissing;
+        return size == 0 ? 0 : make_error(IoErrRequiredArgMissing);
     if (drawing == nullptr)
-        return IoErrRequiredArgMissing;
+        return make_error(IoErrRequiredArgMissing);
     if (size > static_cast<uint32_t>(std::numeric_limits<int32_t>::max()))
-        return IoErrObjectNotFound;
+        return make_error(IoErrObjectNotFound);
     FileHandle handle;
     if (halvern::DXFMakeMemoryHandle(image, &handle, static_cast<int32_t>(size)) == nullptr)
-        return IoErrObjectNotFound;
-    std::optional<halvern::FileBeingRead> being_read;
-    std::optional<halvern::DirectorySwitch> directory;
-    if (!halvern::is_empty(path)) {
-        being_read.emplace(path);
-        directory.emplace(path);
-    }
-    const int32_t result = ReadADXFFileFP(&handle, drawing, noWarnings);
+        return make_error(IoErrObjectNotFound);
+    // With a path the image stands for that file: its references resolve in its folder.
+    halvern::DXFReadContext context(path, nullptr);
+    const int32_t result = halvern::ReadDXFStream(handle, *drawing, noWarnings == 0, context);
     Close(&handle);
     return result;
 }
@@ -185,16 +191,10 @@ HALVERN_API int32_t ReadADXFFileMem(const void* image, uint32_t size, const char
 HALVERN_API int32_t ReadADXFFileFP(FileHandle* stream, DXFDrawingRec* drawing, int32_t noWarnings) noexcept
 {
     if (stream == nullptr || drawing == nullptr)
-        return IoErrRequiredArgMissing;
-    halvern::DXFLineCounter = 0;
-    if (drawing->dxf_Pool == nullptr) {
-        drawing->dxf_Pool = CreatePool(0x4000, 0x4000);
-        // No item could be made without it.
-        if (drawing->dxf_Pool == nullptr)
-            return IoErrNoMemory;
-    }
-    halvern::DXFFileReader reader(*stream, *drawing, noWarnings == 0);
-    return reader.read();
+        return halvern::make_error(IoErrRequiredArgMissing);
+    // A stream without a name: its references resolve against the current directory.
+    halvern::DXFReadContext context(nullptr, nullptr);
+    return halvern::ReadDXFStream(*stream, *drawing, noWarnings == 0, context);
 }
 
 }

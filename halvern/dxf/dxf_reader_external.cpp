@@ -10,6 +10,7 @@
 #include "halvern/dxf_reader.h"
 #include "halvern/walkers.h"
 #include "dxf/dxf_reader_internal.h"
+#include "model/make_error.h"
 #include "osmark/directories.h"
 #include "osmark/errors.h"
 #include "osmark/memory.h"
@@ -126,27 +127,25 @@ int32_t copy_into_host(ItemRec*, ItemRec* item, void* user)
     return DXFStepContinue;
 }
 
-}
-
-int32_t ReadDXFExternalBlock(const char* path, DXFDrawingRec* drawing) noexcept
+// The nested read of an external file that passed the tests: its code.
+int32_t load_external_block(const char* path, DXFDrawingRec* drawing,
+                            const DXFReadContext& referrer)
 {
-    if (path == nullptr || drawing == nullptr)
-        return IoErrRequiredArgMissing;
     // A reference back to a file still being read would read it again without end: it
     // fails as a file that cannot be found does.
-    if (FileBeingRead::contains(path) || FileBeingRead::depth() >= kDeepestReference)
-        return IoErrObjectNotFound;
+    if (referrer.is_being_read(path) || referrer.depth() >= kDeepestReference)
+        return make_error(IoErrObjectNotFound);
     // A name from a file's content may name a device or a pipe ("/dev/zero", a FIFO)
     // whose reading never ends or never begins: only files are read.
     FileInfoBlock info{};
     if (Examine(path, &info) != 0 && (info.fib_Attributes & FILE_ATTRIBUTE_ARCHIVE) == 0)
-        return IoErrWrongType;
+        return make_error(IoErrWrongType);
     DXFDrawingRec external;
     NewDXFDrawing(&external);
-    const int32_t saved_line = DXFLineCounter;
     // Warnings of references inside the external file are shown in any case.
-    const int32_t result = ReadDXF(path, &external);
-    DXFLineCounter = saved_line;
+    const int32_t result = ReadDXFFileNested(path, &external, true, &referrer);
+    // The thread's counter goes on with the referring file's lines.
+    DXFLineCounter = referrer.line();
     int32_t loaded = result;
     if (result == 0) {
         ItemBufferRec& block_items = drawing->dxf_BlockItemBuffer;
@@ -157,10 +156,27 @@ int32_t ReadDXFExternalBlock(const char* path, DXFDrawingRec* drawing) noexcept
             // Not loaded, as a file that cannot be read: the block keeps its own members.
             while (block_items.ib_N > members)
                 FreeVecPooled(drawing->dxf_Pool, block_items.ib_Items[--block_items.ib_N]);
-            loaded = IoErrNoMemory;
+            loaded = make_error(IoErrNoMemory);
         }
     }
     FreeDXFDrawing(&external);
+    return loaded;
+}
+
+}
+
+int32_t ReadDXFExternalBlock(const char* reference, DXFDrawingRec* drawing,
+                             const DXFReadContext& referrer) noexcept
+{
+    if (reference == nullptr || drawing == nullptr)
+        return make_error(IoErrRequiredArgMissing);
+    // Where the referring file's folder makes a relative name lead; the current
+    // directory plays no part unless the referring file was named relative to it.
+    char* path = referrer.resolve(reference);
+    if (path == nullptr)
+        return make_error(IoErrNoMemory);
+    const int32_t loaded = load_external_block(path, drawing, referrer);
+    FreeStr(path);
     return loaded;
 }
 

@@ -14,6 +14,7 @@
 #include "halvern/tables.h"
 #include "dxf/dxf_entity_parser.h"
 #include "dxf/dxf_reader_internal.h"
+#include "model/make_error.h"
 #include "osmark/errors.h"
 #include "osmark/gui_services.h"
 #include "osmark/memory.h"
@@ -141,10 +142,13 @@ void copy_value(char* target, const char* value)
 
 }
 
-DXFFileReader::DXFFileReader(FileHandle& stream, DXFDrawingRec& drawing, bool show_warnings) noexcept
-    : m_stream(stream), m_drawing(drawing), m_show_warnings(show_warnings),
-      m_item_step(drawing.dxf_ItemBuffer.ib_Size), m_block_step(drawing.dxf_BlockItemBuffer.ib_Size),
-      m_groups(stream, DXFDetectBinary(&stream), m_value)
+DXFFileReader::DXFFileReader(FileHandle& stream, DXFDrawingRec& drawing, bool show_warnings,
+                             DXFReadContext& context) noexcept
+    : m_stream(stream), m_drawing(drawing), m_context(context), m_show_warnings(show_warnings),
+      m_item_step(drawing.dxf_ItemBuffer.ib_Size),
+      m_block_step(drawing.dxf_BlockItemBuffer.ib_Size),
+      m_groups(stream, DXFDetectBinary(&stream), m_value, DXF_GROUP_VALUE_SIZE,
+               context.line_counter())
 {
 }
 
@@ -161,7 +165,8 @@ bool DXFFileReader::read_entity(const Point3DRec& offset, ItemBufferRec& target)
         return false;
     grow_by_doubling(target, &target == &m_drawing.dxf_ItemBuffer ? m_item_step : m_block_step);
     // The parser leaves the 0 group that ended the entity current, or ends the groups.
-    return DXFReadEntity(&m_drawing, m_groups, offset, &m_vertices, &m_result, &target) != 0;
+    return DXFReadEntity(&m_drawing, m_groups, offset, &m_vertices, &m_result, &target,
+                         m_lookups) != 0;
 }
 
 bool DXFFileReader::skip_to_next_entity() noexcept
@@ -324,13 +329,13 @@ bool DXFFileReader::add_end_block() noexcept
         return true;
     if (end != nullptr)
         FreeVecPooled(m_drawing.dxf_Pool, end);
-    m_result = IoErrNoMemory;
+    m_result = make_error(IoErrNoMemory);
     return false;
 }
 
 DXFFileReader::BlockEnd DXFFileReader::read_block() noexcept
 {
-    const int32_t line = DXFLineCounter - 1;
+    const int32_t line = m_groups.line() - 1;
     char name[DXF_GROUP_VALUE_SIZE] = "";
     char path[DXF_GROUP_VALUE_SIZE] = "";
     Point3DRec base{0.0, 0.0, 0.0};
@@ -364,17 +369,17 @@ DXFFileReader::BlockEnd DXFFileReader::read_block() noexcept
     ItemRec* block = CreateItem(DXFItemBlock, 0, 0, 0, 0, m_drawing.dxf_Pool);
     ItemBufferRec& blocks = m_drawing.dxf_BlockItemBuffer;
     if (block == nullptr) {
-        m_result = IoErrNoMemory;
+        m_result = make_error(IoErrNoMemory);
         return BlockEnd::Stop;
     }
     block->it_Header.ih_Line = line;
     if (AddItem(&m_drawing, &blocks, block) == 0) {
         FreeVecPooled(m_drawing.dxf_Pool, block);
-        m_result = IoErrNoMemory;
+        m_result = make_error(IoErrNoMemory);
         return BlockEnd::Stop;
     }
     if (AddBlockIdentifier(&m_drawing.dxf_BlockIdentifierBuffer, name, blocks.ib_N - 1, flags) == 0) {
-        m_result = IoErrNoMemory;
+        m_result = make_error(IoErrNoMemory);
         return BlockEnd::Stop;
     }
 
@@ -391,7 +396,7 @@ DXFFileReader::BlockEnd DXFFileReader::read_block() noexcept
 
     const bool section_ends = is_zero("ENDSEC");
     if (path[0] != '\0' && external) {
-        const int32_t loaded = ReadDXFExternalBlock(path, &m_drawing);
+        const int32_t loaded = ReadDXFExternalBlock(path, &m_drawing, m_context);
         if (loaded != 0 && m_show_warnings)
             show_warning(loaded, path);
     }

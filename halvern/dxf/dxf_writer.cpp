@@ -15,6 +15,7 @@
 #include "halvern/drawing.h"
 #include "dxf/dxf_writer_internal.h"
 #include "geometry/geometry_internal.h"
+#include "model/make_error.h"
 #include "osmark/errors.h"
 #include "osmark/files.h"
 #include "osmark/memory.h"
@@ -24,6 +25,7 @@
 namespace {
 
 using namespace halvern::dxf_writer;
+using halvern::make_error;
 
 // The write buffer: 512 KB, halved while memory is short, never below 1 KB; below that
 // the handle buffers as it would by itself.
@@ -82,7 +84,7 @@ public:
         if (flushed && closed)
             return 0;
         remove();
-        return IoErrBadIO;
+        return make_error(IoErrBadIO);
     }
 
 private:
@@ -477,10 +479,10 @@ HALVERN_API int32_t WriteDXFSections(const char* path, DXFDrawingRec* drawing, i
 {
     reset_handle_counter();
     if (path == nullptr || drawing == nullptr)
-        return IoErrRequiredArgMissing;
+        return make_error(IoErrRequiredArgMissing);
     OutputFile file(path, Buffering::Large);
     if (!file.is_open())
-        return IoErrObjectNotFound;
+        return make_error(IoErrObjectNotFound);
     SectionWriter writer(file.handle(), *drawing, version);
     if (header != 0)
         writer.header();
@@ -514,14 +516,14 @@ HALVERN_API int32_t WriteDXFBlockVersion(const char* path, DXFDrawingRec* drawin
 {
     if (drawing == nullptr || path == nullptr || name == nullptr || StrLen(path) == 0 ||
         StrLen(name) == 0)
-        return IoErrRequiredArgMissing;
+        return make_error(IoErrRequiredArgMissing);
     BlockIdentifierRec* identifier = find_block(*drawing, name);
     if (identifier == nullptr)
         return 0;
     const ItemRec insert = block_file_insert(*identifier, point, scale, rotation);
     OutputFile file(path, Buffering::Large);
     if (!file.is_open())
-        return IoErrObjectNotFound;
+        return make_error(IoErrObjectNotFound);
     SectionWriter writer(file.handle(), *drawing, version);
     writer.header();
     writer.classes();
@@ -543,10 +545,10 @@ HALVERN_API int32_t WriteDXFBlock(const char* path, DXFDrawingRec* drawing, cons
 HALVERN_API int32_t WriteDXFItem(const char* path, const ItemRec* item) noexcept
 {
     if (path == nullptr || item == nullptr)
-        return IoErrRequiredArgMissing;
+        return make_error(IoErrRequiredArgMissing);
     OutputFile file(path, Buffering::Default);
     if (!file.is_open())
-        return IoErrObjectNotFound;
+        return make_error(IoErrObjectNotFound);
     // An empty drawing whose entity buffer holds the one item for the call: no tables,
     // so no layer or line-type names.
     DXFDrawingRec drawing;

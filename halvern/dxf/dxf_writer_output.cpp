@@ -23,8 +23,9 @@ namespace {
 
 // The handle that the next WriteDXFHandle writes. Starts where a whole-drawing file
 // starts, so that a block or item file written first has no handle 0 (which DXF
-// reserves for "no owner").
-uint32_t g_next_handle = kFirstHandle;
+// reserves for "no owner"). Each thread numbers the files it writes on its own: two
+// files written side by side never share one handle sequence.
+thread_local uint32_t g_next_handle = kFirstHandle;
 
 // A line of a group with room for a code, a real and both line ends.
 constexpr size_t kLineCapacity = 320;

@@ -34,8 +34,9 @@ HALVERN_API ItemRec* CreateItemFromData(DXFDrawingRec* drawing, PagedArray* grou
         return nullptr;
     ScratchVertices vertices;
     ListSource source(*groups, static_cast<uint32_t>(name), pool);
+    halvern::DXFEntityLookups lookups;
     EntityReader<ListSource> reader(source, drawing, Point3DRec{offsetX, offsetY, offsetZ},
-                                    vertices.list);
+                                    vertices.list, lookups);
     if (!read_named_entity(reader, source.text()))
         return nullptr;
     return source.take_item();

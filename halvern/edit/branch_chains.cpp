@@ -15,6 +15,7 @@
 #include <utility>
 
 #include "osmark/memory.h"
+#include "osmark/owners.h"
 
 namespace halvern {
 
@@ -40,14 +41,8 @@ inline constexpr uint32_t kOverlapPoolThreshold = 16384;
 // Initial room of the chain Array; it grows beyond when a chain is longer.
 inline constexpr uint32_t kChainInitialCapacity = 50;
 
-struct ArrayDeleter {
-    void operator()(Array* array) const noexcept { ArrayDelete(array); }
-};
-struct PagedArrayDeleter {
-    void operator()(PagedArray* array) const noexcept { PagedArrayDelete(array); }
-};
-using ArrayOwner = std::unique_ptr<Array, ArrayDeleter>;
-using PagedArrayOwner = std::unique_ptr<PagedArray, PagedArrayDeleter>;
+using osmark::ArrayOwner;
+using osmark::PagedArrayOwner;
 
 // A temporary item taken from a pool, returned to it when the owner goes.
 class PooledItem {

@@ -6,19 +6,14 @@
 // is held back by the marking and starts the first chain, and later chains start at
 // free ends while any are left.
 #include "edit/chain_internal.h"
-
-#include <memory>
+#include "model/make_error.h"
 
 #include "halvern/edits.h"
+#include "osmark/owners.h"
 
 namespace halvern {
 
 namespace {
-
-struct ArrayDeleter {
-    void operator()(Array* array) const noexcept { ArrayDelete(array); }
-};
-using ArrayPtr = std::unique_ptr<Array, ArrayDeleter>;
 
 // Items that can close by themselves. Full circles are among them, so that they are
 // chains of their own before any other item could be appended to them.
@@ -80,7 +75,7 @@ private:
     DXFProgressRec* m_progress;
     void* m_user;
 
-    ArrayPtr m_chain;
+    osmark::ArrayOwner m_chain;
     int32_t m_to_use = 0; // candidates this run can use
     int32_t m_used = 0;   // candidates this run has used
     uint32_t m_first = 0; // the chain's first candidate
@@ -344,7 +339,7 @@ int32_t DXFCollectCandidates(ItemRec* const* items, int32_t count,
 int32_t DXFMarkOpenEnds(PagedArray* candidates, double tolerance) noexcept
 {
     if (candidates == nullptr)
-        return -1;
+        return make_error(-1);
     const uint32_t count = PagedArrayGetCount(candidates);
     for (uint32_t i = 0; i < count; ++i)
         DXFCandidateAt(candidates, i)->flags = 0;

@@ -4,12 +4,12 @@
 #include "halvern/contours.h"
 
 #include <cmath>
-#include <memory>
 
 #include "edit/chain_internal.h"
 #include "dxf/dxf_entity_parser.h"
 #include "geometry/item_geometry_internal.h"
 #include "osmark/memory.h"
+#include "osmark/owners.h"
 
 namespace halvern {
 
@@ -22,15 +22,6 @@ constexpr uint32_t kDrawingPoolPuddle = 16384;
 constexpr uint32_t kDrawingPoolThreshold = 16384;
 // A single arc of at least this sweep is joined as a full circle.
 constexpr double kFullCircleDegrees = 359.0;
-
-struct PagedArrayDeleter {
-    void operator()(PagedArray* array) const noexcept { PagedArrayDelete(array); }
-};
-using PagedArrayPtr = std::unique_ptr<PagedArray, PagedArrayDeleter>;
-
-struct VecDeleter {
-    void operator()(void* block) const noexcept { FreeVec(block); }
-};
 
 // The vertices collected for one POLYLINE, freed with the list.
 class Vertices {
@@ -253,9 +244,8 @@ void DXFJoinContour(DXFDrawingRec* drawing, int32_t contour,
     const int32_t count = in_blocks > 0 ? in_blocks : gather_entities(entities, contour, nullptr);
     if (count <= 0)
         return;
-    const std::unique_ptr<ItemRec*, VecDeleter> items(
-        static_cast<ItemRec**>(AllocVec(static_cast<uint32_t>(sizeof(ItemRec*)) *
-                                        static_cast<uint32_t>(count))));
+    const osmark::BlockOwner<ItemRec*[]> items(static_cast<ItemRec**>(
+        AllocVec(static_cast<uint32_t>(sizeof(ItemRec*)) * static_cast<uint32_t>(count))));
     if (!items)
         return;
     if (in_blocks > 0)
@@ -263,7 +253,8 @@ void DXFJoinContour(DXFDrawingRec* drawing, int32_t contour,
     else
         gather_entities(entities, contour, items.get());
 
-    const PagedArrayPtr candidates(PagedArrayCreate(sizeof(DXFChainCandidate), kJoinCandidatesPerPage));
+    const osmark::PagedArrayOwner candidates(
+        PagedArrayCreate(sizeof(DXFChainCandidate), kJoinCandidatesPerPage));
     if (!candidates || DXFCollectCandidates(items.get(), count, -1, candidates.get()) <= 0)
         return;
     DXFChainCandidates(drawing, candidates.get(), items.get(), count, tolerance, 1, builder,

@@ -3,12 +3,14 @@
 #include "halvern/contours.h"
 
 #include <cstring>
-#include <memory>
 
 #include "edit/chain_internal.h"
 #include "edit/extents_internal.h"
+#include "model/make_error.h"
+#include "model/point_buffer_owner.h"
 #include "walk/block_stack.h"
 #include "osmark/memory.h"
+#include "osmark/owners.h"
 
 namespace halvern {
 
@@ -16,16 +18,6 @@ namespace {
 
 // Records added to the contour table each time it is full.
 constexpr int32_t kContourTableGrowth = 20;
-
-struct PagedArrayDeleter {
-    void operator()(PagedArray* array) const noexcept { PagedArrayDelete(array); }
-};
-using PagedArrayPtr = std::unique_ptr<PagedArray, PagedArrayDeleter>;
-
-struct PointBufferDeleter {
-    void operator()(DXFPointBufferRec* buffer) const noexcept { DXFPointBufferDelete(buffer); }
-};
-using PointBufferPtr = std::unique_ptr<DXFPointBufferRec, PointBufferDeleter>;
 
 bool grow_contour_table(ContourTableRec& table) noexcept
 {
@@ -85,7 +77,7 @@ void reset_contour_ids(ItemBufferRec& buffer) noexcept
 void compute_levels(DXFDrawingRec& drawing) noexcept
 {
     ContourTableRec& table = drawing.dxf_ContourTable;
-    const PointBufferPtr points(DXFPointBufferCreate());
+    const PointBufferOwner points(DXFPointBufferCreate());
     for (int32_t i = 0; i < table.ct_N; ++i) {
         for (int32_t j = i + 1; j < table.ct_N; ++j) {
             const int32_t relation = DXFContourRelation(&drawing, points.get(), i, j);
@@ -117,12 +109,12 @@ void compute_levels(DXFDrawingRec& drawing) noexcept
 int32_t DXFAddContour(DXFDrawingRec* drawing, int32_t closed) noexcept
 {
     if (drawing == nullptr)
-        return -1;
+        return make_error(-1);
     ContourTableRec& table = drawing->dxf_ContourTable;
     if (table.ct_N < 0 || table.ct_N > table.ct_Max)
-        return -1;
+        return make_error(-1);
     if ((table.ct_N == table.ct_Max || table.ct_Contours == nullptr) && !grow_contour_table(table))
-        return -1;
+        return make_error(-1);
     const int32_t index = table.ct_N++;
     ContourDataRec& record = table.ct_Contours[index];
     record = ContourDataRec{};
@@ -160,7 +152,7 @@ void DXFContourLayer(DXFDrawingRec* drawing, ItemRec* const* items,
 {
     if (drawing == nullptr || items == nullptr || count <= 0 || progress == nullptr)
         return;
-    const PagedArrayPtr candidates(
+    const osmark::PagedArrayOwner candidates(
         PagedArrayCreate(sizeof(DXFChainCandidate), static_cast<uint32_t>(count)));
     if (!candidates)
         return;

@@ -5,10 +5,10 @@
 // negated too. Work is in x and y; heights stay.
 #include "halvern/edits.h"
 
-#include <array>
 #include <cmath>
 
 #include "dxf/dxf_entity_parser.h"
+#include "edit/item_type_table.h"
 #include "geometry/item_geometry_internal.h"
 
 namespace halvern {
@@ -171,37 +171,24 @@ int32_t apply(ItemRec* item, const MirrorLine* line) noexcept
     return 0;
 }
 
-constexpr MirrorOperation kNone = no_item_operation;
-
-// One entry per item type from INSERT (3) to XLINE (28).
-constexpr int32_t kFirstType = DXFItemInsert;
-constexpr std::array<MirrorOperation, DXFItemXLine - DXFItemInsert + 1> kMirror = {
-    apply<mirror_insert>,   // INSERT
-    apply<mirror_point>,    // POINT
-    apply<mirror_line>,     // LINE
-    apply<mirror_arc>,      // ARC
-    apply<mirror_text>,     // TEXT
-    apply<mirror_polyline>, // POLYLINE
-    apply<mirror_ellipse>,  // ELLIPSE
-    apply<mirror_spline>,   // SPLINE
-    kNone,                  // 3DFACE
-    kNone,                  // SOLID3D
-    kNone,                  // ATTDEF
-    kNone,                  // ATTRIB
-    kNone,                  // BODY
-    kNone,                  // DIMENSION
-    kNone,                  // LEADER
-    kNone,                  // MLINE
-    kNone,                  // MTEXT
-    kNone,                  // OLEFRAME
-    apply<mirror_ray>,      // RAY
-    kNone,                  // REGION
-    kNone,                  // SHAPE
-    kNone,                  // SOLID
-    kNone,                  // TOLERANCE
-    kNone,                  // TRACE
-    kNone,                  // VIEWPORT
-    apply<mirror_ray>,      // XLINE
+// The types without an operation are left as they are.
+constexpr ItemTypeTable<MirrorOperation> kMirror = {
+    {
+        {DXFItemInsert, apply<mirror_insert>},
+        {DXFItemPoint, apply<mirror_point>},
+        {DXFItemLine, apply<mirror_line>},
+        {DXFItemArc, apply<mirror_arc>},
+        {DXFItemText, apply<mirror_text>},
+        {DXFItemPolyline, apply<mirror_polyline>},
+        {DXFItemEllipse, apply<mirror_ellipse>},
+        {DXFItemSpline, apply<mirror_spline>},
+        {DXFItemRay, apply<mirror_ray>},
+        {DXFItemXLine, apply<mirror_ray>},
+    },
+    {DXFItemBlock, DXFItemEndBlock, DXFItem3DFace, DXFItemSolid3D, DXFItemAttDef, DXFItemAttrib,
+     DXFItemBody, DXFItemDimension, DXFItemLeader, DXFItemMLine, DXFItemMText, DXFItemOleFrame,
+     DXFItemRegion, DXFItemShape, DXFItemSolid, DXFItemTolerance, DXFItemTrace, DXFItemViewport,
+     DXFItemComposite},
 };
 
 }
@@ -215,11 +202,8 @@ HALVERN_API int32_t DXFMirror(ItemRec* item, const Point3DRec* point, double ang
     using namespace halvern;
     if (item == nullptr || point == nullptr)
         return 0;
-    const int32_t slot = item->it_Header.ih_ItemType - kFirstType;
-    if (slot < 0 || slot >= static_cast<int32_t>(kMirror.size()))
-        return 0;
     const MirrorLine line{*point, angle};
-    kMirror[static_cast<size_t>(slot)](item, &line);
+    kMirror[item->it_Header.ih_ItemType](item, &line);
     return 0;
 }
 

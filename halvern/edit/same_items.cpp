@@ -4,8 +4,7 @@
 // also the same as their reversal. Points compare in x and y only.
 #include "halvern/edits.h"
 
-#include <array>
-
+#include "edit/item_type_table.h"
 #include "geometry/item_geometry_internal.h"
 #include "osmark/strings.h"
 
@@ -172,37 +171,23 @@ int32_t compare(const ItemRec* a, const ItemRec* b) noexcept
     return Test(*a, *b) ? 1 : 0;
 }
 
-constexpr SameOperation kNone = no_item_operation;
-
-// One entry per item type from INSERT (3) to XLINE (28).
-constexpr int32_t kFirstType = DXFItemInsert;
-constexpr std::array<SameOperation, DXFItemXLine - DXFItemInsert + 1> kSame = {
-    kNone,                     // INSERT
-    compare<same_point>,       // POINT
-    compare<same_line>,        // LINE
-    compare<same_arc>,         // ARC
-    compare<same_text>,        // TEXT
-    compare<same_polyline>,    // POLYLINE
-    compare<same_ellipse>,     // ELLIPSE
-    compare<same_spline>,      // SPLINE
-    kNone,                     // 3DFACE
-    kNone,                     // SOLID3D
-    kNone,                     // ATTDEF
-    kNone,                     // ATTRIB
-    kNone,                     // BODY
-    kNone,                     // DIMENSION
-    kNone,                     // LEADER
-    kNone,                     // MLINE
-    kNone,                     // MTEXT
-    kNone,                     // OLEFRAME
-    compare<same_ray>,         // RAY
-    kNone,                     // REGION
-    kNone,                     // SHAPE
-    kNone,                     // SOLID
-    kNone,                     // TOLERANCE
-    kNone,                     // TRACE
-    kNone,                     // VIEWPORT
-    compare<same_ray>,         // XLINE
+// Types without a comparison are never the same as anything.
+constexpr ItemTypeTable<SameOperation> kSame = {
+    {
+        {DXFItemPoint, compare<same_point>},
+        {DXFItemLine, compare<same_line>},
+        {DXFItemArc, compare<same_arc>},
+        {DXFItemText, compare<same_text>},
+        {DXFItemPolyline, compare<same_polyline>},
+        {DXFItemEllipse, compare<same_ellipse>},
+        {DXFItemSpline, compare<same_spline>},
+        {DXFItemRay, compare<same_ray>},
+        {DXFItemXLine, compare<same_ray>},
+    },
+    {DXFItemBlock,  DXFItemEndBlock,  DXFItemInsert,   DXFItem3DFace,    DXFItemSolid3D,
+     DXFItemAttDef, DXFItemAttrib,    DXFItemBody,     DXFItemDimension, DXFItemLeader,
+     DXFItemMLine,  DXFItemMText,     DXFItemOleFrame, DXFItemRegion,    DXFItemShape,
+     DXFItemSolid,  DXFItemTolerance, DXFItemTrace,    DXFItemViewport,  DXFItemComposite},
 };
 
 }
@@ -216,10 +201,7 @@ HALVERN_API int32_t DXFSameItems(const ItemRec* a, const ItemRec* b) noexcept
     using namespace halvern;
     if (a == nullptr || b == nullptr || a->it_Header.ih_ItemType != b->it_Header.ih_ItemType)
         return 0;
-    const int32_t slot = a->it_Header.ih_ItemType - kFirstType;
-    if (slot < 0 || slot >= static_cast<int32_t>(kSame.size()))
-        return 0;
-    return kSame[static_cast<size_t>(slot)](a, b);
+    return kSame[a->it_Header.ih_ItemType](a, b);
 }
 
 }

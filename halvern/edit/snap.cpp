@@ -4,10 +4,10 @@
 // removed, so that the caller's buffers stay as they are.
 #include "halvern/edits.h"
 
-#include <array>
 #include <cmath>
 
 #include "dxf/dxf_entity_parser.h"
+#include "edit/item_type_table.h"
 #include "geometry/item_geometry_internal.h"
 #include "osmark/numbers.h"
 
@@ -113,37 +113,20 @@ int32_t apply(ItemRec* item, const Grid* grid) noexcept
     return 1;
 }
 
-constexpr SnapOperation kNone = no_item_operation;
-
-// One entry per item type from INSERT (3) to XLINE (28).
-constexpr int32_t kFirstType = DXFItemInsert;
-constexpr std::array<SnapOperation, DXFItemXLine - DXFItemInsert + 1> kSnap = {
-    kNone,                  // INSERT
-    apply<snap_point>,      // POINT
-    apply<snap_line>,       // LINE
-    apply<snap_arc>,        // ARC
-    kNone,                  // TEXT
-    apply<snap_polyline>,   // POLYLINE
-    kNone,                  // ELLIPSE
-    kNone,                  // SPLINE
-    kNone,                  // 3DFACE
-    kNone,                  // SOLID3D
-    kNone,                  // ATTDEF
-    kNone,                  // ATTRIB
-    kNone,                  // BODY
-    kNone,                  // DIMENSION
-    kNone,                  // LEADER
-    kNone,                  // MLINE
-    kNone,                  // MTEXT
-    kNone,                  // OLEFRAME
-    kNone,                  // RAY
-    kNone,                  // REGION
-    kNone,                  // SHAPE
-    kNone,                  // SOLID
-    kNone,                  // TOLERANCE
-    kNone,                  // TRACE
-    kNone,                  // VIEWPORT
-    kNone,                  // XLINE
+// Only these types are made of end points that a grid can hold; the others are left as
+// they are.
+constexpr ItemTypeTable<SnapOperation> kSnap = {
+    {
+        {DXFItemPoint, apply<snap_point>},
+        {DXFItemLine, apply<snap_line>},
+        {DXFItemArc, apply<snap_arc>},
+        {DXFItemPolyline, apply<snap_polyline>},
+    },
+    {DXFItemBlock,     DXFItemEndBlock,  DXFItemInsert,   DXFItemText,   DXFItemEllipse,
+     DXFItemSpline,    DXFItem3DFace,    DXFItemSolid3D,  DXFItemAttDef, DXFItemAttrib,
+     DXFItemBody,      DXFItemDimension, DXFItemLeader,   DXFItemMLine,  DXFItemMText,
+     DXFItemOleFrame,  DXFItemRay,       DXFItemRegion,   DXFItemShape,  DXFItemSolid,
+     DXFItemTolerance, DXFItemTrace,     DXFItemViewport, DXFItemXLine,  DXFItemComposite},
 };
 
 }
@@ -157,11 +140,8 @@ HALVERN_API int32_t DXFSnapEnd(ItemRec* item, double step) noexcept
     using namespace halvern;
     if (item == nullptr)
         return 0;
-    const int32_t slot = item->it_Header.ih_ItemType - kFirstType;
-    if (slot < 0 || slot >= static_cast<int32_t>(kSnap.size()))
-        return 0;
     const Grid grid{step};
-    return kSnap[static_cast<size_t>(slot)](item, &grid);
+    return kSnap[item->it_Header.ih_ItemType](item, &grid);
 }
 
 }

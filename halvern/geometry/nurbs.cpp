@@ -3,19 +3,16 @@
 
 #include <cmath>
 #include <cstddef>
-#include <memory>
 
 #include "halvern/items.h"
 #include "osmark/memory.h"
+#include "osmark/owners.h"
 
 using namespace halvern;
 
 namespace {
 
-struct FreeVecDeleter {
-    void operator()(double* block) const { FreeVec(block); }
-};
-using ScratchBlock = std::unique_ptr<double[], FreeVecDeleter>;
+using ScratchBlock = osmark::BlockOwner<double[]>;
 
 // Scratch space of count values: the caller's, or a cleared block owned by holder.
 // NULL when the count does not fit a block or the block cannot be allocated.

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "iges/iges_internal.h"
+#include "model/make_error.h"
 #include "osmark/errors.h"
 #include "osmark/memory.h"
 
@@ -150,26 +151,26 @@ int32_t assemble_parameters(Reader& reader, int32_t pointer, int32_t line_count,
                             TextBuffer& text) noexcept
 {
     if (pointer < 1 || pointer > reader.parameter_count || line_count < 1)
-        return IoErrObjectInvalid;
+        return make_error(IoErrObjectInvalid);
     const int64_t first = int64_t{pointer} - 1;
     // Every record must be there before any is copied.
     if (first + line_count > reader.stored_parameters())
-        return IoErrObjectInvalid;
+        return make_error(IoErrObjectInvalid);
     // Each record costs work, so that entries sharing one huge parameter block cannot
     // make the reader copy it without bound.
     if (reader.work_left < static_cast<uint64_t>(line_count)) {
         reader.work_exhausted = true;
-        return IoErrObjectInvalid;
+        return make_error(IoErrObjectInvalid);
     }
     reader.work_left -= static_cast<uint64_t>(line_count);
     size_t length = 0;
     if (!text.reserve(0))
-        return IoErrNoMemory;
+        return make_error(IoErrNoMemory);
     for (int64_t i = first; i < first + line_count; ++i) {
         const char* line = reader.parameter_line(i);
         const size_t columns = std::min(std::strlen(line), kParameterColumns);
         if (!text.reserve(length + columns))
-            return IoErrNoMemory;
+            return make_error(IoErrNoMemory);
         std::memcpy(text.data() + length, line, columns);
         length += columns;
     }
@@ -218,7 +219,7 @@ MemberResult convert_member(Reader& reader, const Entry& entry, int32_t pointer,
         return {false, 0};
     TextBuffer text;
     if (!text.allocate(kTextStep))
-        return {false, IoErrNoMemory};
+        return {false, make_error(IoErrNoMemory)};
     Request request;
     request.target = target;
     request.line1 = reader.directory_line(index);
@@ -268,7 +269,7 @@ int32_t IGESConvertEntity(Reader& reader, const Request& request, TextBuffer& te
     // Every conversion costs one unit, whatever its parameter text.
     if (reader.work_left == 0) {
         reader.work_exhausted = true;
-        return IoErrObjectInvalid;
+        return make_error(IoErrObjectInvalid);
     }
     --reader.work_left;
 

@@ -9,6 +9,7 @@
 #include "dxf/dxf_entity_parser.h"
 #include "geometry/geometry_internal.h"
 #include "iges/iges_internal.h"
+#include "model/make_error.h"
 #include "osmark/errors.h"
 #include "osmark/memory.h"
 
@@ -20,7 +21,7 @@ namespace {
 int32_t append(Reader& reader, ItemRec* item, ItemBufferRec* target)
 {
     if (item == nullptr || IGESAddItem(reader, item, target) == 0)
-        return IoErrNoMemory;
+        return make_error(IoErrNoMemory);
     return 0;
 }
 
@@ -193,7 +194,7 @@ int32_t convert_copious_data(Reader& reader, const Entry& entry, Parameters& par
     ItemRec* item = create_item(reader, entry, DXFItemPolyline,
                                 (vertices - 1) * int64_t{sizeof(VertexRec)});
     if (item == nullptr)
-        return IoErrNoMemory;
+        return make_error(IoErrNoMemory);
     PolylineRec& polyline = item->it_Polyline;
     for (int64_t v = 0; v < vertices; ++v) {
         Point3DRec point{reader.unit(parameters.real()), 0.0, zt};
@@ -316,7 +317,7 @@ int32_t convert_parametric_spline(Reader& reader, const Entry& entry, Parameters
         return 0;
     auto* values = static_cast<double*>(AllocVec(static_cast<uint32_t>(bytes)));
     if (values == nullptr)
-        return IoErrNoMemory;
+        return make_error(IoErrNoMemory);
     for (int64_t i = 0; i < sets; ++i)
         values[i * kSplineSetValues] = parameters.real();
     for (int64_t i = 0; i < sets; ++i) {
@@ -355,7 +356,7 @@ int32_t convert_bspline_curve(Reader& reader, const Entry& entry, Parameters& pa
                           points * int64_t{sizeof(double)};
     ItemRec* item = create_item(reader, entry, DXFItemSpline, extra);
     if (item == nullptr)
-        return IoErrNoMemory;
+        return make_error(IoErrNoMemory);
     SplineRec& spline = item->it_Spline;
     spline.sp_Degree = degree;
     spline.sp_NumPoints = static_cast<int32_t>(points);
@@ -416,7 +417,7 @@ int32_t convert_note(Reader& reader, const Entry& entry, Parameters& parameters)
         const size_t length = std::strlen(text);
         ItemRec* item = create_item(reader, entry, DXFItemText, static_cast<int64_t>(length) + 1);
         if (item == nullptr)
-            return IoErrNoMemory;
+            return make_error(IoErrNoMemory);
         TextRec& note = item->it_Text;
         const double width = static_cast<double>(length) * height;
         note.tx_Point = Point3DRec{point.x, point.y, 0.0};

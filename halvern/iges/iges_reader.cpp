@@ -14,10 +14,12 @@
 #include <new>
 
 #include "iges/iges_internal.h"
-#include "model/read_buffer.h"
+#include "model/make_error.h"
+#include "model/read_stream.h"
 #include "osmark/errors.h"
 #include "osmark/files.h"
 #include "osmark/memory.h"
+#include "osmark/owners.h"
 #include "osmark/paged_array.h"
 #include "osmark/strings.h"
 
@@ -45,10 +47,7 @@ constexpr uint64_t kWorkPerRecord = 64;
 constexpr uint64_t kWorkBase = 65536;
 
 
-struct PagedArrayDeleter {
-    void operator()(PagedArray* array) const { PagedArrayDelete(array); }
-};
-using PagedArrayOwner = std::unique_ptr<PagedArray, PagedArrayDeleter>;
+using osmark::PagedArrayOwner;
 
 // One record: columns 1-72 NUL-terminated in text, the section letter and the
 // sequence number.
@@ -141,28 +140,28 @@ int32_t read_head(FileHandle* stream, iges::TextBuffer& global, int32_t& positio
 {
     Record record{};
     if (!next_record(stream, record))
-        return IoErrObjectInvalid;
+        return make_error(IoErrObjectInvalid);
     if (record.letter == 'B' || record.letter == 'C')
-        return IoErrNotImplemented;
+        return make_error(IoErrNotImplemented);
     while (record.letter == 'S') {
         if (!next_record(stream, record))
-            return IoErrObjectInvalid;
+            return make_error(IoErrObjectInvalid);
     }
     if (record.letter != 'G')
-        return IoErrObjectInvalid;
+        return make_error(IoErrObjectInvalid);
     size_t length = 0;
     while (record.letter == 'G') {
         const size_t columns = std::strlen(record.text);
         if (!global.reserve(length + columns))
-            return IoErrNoMemory;
+            return make_error(IoErrNoMemory);
         std::memcpy(global.data() + length, record.text, columns);
         length += columns;
         global.data()[length] = '\0';
         position = Seek(stream, 0, 1);
         if (position < 0)
-            return IoErrBadIO;
+            return make_error(IoErrBadIO);
         if (!next_record(stream, record))
-            return IoErrObjectInvalid;
+            return make_error(IoErrObjectInvalid);
     }
     return 0;
 }
@@ -172,22 +171,22 @@ int32_t store_records(FileHandle* stream, iges::Reader& reader)
 {
     Record record{};
     if (!next_record(stream, record))
-        return IoErrObjectInvalid;
+        return make_error(IoErrObjectInvalid);
     while (record.letter == 'D') {
         if (PagedArrayAdd(reader.directory, record.text) < 0)
-            return IoErrNoMemory;
+            return make_error(IoErrNoMemory);
         if (!next_record(stream, record))
-            return IoErrObjectInvalid;
+            return make_error(IoErrObjectInvalid);
     }
     while (record.letter == 'P') {
         record.text[kParameterColumns] = '\0';
         if (PagedArrayAdd(reader.parameters, record.text) < 0)
-            return IoErrNoMemory;
+            return make_error(IoErrNoMemory);
         if (!next_record(stream, record))
-            return IoErrObjectInvalid;
+            return make_error(IoErrObjectInvalid);
     }
     if (record.letter != 'T')
-        return IoErrObjectInvalid;
+        return make_error(IoErrObjectInvalid);
     // "S0000001G0000003D0000010P0000012": the D count from column 18 stops at the P.
     reader.directory_count = StrToLong(record.text + 17, nullptr, 10);
     reader.parameter_count = StrToLong(record.text + 25, nullptr, 10);
@@ -200,11 +199,11 @@ int32_t convert_entries(FileHandle* stream, iges::Reader& reader, iges::TextBuff
     Record line1{};
     Record line2{};
     if (!next_record(stream, line1))
-        return IoErrObjectInvalid;
+        return make_error(IoErrObjectInvalid);
     int32_t index = 0;
     while (line1.letter == 'D') {
         if (!next_record(stream, line2))
-            return IoErrObjectInvalid;
+            return make_error(IoErrObjectInvalid);
         iges::Request request;
         request.target = &reader.drawing.dxf_ItemBuffer;
         request.line1 = line1.text;
@@ -214,7 +213,7 @@ int32_t convert_entries(FileHandle* stream, iges::Reader& reader, iges::TextBuff
             return result;
         index += 2;
         if (!next_record(stream, line1))
-            return IoErrObjectInvalid;
+            return make_error(IoErrObjectInvalid);
     }
     return 0;
 }
@@ -235,15 +234,15 @@ int32_t read_stream(FileHandle* stream, DXFDrawingRec& drawing, int32_t units, i
     if (drawing.dxf_Pool == nullptr) {
         drawing.dxf_Pool = CreatePool(kPoolPuddle, kPoolThreshold);
         if (drawing.dxf_Pool == nullptr)
-            return IoErrNoMemory;
+            return make_error(IoErrNoMemory);
     }
     iges::TextBuffer text;
     if (!text.allocate(iges::kTextStep))
-        return IoErrNoMemory;
+        return make_error(IoErrNoMemory);
     const PagedArrayOwner directory(PagedArrayCreate(kDataColumns + 1, iges::kRecordsPerPage));
     const PagedArrayOwner parameters(PagedArrayCreate(kParameterColumns + 1, iges::kRecordsPerPage));
     if (directory == nullptr || parameters == nullptr)
-        return IoErrNoMemory;
+        return make_error(IoErrNoMemory);
 
     iges::Reader reader(drawing);
     reader.directory = directory.get();
@@ -260,14 +259,14 @@ int32_t read_stream(FileHandle* stream, DXFDrawingRec& drawing, int32_t units, i
     read_global_parameters(reader, text.data(), units);
 
     if (Seek(stream, records_start, 0) < 0)
-        return IoErrBadIO;
+        return make_error(IoErrBadIO);
     if (const int32_t result = store_records(stream, reader); result != 0)
         return result;
     reader.work_left = kWorkBase + kWorkPerRecord * (uint64_t{reader.stored_directory()} +
                                                      reader.stored_parameters());
 
     if (Seek(stream, records_start, 0) < 0)
-        return IoErrBadIO;
+        return make_error(IoErrBadIO);
     // The global text block serves the top-level entries as their parameter text.
     const int32_t result = convert_entries(stream, reader, text);
     resolve_pending_inserts(reader);
@@ -281,13 +280,13 @@ int32_t ReadIGESStream(FileHandle* stream, DXFDrawingRec* drawing, int32_t units
                                             void* user) noexcept
 {
     if (stream == nullptr || drawing == nullptr)
-        return IoErrRequiredArgMissing;
+        return make_error(IoErrRequiredArgMissing);
     try {
         return read_stream(stream, *drawing, units, topLevel, callback, user);
     } catch (const std::bad_alloc&) {
-        return IoErrNoMemory;
+        return make_error(IoErrNoMemory);
     } catch (...) {
-        return IoErrNoMemory;
+        return make_error(IoErrNoMemory);
     }
 }
 
@@ -299,20 +298,11 @@ HALVERN_API int32_t ReadIGESFull(const char* path, DXFDrawingRec* drawing, int32
                                  int32_t topLevel, IGESEntityCallback callback, void* user) noexcept
 {
     if (path == nullptr || drawing == nullptr)
-        return IoErrRequiredArgMissing;
-    FileHandle* stream = Open(path, FileModeRead);
-    if (stream == nullptr)
-        return IoErrObjectNotFound;
-    int32_t result = 0;
-    {
-        const halvern::ReadBuffer buffer;
-        // Without a block of its own the stream takes a buffer of the smallest size.
-        SetVBuf(stream, buffer.block(), 0, buffer.size());
-        result = halvern::ReadIGESStream(stream, drawing, units, topLevel, callback, user);
-        // The stream lets go of the buffer before the buffer is freed.
-        Close(stream);
-    }
-    return result;
+        return halvern::make_error(IoErrRequiredArgMissing);
+    const halvern::ReadStream stream = halvern::ReadStream::open(path);
+    if (!stream.is_open())
+        return halvern::make_error(IoErrObjectNotFound);
+    return halvern::ReadIGESStream(stream.get(), drawing, units, topLevel, callback, user);
 }
 
 HALVERN_API int32_t ReadIGES(const char* path, DXFDrawingRec* drawing) noexcept

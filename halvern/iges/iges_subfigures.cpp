@@ -6,6 +6,7 @@
 
 #include "geometry/geometry_internal.h"
 #include "iges/iges_internal.h"
+#include "model/make_error.h"
 #include "osmark/errors.h"
 
 namespace halvern::iges {
@@ -46,13 +47,13 @@ int32_t convert_subfigure(Reader& reader, const Entry& entry, Parameters& parame
     ItemBufferRec* blocks = &drawing.dxf_BlockItemBuffer;
     ItemRec* block = CreateItem(DXFItemBlock, 0, 0, 0, 0, drawing.dxf_Pool);
     if (block == nullptr)
-        return IoErrNoMemory;
+        return make_error(IoErrNoMemory);
     block->it_Header.ih_Line = 0;
     if (AddItem(&drawing, blocks, block) == 0)
-        return IoErrNoMemory;
+        return make_error(IoErrNoMemory);
     int32_t result = 0;
     if (AddBlockIdentifier(&drawing.dxf_BlockIdentifierBuffer, name, blocks->ib_N - 1, 0) == 0)
-        result = IoErrNoMemory;
+        result = make_error(IoErrNoMemory);
     for (int32_t i = 0; result == 0 && i < count; ++i) {
         const MemberResult member =
             convert_member(reader, entry, parameters.integer(1), blocks, entry.request.parent);
@@ -63,7 +64,7 @@ int32_t convert_subfigure(Reader& reader, const Entry& entry, Parameters& parame
     // The block is closed whatever became of its members.
     ItemRec* end = CreateItem(DXFItemEndBlock, 0, 0, 0, 0, drawing.dxf_Pool);
     if (end == nullptr || AddItem(&drawing, blocks, end) == 0)
-        return IoErrNoMemory;
+        return make_error(IoErrNoMemory);
     return result;
 }
 
@@ -110,11 +111,11 @@ int32_t convert_instance(Reader& reader, const Entry& entry, Parameters& paramet
     if (IsBlockKnown(blocks, name, &block_name, &block_index) == 0 &&
         (AddBlockIdentifier(blocks, name, -1, 0) == 0 ||
          IsBlockKnown(blocks, name, &block_name, &block_index) == 0))
-        return IoErrNoMemory;
+        return make_error(IoErrNoMemory);
 
     ItemRec* item = create_item(reader, entry, DXFItemInsert, 0);
     if (item == nullptr)
-        return IoErrNoMemory;
+        return make_error(IoErrNoMemory);
     InsertRec& insert = item->it_Insert;
     insert.in_BlockName = block_name;
     insert.in_BlockIndex = block_index;
@@ -130,12 +131,12 @@ int32_t convert_instance(Reader& reader, const Entry& entry, Parameters& paramet
     insert.in_Scale = Point3DRec{scale, scale, scale};
     insert.in_Extrusion = Point3DRec{0.0, 0.0, 1.0};
     if (IGESAddItem(reader, item, entry.request.target) == 0)
-        return IoErrNoMemory;
+        return make_error(IoErrNoMemory);
     if (block_index < 0) {
         try {
             reader.pending_inserts.push_back(item);
         } catch (...) {
-            return IoErrNoMemory;
+            return make_error(IoErrNoMemory);
         }
     }
     return 0;

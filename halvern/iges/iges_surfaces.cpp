@@ -11,6 +11,7 @@
 #include "halvern/item_geometry.h"
 #include "halvern/transform.h"
 #include "iges/iges_internal.h"
+#include "model/make_error.h"
 #include "osmark/errors.h"
 #include "osmark/memory.h"
 
@@ -241,7 +242,7 @@ int32_t convert_bspline_surface(Reader& reader, const Entry& entry, Parameters& 
     auto* control = blocks.take<Point3DRec>(points);
     if (u_knots == nullptr || v_knots == nullptr || weight_rows == nullptr || weights == nullptr ||
         point_rows == nullptr || control == nullptr)
-        return IoErrNoMemory;
+        return make_error(IoErrNoMemory);
     for (int64_t i = 0; i < count_u; ++i) {
         weight_rows[i] = weights + i * count_v;
         point_rows[i] = control + i * count_v;
@@ -317,10 +318,10 @@ int32_t convert_trimmed_surface(Reader& reader, const Entry& entry, Parameters& 
 
     ItemRec* item = create_item(reader, entry, DXFItemComposite, 0);
     if (item == nullptr)
-        return IoErrNoMemory;
+        return make_error(IoErrNoMemory);
     item->it_Header.ih_Line = -1;
     if (IGESAddItem(reader, item, entry.request.target) == 0)
-        return IoErrNoMemory;
+        return make_error(IoErrNoMemory);
     CompositeRec& composite = item->it_Composite;
 
     MemberResult member = convert_member(reader, entry, surface, entry.request.target, item);
@@ -338,7 +339,7 @@ int32_t convert_trimmed_surface(Reader& reader, const Entry& entry, Parameters& 
         return 0;
     auto* inner = static_cast<ItemBufferRec*>(AllocVecPooled(reader.drawing.dxf_Pool, static_cast<uint32_t>(bytes)));
     if (inner == nullptr)
-        return IoErrNoMemory;
+        return make_error(IoErrNoMemory);
     std::memset(static_cast<void*>(inner), 0, static_cast<size_t>(bytes));
     composite.cp_Inner = inner;
     for (int32_t i = 0; i < inner_count; ++i) {

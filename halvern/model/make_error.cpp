@@ -4,7 +4,7 @@ namespace halvern {
 
 int32_t make_error(int32_t code, std::source_location where) noexcept
 {
-    (void)where;
+    ErrorTrace::record(code, where);
     return code;
 }
 

@@ -16,6 +16,7 @@
 
 #include "halvern/tables.h"
 #include "dxf/dxf_entity_parser.h"
+#include "model/make_error.h"
 #include "model/memory_handle.h"
 #include "packed/packed_format.h"
 #include "osmark/errors.h"
@@ -95,10 +96,12 @@ int32_t status_code(ByteBlock::Status status)
 {
     switch (status) {
     case ByteBlock::Status::Ok: return 0;
-    case ByteBlock::Status::Truncated: return IoErrObjectInvalid;
-    case ByteBlock::Status::NoMemory: return IoErrNoMemory;
+    case ByteBlock::Status::Truncated:
+        return halvern::make_error(IoErrObjectInvalid);
+    case ByteBlock::Status::NoMemory:
+        return halvern::make_error(IoErrNoMemory);
     }
-    return IoErrObjectInvalid;
+    return halvern::make_error(IoErrObjectInvalid);
 }
 
 struct LineTypeRecord {
@@ -263,26 +266,26 @@ int32_t load(FileHandle* stream, PackedFile& file)
 {
     uint8_t head[packed::kFileHeadSize];
     if (Read(stream, head, sizeof head) != static_cast<int32_t>(sizeof head))
-        return IoErrObjectInvalid;
+        return halvern::make_error(IoErrObjectInvalid);
     ByteReader head_reader(head);
     if (head_reader.u32() != DXF_PACKED_MAGIC)
-        return IoErrObjectInvalid;
+        return halvern::make_error(IoErrObjectInvalid);
     const uint16_t table_size = head_reader.u16();
     if (const int32_t result = status_code(file.string_block.read(stream, table_size)); result != 0)
         return result;
     if (!split_strings(file))
-        return IoErrObjectInvalid;
+        return halvern::make_error(IoErrObjectInvalid);
 
     for (size_t s = 0; s < std::size(packed::kSectionOrder); ++s) {
         uint8_t section_head[packed::kSectionHeadSize];
         if (Read(stream, section_head, sizeof section_head) != static_cast<int32_t>(sizeof section_head))
-            return IoErrObjectInvalid;
+            return halvern::make_error(IoErrObjectInvalid);
         ByteReader reader(section_head);
         const uint8_t kind = reader.u8();
         const uint32_t total = reader.u32();
         const uint32_t count = reader.u32();
         if (kind != static_cast<uint8_t>(packed::kSectionOrder[s]))
-            return IoErrObjectInvalid;
+            return halvern::make_error(IoErrObjectInvalid);
         if (const int32_t result = status_code(file.sections[s].read(stream, total)); result != 0)
             return result;
         const auto bytes = file.sections[s].bytes();
@@ -294,7 +297,7 @@ int32_t load(FileHandle* stream, PackedFile& file)
         case SectionKind::Items: valid = parse_items(file, bytes, count, file.items); break;
         }
         if (!valid)
-            return IoErrObjectInvalid;
+            return halvern::make_error(IoErrObjectInvalid);
     }
     return 0;
 }
@@ -339,13 +342,13 @@ int32_t Unpacker::apply_line_types()
         // Names are never empty nor BYBLOCK here, so index 0 means no memory.
         const int32_t index = GetLineType(&m_drawing.dxf_LineTypeTable, m_file.strings[record.name]);
         if (index <= 0)
-            return IoErrNoMemory;
+            return halvern::make_error(IoErrNoMemory);
         const size_t dashes = record.dashes.size() / packed::kDashSize;
         if (dashes == 0)
             continue;
         auto* lengths = static_cast<double*>(AllocVec(static_cast<uint32_t>(dashes * sizeof(double))));
         if (lengths == nullptr)
-            return IoErrNoMemory;
+            return halvern::make_error(IoErrNoMemory);
         ByteReader reader(record.dashes);
         for (size_t d = 0; d < dashes; ++d)
             lengths[d] = reader.f64();
@@ -363,7 +366,7 @@ int32_t Unpacker::apply_layers()
     for (const LayerRecord& record : m_file.layers) {
         const int32_t index = GetLayer(&m_drawing.dxf_LayerTable, m_file.strings[record.name]);
         if (index <= 0)
-            return IoErrNoMemory;
+            return halvern::make_error(IoErrNoMemory);
         LayerDataRec* layer = m_drawing.dxf_LayerTable.lt_Layers[index];
         layer->ld_Colour = record.colour;
         layer->ld_LineType = record.line_type;
@@ -400,7 +403,7 @@ int32_t Unpacker::unpack_insert(ItemRec& item, ByteReader& reader)
     if (IsBlockKnown(blocks, name, &insert.in_BlockName, &insert.in_BlockIndex) == 0 &&
         (AddBlockIdentifier(blocks, name, -1, 0) == 0 ||
          IsBlockKnown(blocks, name, &insert.in_BlockName, &insert.in_BlockIndex) == 0))
-        return IoErrNoMemory;
+        return halvern::make_error(IoErrNoMemory);
     insert.in_ArrayKind = 1;
     insert.in_Point = Point3DRec{reader.f64(), reader.f64(), 0.0};
     insert.in_Rotation = reader.f64();
@@ -414,7 +417,7 @@ int32_t Unpacker::unpack_insert(ItemRec& item, ByteReader& reader)
     insert.in_Extrusion = Point3DRec{0.0, 0.0, 1.0};
     const uint32_t uid = reader.u32();
     if (uid != 0 && !SetItemUIDComment(item, m_drawing.dxf_Pool, uid))
-        return IoErrNoMemory;
+        return halvern::make_error(IoErrNoMemory);
     return 0;
 }
 
@@ -441,7 +444,7 @@ int32_t Unpacker::unpack(std::span<const uint8_t> record, ItemBufferRec& target)
     ItemRec* item = CreateItem(type, static_cast<int32_t>(extra), layer, colour, line_type,
                                m_drawing.dxf_Pool);
     if (item == nullptr)
-        return IoErrNoMemory;
+        return halvern::make_error(IoErrNoMemory);
 
     int32_t result = 0;
     switch (type) {
@@ -449,9 +452,9 @@ int32_t Unpacker::unpack(std::span<const uint8_t> record, ItemBufferRec& target)
         const char* name = m_file.strings[reader.u16()];
         item->it_Block.bk_Base = Point3DRec{reader.f64(), reader.f64(), 0.0};
         if (AddItem(&m_drawing, &target, item) == 0)
-            return IoErrNoMemory;
+            return halvern::make_error(IoErrNoMemory);
         if (AddBlockIdentifier(&m_drawing.dxf_BlockIdentifierBuffer, name, target.ib_N - 1, 0) == 0)
-            return IoErrNoMemory;
+            return halvern::make_error(IoErrNoMemory);
         return 0;
     }
     case DXFItemEndBlock:
@@ -512,12 +515,12 @@ int32_t Unpacker::unpack(std::span<const uint8_t> record, ItemBufferRec& target)
         break;
     }
     default:
-        return IoErrObjectInvalid;
+        return halvern::make_error(IoErrObjectInvalid);
     }
     if (result != 0)
         return result;
     if (AddItem(&m_drawing, &target, item) == 0)
-        return IoErrNoMemory;
+        return halvern::make_error(IoErrNoMemory);
     if (type == DXFItemInsert && item->it_Insert.in_BlockIndex < 0)
         m_pending.push_back(item);
     return 0;
@@ -540,7 +543,7 @@ int32_t read_packed(FileHandle* stream, DXFDrawingRec& drawing)
     if (drawing.dxf_Pool == nullptr) {
         drawing.dxf_Pool = CreatePool(kPoolPuddle, kPoolThreshold);
         if (drawing.dxf_Pool == nullptr)
-            return IoErrNoMemory;
+            return halvern::make_error(IoErrNoMemory);
     }
     Unpacker unpacker(drawing, file);
     return unpacker.apply();
@@ -553,23 +556,23 @@ extern "C" {
 HALVERN_API int32_t ReadAPackedDXFFileFP(FileHandle* handle, DXFDrawingRec* drawing) noexcept
 {
     if (handle == nullptr || drawing == nullptr)
-        return IoErrRequiredArgMissing;
+        return halvern::make_error(IoErrRequiredArgMissing);
     try {
         return read_packed(handle, *drawing);
     } catch (const std::bad_alloc&) {
-        return IoErrNoMemory;
+        return halvern::make_error(IoErrNoMemory);
     } catch (...) {
-        return IoErrNoMemory;
+        return halvern::make_error(IoErrNoMemory);
     }
 }
 
 HALVERN_API int32_t ReadPackedDXF(const char* path, DXFDrawingRec* drawing) noexcept
 {
     if (path == nullptr || drawing == nullptr)
-        return IoErrRequiredArgMissing;
+        return halvern::make_error(IoErrRequiredArgMissing);
     FileHandle* stream = Open(path, FileModeRead);
     if (stream == nullptr)
-        return IoErrObjectNotFound;
+        return halvern::make_error(IoErrObjectNotFound);
     const int32_t result = ReadAPackedDXFFileFP(stream, drawing);
     Close(stream);
     return result;
@@ -578,15 +581,17 @@ HALVERN_API int32_t ReadPackedDXF(const char* path, DXFDrawingRec* drawing) noex
 HALVERN_API int32_t ReadAPackedDXFFileMem(const void* buffer, uint32_t length,
                                           DXFDrawingRec* drawing) noexcept
 {
+    if (buffer == nullptr && length != 0)
+        return halvern::make_error(IoErrRequiredArgMissing);
     if (buffer == nullptr)
-        return length == 0 ? 0 : IoErrRequiredArgMissing;
+        return 0;
     if (drawing == nullptr)
-        return IoErrRequiredArgMissing;
+        return halvern::make_error(IoErrRequiredArgMissing);
     if (length > static_cast<uint32_t>(std::numeric_limits<int32_t>::max()))
-        return IoErrObjectNotFound;
+        return halvern::make_error(IoErrObjectNotFound);
     FileHandle handle;
     if (halvern::DXFMakeMemoryHandle(buffer, &handle, static_cast<int32_t>(length)) == nullptr)
-        return IoErrObjectNotFound;
+        return halvern::make_error(IoErrObjectNotFound);
     const int32_t result = ReadAPackedDXFFileFP(&handle, drawing);
     Close(&handle);
     return result;

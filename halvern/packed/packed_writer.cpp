@@ -15,6 +15,7 @@
 #include <utility>
 #include <vector>
 
+#include "model/make_error.h"
 #include "packed/packed_format.h"
 #include "osmark/errors.h"
 #include "osmark/files.h"
@@ -46,7 +47,7 @@ public:
             return 0;
         }
         if (m_strings.size() >= packed::kMaxStrings)
-            return IoErrObjectInvalid;
+            return halvern::make_error(IoErrObjectInvalid);
         const auto number = static_cast<uint16_t>(m_strings.size());
         m_strings.emplace_back(key);
         m_index.emplace(std::string(key), number);
@@ -102,7 +103,7 @@ int32_t PackedWriter::pack(std::vector<uint8_t>& file)
 {
     if (m_drawing.dxf_LayerTable.lt_N > packed::kMaxTableEntries ||
         m_drawing.dxf_LineTypeTable.lt_N > packed::kMaxTableEntries)
-        return IoErrObjectInvalid;
+        return halvern::make_error(IoErrObjectInvalid);
     // Ordinals go to layer names first, then line-type names, then block names and
     // texts as the items are packed.
     if (const int32_t result = pack_layers(); result != 0)
@@ -114,7 +115,7 @@ int32_t PackedWriter::pack(std::vector<uint8_t>& file)
     if (const int32_t result = pack_items(m_drawing.dxf_ItemBuffer, m_items); result != 0)
         return result;
     if (m_strings.bytes() >= packed::kStringTableLimit)
-        return IoErrObjectInvalid;
+        return halvern::make_error(IoErrObjectInvalid);
 
     ByteWriter out(file);
     out.u32(DXF_PACKED_MAGIC);
@@ -131,7 +132,7 @@ int32_t PackedWriter::pack(std::vector<uint8_t>& file)
     };
     for (const auto& [kind, section] : sections) {
         if (section->bytes.size() > UINT32_MAX)
-            return IoErrObjectInvalid;
+            return halvern::make_error(IoErrObjectInvalid);
         out.u8(static_cast<uint8_t>(kind));
         out.u32(static_cast<uint32_t>(section->bytes.size()));
         out.u32(section->count);
@@ -147,7 +148,7 @@ int32_t PackedWriter::pack_layers()
     for (int32_t i = 1; i < table.lt_N; ++i) {
         const LayerDataRec* layer = table.lt_Layers[i];
         if (layer == nullptr)
-            return IoErrObjectInvalid;
+            return halvern::make_error(IoErrObjectInvalid);
         uint16_t name = 0;
         if (const int32_t result = m_strings.ordinal(layer->ld_Name, name); result != 0)
             return result;
@@ -166,12 +167,12 @@ int32_t PackedWriter::pack_line_types()
     for (int32_t i = 1; i < table.lt_N; ++i) {
         const LineTypeDataRec* line_type = table.lt_LineTypes[i];
         if (line_type == nullptr)
-            return IoErrObjectInvalid;
+            return halvern::make_error(IoErrObjectInvalid);
         // The dash count is one byte: more dashes than that would be cut off.
         const int32_t dashes = line_type->ld_NSegments;
         if (dashes < 0 || dashes > packed::kMaxDashes ||
             (dashes > 0 && line_type->ld_Segments == nullptr))
-            return IoErrObjectInvalid;
+            return halvern::make_error(IoErrObjectInvalid);
         uint16_t name = 0;
         if (const int32_t result = m_strings.ordinal(line_type->ld_Name, name); result != 0)
             return result;
@@ -189,7 +190,7 @@ int32_t PackedWriter::pack_items(const ItemBufferRec& buffer, Section& section)
     for (int32_t i = 0; i < buffer.ib_N; ++i) {
         const ItemRec* item = buffer.ib_Items[i];
         if (item == nullptr)
-            return IoErrObjectInvalid;
+            return halvern::make_error(IoErrObjectInvalid);
         if (const int32_t result = pack_item(*item, i, section); result != 0)
             return result;
         ++section.count;
@@ -218,11 +219,11 @@ int32_t PackedWriter::pack_item(const ItemRec& item, int32_t index, Section& sec
     if (type == DXFItemPolyline) {
         const int32_t vertices = item.it_Polyline.pl_NumVertices;
         if (vertices < 0 || static_cast<size_t>(vertices) > packed::kMaxPolylineVertices)
-            return IoErrObjectInvalid;
+            return halvern::make_error(IoErrObjectInvalid);
         length = packed::kPolylineFixedSize + packed::kPackedVertexSize * static_cast<size_t>(vertices);
     }
     if (length == 0)
-        return IoErrObjectInvalid;
+        return halvern::make_error(IoErrObjectInvalid);
 
     // A refused item must leave nothing behind in the section.
     const size_t start = section.bytes.size();
@@ -239,7 +240,8 @@ int32_t PackedWriter::pack_item(const ItemRec& item, int32_t index, Section& sec
         // A block without a name would be read back under whatever name ordinal 0 has.
         const char* name = block_name_of(index);
         uint16_t ordinal = 0;
-        result = name == nullptr ? IoErrObjectInvalid : m_strings.ordinal(name, ordinal);
+        result = name == nullptr ? halvern::make_error(IoErrObjectInvalid)
+                                 : m_strings.ordinal(name, ordinal);
         out.u16(ordinal);
         out.f64(item.it_Block.bk_Base.x);
         out.f64(item.it_Block.bk_Base.y);
@@ -274,7 +276,7 @@ int32_t PackedWriter::pack_item(const ItemRec& item, int32_t index, Section& sec
         const TextRec& text = item.it_Text;
         uint16_t ordinal = 0;
         if (!is_near(text.tx_Oblique, 0.0) || text.tx_Text == nullptr)
-            result = IoErrObjectInvalid;
+            result = halvern::make_error(IoErrObjectInvalid);
         else
             result = m_strings.ordinal(text.tx_Text, ordinal);
         out.u32(text.tx_Flags);
@@ -305,7 +307,7 @@ int32_t PackedWriter::pack_item(const ItemRec& item, int32_t index, Section& sec
         break;
     }
     default:
-        result = IoErrObjectInvalid;
+        result = halvern::make_error(IoErrObjectInvalid);
         break;
     }
     if (result != 0) {
@@ -325,7 +327,7 @@ int32_t PackedWriter::pack_insert(const ItemRec& item, ByteWriter& out)
                       is_near(insert.in_Extrusion.x, 0.0) && is_near(insert.in_Extrusion.y, 0.0) &&
                       is_near(insert.in_Extrusion.z, 1.0) && insert.in_BlockName != nullptr;
     if (!fits)
-        return IoErrObjectInvalid;
+        return halvern::make_error(IoErrObjectInvalid);
     uint16_t name = 0;
     if (const int32_t result = m_strings.ordinal(insert.in_BlockName, name); result != 0)
         return result;
@@ -380,7 +382,7 @@ extern "C" {
 HALVERN_API int32_t DXFCreatePackedFile(DXFDrawingRec* drawing, const char* path) noexcept
 {
     if (drawing == nullptr || path == nullptr)
-        return IoErrRequiredArgMissing;
+        return halvern::make_error(IoErrRequiredArgMissing);
     try {
         std::vector<uint8_t> file;
         PackedWriter writer(*drawing);
@@ -388,15 +390,17 @@ HALVERN_API int32_t DXFCreatePackedFile(DXFDrawingRec* drawing, const char* path
             return result;
         FileHandle* stream = Open(path, FileModeWrite);
         if (stream == nullptr)
-            return IoErrInvalidStreamName;
+            return halvern::make_error(IoErrInvalidStreamName);
         const bool written = write_all(stream, file);
         // Closing flushes the last bytes: its failure loses them too.
         const bool closed = Close(stream) != 0;
-        return written && closed ? 0 : IoErrBadIO;
+        if (!written || !closed)
+            return halvern::make_error(IoErrBadIO);
+        return 0;
     } catch (const std::bad_alloc&) {
-        return IoErrNoMemory;
+        return halvern::make_error(IoErrNoMemory);
     } catch (...) {
-        return IoErrNoMemory;
+        return halvern::make_error(IoErrNoMemory);
     }
 }
 

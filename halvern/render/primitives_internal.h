@@ -9,6 +9,7 @@
 
 #include "halvern/drawing.h"
 #include "osmark/memory.h"
+#include "osmark/owners.h"
 
 namespace halvern::primitives {
 
@@ -79,10 +80,7 @@ inline bool all_finite(double a, double b, double c, double d) noexcept
 }
 
 // A cleared AllocVec block of doubles, freed with FreeVec.
-struct FreeVecDeleter {
-    void operator()(double* block) const noexcept { FreeVec(block); }
-};
-using DoubleBlock = std::unique_ptr<double[], FreeVecDeleter>;
+using DoubleBlock = osmark::BlockOwner<double[]>;
 // NULL when count is not positive, does not fit one block, or memory fails.
 DoubleBlock allocate_doubles(int64_t count) noexcept;
 

@@ -9,6 +9,7 @@
 
 #include "dxf_test_support.h"
 #include "osmark/errors.h"
+#include "test_support/temp_folder.h"
 
 namespace {
 
@@ -217,22 +218,6 @@ TEST(DxfGroups, StreamsCutAtEveryLengthReadAPrefixOfTheirGroups)
     }
 }
 
-// A DXF file in the test's temporary folder, removed at the end.
-class DxfFile {
-public:
-    explicit DxfFile(const std::string& bytes)
-    {
-        const char* folder = std::getenv("TMPDIR");
-        m_path = std::string(folder != nullptr ? folder : "/tmp") + "/step_read_test.dxf";
-        std::ofstream(m_path, std::ios::binary) << bytes;
-    }
-    ~DxfFile() { std::remove(m_path.c_str()); }
-    const char* path() const { return m_path.c_str(); }
-
-private:
-    std::string m_path;
-};
-
 struct StepLog {
     std::vector<Group> groups;
     std::vector<int32_t> lines;
@@ -252,20 +237,20 @@ TEST(StepReadDxf, HandsEveryGroupWithItsLineAndStopsOnRequest)
 {
     const std::vector<Group> groups = {{0, "SECTION"}, {2, "ENTITIES"}, {999, "x"}, {0, "LINE"},
                                        {10, "1"}, {0, "ENDSEC"}, {0, "EOF"}};
-    const DxfFile ascii(dxf_test::ascii(groups));
+    const test_support::TempFile ascii("step_read_test.dxf", dxf_test::ascii(groups));
     StepLog all;
-    EXPECT_EQ(StepReadDXF(ascii.path(), log_group, &all), 0);
+    EXPECT_EQ(StepReadDXF(ascii.c_str(), log_group, &all), 0);
     EXPECT_EQ(all.groups.size(), 6u);
     EXPECT_EQ(all.lines, (std::vector<int32_t>{2, 4, 8, 10, 12, 14}));
 
     StepLog stopped;
     stopped.stop_at = 3;
-    EXPECT_EQ(StepReadDXF(ascii.path(), log_group, &stopped), 5);
+    EXPECT_EQ(StepReadDXF(ascii.c_str(), log_group, &stopped), 5);
     EXPECT_EQ(stopped.groups.size(), 3u);
 
-    const DxfFile binary(dxf_test::binary(groups, 2));
+    const test_support::TempFile binary("step_read_test.dxf", dxf_test::binary(groups, 2));
     StepLog from_binary;
-    EXPECT_EQ(StepReadDXF(binary.path(), log_group, &from_binary), 0);
+    EXPECT_EQ(StepReadDXF(binary.c_str(), log_group, &from_binary), 0);
     ASSERT_EQ(from_binary.groups.size(), 6u);
     EXPECT_EQ(from_binary.groups[3].code, 10);
     EXPECT_EQ(from_binary.groups[3].value, "1.000000000000000");

@@ -24,6 +24,7 @@
 #include "osmark/format.h"
 #include "osmark/memory.h"
 #include "osmark/testing.h"
+#include "test_support/temp_folder.h"
 
 namespace {
 
@@ -93,32 +94,7 @@ int32_t read_image(const std::string& bytes, DXFDrawingRec* drawing, int32_t no_
                            no_warnings);
 }
 
-// A folder of its own in the test's temporary folder, removed at the end.
-class TempFolder {
-public:
-    TempFolder()
-    {
-        const char* base = std::getenv("TMPDIR");
-        m_path = fs::path(base != nullptr ? base : "/tmp") / "dxf_reader_test";
-        fs::remove_all(m_path);
-        fs::create_directories(m_path);
-    }
-    ~TempFolder() { fs::remove_all(m_path); }
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-
-    std::string write(const std::string& name, const std::string& bytes) const
-    {
-        const fs::path path = m_path / name;
-        fs::create_directories(path.parent_path());
-        std::ofstream(path, std::ios::binary) << bytes;
-        return path.string();
-    }
-    std::string path() const { return m_path.string(); }
-
-private:
-    fs::path m_path;
-};
+using test_support::TempFolder;
 
 std::string current_directory()
 {

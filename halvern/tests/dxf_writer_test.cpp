@@ -27,6 +27,8 @@
 #include "osmark/files.h"
 #include "osmark/memory.h"
 #include "osmark/testing.h"
+#include "test_support/child_process.h"
+#include "test_support/temp_folder.h"
 
 namespace {
 
@@ -39,25 +41,7 @@ constexpr double kPi = 3.141592653589793;
 // ---------------------------------------------------------------------------------------
 // Support
 
-// A file name in the test's own temporary folder, removed at the end.
-class TempFile {
-public:
-    explicit TempFile(const char* name) : m_path(fs::temp_directory_path() / name) { fs::remove(m_path); }
-    ~TempFile() { fs::remove(m_path); }
-    TempFile(const TempFile&) = delete;
-    TempFile& operator=(const TempFile&) = delete;
-
-    const char* c_str() const { return m_path.c_str(); }
-    bool exists() const { return fs::exists(m_path); }
-    std::string text() const
-    {
-        std::ifstream file(m_path, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-    }
-
-private:
-    fs::path m_path;
-};
+using test_support::TempFile;
 
 // The golden files live in halvern/tests/data/dxf_writer, which the build names.
 std::string golden(const char* name)
@@ -936,7 +920,8 @@ TEST(DxfWriterErrors, MissingArgumentsAndUnopenablePaths)
 {
     Drawing drawing;
     add_block(drawing, "Part", {make_point(drawing, {0, 0, 0})});
-    const fs::path missing = fs::temp_directory_path() / "no such folder" / "x.dxf";
+    const test_support::TempFolder folder;
+    const fs::path missing = fs::path(folder.path()) / "no such folder" / "x.dxf";
     EXPECT_EQ(WriteDXF(nullptr, drawing.get()), IoErrRequiredArgMissing);
     EXPECT_EQ(WriteDXF(missing.c_str(), nullptr), IoErrRequiredArgMissing);
     EXPECT_EQ(WriteDXF(missing.c_str(), drawing.get()), IoErrObjectNotFound);
@@ -973,18 +958,7 @@ TEST(DxfWriterErrors, DeviceThatFailsGivesBadIoAndStays)
     EXPECT_TRUE(fs::exists("/dev/full"));
 }
 
-// Runs body in a child process and returns its exit code (-1 when it did not exit).
-template <typename Body>
-int run_in_child(Body body)
-{
-    const pid_t child = fork();
-    if (child == 0)
-        _exit(body());
-    int status = 0;
-    if (child < 0 || waitpid(child, &status, 0) != child || !WIFEXITED(status))
-        return -1;
-    return WEXITSTATUS(status);
-}
+using test_support::run_in_child;
 
 TEST(DxfWriterErrors, FileThatCannotBeCompletedIsRemoved)
 {

@@ -21,6 +21,7 @@
 #include "dxf_test_support.h"
 #include "halvern/halvern.h"
 #include "osmark/testing.h"
+#include "test_support/temp_folder.h"
 
 namespace {
 
@@ -647,23 +648,7 @@ std::vector<dxf_test::Group> drawing_file_groups()
     };
 }
 
-// A file in the temporary folder, removed when the test ends.
-class TempFile {
-public:
-    TempFile(const std::string& name, const std::string& bytes)
-        : m_path(std::filesystem::temp_directory_path() /
-                 (std::to_string(getpid()) + "-extents-" + name))
-    {
-        std::ofstream(m_path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    }
-    ~TempFile() { std::filesystem::remove(m_path); }
-    TempFile(const TempFile&) = delete;
-    TempFile& operator=(const TempFile&) = delete;
-    const char* c_str() const { return m_path.c_str(); }
-
-private:
-    std::filesystem::path m_path;
-};
+using test_support::TempFile;
 
 const Box kDrawingFileBox{-5 * std::sqrt(3.0), -10, 101, 60};
 

@@ -18,6 +18,7 @@
 #include "osmark/errors.h"
 #include "osmark/files.h"
 #include "osmark/testing.h"
+#include "test_support/temp_folder.h"
 
 namespace {
 
@@ -317,23 +318,19 @@ TEST(IgesRecords, PathsAndArguments)
     Drawing drawing;
     EXPECT_EQ(ReadIGES(nullptr, drawing.get()), IoErrRequiredArgMissing);
     EXPECT_EQ(ReadIGES("x.igs", nullptr), IoErrRequiredArgMissing);
-    const fs::path missing = fs::temp_directory_path() / "missing.igs";
+    const test_support::TempFolder folder;
+    const std::string missing = folder.path("missing.igs");
     EXPECT_EQ(ReadIGES(missing.c_str(), drawing.get()), IoErrObjectNotFound);
 
     IgesFile file;
     file.unit_flag = 1;
     file.entities = {{110, "1,0,0,2,0,0;"}};
-    const fs::path path = fs::temp_directory_path() / "line.igs";
-    {
-        std::ofstream out(path, std::ios::binary);
-        out << write_iges(file);
-    }
+    const std::string path = folder.write("line.igs", write_iges(file));
     ASSERT_EQ(ReadIGES(path.c_str(), drawing.get()), 0);
     ASSERT_EQ(ReadIGESUnits(path.c_str(), drawing.get(), IGESUnitsInchToMm), 0);
     ASSERT_EQ(drawing->dxf_ItemBuffer.ib_N, 2);
     expect_point(top(drawing, 0)->it_Line.ln_End, 2, 0, 0);
     expect_point(top(drawing, 1)->it_Line.ln_End, 50.8, 0, 0);
-    fs::remove(path);
 }
 
 // ---- Units, maps and the skip rule --------------------------------------------------------------

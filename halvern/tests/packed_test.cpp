@@ -17,6 +17,7 @@
 #include "osmark/errors.h"
 #include "osmark/memory.h"
 #include "osmark/testing.h"
+#include "test_support/temp_folder.h"
 
 namespace {
 
@@ -27,22 +28,7 @@ using Bytes = std::vector<uint8_t>;
 
 constexpr double kPi = 3.141592653589793;
 
-// A file name in the test's own temporary folder, removed at the end.
-class TempFile {
-public:
-    explicit TempFile(const char* name) : m_path(fs::temp_directory_path() / name) { fs::remove(m_path); }
-    ~TempFile() { fs::remove(m_path); }
-    const char* c_str() const { return m_path.c_str(); }
-    bool exists() const { return fs::exists(m_path); }
-    Bytes bytes() const
-    {
-        std::ifstream file(m_path, std::ios::binary);
-        return Bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    }
-
-private:
-    fs::path m_path;
-};
+using test_support::TempFile;
 
 using halvern_test::FailingAllocations;
 
@@ -72,7 +58,8 @@ Bytes pack(DXFDrawingRec* drawing)
 {
     const TempFile file("packed_test.pak");
     EXPECT_EQ(DXFCreatePackedFile(drawing, file.c_str()), 0);
-    return file.bytes();
+    const std::string bytes = file.text();
+    return Bytes(bytes.begin(), bytes.end());
 }
 
 int32_t read_bytes(const Bytes& bytes, DXFDrawingRec* drawing)
@@ -451,7 +438,8 @@ TEST(PackedFile, ArgumentsAndFilesThatCannotBeUsed)
     Drawing drawing;
     EXPECT_EQ(DXFCreatePackedFile(nullptr, "x.pak"), IoErrRequiredArgMissing);
     EXPECT_EQ(DXFCreatePackedFile(drawing.get(), nullptr), IoErrRequiredArgMissing);
-    const fs::path missing = fs::temp_directory_path() / "no such folder" / "x.pak";
+    const test_support::TempFolder folder;
+    const std::string missing = folder.path("no such folder/x.pak");
     EXPECT_EQ(DXFCreatePackedFile(drawing.get(), missing.c_str()), IoErrInvalidStreamName);
     EXPECT_EQ(ReadPackedDXF(missing.c_str(), drawing.get()), IoErrObjectNotFound);
     EXPECT_EQ(ReadPackedDXF(nullptr, drawing.get()), IoErrRequiredArgMissing);

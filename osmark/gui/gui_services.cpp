@@ -7,6 +7,7 @@
 #include "osmark/gui_services.h"
 
 #include "core/runtime/debug_flags.h"
+#include "core/runtime/make_error.h"
 #include "osmark/exit_list.h"
 #include "osmark/format.h"
 #include "osmark/library.h"
@@ -159,7 +160,7 @@ OSMARK_API int32_t EasyRequest(struct Window* /*window*/, const char* title, con
 {
     ++g_counters.easy_request;
     if (format == nullptr || count_buttons(buttons) == 0)
-        return -2;
+        return osmark::make_error(-2);
     // The arguments are C variable arguments, so the formatter reads each with the C
     // type of its conversion; the body is cut to the buffer and always terminated.
     struct BodyText {

@@ -4,6 +4,7 @@
 #include "platform/files.h"
 #include "platform/handles.h"
 #include "platform/timing.h"
+#include "test_support/temp_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -443,8 +444,7 @@ class FileDate : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        const char* folder = std::getenv("TMPDIR");
-        m_path = std::string(folder != nullptr ? folder : "/tmp") + "/file_date_test.txt";
+        m_path = m_folder.path("file_date_test.txt");
         m_handle = CreateFileA(m_path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                FILE_ATTRIBUTE_NORMAL, nullptr);
         ASSERT_NE(m_handle, INVALID_HANDLE_VALUE);
@@ -471,6 +471,7 @@ protected:
         return stamp;
     }
 
+    test_support::TempFolder m_folder;
     std::string m_path;
     HANDLE m_handle = INVALID_HANDLE_VALUE;
     FileHandle m_file{};

@@ -7,6 +7,7 @@
 #include "osmark/patterns.h"
 #include "osmark/testing.h"
 #include "platform/files.h"
+#include "test_support/temp_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -24,26 +25,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A fresh folder under TMPDIR (each test process has a sandbox of its own), removed
-// with the fixture.
-class TempFolder : public ::testing::Test {
+// Tests in a fresh folder of their own, removed with the fixture.
+class FolderFixture : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        std::string pattern = (fs::temp_directory_path() / "osmark-dirs-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        m_root = pattern;
-    }
-    void TearDown() override
-    {
-        std::error_code ignored;
-        fs::permissions(m_root, fs::perms::owner_all, fs::perm_options::add, ignored);
-        for (const auto& entry : fs::recursive_directory_iterator(m_root, ignored))
-            fs::permissions(entry.path(), fs::perms::owner_write, fs::perm_options::add, ignored);
-        fs::remove_all(m_root, ignored);
-    }
+    void SetUp() override { ASSERT_TRUE(m_folder.ok()); }
 
-    std::string path(const std::string& relative) const { return (m_root / relative).string(); }
+    std::string path(const std::string& relative) const { return m_folder.path(relative); }
 
     void write(const std::string& relative, const std::string& content) const
     {
@@ -59,7 +46,7 @@ protected:
     bool is_file(const std::string& relative) const { return fs::is_regular_file(path(relative)); }
     bool is_dir(const std::string& relative) const { return fs::is_directory(path(relative)); }
 
-    fs::path m_root;
+    test_support::TempFolder m_folder;
 };
 
 // A local stamp of a file written a moment ago, no later than today.
@@ -72,7 +59,7 @@ void expect_recent(const DateStampRec& stamp, const DateStampRec& today)
 
 // ---- CreateDir, Rename, Copy, ModifyFileAttributes --------------------------------
 
-using CreateDirTest = TempFolder;
+using CreateDirTest = FolderFixture;
 
 TEST_F(CreateDirTest, CreatesEveryMissingLevel)
 {
@@ -118,7 +105,7 @@ TEST_F(CreateDirTest, AcceptsEveryPathForm)
 
 TEST_F(CreateDirTest, ExpandsAssignsAndRejectsBadArguments)
 {
-    ASSERT_EQ(AssignPath("DIRSTEST", m_root.c_str()), 1);
+    ASSERT_EQ(AssignPath("DIRSTEST", m_folder.path().c_str()), 1);
     EXPECT_EQ(CreateDir("DIRSTEST:x/y"), 1);
     EXPECT_TRUE(is_dir("x/y"));
     AssignPath("DIRSTEST", nullptr);
@@ -129,7 +116,7 @@ TEST_F(CreateDirTest, ExpandsAssignsAndRejectsBadArguments)
     EXPECT_EQ(IoErr(), IoErrRequiredArgMissing);
 }
 
-using FileOperationsTest = TempFolder;
+using FileOperationsTest = FolderFixture;
 
 TEST_F(FileOperationsTest, RenameCopyAndAttributes)
 {
@@ -195,7 +182,7 @@ TEST_F(FileOperationsTest, RenameCopyAndAttributes)
 
 // ---- BackupFile and RestoreFile ---------------------------------------------------
 
-using BackupTest = TempFolder;
+using BackupTest = FolderFixture;
 
 TEST_F(BackupTest, SingleBackupReplacesTheExtension)
 {
@@ -275,7 +262,7 @@ TEST_F(BackupTest, MissingFilesGiveObjectNotFound)
 
 // ---- Examine ------------------------------------------------------------------------
 
-using ExamineTest = TempFolder;
+using ExamineTest = FolderFixture;
 
 TEST_F(ExamineTest, FillsTheInformationBlock)
 {
@@ -375,11 +362,11 @@ std::vector<Entry> entries_of(const void* buffer, int32_t type, uint32_t count)
     return entries;
 }
 
-class ExAllTest : public TempFolder {
+class ExAllTest : public FolderFixture {
 protected:
     void SetUp() override
     {
-        TempFolder::SetUp();
+        FolderFixture::SetUp();
         ASSERT_TRUE(fs::create_directory(path("list")));
         for (int i = 1; i <= 5; ++i)
             write("list/f" + std::to_string(i), std::string(static_cast<size_t>(i), 'x'));
@@ -389,7 +376,7 @@ protected:
     {
         ExAllEnd(&m_control);
         FreeVec(m_control.eac_Pattern.pp_Tokens);
-        TempFolder::TearDown();
+        FolderFixture::TearDown();
     }
 
     // Every entry of the listing, one buffer of size bytes at a time; the results and
@@ -633,11 +620,11 @@ TEST_F(ExAllTest, DosObjectEndsARunningListing)
 
 // ---- Wildcard scans -------------------------------------------------------------------
 
-class MatchScanTest : public TempFolder {
+class MatchScanTest : public FolderFixture {
 protected:
     void SetUp() override
     {
-        TempFolder::SetUp();
+        FolderFixture::SetUp();
         write("a.dxf", "aa");
         write("b.DXF", "bbb");
         write("c.txt", "");
@@ -646,7 +633,7 @@ protected:
     void TearDown() override
     {
         MatchEnd(&m_anchor);
-        TempFolder::TearDown();
+        FolderFixture::TearDown();
     }
 
     std::vector<std::string> scan(const std::string& pattern, uint32_t mask, int32_t* last = nullptr)
@@ -730,14 +717,14 @@ TEST_F(MatchScanTest, EndingAndRestartingScans)
 
 TEST_F(MatchScanTest, ExpandsAssigns)
 {
-    ASSERT_EQ(AssignPath("SCANTEST", m_root.c_str()), 1);
+    ASSERT_EQ(AssignPath("SCANTEST", m_folder.path().c_str()), 1);
     EXPECT_EQ(scan("SCANTEST:*.txt", 0), std::vector<std::string>{"c.txt"});
     AssignPath("SCANTEST", nullptr);
 }
 
 // ---- Names with every byte ---------------------------------------------------------
 
-using EveryByteTest = TempFolder;
+using EveryByteTest = FolderFixture;
 
 TEST_F(EveryByteTest, NamesWithEveryByteAreListedAndExamined)
 {

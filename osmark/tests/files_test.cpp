@@ -4,6 +4,8 @@
 #include "osmark/memory.h"
 #include "osmark/testing.h"
 #include "osmark/variables.h"
+#include "test_support/files.h"
+#include "test_support/temp_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -17,24 +19,7 @@
 
 namespace {
 
-std::string temporary_path(const std::string& name)
-{
-    const char* folder = std::getenv("TMPDIR");
-    return std::string(folder != nullptr ? folder : "/tmp") + "/" + name;
-}
-
-std::string write_temporary_file(const std::string& name, const std::string& bytes)
-{
-    const std::string path = temporary_path(name);
-    std::ofstream(path, std::ios::binary) << bytes;
-    return path;
-}
-
-std::string read_file(const std::string& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-}
+using test_support::read_file;
 
 // Operations that count their calls, for handles built in the tests.
 struct Recorder {
@@ -98,7 +83,15 @@ class Files : public ::testing::Test {
 protected:
     void SetUp() override { g_recorder = &m_recorder; }
     void TearDown() override { g_recorder = nullptr; }
+
+    std::string temporary_path(const std::string& name) const { return m_folder.path(name); }
+    std::string write_temporary_file(const std::string& name, const std::string& bytes) const
+    {
+        return m_folder.write(name, bytes);
+    }
+
     Recorder m_recorder;
+    test_support::TempFolder m_folder;
 };
 
 TEST_F(Files, FGetsEndsLinesAtCrLfCrAndLf)

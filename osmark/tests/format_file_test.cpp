@@ -2,7 +2,8 @@
 #include "osmark/files.h"
 #include "osmark/format.h"
 
-#include "settings_test_support.h"
+#include "test_support/files.h"
+#include "test_support/temp_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -10,8 +11,8 @@
 
 namespace {
 
-using settings_test::read_file;
-using settings_test::TempFolder;
+using test_support::read_file;
+using test_support::TempFolder;
 
 TEST(FormatFile, WritesTheFormattedCharactersWithoutTheFinalNul)
 {

@@ -1,6 +1,7 @@
 #include "osmark/errors.h"
 #include "osmark/locks.h"
 #include "platform/sync.h"
+#include "test_support/child_process.h"
 
 #include <gtest/gtest.h>
 
@@ -13,17 +14,7 @@
 
 namespace {
 
-// Runs body in a forked child; its result is the child's exit status.
-template <typename Body>
-int in_child(Body body)
-{
-    const pid_t child = fork();
-    if (child == 0)
-        _exit(body());
-    int status = -1;
-    waitpid(child, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
+using test_support::run_in_child;
 
 // Runs body on another thread and waits for it.
 template <typename Body>
@@ -170,7 +161,7 @@ TEST(Semaphore, NamedOnesAreSharedBetweenRecordsAndProcesses)
     EXPECT_EQ(AttemptSemaphore(&first), 1);
     EXPECT_EQ(AttemptSemaphore(&second), 0);
 
-    const int held_elsewhere = in_child([&] {
+    const int held_elsewhere = run_in_child([&] {
         Semaphore child{nullptr, name.data()};
         if (AllocSemaphore(&child) != 1)
             return 2;
@@ -179,7 +170,7 @@ TEST(Semaphore, NamedOnesAreSharedBetweenRecordsAndProcesses)
     EXPECT_EQ(held_elsewhere, 0) << "the parent holds it";
 
     DropSemaphore(&first);
-    const int taken_elsewhere = in_child([&] {
+    const int taken_elsewhere = run_in_child([&] {
         Semaphore child{nullptr, name.data()};
         if (AllocSemaphore(&child) != 1 || AttemptSemaphore(&child) != 1)
             return 0;

@@ -3,6 +3,8 @@
 #include "osmark/settings.h"
 
 #include "settings_test_support.h"
+#include "test_support/files.h"
+#include "test_support/temp_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -16,9 +18,9 @@
 namespace {
 
 using settings_test::env_folder;
-using settings_test::read_file;
-using settings_test::TempFolder;
-using settings_test::write_file;
+using test_support::read_file;
+using test_support::TempFolder;
+using test_support::write_file;
 
 // Settings files in a folder of the test, named by their full paths, and "prefs" files
 // under ENV: removed afterwards.

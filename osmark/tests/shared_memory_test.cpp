@@ -3,6 +3,7 @@
 #include "osmark/memory.h"
 #include "osmark/testing.h"
 #include "platform/file_mapping.h"
+#include "test_support/child_process.h"
 
 #include <gtest/gtest.h>
 
@@ -87,24 +88,20 @@ TEST(AllocVecShared, AnotherProcessSeesTheSameBlock)
     ASSERT_NE(block, nullptr);
     std::strcpy(static_cast<char*>(AddressOfShared(block)), "parent");
 
-    const pid_t child = fork();
-    if (child == 0) {
+    const int status = test_support::run_in_child([&name] {
         SharedBlock* mine = AllocVecShared(name.c_str(), 8);
         if (mine == nullptr)
-            _exit(1);
+            return 1;
         if (*mine->sb_UseCount != 2 || mine->sb_Size != 64)
-            _exit(2);
+            return 2;
         auto* data = static_cast<char*>(AddressOfShared(mine));
         if (std::strcmp(data, "parent") != 0)
-            _exit(3);
+            return 3;
         std::strcpy(data, "child");
         FreeVecShared(mine);
-        _exit(0);
-    }
-    int status = -1;
-    waitpid(child, &status, 0);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0);
+        return 0;
+    });
+    ASSERT_EQ(status, 0);
     EXPECT_STREQ(static_cast<char*>(AddressOfShared(block)), "child");
     EXPECT_EQ(*block->sb_UseCount, 1u) << "the child's mapping is gone";
     FreeVecShared(block);

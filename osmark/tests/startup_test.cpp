@@ -2,7 +2,7 @@
 #include "osmark/memory.h"
 #include "osmark/testing.h"
 #include "platform/kernel.h"
-#include "child_process.h"
+#include "test_support/child_process.h"
 
 #include <gtest/gtest.h>
 

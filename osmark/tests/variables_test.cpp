@@ -6,6 +6,8 @@
 #include "osmark/variables.h"
 
 #include "settings_test_support.h"
+#include "test_support/files.h"
+#include "test_support/temp_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -15,10 +17,10 @@
 namespace {
 
 using settings_test::env_folder;
-using settings_test::read_file;
 using settings_test::run_probe;
-using settings_test::TempFolder;
-using settings_test::write_file;
+using test_support::read_file;
+using test_support::TempFolder;
+using test_support::write_file;
 
 constexpr uint32_t kGlobal = VarFlagGlobalOnly;
 constexpr uint32_t kLocal = VarFlagLocalOnly;

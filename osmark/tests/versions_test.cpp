@@ -5,17 +5,19 @@
 #include "osmark/versions.h"
 #include "platform/registry.h"
 
-#include "settings_test_support.h"
+#include "test_support/files.h"
+#include "test_support/temp_folder.h"
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
 namespace {
 
-using settings_test::TempFolder;
-using settings_test::write_file;
+using test_support::TempFolder;
+using test_support::write_file;
 
 TEST(VersionStrings, CreateCutsTheNameToTheBuffer)
 {

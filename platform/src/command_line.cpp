@@ -4,8 +4,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <mutex>
+#include <new>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -15,41 +18,75 @@ bool needs_quotes(std::string_view argument)
     return argument.empty() || argument.find_first_of(" \t\"") != std::string_view::npos;
 }
 
+// Writes a line into a caller's buffer of size bytes (none when buffer is NULL or size
+// is 0) while counting its full length: what does not fit is counted and dropped.
+class LineWriter {
+public:
+    LineWriter(char* buffer, size_t size) : m_buffer(size != 0 ? buffer : nullptr), m_size(size) {}
+
+    void put(char c, size_t count = 1)
+    {
+        for (size_t i = 0; i < count; ++i) {
+            if (m_buffer != nullptr && m_length + 1 < m_size)
+                m_buffer[m_length] = c;
+            ++m_length;
+        }
+    }
+    void put(std::string_view text)
+    {
+        for (const char c : text)
+            put(c);
+    }
+    // Terminates what was written; returns the full length.
+    size_t finish()
+    {
+        if (m_buffer != nullptr)
+            m_buffer[m_length < m_size ? m_length : m_size - 1] = '\0';
+        return m_length;
+    }
+
+private:
+    char* m_buffer;
+    size_t m_size;
+    size_t m_length = 0;
+};
+
 // Quotes one argument so that Win32's command-line splitting gives it back unchanged:
 // backslashes are literal except before a double quote, where they double.
-void append_quoted(std::string& line, std::string_view argument)
+void put_quoted(LineWriter& line, std::string_view argument)
 {
     if (!needs_quotes(argument)) {
-        line += argument;
+        line.put(argument);
         return;
     }
-    line += '"';
+    line.put('"');
     size_t backslashes = 0;
     for (const char c : argument) {
         if (c == '\\') {
             ++backslashes;
             continue;
         }
-        if (c == '"')
-            line.append(backslashes * 2 + 1, '\\');
-        else
-            line.append(backslashes, '\\');
+        line.put('\\', c == '"' ? backslashes * 2 + 1 : backslashes);
         backslashes = 0;
-        line += c;
+        line.put(c);
     }
-    line.append(backslashes * 2, '\\');
-    line += '"';
+    line.put('\\', backslashes * 2);
+    line.put('"');
 }
+
+struct FileCloser {
+    void operator()(FILE* file) const noexcept { std::fclose(file); }
+};
 
 std::vector<std::string> read_process_arguments()
 {
     std::vector<std::string> arguments;
-    FILE* file = std::fopen("/proc/self/cmdline", "rb");
+    const std::unique_ptr<FILE, FileCloser> file(std::fopen("/proc/self/cmdline", "rb"));
     if (file == nullptr)
         return arguments;
     std::string current;
     int c;
-    while ((c = std::fgetc(file)) != EOF) {
+    while ((c = std::fgetc(file.get())) != EOF) {
         if (c == '\0') {
             arguments.push_back(std::move(current));
             current.clear();
@@ -59,7 +96,6 @@ std::vector<std::string> read_process_arguments()
     }
     if (!current.empty())
         arguments.push_back(std::move(current));
-    std::fclose(file);
     return arguments;
 }
 
@@ -89,24 +125,25 @@ extern "C" {
 PLATFORM_API size_t platform_build_command_line(const char* const* arguments, size_t count,
                                                 char* buffer, size_t size) noexcept
 {
-    std::string line;
+    // Written straight into the caller's buffer: building the line cannot fail.
+    LineWriter line(buffer, size);
     for (size_t i = 0; i < count; ++i) {
         if (i != 0)
-            line += ' ';
-        append_quoted(line, arguments[i] != nullptr ? arguments[i] : "");
+            line.put(' ');
+        put_quoted(line, arguments[i] != nullptr ? arguments[i] : "");
     }
-    if (buffer != nullptr && size != 0) {
-        const size_t copied = line.size() < size ? line.size() : size - 1;
-        std::memcpy(buffer, line.data(), copied);
-        buffer[copied] = '\0';
-    }
-    return line.size();
+    return line.finish();
 }
 
 PLATFORM_API LPSTR GetCommandLineA(void) noexcept
 {
-    std::call_once(g_command_line_once, make_command_line);
     static char empty_line[1] = "";
+    try {
+        std::call_once(g_command_line_once, make_command_line);
+    } catch (const std::bad_alloc&) {
+        // The once flag stays unset: a later call tries again.
+        return empty_line;
+    }
     return g_command_line != nullptr ? g_command_line : empty_line;
 }
 

@@ -2,6 +2,7 @@
 
 #include "platform/environment.h"
 
+#include "make_win32_error.h"
 #include "platform/kernel.h"
 
 #include <cctype>
@@ -88,7 +89,7 @@ PLATFORM_API LPCH GetEnvironmentStrings(void) noexcept
         size += std::strlen(*entry) + 1;
     auto* block = static_cast<char*>(std::malloc(size));
     if (block == nullptr) {
-        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        platform::make_win32_error(ERROR_NOT_ENOUGH_MEMORY);
         return nullptr;
     }
     char* out = block;
@@ -110,13 +111,13 @@ PLATFORM_API BOOL FreeEnvironmentStringsA(LPCH block) noexcept
 PLATFORM_API DWORD ExpandEnvironmentStringsA(LPCSTR source, LPSTR destination, DWORD size) noexcept
 {
     if (source == nullptr || (destination == nullptr && size > 0)) {
-        SetLastError(ERROR_INVALID_PARAMETER);
+        platform::make_win32_error(ERROR_INVALID_PARAMETER);
         return 0;
     }
     try {
         const std::string result = expand(source);
         if (result.size() > kMaxExpandedSize) {
-            SetLastError(ERROR_INSUFFICIENT_BUFFER);
+            platform::make_win32_error(ERROR_INSUFFICIENT_BUFFER);
             return 0;
         }
         const DWORD needed = static_cast<DWORD>(result.size() + 1);
@@ -128,7 +129,7 @@ PLATFORM_API DWORD ExpandEnvironmentStringsA(LPCSTR source, LPSTR destination, D
         std::memcpy(destination, result.c_str(), needed);
         return needed;
     } catch (...) {
-        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        platform::make_win32_error(ERROR_NOT_ENOUGH_MEMORY);
         return 0;
     }
 }

@@ -4,8 +4,10 @@
 
 #include "file_info.h"
 #include "file_object.h"
+#include "make_win32_error.h"
 #include "path_translation.h"
 #include "platform/kernel.h"
+#include "unique_fd.h"
 
 #include <fcntl.h>
 #include <pthread.h>
@@ -15,6 +17,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstdio>
 #include <new>
 #include <string>
 
@@ -32,15 +35,15 @@ constexpr DWORD kFileExecute = 0x0020u;
 constexpr DWORD kReadControl = 0x00020000u;
 constexpr DWORD kAllFileRights = 0x01FFu;
 
-BOOL fail(DWORD error)
+BOOL fail(DWORD error, std::source_location where = std::source_location::current())
 {
-    SetLastError(error);
+    platform::make_win32_error(error, where);
     return FALSE;
 }
 
-HANDLE fail_handle(DWORD error)
+HANDLE fail_handle(DWORD error, std::source_location where = std::source_location::current())
 {
-    SetLastError(error);
+    platform::make_win32_error(error, where);
     return platform::invalid_handle_value();
 }
 
@@ -121,23 +124,21 @@ HANDLE open_folder(const platform::TranslatedPath& path, const OpenRequest& requ
         return fail_handle(ERROR_FILE_EXISTS);
     if (request.disposition == CREATE_ALWAYS || request.disposition == TRUNCATE_EXISTING)
         return fail_handle(ERROR_ACCESS_DENIED);
-    const int descriptor = open(path.native.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (descriptor < 0) {
+    platform::UniqueFd descriptor(open(path.native.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!descriptor) {
         platform::set_path_error(errno, path);
         return platform::invalid_handle_value();
     }
     struct stat status;
     platform::ShareRegistration registration;
-    if (fstat(descriptor, &status) != 0 ||
+    if (fstat(descriptor.get(), &status) != 0 ||
         !registration.acquire({status.st_dev, status.st_ino}, request.access, request.share_mode)) {
         if (GetLastError() != ERROR_SHARING_VIOLATION)
-            platform_set_last_error_from_errno();
-        close(descriptor);
+            platform::make_win32_error_from_errno();
         return platform::invalid_handle_value();
     }
-    const HANDLE handle = platform::add_file_handle(descriptor, request.access,
-                                                    DescriptorOwnership::Owned,
-                                                    std::move(registration));
+    const HANDLE handle = platform::add_file_handle(
+        descriptor.release(), request.access, DescriptorOwnership::Owned, std::move(registration));
     if (handle != platform::invalid_handle_value())
         SetLastError(request.disposition == OPEN_ALWAYS ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS);
     return handle;
@@ -157,7 +158,7 @@ int open_by_disposition(const platform::TranslatedPath& path, const OpenRequest&
     case CREATE_NEW:
         descriptor = open(native, flags | O_CREAT | O_EXCL, mode);
         if (descriptor < 0 && errno == EEXIST) {
-            SetLastError(ERROR_FILE_EXISTS);
+            platform::make_win32_error(ERROR_FILE_EXISTS);
             return -1;
         }
         created = descriptor >= 0;
@@ -202,37 +203,32 @@ int open_by_disposition(const platform::TranslatedPath& path, const OpenRequest&
 HANDLE open_file(const platform::TranslatedPath& path, const OpenRequest& request)
 {
     bool created = false;
-    const int descriptor = open_by_disposition(path, request, created);
-    if (descriptor < 0)
+    platform::UniqueFd descriptor(open_by_disposition(path, request, created));
+    if (!descriptor)
         return platform::invalid_handle_value();
-    const auto refuse = [descriptor](DWORD error) {
-        close(descriptor);
-        return fail_handle(error);
-    };
     struct stat status;
-    if (fstat(descriptor, &status) != 0)
-        return refuse(platform_win32_error_from_errno(errno));
+    if (fstat(descriptor.get(), &status) != 0)
+        return fail_handle(platform_win32_error_from_errno(errno));
     if (S_ISDIR(status.st_mode))
-        return refuse(ERROR_ACCESS_DENIED);
+        return fail_handle(ERROR_ACCESS_DENIED);
     const bool truncates = !created && (request.disposition == CREATE_ALWAYS ||
                                         request.disposition == TRUNCATE_EXISTING);
     // The read-only attribute holds for everyone, root too, as on Win32.
     if (!created && S_ISREG(status.st_mode) && !(status.st_mode & S_IWUSR) &&
         (wants_write(request.access) || truncates))
-        return refuse(ERROR_ACCESS_DENIED);
+        return fail_handle(ERROR_ACCESS_DENIED);
 
     platform::ShareRegistration registration;
     if (!registration.acquire({status.st_dev, status.st_ino}, request.access, request.share_mode))
-        return refuse(GetLastError());
+        return fail_handle(GetLastError());
     if (truncates && S_ISREG(status.st_mode)) {
-        const int result = wants_write(request.access) ? ftruncate(descriptor, 0)
-                                                        : truncate(path.native.c_str(), 0);
+        const int result = wants_write(request.access) ? ftruncate(descriptor.get(), 0)
+                                                       : truncate(path.native.c_str(), 0);
         if (result != 0)
-            return refuse(platform_win32_error_from_errno(errno));
+            return fail_handle(platform_win32_error_from_errno(errno));
     }
-    const HANDLE handle = platform::add_file_handle(descriptor, request.access,
-                                                    DescriptorOwnership::Owned,
-                                                    std::move(registration));
+    const HANDLE handle = platform::add_file_handle(
+        descriptor.release(), request.access, DescriptorOwnership::Owned, std::move(registration));
     if (handle == platform::invalid_handle_value())
         return handle;
     const bool reports_existing = !created && (request.disposition == CREATE_ALWAYS ||
@@ -387,11 +383,11 @@ FileKind file_kind_of(mode_t mode)
 HANDLE add_file_handle(int descriptor, DWORD access, DescriptorOwnership ownership,
                        ShareRegistration registration)
 {
+    // Until the file object holds it, an owned descriptor is closed on every failure.
+    UniqueFd owned(ownership == DescriptorOwnership::Owned ? descriptor : -1);
     struct stat status;
     if (fstat(descriptor, &status) != 0) {
-        platform_set_last_error_from_errno();
-        if (ownership == DescriptorOwnership::Owned)
-            close(descriptor);
+        platform::make_win32_error_from_errno();
         return platform::invalid_handle_value();
     }
     std::shared_ptr<FileObject> object;
@@ -399,11 +395,10 @@ HANDLE add_file_handle(int descriptor, DWORD access, DescriptorOwnership ownersh
         object = std::make_shared<FileObject>(descriptor, file_kind_of(status.st_mode), access,
                                               ownership);
     } catch (const std::bad_alloc&) {
-        if (ownership == DescriptorOwnership::Owned)
-            close(descriptor);
-        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        platform::make_win32_error(ERROR_NOT_ENOUGH_MEMORY);
         return platform::invalid_handle_value();
     }
+    owned.release();
     object->keep_share_registration(std::move(registration));
     const HANDLE handle = add_handle(std::move(object));
     return handle != nullptr ? handle : platform::invalid_handle_value();
@@ -695,9 +690,11 @@ PLATFORM_API BOOL SetFileTime(HANDLE file, const FILETIME* /*creation_time*/,
         return TRUE;
     if (errno != EBADF)
         return fail(io_error(errno, *object));
-    // A query-only open (O_PATH) reaches its file through /proc.
-    const std::string proc_path = "/proc/self/fd/" + std::to_string(object->descriptor());
-    if (utimensat(AT_FDCWD, proc_path.c_str(), times, 0) != 0)
+    // A query-only open (O_PATH) reaches its file through /proc; the name is formed on
+    // the stack, so that setting a time cannot run out of memory.
+    char proc_path[32];
+    std::snprintf(proc_path, sizeof proc_path, "/proc/self/fd/%d", object->descriptor());
+    if (utimensat(AT_FDCWD, proc_path, times, 0) != 0)
         return fail(io_error(errno, *object));
     return TRUE;
 }

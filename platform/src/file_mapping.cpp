@@ -5,6 +5,7 @@
 #include "platform/file_mapping.h"
 
 #include "kernel_object.h"
+#include "make_win32_error.h"
 #include "platform/kernel.h"
 #include "sync_named_object.h"
 
@@ -80,12 +81,12 @@ PLATFORM_API HANDLE CreateFileMappingA(HANDLE file, LPSECURITY_ATTRIBUTES /*attr
                                        LPCSTR name) noexcept
 {
     if (file != kPagingFile) {
-        SetLastError(ERROR_NOT_SUPPORTED);
+        platform::make_win32_error(ERROR_NOT_SUPPORTED);
         return nullptr;
     }
     const uint64_t size = join(maximum_size_high, maximum_size_low);
     if (size == 0 || (protect != PAGE_READONLY && protect != PAGE_READWRITE)) {
-        SetLastError(ERROR_INVALID_PARAMETER);
+        platform::make_win32_error(ERROR_INVALID_PARAMETER);
         return nullptr;
     }
     try {
@@ -97,7 +98,7 @@ PLATFORM_API HANDLE CreateFileMappingA(HANDLE file, LPSECURITY_ATTRIBUTES /*attr
             return nullptr;
         return add_mapping(std::move(segment), protect == PAGE_READWRITE, existed);
     } catch (const std::bad_alloc&) {
-        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        platform::make_win32_error(ERROR_NOT_ENOUGH_MEMORY);
         return nullptr;
     }
 }
@@ -105,7 +106,7 @@ PLATFORM_API HANDLE CreateFileMappingA(HANDLE file, LPSECURITY_ATTRIBUTES /*attr
 PLATFORM_API HANDLE OpenFileMappingA(DWORD desired_access, BOOL /*inherit_handle*/, LPCSTR name) noexcept
 {
     if (name == nullptr || name[0] == '\0') {
-        SetLastError(ERROR_INVALID_PARAMETER);
+        platform::make_win32_error(ERROR_INVALID_PARAMETER);
         return nullptr;
     }
     try {
@@ -117,7 +118,7 @@ PLATFORM_API HANDLE OpenFileMappingA(DWORD desired_access, BOOL /*inherit_handle
             return nullptr;
         return add_mapping(std::move(segment), (desired_access & FILE_MAP_WRITE) != 0, false);
     } catch (const std::bad_alloc&) {
-        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        platform::make_win32_error(ERROR_NOT_ENOUGH_MEMORY);
         return nullptr;
     }
 }
@@ -130,17 +131,17 @@ PLATFORM_API LPVOID MapViewOfFile(HANDLE mapping, DWORD desired_access, DWORD of
         return nullptr;
     const bool write = (desired_access & FILE_MAP_WRITE) != 0;
     if (write && !object->writable()) {
-        SetLastError(ERROR_ACCESS_DENIED);
+        platform::make_win32_error(ERROR_ACCESS_DENIED);
         return nullptr;
     }
     const uint64_t offset = join(offset_high, offset_low);
     const uint64_t size = object->segment()->header().payload_size;
     if (offset % kViewGranularity != 0) {
-        SetLastError(ERROR_INVALID_PARAMETER);
+        platform::make_win32_error(ERROR_INVALID_PARAMETER);
         return nullptr;
     }
     if (offset >= size || bytes > size - offset) {
-        SetLastError(ERROR_ACCESS_DENIED);
+        platform::make_win32_error(ERROR_ACCESS_DENIED);
         return nullptr;
     }
     const size_t length = bytes != 0 ? bytes : static_cast<size_t>(size - offset);
@@ -148,7 +149,7 @@ PLATFORM_API LPVOID MapViewOfFile(HANDLE mapping, DWORD desired_access, DWORD of
     void* address = mmap(nullptr, length, protection, MAP_SHARED, object->segment()->descriptor(),
                          static_cast<off_t>(SharedSegment::payload_offset() + offset));
     if (address == MAP_FAILED) {
-        platform_set_last_error_from_errno();
+        platform::make_win32_error_from_errno();
         return nullptr;
     }
     try {
@@ -157,7 +158,7 @@ PLATFORM_API LPVOID MapViewOfFile(HANDLE mapping, DWORD desired_access, DWORD of
         table.views.emplace(reinterpret_cast<uintptr_t>(address), View{length, object->segment()});
     } catch (const std::bad_alloc&) {
         munmap(address, length);
-        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        platform::make_win32_error(ERROR_NOT_ENOUGH_MEMORY);
         return nullptr;
     }
     return address;
@@ -171,7 +172,7 @@ PLATFORM_API BOOL UnmapViewOfFile(LPCVOID address) noexcept
         const std::lock_guard lock(table.mutex);
         const auto found = table.views.find(reinterpret_cast<uintptr_t>(address));
         if (found == table.views.end()) {
-            SetLastError(ERROR_INVALID_ADDRESS);
+            platform::make_win32_error(ERROR_INVALID_ADDRESS);
             return FALSE;
         }
         view = std::move(found->second);

@@ -5,8 +5,10 @@
 
 #include "file_info.h"
 #include "file_sharing.h"
+#include "make_win32_error.h"
 #include "path_translation.h"
 #include "platform/kernel.h"
+#include "unique_fd.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -26,9 +28,9 @@ namespace {
 
 using platform::TranslatedPath;
 
-BOOL fail(DWORD error)
+BOOL fail(DWORD error, std::source_location where = std::source_location::current())
 {
-    SetLastError(error);
+    platform::make_win32_error(error, where);
     return FALSE;
 }
 
@@ -62,30 +64,12 @@ bool current_directory(std::string& directory)
 {
     std::vector<char> buffer(PATH_MAX);
     if (getcwd(buffer.data(), buffer.size()) == nullptr) {
-        platform_set_last_error_from_errno();
+        platform::make_win32_error_from_errno();
         return false;
     }
     directory = buffer.data();
     return true;
 }
-
-// RAII owner of a descriptor used inside one call.
-class Descriptor {
-public:
-    explicit Descriptor(int descriptor) : m_descriptor(descriptor) {}
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    ~Descriptor()
-    {
-        if (m_descriptor >= 0)
-            close(m_descriptor);
-    }
-    int get() const { return m_descriptor; }
-    bool is_open() const { return m_descriptor >= 0; }
-
-private:
-    int m_descriptor;
-};
 
 bool write_all(int descriptor, const char* bytes, size_t count)
 {
@@ -122,7 +106,7 @@ bool copy_data(int from, int to)
 // CopyFileA's work on translated paths.
 BOOL copy_file(const TranslatedPath& source, const TranslatedPath& target, bool fail_if_exists)
 {
-    const Descriptor input(open(source.native.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    const platform::UniqueFd input(open(source.native.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (!input.is_open())
         return fail_path(errno, source);
     struct stat source_status;
@@ -146,7 +130,7 @@ BOOL copy_file(const TranslatedPath& source, const TranslatedPath& target, bool 
             return fail(ERROR_ACCESS_DENIED);
     }
     const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (fail_if_exists ? O_EXCL : 0);
-    const Descriptor output(open(target.native.c_str(), flags, 0666));
+    const platform::UniqueFd output(open(target.native.c_str(), flags, 0666));
     if (!output.is_open()) {
         if (errno == EEXIST)
             return fail(ERROR_FILE_EXISTS);
@@ -373,7 +357,7 @@ PLATFORM_API DWORD GetCurrentDirectoryA(DWORD size, LPSTR buffer) noexcept
             return 0;
         return copy_result(directory, size, buffer);
     } catch (const std::bad_alloc&) {
-        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        platform::make_win32_error(ERROR_NOT_ENOUGH_MEMORY);
         return 0;
     }
 }
@@ -402,11 +386,11 @@ PLATFORM_API DWORD GetFullPathNameA(LPCSTR name, DWORD size, LPSTR buffer, LPSTR
         if (file_part != nullptr)
             *file_part = nullptr;
         if (name == nullptr) {
-            SetLastError(ERROR_INVALID_PARAMETER);
+            platform::make_win32_error(ERROR_INVALID_PARAMETER);
             return 0;
         }
         if (name[0] == '\0') {
-            SetLastError(ERROR_INVALID_NAME);
+            platform::make_win32_error(ERROR_INVALID_NAME);
             return 0;
         }
         std::string full = platform::lexical_native_path(name);
@@ -421,7 +405,7 @@ PLATFORM_API DWORD GetFullPathNameA(LPCSTR name, DWORD size, LPSTR buffer, LPSTR
             *file_part = buffer + full.rfind('/') + 1;
         return result;
     } catch (const std::bad_alloc&) {
-        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        platform::make_win32_error(ERROR_NOT_ENOUGH_MEMORY);
         return 0;
     }
 }
@@ -431,7 +415,7 @@ PLATFORM_API DWORD GetTempPathA(DWORD size, LPSTR buffer) noexcept
     try {
         return copy_result(temporary_folder(), size, buffer);
     } catch (const std::bad_alloc&) {
-        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        platform::make_win32_error(ERROR_NOT_ENOUGH_MEMORY);
         return 0;
     }
 }
@@ -440,7 +424,7 @@ PLATFORM_API UINT GetTempFileNameA(LPCSTR path, LPCSTR prefix, UINT unique, LPST
 {
     try {
         if (path == nullptr || buffer == nullptr) {
-            SetLastError(ERROR_INVALID_PARAMETER);
+            platform::make_win32_error(ERROR_INVALID_PARAMETER);
             return 0;
         }
         TranslatedPath folder;
@@ -450,7 +434,7 @@ PLATFORM_API UINT GetTempFileNameA(LPCSTR path, LPCSTR prefix, UINT unique, LPST
         const auto fits = [&](const std::string& name) {
             if (name.size() < MAX_PATH)
                 return true;
-            SetLastError(ERROR_FILENAME_EXCED_RANGE);
+            platform::make_win32_error(ERROR_FILENAME_EXCED_RANGE);
             return false;
         };
         if (unique != 0) {
@@ -469,9 +453,9 @@ PLATFORM_API UINT GetTempFileNameA(LPCSTR path, LPCSTR prefix, UINT unique, LPST
             const std::string name = temporary_name(folder.native, kept_prefix, number);
             if (!fits(name))
                 return 0;
-            const int descriptor = open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-            if (descriptor >= 0) {
-                close(descriptor);
+            const platform::UniqueFd created(
+                open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+            if (created) {
                 std::memcpy(buffer, name.c_str(), name.size() + 1);
                 return number;
             }
@@ -479,16 +463,16 @@ PLATFORM_API UINT GetTempFileNameA(LPCSTR path, LPCSTR prefix, UINT unique, LPST
             if (error_number != EEXIST) {
                 // Win32 names a missing folder here as no folder at all.
                 if (error_number == ENOENT || error_number == ENOTDIR)
-                    SetLastError(ERROR_DIRECTORY);
+                    platform::make_win32_error(ERROR_DIRECTORY);
                 else
                     platform::set_path_error(error_number, folder);
                 return 0;
             }
         }
-        SetLastError(ERROR_FILE_EXISTS);
+        platform::make_win32_error(ERROR_FILE_EXISTS);
         return 0;
     } catch (const std::bad_alloc&) {
-        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        platform::make_win32_error(ERROR_NOT_ENOUGH_MEMORY);
         return 0;
     }
 }
@@ -506,7 +490,7 @@ PLATFORM_API DWORD GetFileAttributesA(LPCSTR name) noexcept
         }
         return info.attributes;
     } catch (const std::bad_alloc&) {
-        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        platform::make_win32_error(ERROR_NOT_ENOUGH_MEMORY);
         return INVALID_FILE_ATTRIBUTES;
     }
 }

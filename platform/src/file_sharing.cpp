@@ -1,5 +1,6 @@
 #include "file_sharing.h"
 
+#include "make_win32_error.h"
 #include "platform/files.h"
 #include "platform/kernel.h"
 
@@ -91,7 +92,7 @@ bool ShareRegistration::acquire(FileIdentity identity, DWORD access, DWORD share
         if (!same_file(open.identity, identity))
             continue;
         if (refused_by(access, open.share_mode) || refused_by(open.access, share_mode)) {
-            SetLastError(ERROR_SHARING_VIOLATION);
+            platform::make_win32_error(ERROR_SHARING_VIOLATION);
             return false;
         }
     }
@@ -101,7 +102,7 @@ bool ShareRegistration::acquire(FileIdentity identity, DWORD access, DWORD share
         m_id = id;
         return true;
     } catch (const std::bad_alloc&) {
-        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        platform::make_win32_error(ERROR_NOT_ENOUGH_MEMORY);
         return false;
     }
 }

@@ -3,6 +3,7 @@
 #include "platform/files.h"
 
 #include "file_object.h"
+#include "make_win32_error.h"
 #include "platform/kernel.h"
 
 #include <fcntl.h>
@@ -67,7 +68,7 @@ PLATFORM_API HANDLE GetStdHandle(DWORD std_handle) noexcept
 {
     const int index = standard_index(std_handle);
     if (index < 0) {
-        SetLastError(ERROR_INVALID_HANDLE);
+        platform::make_win32_error(ERROR_INVALID_HANDLE);
         return platform::invalid_handle_value();
     }
     const std::lock_guard lock(g_standard_handles_mutex);
@@ -93,7 +94,7 @@ PLATFORM_API BOOL SetStdHandle(DWORD std_handle, HANDLE handle) noexcept
 {
     const int index = standard_index(std_handle);
     if (index < 0) {
-        SetLastError(ERROR_INVALID_HANDLE);
+        platform::make_win32_error(ERROR_INVALID_HANDLE);
         return FALSE;
     }
     const std::lock_guard lock(g_standard_handles_mutex);
@@ -105,11 +106,11 @@ PLATFORM_API BOOL AllocConsole(void) noexcept
 {
     for (int descriptor = 0; descriptor < 3; ++descriptor) {
         if (isatty(descriptor)) {
-            SetLastError(ERROR_ACCESS_DENIED);
+            platform::make_win32_error(ERROR_ACCESS_DENIED);
             return FALSE;
         }
     }
-    SetLastError(ERROR_NOT_SUPPORTED);
+    platform::make_win32_error(ERROR_NOT_SUPPORTED);
     return FALSE;
 }
 
@@ -120,11 +121,11 @@ PLATFORM_API BOOL GetConsoleMode(HANDLE console, LPDWORD mode) noexcept
         return FALSE;
     const int descriptor = object->descriptor();
     if (object->kind() != platform::FileKind::Character || !isatty(descriptor)) {
-        SetLastError(ERROR_INVALID_HANDLE);
+        platform::make_win32_error(ERROR_INVALID_HANDLE);
         return FALSE;
     }
     if (mode == nullptr) {
-        SetLastError(ERROR_INVALID_PARAMETER);
+        platform::make_win32_error(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
     if (object->can_write()) {
@@ -133,7 +134,7 @@ PLATFORM_API BOOL GetConsoleMode(HANDLE console, LPDWORD mode) noexcept
     }
     termios settings{};
     if (tcgetattr(descriptor, &settings) != 0) {
-        platform_set_last_error_from_errno();
+        platform::make_win32_error_from_errno();
         return FALSE;
     }
     DWORD input_mode = 0;

@@ -2,6 +2,7 @@
 
 #include "platform/system_time.h"
 
+#include "make_win32_error.h"
 #include "platform/kernel.h"
 
 #include <ctime>
@@ -88,7 +89,7 @@ int64_t local_offset_at(int64_t seconds_since_1601)
 
 bool fail_parameter()
 {
-    SetLastError(ERROR_INVALID_PARAMETER);
+    platform::make_win32_error(ERROR_INVALID_PARAMETER);
     return false;
 }
 

@@ -5,6 +5,7 @@
 
 #include "file_object.h"
 #include "kernel_object.h"
+#include "make_win32_error.h"
 #include "path_translation.h"
 #include "platform/kernel.h"
 
@@ -30,9 +31,9 @@ std::atomic<UINT> g_error_mode{0};
 // An enumeration of network resources; there are none to give.
 class NetworkEnumeration final : public platform::KernelObject {};
 
-BOOL fail(DWORD error)
+BOOL fail(DWORD error, std::source_location where = std::source_location::current())
 {
-    SetLastError(error);
+    platform::make_win32_error(error, where);
     return FALSE;
 }
 
@@ -49,7 +50,7 @@ bool folder_of(LPCSTR root_path, std::string& native)
         return false;
     }
     if (!S_ISDIR(status.st_mode)) {
-        SetLastError(ERROR_DIRECTORY);
+        platform::make_win32_error(ERROR_DIRECTORY);
         return false;
     }
     native = path.native;
@@ -133,7 +134,7 @@ PLATFORM_API UINT GetDriveTypeA(LPCSTR root_path) noexcept
             return DRIVE_RAMDISK;
         return DRIVE_FIXED;
     } catch (const std::bad_alloc&) {
-        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        platform::make_win32_error(ERROR_NOT_ENOUGH_MEMORY);
         return DRIVE_UNKNOWN;
     }
 }
@@ -149,7 +150,7 @@ PLATFORM_API BOOL GetVolumeInformationA(LPCSTR root_path, LPSTR volume_name, DWO
             return FALSE;
         struct statvfs volume;
         if (statvfs(native.c_str(), &volume) != 0) {
-            platform_set_last_error_from_errno();
+            platform::make_win32_error_from_errno();
             return FALSE;
         }
         std::string type = file_system_name(native);
@@ -184,16 +185,16 @@ PLATFORM_API DWORD WNetOpenEnumA(DWORD scope, DWORD /*type*/, DWORD /*usage*/, L
                                  HANDLE* enumeration) noexcept
 {
     if (enumeration == nullptr || scope < RESOURCE_CONNECTED || scope > RESOURCE_REMEMBERED)
-        return ERROR_INVALID_PARAMETER;
+        return platform::make_win32_status(ERROR_INVALID_PARAMETER);
     *enumeration = nullptr;
     try {
         const HANDLE handle = platform::add_handle(std::make_shared<NetworkEnumeration>());
         if (handle == nullptr)
-            return ERROR_NOT_ENOUGH_MEMORY;
+            return platform::make_win32_status(ERROR_NOT_ENOUGH_MEMORY);
         *enumeration = handle;
         return ERROR_SUCCESS;
     } catch (const std::bad_alloc&) {
-        return ERROR_NOT_ENOUGH_MEMORY;
+        return platform::make_win32_status(ERROR_NOT_ENOUGH_MEMORY);
     }
 }
 
@@ -201,9 +202,9 @@ PLATFORM_API DWORD WNetEnumResourceA(HANDLE enumeration, LPDWORD count, LPVOID /
                                      LPDWORD /*buffer_size*/) noexcept
 {
     if (platform::object_of_kind<NetworkEnumeration>(enumeration) == nullptr)
-        return ERROR_INVALID_HANDLE;
+        return platform::make_win32_status(ERROR_INVALID_HANDLE);
     if (count == nullptr)
-        return ERROR_INVALID_PARAMETER;
+        return platform::make_win32_status(ERROR_INVALID_PARAMETER);
     *count = 0;
     return ERROR_NO_MORE_ITEMS;
 }
@@ -211,7 +212,7 @@ PLATFORM_API DWORD WNetEnumResourceA(HANDLE enumeration, LPDWORD count, LPVOID /
 PLATFORM_API DWORD WNetCloseEnum(HANDLE enumeration) noexcept
 {
     if (platform::object_of_kind<NetworkEnumeration>(enumeration) == nullptr)
-        return ERROR_INVALID_HANDLE;
+        return platform::make_win32_status(ERROR_INVALID_HANDLE);
     CloseHandle(enumeration);
     return ERROR_SUCCESS;
 }
@@ -220,8 +221,8 @@ PLATFORM_API DWORD WNetGetUniversalNameA(LPCSTR local_path, DWORD /*info_level*/
                                          LPDWORD buffer_size) noexcept
 {
     if (local_path == nullptr || buffer_size == nullptr)
-        return ERROR_INVALID_PARAMETER;
-    return ERROR_NOT_CONNECTED;
+        return platform::make_win32_status(ERROR_INVALID_PARAMETER);
+    return platform::make_win32_status(ERROR_NOT_CONNECTED);
 }
 
 }

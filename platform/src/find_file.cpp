@@ -10,6 +10,7 @@
 #include "file_name_rules.h"
 #include "file_object.h"
 #include "kernel_object.h"
+#include "make_win32_error.h"
 #include "path_translation.h"
 #include "platform/kernel.h"
 
@@ -47,9 +48,9 @@ private:
     size_t m_next = 0;
 };
 
-HANDLE fail_handle(DWORD error)
+HANDLE fail_handle(DWORD error, std::source_location where = std::source_location::current())
 {
-    SetLastError(error);
+    platform::make_win32_error(error, where);
     return platform::invalid_handle_value();
 }
 
@@ -105,7 +106,7 @@ bool scan_folder(const platform::TranslatedPath& folder, const std::string& patt
     if (directory == nullptr) {
         platform::set_path_error(errno, folder);
         if (GetLastError() == ERROR_FILE_NOT_FOUND)
-            SetLastError(ERROR_PATH_NOT_FOUND);
+            platform::make_win32_error(ERROR_PATH_NOT_FOUND);
         return false;
     }
     std::vector<std::string> names;
@@ -197,10 +198,11 @@ PLATFORM_API BOOL FindNextFileA(HANDLE find, LPWIN32_FIND_DATAA data) noexcept
     if (object == nullptr)
         return FALSE;
     if (data == nullptr) {
-        SetLastError(ERROR_INVALID_PARAMETER);
+        platform::make_win32_error(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
     if (!object->next(*data)) {
+        // The end of the listing, not a failure: no error site.
         SetLastError(ERROR_NO_MORE_FILES);
         return FALSE;
     }

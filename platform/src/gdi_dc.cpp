@@ -2,6 +2,7 @@
 // selection and the attributes of a DC.
 
 #include "gdi_objects.h"
+#include "make_win32_error.h"
 #include "platform/gdi_support.h"
 
 #include <algorithm>
@@ -50,7 +51,7 @@ PLATFORM_API HDC CreateCompatibleDC(HDC dc) noexcept
     try {
         return add_dc(std::make_unique<DeviceContext>(DeviceContext::Target::Memory));
     } catch (const std::bad_alloc&) {
-        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        platform::make_win32_error(ERROR_NOT_ENOUGH_MEMORY);
         return nullptr;
     }
 }
@@ -93,7 +94,7 @@ PLATFORM_API HGDIOBJ SelectObject(HDC hdc, HGDIOBJ object) noexcept
         return HGDI_ERROR;
     GdiObject* previous = dc->select(*selected);
     if (previous == nullptr) {
-        SetLastError(ERROR_INVALID_PARAMETER);
+        platform::make_win32_error(ERROR_INVALID_PARAMETER);
         return nullptr;
     }
     return previous->handle();
@@ -115,7 +116,7 @@ PLATFORM_API HGDIOBJ GetCurrentObject(HDC hdc, UINT type) noexcept
     case OBJ_BITMAP:
         return dc->bitmap() != nullptr ? dc->bitmap()->handle() : nullptr;
     default:
-        SetLastError(ERROR_INVALID_PARAMETER);
+        platform::make_win32_error(ERROR_INVALID_PARAMETER);
         return nullptr;
     }
 }
@@ -127,7 +128,7 @@ PLATFORM_API int SetROP2(HDC hdc, int mode) noexcept
         return 0;
     dc->record("SetROP2(%d)", mode);
     if (!is_rop2(mode)) {
-        SetLastError(ERROR_INVALID_PARAMETER);
+        platform::make_win32_error(ERROR_INVALID_PARAMETER);
         return 0;
     }
     return std::exchange(dc->rop2, mode);
@@ -187,7 +188,7 @@ PLATFORM_API int SetBkMode(HDC hdc, int mode) noexcept
         return 0;
     dc->record("SetBkMode(%d)", mode);
     if (mode != TRANSPARENT && mode != OPAQUE) {
-        SetLastError(ERROR_INVALID_PARAMETER);
+        platform::make_win32_error(ERROR_INVALID_PARAMETER);
         return 0;
     }
     return std::exchange(dc->background_mode, mode);
@@ -209,7 +210,7 @@ PLATFORM_API UINT SetTextAlign(HDC hdc, UINT align) noexcept
         return GDI_ERROR;
     dc->record("SetTextAlign(%u)", align);
     if (!is_text_align(align)) {
-        SetLastError(ERROR_INVALID_PARAMETER);
+        platform::make_win32_error(ERROR_INVALID_PARAMETER);
         return GDI_ERROR;
     }
     return std::exchange(dc->text_align, align);
@@ -233,7 +234,7 @@ PLATFORM_API HDC platform_create_dc_for_pixels(void* pixels, int width, int heig
     if (pixels == nullptr || !aligned || width <= 0 || height <= 0 || width > kMaxSurfaceSide ||
         height > kMaxSurfaceSide || stride < static_cast<ptrdiff_t>(width) * 4 || stride % 4 != 0 ||
         (flags & ~PLATFORM_PIXELS_OPAQUE_ALPHA) != 0) {
-        SetLastError(ERROR_INVALID_PARAMETER);
+        platform::make_win32_error(ERROR_INVALID_PARAMETER);
         return nullptr;
     }
     try {
@@ -247,7 +248,7 @@ PLATFORM_API HDC platform_create_dc_for_pixels(void* pixels, int width, int heig
         dc->set_external_surface(surface);
         return add_dc(std::move(dc));
     } catch (const std::bad_alloc&) {
-        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        platform::make_win32_error(ERROR_NOT_ENOUGH_MEMORY);
         return nullptr;
     }
 }
@@ -255,7 +256,7 @@ PLATFORM_API HDC platform_create_dc_for_pixels(void* pixels, int width, int heig
 PLATFORM_API HDC platform_create_recording_dc(int width, int height) noexcept
 {
     if (width < 0 || height < 0) {
-        SetLastError(ERROR_INVALID_PARAMETER);
+        platform::make_win32_error(ERROR_INVALID_PARAMETER);
         return nullptr;
     }
     std::unique_ptr<Bitmap> bitmap;
@@ -268,7 +269,7 @@ PLATFORM_API HDC platform_create_recording_dc(int width, int height) noexcept
     try {
         dc = std::make_unique<DeviceContext>(DeviceContext::Target::Memory);
     } catch (const std::bad_alloc&) {
-        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        platform::make_win32_error(ERROR_NOT_ENOUGH_MEMORY);
         return nullptr;
     }
     HGDIOBJ bitmap_handle = nullptr;

@@ -4,6 +4,7 @@
 #include "gdi_objects.h"
 #include "gdi_raster.h"
 #include "gdi_shapes.h"
+#include "make_win32_error.h"
 
 #include <algorithm>
 #include <cmath>
@@ -63,7 +64,7 @@ PLATFORM_API BOOL MoveToEx(HDC hdc, int x, int y, LPPOINT old) noexcept
             dc->path.moveTo(x, y);
             dc->figure_open = true;
         } catch (const std::bad_alloc&) {
-            SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+            platform::make_win32_error(ERROR_NOT_ENOUGH_MEMORY);
             return FALSE;
         }
     }
@@ -77,7 +78,7 @@ PLATFORM_API BOOL GetCurrentPositionEx(HDC hdc, LPPOINT position) noexcept
         return FALSE;
     dc->record("GetCurrentPositionEx()");
     if (position == nullptr) {
-        SetLastError(ERROR_INVALID_PARAMETER);
+        platform::make_win32_error(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
     *position = dc->position;
@@ -113,7 +114,7 @@ PLATFORM_API BOOL LineTo(HDC hdc, int x, int y) noexcept
             draw_wide_line(dc->surface(), pen, from.x, from.y, x, y, dc->rop2);
         return TRUE;
     } catch (const std::bad_alloc&) {
-        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        platform::make_win32_error(ERROR_NOT_ENOUGH_MEMORY);
         return FALSE;
     }
 }
@@ -155,7 +156,7 @@ PLATFORM_API BOOL Arc(HDC hdc, int left, int top, int right, int bottom, int x_s
     try {
         if (dc->path_state == PathState::Open) {
             if (!add_arc(dc->path, left, top, right, bottom, x_start, y_start, x_end, y_end)) {
-                SetLastError(ERROR_INVALID_PARAMETER);
+                platform::make_win32_error(ERROR_INVALID_PARAMETER);
                 return FALSE;
             }
             // Arc neither uses nor moves the current position: a later LineTo starts
@@ -164,7 +165,7 @@ PLATFORM_API BOOL Arc(HDC hdc, int left, int top, int right, int bottom, int x_s
             return TRUE;
         }
         if (!is_arc_in_range(left, top, right, bottom, x_start, y_start, x_end, y_end)) {
-            SetLastError(ERROR_INVALID_PARAMETER);
+            platform::make_win32_error(ERROR_INVALID_PARAMETER);
             return FALSE;
         }
         const Pen& pen = dc->pen();
@@ -182,7 +183,7 @@ PLATFORM_API BOOL Arc(HDC hdc, int left, int top, int right, int bottom, int x_s
         }
         return TRUE;
     } catch (const std::bad_alloc&) {
-        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        platform::make_win32_error(ERROR_NOT_ENOUGH_MEMORY);
         return FALSE;
     }
 }

@@ -2,6 +2,7 @@
 // DIB sections and rectangular regions.
 
 #include "gdi_objects.h"
+#include "make_win32_error.h"
 
 #include <QtCore/QRect>
 
@@ -19,7 +20,7 @@ Handle create(Arguments&&... arguments) noexcept
     try {
         return static_cast<Handle>(add_object(std::make_unique<T>(std::forward<Arguments>(arguments)...)));
     } catch (const std::bad_alloc&) {
-        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        platform::make_win32_error(ERROR_NOT_ENOUGH_MEMORY);
         return nullptr;
     }
 }
@@ -31,7 +32,7 @@ int copy_record(const Record& record, int size, LPVOID buffer)
     if (buffer == nullptr)
         return kSize;
     if (size < kSize) {
-        SetLastError(ERROR_INVALID_PARAMETER);
+        platform::make_win32_error(ERROR_INVALID_PARAMETER);
         return 0;
     }
     std::memcpy(buffer, &record, sizeof(Record));
@@ -65,7 +66,7 @@ PLATFORM_API HGDIOBJ GetStockObject(int index) noexcept
 {
     GdiObject* object = stock_object(index);
     if (object == nullptr) {
-        SetLastError(ERROR_INVALID_PARAMETER);
+        platform::make_win32_error(ERROR_INVALID_PARAMETER);
         return nullptr;
     }
     return object->handle();
@@ -78,7 +79,7 @@ PLATFORM_API BOOL DeleteObject(HGDIOBJ object) noexcept
         return FALSE;
     // A DC goes with DeleteDC.
     if (found->kind() == ObjectKind::DeviceContext) {
-        SetLastError(ERROR_INVALID_HANDLE);
+        platform::make_win32_error(ERROR_INVALID_HANDLE);
         return FALSE;
     }
     return delete_object(object);
@@ -87,7 +88,7 @@ PLATFORM_API BOOL DeleteObject(HGDIOBJ object) noexcept
 PLATFORM_API HPEN CreatePen(int style, int width, COLORREF colour) noexcept
 {
     if (style < PS_SOLID || style > PS_INSIDEFRAME || width < 0) {
-        SetLastError(ERROR_INVALID_PARAMETER);
+        platform::make_win32_error(ERROR_INVALID_PARAMETER);
         return nullptr;
     }
     const LOGPEN record{static_cast<UINT>(style), {width, 0}, colour};
@@ -103,7 +104,7 @@ PLATFORM_API HBRUSH CreateSolidBrush(COLORREF colour) noexcept
 PLATFORM_API HBRUSH CreateBrushIndirect(const LOGBRUSH* brush) noexcept
 {
     if (brush == nullptr) {
-        SetLastError(ERROR_INVALID_PARAMETER);
+        platform::make_win32_error(ERROR_INVALID_PARAMETER);
         return nullptr;
     }
     LOGBRUSH record = *brush;
@@ -120,7 +121,7 @@ PLATFORM_API HBRUSH CreateBrushIndirect(const LOGBRUSH* brush) noexcept
             break;
         [[fallthrough]];
     default:
-        SetLastError(ERROR_INVALID_PARAMETER);
+        platform::make_win32_error(ERROR_INVALID_PARAMETER);
         return nullptr;
     }
     return create<HBRUSH, Brush>(record);
@@ -129,7 +130,7 @@ PLATFORM_API HBRUSH CreateBrushIndirect(const LOGBRUSH* brush) noexcept
 PLATFORM_API HFONT CreateFontIndirectA(const LOGFONTA* font) noexcept
 {
     if (font == nullptr) {
-        SetLastError(ERROR_INVALID_PARAMETER);
+        platform::make_win32_error(ERROR_INVALID_PARAMETER);
         return nullptr;
     }
     return create<HFONT, Font>(*font);
@@ -141,13 +142,13 @@ PLATFORM_API HBITMAP CreateDIBSection(HDC /*dc*/, const BITMAPINFO* info, UINT u
     if (bits != nullptr)
         *bits = nullptr;
     if (info == nullptr || section != nullptr || (usage != DIB_RGB_COLORS && usage != DIB_PAL_COLORS)) {
-        SetLastError(ERROR_INVALID_PARAMETER);
+        platform::make_win32_error(ERROR_INVALID_PARAMETER);
         return nullptr;
     }
     const BITMAPINFOHEADER& header = info->bmiHeader;
     if (header.biSize < sizeof(BITMAPINFOHEADER) || header.biPlanes != 1 || header.biBitCount != 32 ||
         header.biCompression != BI_RGB) {
-        SetLastError(ERROR_INVALID_PARAMETER);
+        platform::make_win32_error(ERROR_INVALID_PARAMETER);
         return nullptr;
     }
     // A negative height asks for top-down rows.
@@ -167,7 +168,7 @@ PLATFORM_API HRGN CreateRectRgn(int left, int top, int right, int bottom) noexce
     try {
         return create<HRGN, Region>(QRegion(region_rect(left, top, right, bottom)));
     } catch (const std::bad_alloc&) {
-        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        platform::make_win32_error(ERROR_NOT_ENOUGH_MEMORY);
         return nullptr;
     }
 }
@@ -178,7 +179,7 @@ PLATFORM_API BOOL RectInRegion(HRGN region, const RECT* rect) noexcept
     if (found == nullptr)
         return FALSE;
     if (rect == nullptr) {
-        SetLastError(ERROR_INVALID_PARAMETER);
+        platform::make_win32_error(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
     const QRect box = region_rect(rect->left, rect->top, rect->right, rect->bottom);
@@ -206,7 +207,7 @@ PLATFORM_API int GetObjectA(HGDIOBJ object, int size, LPVOID buffer) noexcept
     case ObjectKind::DeviceContext:
         break;
     }
-    SetLastError(ERROR_INVALID_HANDLE);
+    platform::make_win32_error(ERROR_INVALID_HANDLE);
     return 0;
 }
 

@@ -1,6 +1,7 @@
 // The GDI table, the stock objects and the selection rules of device contexts.
 
 #include "gdi_objects.h"
+#include "make_win32_error.h"
 
 #include <atomic>
 #include <cstdarg>
@@ -156,7 +157,7 @@ GdiObject* object_of_other(HGDIOBJ handle) noexcept
         if (stock != nullptr)
             return stock;
     }
-    SetLastError(ERROR_INVALID_HANDLE);
+    platform::make_win32_error(ERROR_INVALID_HANDLE);
     return nullptr;
 }
 
@@ -165,7 +166,7 @@ GdiObject* object_of_other(HGDIOBJ handle) noexcept
 std::nullptr_t wrong_kind(const GdiObject* object) noexcept
 {
     if (object != nullptr)
-        SetLastError(ERROR_INVALID_HANDLE);
+        platform::make_win32_error(ERROR_INVALID_HANDLE);
     return nullptr;
 }
 
@@ -229,7 +230,7 @@ HGDIOBJ add_object(std::unique_ptr<GdiObject> object) noexcept
         if (table.take_slot(*object) != 0)
             return object.release()->handle();
     }
-    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    platform::make_win32_error(ERROR_NOT_ENOUGH_MEMORY);
     return nullptr;
 }
 
@@ -252,7 +253,7 @@ HGDIOBJ add_pen(const LOGPEN& record) noexcept
                 ::operator delete(storage, std::nothrow);
         }
     }
-    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    platform::make_win32_error(ERROR_NOT_ENOUGH_MEMORY);
     return nullptr;
 }
 
@@ -272,7 +273,7 @@ BOOL delete_object(HGDIOBJ handle) noexcept
         }
         GdiObject& object = *slot->object.load(std::memory_order_relaxed);
         if (object.selections() > 0) {
-            SetLastError(ERROR_INVALID_PARAMETER);
+            platform::make_win32_error(ERROR_INVALID_PARAMETER);
             return FALSE;
         }
         table.free_slot(value, *slot);
@@ -318,19 +319,19 @@ std::unique_ptr<Bitmap> make_dib(int64_t width, int64_t height, bool top_down) n
 {
     if (width <= 0 || height <= 0 || width > kMaxSurfaceSide || height > kMaxSurfaceSide ||
         width * height * 4 > kMaxSurfaceBytes) {
-        SetLastError(ERROR_INVALID_PARAMETER);
+        platform::make_win32_error(ERROR_INVALID_PARAMETER);
         return nullptr;
     }
     auto* pixels = static_cast<uint32_t*>(std::calloc(static_cast<size_t>(width * height), sizeof(uint32_t)));
     if (pixels == nullptr) {
-        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        platform::make_win32_error(ERROR_NOT_ENOUGH_MEMORY);
         return nullptr;
     }
     try {
         return std::make_unique<Bitmap>(static_cast<int>(width), static_cast<int>(height), top_down, pixels);
     } catch (const std::bad_alloc&) {
         std::free(pixels);
-        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        platform::make_win32_error(ERROR_NOT_ENOUGH_MEMORY);
         return nullptr;
     }
 }

@@ -44,15 +44,17 @@ public:
     void make_stock(const char* name) { m_stock_name = name; }
 
     // Number of DCs that have the object selected; such an object cannot be deleted.
-    int selections() const { return m_selections; }
-    void add_selection() { ++m_selections; }
-    void remove_selection() { --m_selections; }
+    // Counted atomically: a stock object is selected into every new DC, whichever
+    // thread makes it.
+    int selections() const { return m_selections.load(); }
+    void add_selection() { m_selections.fetch_add(1); }
+    void remove_selection() { m_selections.fetch_sub(1); }
 
 private:
     ObjectKind m_kind;
     uintptr_t m_handle = 0;
     const char* m_stock_name = nullptr;
-    int m_selections = 0;
+    std::atomic<int> m_selections{0};
 };
 
 class Pen final : public GdiObject {

@@ -2,6 +2,7 @@
 
 #include "gdi_objects.h"
 #include "gdi_shapes.h"
+#include "make_win32_error.h"
 
 #include <QtGui/QPolygon>
 #include <QtGui/QPolygonF>
@@ -19,7 +20,7 @@ constexpr double kMaxRegionSpan = 1 << 20;
 bool has_ended_path(const DeviceContext& dc)
 {
     if (dc.path_state != PathState::Closed) {
-        SetLastError(ERROR_INVALID_PARAMETER);
+        platform::make_win32_error(ERROR_INVALID_PARAMETER);
         return false;
     }
     return true;
@@ -83,7 +84,7 @@ PLATFORM_API BOOL EndPath(HDC hdc) noexcept
         return FALSE;
     dc->record("EndPath()");
     if (dc->path_state != PathState::Open) {
-        SetLastError(ERROR_INVALID_PARAMETER);
+        platform::make_win32_error(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
     dc->path_state = PathState::Closed;
@@ -98,13 +99,13 @@ PLATFORM_API BOOL CloseFigure(HDC hdc) noexcept
         return FALSE;
     dc->record("CloseFigure()");
     if (dc->path_state != PathState::Open || !dc->figure_open) {
-        SetLastError(ERROR_INVALID_PARAMETER);
+        platform::make_win32_error(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
     try {
         dc->path.closeSubpath();
     } catch (const std::bad_alloc&) {
-        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        platform::make_win32_error(ERROR_NOT_ENOUGH_MEMORY);
         return FALSE;
     }
     dc->figure_open = false;
@@ -126,7 +127,7 @@ PLATFORM_API BOOL StrokeAndFillPath(HDC hdc) noexcept
         stroke_path(surface, dc->pen(), closed, dc->rop2);
     } catch (const std::bad_alloc&) {
         discard_path(*dc);
-        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        platform::make_win32_error(ERROR_NOT_ENOUGH_MEMORY);
         return FALSE;
     }
     discard_path(*dc);
@@ -144,7 +145,7 @@ PLATFORM_API HRGN PathToRegion(HDC hdc) noexcept
     const QRectF extent = dc->path.controlPointRect();
     if (extent.width() > kMaxRegionSpan || extent.height() > kMaxRegionSpan) {
         discard_path(*dc);
-        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        platform::make_win32_error(ERROR_NOT_ENOUGH_MEMORY);
         return nullptr;
     }
     try {
@@ -153,7 +154,7 @@ PLATFORM_API HRGN PathToRegion(HDC hdc) noexcept
         return static_cast<HRGN>(add_object(std::make_unique<Region>(std::move(region))));
     } catch (const std::bad_alloc&) {
         discard_path(*dc);
-        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        platform::make_win32_error(ERROR_NOT_ENOUGH_MEMORY);
         return nullptr;
     }
 }

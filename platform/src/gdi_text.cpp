@@ -2,6 +2,7 @@
 // extents.
 
 #include "gdi_shapes.h"
+#include "make_win32_error.h"
 #include "platform/gdi.h"
 #include "qt_application.h"
 
@@ -344,7 +345,7 @@ FontRealization* dc_font(DeviceContext& dc)
 {
     FontRealization* realization = dc.font().realization();
     if (realization == nullptr)
-        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        platform::make_win32_error(ERROR_NOT_ENOUGH_MEMORY);
     return realization;
 }
 
@@ -391,7 +392,7 @@ TextLayout layout_text(UINT align, const TEXTMETRICA& tm, int width)
 bool check_text(LPCSTR text, int count)
 {
     if (count < 0 || (text == nullptr && count > 0)) {
-        SetLastError(ERROR_INVALID_PARAMETER);
+        platform::make_win32_error(ERROR_INVALID_PARAMETER);
         return false;
     }
     return true;
@@ -466,7 +467,7 @@ PLATFORM_API BOOL TextOutA(HDC hdc, int x, int y, LPCSTR text, int count) noexce
         const bool update_position = (dc->text_align & TA_UPDATECP) != 0;
         const POINT origin = update_position ? dc->position : POINT{x, y};
         if (!is_curve_coordinate(origin.x) || !is_curve_coordinate(origin.y)) {
-            SetLastError(ERROR_INVALID_PARAMETER);
+            platform::make_win32_error(ERROR_INVALID_PARAMETER);
             return FALSE;
         }
         const TextLayout layout = layout_text(dc->text_align, font->text_metrics, font->advance(text, count));
@@ -490,7 +491,7 @@ PLATFORM_API BOOL TextOutA(HDC hdc, int x, int y, LPCSTR text, int count) noexce
         }
         return TRUE;
     } catch (const std::bad_alloc&) {
-        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        platform::make_win32_error(ERROR_NOT_ENOUGH_MEMORY);
         return FALSE;
     }
 }
@@ -502,7 +503,7 @@ PLATFORM_API BOOL GetTextMetricsA(HDC hdc, LPTEXTMETRICA metrics) noexcept
         return FALSE;
     dc->record("GetTextMetricsA()");
     if (metrics == nullptr) {
-        SetLastError(ERROR_INVALID_PARAMETER);
+        platform::make_win32_error(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
     const FontRealization* font = dc_font(*dc);
@@ -520,7 +521,7 @@ PLATFORM_API BOOL GetTextExtentPoint32A(HDC hdc, LPCSTR text, int count, LPSIZE 
     dc->record("GetTextExtentPoint32A(\"%.*s\")", text != nullptr ? std::max(count, 0) : 0,
                text != nullptr ? text : "");
     if (!check_text(text, count) || size == nullptr) {
-        SetLastError(ERROR_INVALID_PARAMETER);
+        platform::make_win32_error(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
     try {
@@ -531,7 +532,7 @@ PLATFORM_API BOOL GetTextExtentPoint32A(HDC hdc, LPCSTR text, int count, LPSIZE 
         size->cy = font->text_metrics.tmHeight;
         return TRUE;
     } catch (const std::bad_alloc&) {
-        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        platform::make_win32_error(ERROR_NOT_ENOUGH_MEMORY);
         return FALSE;
     }
 }

@@ -5,6 +5,7 @@
 // mapping starts on a 2 MB boundary and asks the kernel for huge pages, so that a big
 // drawing's memory costs one page fault per 2 MB instead of one per 4 KB.
 
+#include "make_win32_error.h"
 #include "platform/kernel.h"
 
 #include <cstdint>
@@ -177,24 +178,24 @@ PLATFORM_API HANDLE GetProcessHeap(void) noexcept
 PLATFORM_API LPVOID HeapAlloc(HANDLE heap, DWORD flags, SIZE_T bytes) noexcept
 {
     if (heap == nullptr) {
-        SetLastError(ERROR_INVALID_PARAMETER);
+        platform::make_win32_error(ERROR_INVALID_PARAMETER);
         return nullptr;
     }
     void* block = allocate(bytes, (flags & HEAP_ZERO_MEMORY) != 0);
     if (block == nullptr)
-        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        platform::make_win32_error(ERROR_NOT_ENOUGH_MEMORY);
     return block;
 }
 
 PLATFORM_API LPVOID HeapReAlloc(HANDLE heap, DWORD flags, LPVOID block, SIZE_T bytes) noexcept
 {
     if (heap == nullptr || block == nullptr) {
-        SetLastError(ERROR_INVALID_PARAMETER);
+        platform::make_win32_error(ERROR_INVALID_PARAMETER);
         return nullptr;
     }
     if (flags & HEAP_ZERO_MEMORY) {
         // The platform heap does not know the old size, so growth cannot be cleared.
-        SetLastError(ERROR_INVALID_PARAMETER);
+        platform::make_win32_error(ERROR_INVALID_PARAMETER);
         return nullptr;
     }
     const size_t request = bytes == 0 ? 1 : bytes;
@@ -207,13 +208,13 @@ PLATFORM_API LPVOID HeapReAlloc(HANDLE heap, DWORD flags, LPVOID block, SIZE_T b
     if (mapped == nullptr && request < kMappedThreshold) {
         void* moved = std::realloc(block, request);
         if (moved == nullptr)
-            SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+            platform::make_win32_error(ERROR_NOT_ENOUGH_MEMORY);
         return moved;
     }
     // Between the two kinds of block, or to a mapping of another size: move the contents.
     void* moved = allocate(request, false);
     if (moved == nullptr) {
-        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        platform::make_win32_error(ERROR_NOT_ENOUGH_MEMORY);
         return nullptr;
     }
     const size_t old_size = mapped != nullptr ? mapped->requested : malloc_usable_size(block);
@@ -228,7 +229,7 @@ PLATFORM_API LPVOID HeapReAlloc(HANDLE heap, DWORD flags, LPVOID block, SIZE_T b
 PLATFORM_API BOOL HeapFree(HANDLE heap, DWORD /*flags*/, LPVOID block) noexcept
 {
     if (heap == nullptr) {
-        SetLastError(ERROR_INVALID_PARAMETER);
+        platform::make_win32_error(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
     if (MappedHeader* header = find_mapped(block))

@@ -8,6 +8,7 @@
 #ifndef PLATFORM_SRC_KERNEL_OBJECT_H
 #define PLATFORM_SRC_KERNEL_OBJECT_H
 
+#include "make_win32_error.h"
 #include "platform/handles.h"
 #include "platform/kernel.h"
 #include "platform/win_types.h"
@@ -41,7 +42,7 @@ std::shared_ptr<T> object_of_kind(HANDLE handle) noexcept
 {
     std::shared_ptr<T> object = std::dynamic_pointer_cast<T>(object_of(handle));
     if (object == nullptr)
-        SetLastError(ERROR_INVALID_HANDLE);
+        make_win32_error(ERROR_INVALID_HANDLE);
     return object;
 }
 

@@ -6,6 +6,7 @@
 #include "platform/locale_info.h"
 
 #include "locale_answers.h"
+#include "make_win32_error.h"
 #include "platform/kernel.h"
 #include "platform/timing.h"
 
@@ -14,9 +15,9 @@
 
 namespace {
 
-int fail(DWORD error)
+int fail(DWORD error, std::source_location where = std::source_location::current())
 {
-    SetLastError(error);
+    platform::make_win32_error(error, where);
     return 0;
 }
 

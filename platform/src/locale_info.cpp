@@ -8,6 +8,7 @@
 #include "platform/locale_info.h"
 
 #include "locale_answers.h"
+#include "make_win32_error.h"
 #include "platform/kernel.h"
 
 #include <atomic>
@@ -21,9 +22,9 @@ std::atomic<const PlatformLocaleAnswers*> g_injected{nullptr};
 constexpr DWORD kMajorVersion = 10;
 constexpr DWORD kMinorVersion = 0;
 
-int fail(DWORD error)
+int fail(DWORD error, std::source_location where = std::source_location::current())
 {
-    SetLastError(error);
+    platform::make_win32_error(error, where);
     return 0;
 }
 

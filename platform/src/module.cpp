@@ -1,3 +1,4 @@
+#include "make_win32_error.h"
 #include "platform/kernel.h"
 
 #include <dlfcn.h>
@@ -7,9 +8,16 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
+#include <new>
 #include <string>
+#include <string_view>
 
 namespace {
+
+struct MallocFreer {
+    void operator()(char* block) const noexcept { std::free(block); }
+};
 
 HMODULE to_module(void* handle)
 {
@@ -43,19 +51,20 @@ bool same_file(const char* a, const std::string& b)
 
 // Copies a path the way GetModuleFileNameA does on Win32: cut to the buffer with a
 // NUL, reporting the cut by returning the buffer size.
-DWORD copy_path(const std::string& path, LPSTR buffer, DWORD size)
+DWORD copy_path(std::string_view path, LPSTR buffer, DWORD size)
 {
     if (buffer == nullptr || size == 0) {
-        SetLastError(ERROR_INSUFFICIENT_BUFFER);
+        platform::make_win32_error(ERROR_INSUFFICIENT_BUFFER);
         return 0;
     }
     if (path.size() >= size) {
         std::memcpy(buffer, path.data(), size - 1);
         buffer[size - 1] = '\0';
-        SetLastError(ERROR_INSUFFICIENT_BUFFER);
+        platform::make_win32_error(ERROR_INSUFFICIENT_BUFFER);
         return size;
     }
-    std::memcpy(buffer, path.c_str(), path.size() + 1);
+    std::memcpy(buffer, path.data(), path.size());
+    buffer[path.size()] = '\0';
     SetLastError(ERROR_SUCCESS);
     return static_cast<DWORD>(path.size());
 }
@@ -70,7 +79,7 @@ PLATFORM_API HMODULE GetModuleHandleA(LPCSTR module_name) noexcept
         return program_module();
     void* handle = dlopen(module_name, RTLD_LAZY | RTLD_NOLOAD);
     if (handle == nullptr) {
-        SetLastError(ERROR_MOD_NOT_FOUND);
+        platform::make_win32_error(ERROR_MOD_NOT_FOUND);
         return nullptr;
     }
     // GetModuleHandle does not take a reference: the module stays loaded by whoever
@@ -82,7 +91,7 @@ PLATFORM_API HMODULE GetModuleHandleA(LPCSTR module_name) noexcept
 PLATFORM_API BOOL GetModuleHandleExA(DWORD flags, LPCSTR module_name, HMODULE* module) noexcept
 {
     if (module == nullptr) {
-        SetLastError(ERROR_INVALID_PARAMETER);
+        platform::make_win32_error(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
     *module = nullptr;
@@ -92,39 +101,47 @@ PLATFORM_API BOOL GetModuleHandleExA(DWORD flags, LPCSTR module_name, HMODULE* m
     }
     Dl_info info{};
     if (dladdr(module_name, &info) == 0 || info.dli_fname == nullptr) {
-        SetLastError(ERROR_MOD_NOT_FOUND);
+        platform::make_win32_error(ERROR_MOD_NOT_FOUND);
         return FALSE;
     }
-    if (same_file(info.dli_fname, executable_path())) {
-        *module = program_module();
+    try {
+        if (same_file(info.dli_fname, executable_path())) {
+            *module = program_module();
+            return TRUE;
+        }
+        void* handle = dlopen(info.dli_fname, RTLD_LAZY | RTLD_NOLOAD);
+        if (handle == nullptr) {
+            platform::make_win32_error(ERROR_MOD_NOT_FOUND);
+            return FALSE;
+        }
+        if (flags & GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT)
+            dlclose(handle);
+        *module = to_module(handle);
         return TRUE;
-    }
-    void* handle = dlopen(info.dli_fname, RTLD_LAZY | RTLD_NOLOAD);
-    if (handle == nullptr) {
-        SetLastError(ERROR_MOD_NOT_FOUND);
+    } catch (const std::bad_alloc&) {
+        platform::make_win32_error(ERROR_NOT_ENOUGH_MEMORY);
         return FALSE;
     }
-    if (flags & GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT)
-        dlclose(handle);
-    *module = to_module(handle);
-    return TRUE;
 }
 
 PLATFORM_API DWORD GetModuleFileNameA(HMODULE module, LPSTR buffer, DWORD size) noexcept
 {
-    if (module == nullptr || module == program_module())
-        return copy_path(executable_path(), buffer, size);
-    link_map* map = nullptr;
-    if (dlinfo(module, RTLD_DI_LINKMAP, &map) != 0 || map == nullptr) {
-        SetLastError(ERROR_MOD_NOT_FOUND);
+    try {
+        if (module == nullptr || module == program_module())
+            return copy_path(executable_path(), buffer, size);
+        link_map* map = nullptr;
+        if (dlinfo(module, RTLD_DI_LINKMAP, &map) != 0 || map == nullptr) {
+            platform::make_win32_error(ERROR_MOD_NOT_FOUND);
+            return 0;
+        }
+        if (map->l_name == nullptr || map->l_name[0] == '\0')
+            return copy_path(executable_path(), buffer, size);
+        const std::unique_ptr<char, MallocFreer> real(realpath(map->l_name, nullptr));
+        return copy_path(real != nullptr ? real.get() : map->l_name, buffer, size);
+    } catch (const std::bad_alloc&) {
+        platform::make_win32_error(ERROR_NOT_ENOUGH_MEMORY);
         return 0;
     }
-    if (map->l_name == nullptr || map->l_name[0] == '\0')
-        return copy_path(executable_path(), buffer, size);
-    char* real = realpath(map->l_name, nullptr);
-    const std::string path = real != nullptr ? real : map->l_name;
-    std::free(real);
-    return copy_path(path, buffer, size);
 }
 
 }

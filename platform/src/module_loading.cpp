@@ -7,6 +7,7 @@
 
 #include "platform/module_loading.h"
 
+#include "make_win32_error.h"
 #include "platform/kernel.h"
 
 #include <dlfcn.h>
@@ -166,7 +167,7 @@ extern "C" {
 PLATFORM_API HMODULE LoadLibraryA(LPCSTR name) noexcept
 {
     if (name == nullptr || name[0] == '\0') {
-        SetLastError(ERROR_INVALID_PARAMETER);
+        platform::make_win32_error(ERROR_INVALID_PARAMETER);
         return nullptr;
     }
     try {
@@ -177,7 +178,8 @@ PLATFORM_API HMODULE LoadLibraryA(LPCSTR name) noexcept
         }
         const Attempt attempt = load(path);
         if (attempt.handle == nullptr) {
-            SetLastError(attempt.file_found ? ERROR_BAD_EXE_FORMAT : ERROR_MOD_NOT_FOUND);
+            platform::make_win32_error(attempt.file_found ? ERROR_BAD_EXE_FORMAT
+                                                          : ERROR_MOD_NOT_FOUND);
             return nullptr;
         }
         LoadedModules& modules = loaded_modules();
@@ -188,7 +190,7 @@ PLATFORM_API HMODULE LoadLibraryA(LPCSTR name) noexcept
         SetLastError(ERROR_SUCCESS);
         return static_cast<HMODULE>(attempt.handle);
     } catch (const std::bad_alloc&) {
-        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        platform::make_win32_error(ERROR_NOT_ENOUGH_MEMORY);
         return nullptr;
     }
 }
@@ -196,12 +198,12 @@ PLATFORM_API HMODULE LoadLibraryA(LPCSTR name) noexcept
 PLATFORM_API FARPROC GetProcAddress(HMODULE module, LPCSTR name) noexcept
 {
     if (name == nullptr) {
-        SetLastError(ERROR_INVALID_PARAMETER);
+        platform::make_win32_error(ERROR_INVALID_PARAMETER);
         return nullptr;
     }
     void* handle = loaded_handle(module);
     if (handle == nullptr) {
-        SetLastError(ERROR_INVALID_HANDLE);
+        platform::make_win32_error(ERROR_INVALID_HANDLE);
         return nullptr;
     }
     void* symbol = dlsym(handle, name);
@@ -211,7 +213,7 @@ PLATFORM_API FARPROC GetProcAddress(HMODULE module, LPCSTR name) noexcept
     link_map* owner = nullptr;
     if (symbol == nullptr || dladdr1(symbol, &info, reinterpret_cast<void**>(&owner), RTLD_DL_LINKMAP) == 0 ||
         owner == nullptr || owner != link_map_of(handle)) {
-        SetLastError(ERROR_PROC_NOT_FOUND);
+        platform::make_win32_error(ERROR_PROC_NOT_FOUND);
         return nullptr;
     }
     return reinterpret_cast<FARPROC>(symbol);
@@ -224,7 +226,7 @@ PLATFORM_API BOOL FreeLibrary(HMODULE module) noexcept
         const std::lock_guard lock(modules.mutex);
         const auto found = modules.references.find(module);
         if (found == modules.references.end()) {
-            SetLastError(ERROR_INVALID_HANDLE);
+            platform::make_win32_error(ERROR_INVALID_HANDLE);
             return FALSE;
         }
         if (--found->second == 0)

@@ -1,6 +1,7 @@
 #include "path_translation.h"
 
 #include "file_name_rules.h"
+#include "make_win32_error.h"
 #include "platform/files.h"
 #include "platform/kernel.h"
 
@@ -124,15 +125,15 @@ bool translate_path(LPCSTR name, TranslatedPath& path)
 {
     path = TranslatedPath{};
     if (name == nullptr) {
-        SetLastError(ERROR_INVALID_PARAMETER);
+        platform::make_win32_error(ERROR_INVALID_PARAMETER);
         return false;
     }
     if (name[0] == '\0') {
-        SetLastError(ERROR_PATH_NOT_FOUND);
+        platform::make_win32_error(ERROR_PATH_NOT_FOUND);
         return false;
     }
     if (std::strlen(name) >= PATH_MAX) {
-        SetLastError(ERROR_FILENAME_EXCED_RANGE);
+        platform::make_win32_error(ERROR_FILENAME_EXCED_RANGE);
         return false;
     }
     const SplitPath split = split_lexically(name);
@@ -177,7 +178,7 @@ bool translate_path(LPCSTR name, TranslatedPath& path)
     if (path.trailing_separator && current.back() != '/')
         current += '/';
     if (current.size() >= PATH_MAX) {
-        SetLastError(ERROR_FILENAME_EXCED_RANGE);
+        platform::make_win32_error(ERROR_FILENAME_EXCED_RANGE);
         return false;
     }
     path.native = std::move(current);
@@ -193,9 +194,9 @@ DWORD path_error(int error_number, const TranslatedPath& path)
     return platform_win32_error_from_errno(error_number);
 }
 
-void set_path_error(int error_number, const TranslatedPath& path)
+void set_path_error(int error_number, const TranslatedPath& path, std::source_location where)
 {
-    SetLastError(path_error(error_number, path));
+    make_win32_error(path_error(error_number, path), where);
 }
 
 std::string last_component(const std::string& native)

@@ -18,6 +18,7 @@
 
 #include "platform/win_types.h"
 
+#include <source_location>
 #include <string>
 
 namespace platform {
@@ -43,8 +44,9 @@ std::string lexical_native_path(const char* name);
 // and a file used as a folder is ERROR_PATH_NOT_FOUND.
 DWORD path_error(int error_number, const TranslatedPath& path);
 
-// SetLastError(path_error(...)).
-void set_path_error(int error_number, const TranslatedPath& path);
+// make_win32_error(path_error(...)), naming the caller's site.
+void set_path_error(int error_number, const TranslatedPath& path,
+                    std::source_location where = std::source_location::current());
 
 // The last component of a native path (after the last '/').
 std::string last_component(const std::string& native);

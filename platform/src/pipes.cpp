@@ -8,7 +8,9 @@
 #include "platform/files.h"
 
 #include "file_object.h"
+#include "make_win32_error.h"
 #include "platform/kernel.h"
+#include "unique_fd.h"
 
 #include <fcntl.h>
 #include <sys/socket.h>
@@ -26,15 +28,15 @@ namespace platform {
 
 class PipeListener {
 public:
-    PipeListener(std::string key, int descriptor, DWORD max_instances)
-        : m_key(std::move(key)), m_descriptor(descriptor), m_max_instances(max_instances)
+    PipeListener(std::string key, UniqueFd descriptor, DWORD max_instances)
+        : m_key(std::move(key)), m_descriptor(std::move(descriptor)), m_max_instances(max_instances)
     {
     }
     PipeListener(const PipeListener&) = delete;
     PipeListener& operator=(const PipeListener&) = delete;
     ~PipeListener();
 
-    int descriptor() const { return m_descriptor; }
+    int descriptor() const { return m_descriptor.get(); }
     // Counts a new server end; false when all instances are taken.
     bool add_instance()
     {
@@ -51,7 +53,7 @@ public:
 
 private:
     std::string m_key;
-    int m_descriptor;
+    UniqueFd m_descriptor;
     DWORD m_max_instances;
     DWORD m_instances = 0;
 };
@@ -111,9 +113,9 @@ socklen_t make_address(const std::string& key, sockaddr_un& address)
     return static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + key.size());
 }
 
-HANDLE fail_handle(DWORD error)
+HANDLE fail_handle(DWORD error, std::source_location where = std::source_location::current())
 {
-    SetLastError(error);
+    platform::make_win32_error(error, where);
     return platform::invalid_handle_value();
 }
 
@@ -128,21 +130,22 @@ std::shared_ptr<PipeListener> listener_for(const std::string& key, DWORD max_ins
         if (std::shared_ptr<PipeListener> listener = found->second.lock())
             return listener;
     }
-    const int descriptor = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-    if (descriptor < 0) {
-        platform_set_last_error_from_errno();
+    platform::UniqueFd descriptor(socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
+    if (!descriptor) {
+        platform::make_win32_error_from_errno();
         return nullptr;
     }
     sockaddr_un address;
     const socklen_t length = make_address(key, address);
-    if (bind(descriptor, reinterpret_cast<const sockaddr*>(&address), length) != 0 ||
-        listen(descriptor, 64) != 0) {
+    if (bind(descriptor.get(), reinterpret_cast<const sockaddr*>(&address), length) != 0 ||
+        listen(descriptor.get(), 64) != 0) {
         const int error_number = errno;
-        close(descriptor);
-        SetLastError(error_number == EADDRINUSE ? ERROR_PIPE_BUSY : platform_win32_error_from_errno(error_number));
+        platform::make_win32_error(error_number == EADDRINUSE
+                                       ? ERROR_PIPE_BUSY
+                                       : platform_win32_error_from_errno(error_number));
         return nullptr;
     }
-    auto listener = std::make_shared<PipeListener>(key, descriptor, max_instances);
+    auto listener = std::make_shared<PipeListener>(key, std::move(descriptor), max_instances);
     table.listeners[key] = listener;
     return listener;
 }
@@ -153,7 +156,7 @@ namespace platform {
 
 PipeListener::~PipeListener()
 {
-    close(m_descriptor);
+    m_descriptor.reset();
     ListenerTable& table = listener_table();
     const std::lock_guard lock(table.mutex);
     const auto found = table.listeners.find(m_key);
@@ -165,8 +168,9 @@ int accept_pipe_client(PipeListener& listener)
 {
     const int descriptor = accept4(listener.descriptor(), nullptr, nullptr, SOCK_CLOEXEC);
     if (descriptor < 0) {
-        SetLastError(errno == EAGAIN || errno == EWOULDBLOCK ? ERROR_PIPE_LISTENING
-                                                             : platform_win32_error_from_errno(errno));
+        make_win32_error(errno == EAGAIN || errno == EWOULDBLOCK
+                             ? ERROR_PIPE_LISTENING
+                             : platform_win32_error_from_errno(errno));
         return -1;
     }
     return descriptor;
@@ -194,21 +198,20 @@ bool is_pipe_name(LPCSTR name)
 
 HANDLE connect_to_pipe(LPCSTR name, DWORD access)
 {
-    const int descriptor = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (descriptor < 0) {
-        platform_set_last_error_from_errno();
+    UniqueFd descriptor(socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    if (!descriptor) {
+        platform::make_win32_error_from_errno();
         return invalid_handle_value();
     }
     sockaddr_un address;
     const socklen_t length = make_address(socket_key(name), address);
-    if (connect(descriptor, reinterpret_cast<const sockaddr*>(&address), length) != 0) {
+    if (connect(descriptor.get(), reinterpret_cast<const sockaddr*>(&address), length) != 0) {
         const int error_number = errno;
-        close(descriptor);
         return fail_handle(error_number == ECONNREFUSED || error_number == ENOENT
                                ? ERROR_FILE_NOT_FOUND
                                : platform_win32_error_from_errno(error_number));
     }
-    const HANDLE handle = add_file_handle(descriptor, access, DescriptorOwnership::Owned);
+    const HANDLE handle = add_file_handle(descriptor.release(), access, DescriptorOwnership::Owned);
     if (handle != invalid_handle_value())
         SetLastError(ERROR_SUCCESS);
     return handle;
@@ -222,24 +225,24 @@ PLATFORM_API BOOL CreatePipe(HANDLE* read_pipe, HANDLE* write_pipe,
                              LPSECURITY_ATTRIBUTES /*pipe_attributes*/, DWORD /*size*/) noexcept
 {
     if (read_pipe == nullptr || write_pipe == nullptr) {
-        SetLastError(ERROR_INVALID_PARAMETER);
+        platform::make_win32_error(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
     *read_pipe = nullptr;
     *write_pipe = nullptr;
     int descriptors[2];
     if (pipe2(descriptors, O_CLOEXEC) != 0) {
-        platform_set_last_error_from_errno();
+        platform::make_win32_error_from_errno();
         return FALSE;
     }
+    platform::UniqueFd write_end(descriptors[1]);
     const HANDLE reader = platform::add_file_handle(descriptors[0], platform::map_generic_access(GENERIC_READ),
                                                     platform::DescriptorOwnership::Owned);
-    if (reader == platform::invalid_handle_value()) {
-        close(descriptors[1]);
+    if (reader == platform::invalid_handle_value())
         return FALSE;
-    }
-    const HANDLE writer = platform::add_file_handle(descriptors[1], platform::map_generic_access(GENERIC_WRITE),
-                                                    platform::DescriptorOwnership::Owned);
+    const HANDLE writer =
+        platform::add_file_handle(write_end.release(), platform::map_generic_access(GENERIC_WRITE),
+                                  platform::DescriptorOwnership::Owned);
     if (writer == platform::invalid_handle_value()) {
         const DWORD error = GetLastError();
         CloseHandle(reader);

@@ -3,6 +3,7 @@
 #include "platform/registry.h"
 
 #include "registry_store.h"
+#include "make_win32_error.h"
 
 #include <cstring>
 #include <mutex>
@@ -77,7 +78,7 @@ LSTATUS copy_data(const Value& value, LPDWORD type, BYTE* data, LPDWORD size)
     }
     if (*size < needed) {
         *size = needed;
-        return ERROR_MORE_DATA;
+        return platform::make_win32_status(ERROR_MORE_DATA);
     }
     if (needed > 0)
         std::memcpy(data, value.data.data(), needed);
@@ -93,23 +94,23 @@ PLATFORM_API LSTATUS RegOpenKeyExA(HKEY root, LPCSTR sub_key, DWORD options, REG
                                    PHKEY result) noexcept
 {
     if (result == nullptr)
-        return ERROR_INVALID_PARAMETER;
+        return platform::make_win32_status(ERROR_INVALID_PARAMETER);
     *result = nullptr;
     if (options != 0)
-        return ERROR_INVALID_PARAMETER;
+        return platform::make_win32_status(ERROR_INVALID_PARAMETER);
     try {
         OpenKey parent;
         if (!resolve(root, parent))
-            return ERROR_INVALID_HANDLE;
+            return platform::make_win32_status(ERROR_INVALID_HANDLE);
         OpenKey key{parent.hive, platform::registry::join_paths(parent.path, sub_key != nullptr ? sub_key : ""),
                     access};
         const Store store = platform::registry::read_store(key.hive);
         if (store.find(key.path) == nullptr)
-            return ERROR_FILE_NOT_FOUND;
+            return platform::make_win32_status(ERROR_FILE_NOT_FOUND);
         *result = add_handle(std::move(key));
         return ERROR_SUCCESS;
     } catch (...) {
-        return ERROR_NOT_ENOUGH_MEMORY;
+        return platform::make_win32_status(ERROR_NOT_ENOUGH_MEMORY);
     }
 }
 
@@ -119,14 +120,14 @@ PLATFORM_API LSTATUS RegCreateKeyExA(HKEY root, LPCSTR sub_key, DWORD /*reserved
                                      LPDWORD disposition) noexcept
 {
     if (result == nullptr)
-        return ERROR_INVALID_PARAMETER;
+        return platform::make_win32_status(ERROR_INVALID_PARAMETER);
     *result = nullptr;
     if (sub_key == nullptr)
-        return ERROR_INVALID_PARAMETER;
+        return platform::make_win32_status(ERROR_INVALID_PARAMETER);
     try {
         OpenKey parent;
         if (!resolve(root, parent))
-            return ERROR_INVALID_HANDLE;
+            return platform::make_win32_status(ERROR_INVALID_HANDLE);
         OpenKey key{parent.hive, platform::registry::join_paths(parent.path, sub_key), access};
         bool created = false;
         const LSTATUS status =
@@ -144,7 +145,7 @@ PLATFORM_API LSTATUS RegCreateKeyExA(HKEY root, LPCSTR sub_key, DWORD /*reserved
         *result = add_handle(std::move(key));
         return ERROR_SUCCESS;
     } catch (...) {
-        return ERROR_NOT_ENOUGH_MEMORY;
+        return platform::make_win32_status(ERROR_NOT_ENOUGH_MEMORY);
     }
 }
 
@@ -154,30 +155,32 @@ PLATFORM_API LSTATUS RegCloseKey(HKEY key) noexcept
         return ERROR_SUCCESS;
     KeyTable& table = key_table();
     const std::lock_guard lock(table.mutex);
-    return table.keys.erase(reinterpret_cast<uintptr_t>(key)) != 0 ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
+    if (table.keys.erase(reinterpret_cast<uintptr_t>(key)) == 0)
+        return platform::make_win32_status(ERROR_INVALID_HANDLE);
+    return ERROR_SUCCESS;
 }
 
 PLATFORM_API LSTATUS RegQueryValueExA(HKEY key, LPCSTR value_name, LPDWORD reserved, LPDWORD type,
                                       BYTE* data, LPDWORD size) noexcept
 {
     if (reserved != nullptr || (data != nullptr && size == nullptr))
-        return ERROR_INVALID_PARAMETER;
+        return platform::make_win32_status(ERROR_INVALID_PARAMETER);
     try {
         OpenKey open;
         if (!resolve(key, open))
-            return ERROR_INVALID_HANDLE;
+            return platform::make_win32_status(ERROR_INVALID_HANDLE);
         if ((open.access & KEY_QUERY_VALUE) == 0)
-            return ERROR_ACCESS_DENIED;
+            return platform::make_win32_status(ERROR_ACCESS_DENIED);
         const Store store = platform::registry::read_store(open.hive);
         const Key* stored = store.find(open.path);
         if (stored == nullptr)
-            return ERROR_KEY_DELETED;
+            return platform::make_win32_status(ERROR_KEY_DELETED);
         const Value* value = stored->find_value(value_name != nullptr ? value_name : "");
         if (value == nullptr)
-            return ERROR_FILE_NOT_FOUND;
+            return platform::make_win32_status(ERROR_FILE_NOT_FOUND);
         return copy_data(*value, type, data, size);
     } catch (...) {
-        return ERROR_NOT_ENOUGH_MEMORY;
+        return platform::make_win32_status(ERROR_NOT_ENOUGH_MEMORY);
     }
 }
 
@@ -185,30 +188,30 @@ PLATFORM_API LSTATUS RegSetValueExA(HKEY key, LPCSTR value_name, DWORD /*reserve
                                     const BYTE* data, DWORD size) noexcept
 {
     if ((data == nullptr && size > 0) || size > platform::registry::kMaxValueSize)
-        return ERROR_INVALID_PARAMETER;
+        return platform::make_win32_status(ERROR_INVALID_PARAMETER);
     const char* name = value_name != nullptr ? value_name : "";
     if (std::strlen(name) > platform::registry::kMaxNameLength)
-        return ERROR_INVALID_PARAMETER;
+        return platform::make_win32_status(ERROR_INVALID_PARAMETER);
     try {
         OpenKey open;
         if (!resolve(key, open))
-            return ERROR_INVALID_HANDLE;
+            return platform::make_win32_status(ERROR_INVALID_HANDLE);
         if ((open.access & KEY_SET_VALUE) == 0)
-            return ERROR_ACCESS_DENIED;
+            return platform::make_win32_status(ERROR_ACCESS_DENIED);
         std::vector<uint8_t> bytes;
         if (size > 0)
             bytes.assign(data, data + size);
         return platform::registry::update_store(open.hive, [&](Store& store, LSTATUS& error) {
             Key* stored = store.find(open.path);
             if (stored == nullptr) {
-                error = ERROR_KEY_DELETED;
+                error = platform::make_win32_status(ERROR_KEY_DELETED);
                 return false;
             }
             stored->set_value(name, type, std::move(bytes));
             return true;
         });
     } catch (...) {
-        return ERROR_NOT_ENOUGH_MEMORY;
+        return platform::make_win32_status(ERROR_NOT_ENOUGH_MEMORY);
     }
 }
 
@@ -217,27 +220,27 @@ PLATFORM_API LSTATUS RegEnumValueA(HKEY key, DWORD index, LPSTR name, LPDWORD na
 {
     if (name == nullptr || name_size == nullptr || reserved != nullptr ||
         (data != nullptr && size == nullptr))
-        return ERROR_INVALID_PARAMETER;
+        return platform::make_win32_status(ERROR_INVALID_PARAMETER);
     try {
         OpenKey open;
         if (!resolve(key, open))
-            return ERROR_INVALID_HANDLE;
+            return platform::make_win32_status(ERROR_INVALID_HANDLE);
         if ((open.access & KEY_QUERY_VALUE) == 0)
-            return ERROR_ACCESS_DENIED;
+            return platform::make_win32_status(ERROR_ACCESS_DENIED);
         const Store store = platform::registry::read_store(open.hive);
         const Key* stored = store.find(open.path);
         if (stored == nullptr)
-            return ERROR_KEY_DELETED;
+            return platform::make_win32_status(ERROR_KEY_DELETED);
         if (index >= stored->values().size())
             return ERROR_NO_MORE_ITEMS;
         const Value& value = stored->values()[index];
         if (value.name.size() + 1 > *name_size)
-            return ERROR_MORE_DATA;
+            return platform::make_win32_status(ERROR_MORE_DATA);
         std::memcpy(name, value.name.c_str(), value.name.size() + 1);
         *name_size = static_cast<DWORD>(value.name.size());
         return copy_data(value, type, data, size);
     } catch (...) {
-        return ERROR_NOT_ENOUGH_MEMORY;
+        return platform::make_win32_status(ERROR_NOT_ENOUGH_MEMORY);
     }
 }
 

@@ -2,6 +2,8 @@
 
 #include "registry_store.h"
 
+#include "make_win32_error.h"
+#include "unique_fd.h"
 #include "xdg_folders.h"
 
 #include <fcntl.h>
@@ -20,6 +22,9 @@ namespace {
 constexpr std::string_view kFormatLine = "tarvek-registry 1";
 constexpr std::string_view kEmptyName = "@";
 constexpr char kHexDigits[] = "0123456789abcdef";
+// ERROR_REGISTRY_CORRUPT: the code under which damage in a store file is traced. The
+// reader never fails (what does not parse is passed over), so it is never returned.
+constexpr LSTATUS kStoreDamaged = 1015;
 
 char fold(char c)
 {
@@ -148,31 +153,9 @@ std::optional<std::string> store_folder()
     return *config + "/tarvek/registry";
 }
 
-class Descriptor {
-public:
-    explicit Descriptor(int descriptor) : m_descriptor(descriptor) {}
-    ~Descriptor()
-    {
-        if (m_descriptor >= 0)
-            close(m_descriptor);
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int get() const { return m_descriptor; }
-    int release()
-    {
-        const int descriptor = m_descriptor;
-        m_descriptor = -1;
-        return descriptor;
-    }
-
-private:
-    int m_descriptor;
-};
-
 std::optional<std::string> read_file(const std::string& path)
 {
-    const Descriptor file(open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    const UniqueFd file(open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (file.get() < 0)
         return std::nullopt;
     struct stat status {};
@@ -333,11 +316,15 @@ std::string format_store(const Store& store)
 Store parse_store(std::string_view text)
 {
     Store store;
-    if (text.size() > kMaxStoreFileSize)
+    if (text.size() > kMaxStoreFileSize) {
+        platform::make_win32_status(kStoreDamaged);
         return store;
+    }
     const size_t first_end = text.find('\n');
-    if (text.substr(0, first_end) != kFormatLine)
+    if (text.substr(0, first_end) != kFormatLine) {
+        platform::make_win32_status(kStoreDamaged);
         return store;
+    }
     text.remove_prefix(first_end == std::string_view::npos ? text.size() : first_end + 1);
 
     std::vector<std::string_view> tokens;
@@ -347,8 +334,10 @@ Store parse_store(std::string_view text)
         const size_t end = text.find('\n');
         const std::string_view line = text.substr(0, end);
         text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
-        if (!split_tokens(line, tokens))
+        if (!split_tokens(line, tokens)) {
+            platform::make_win32_status(kStoreDamaged);
             continue;
+        }
         if (tokens[0] == "key" && tokens.size() == 2) {
             const std::optional<std::string> path = parse_name(tokens[1]);
             // A path read from the file is normalised like any other, so that "a\\b"
@@ -357,16 +346,22 @@ Store parse_store(std::string_view text)
             if (in_key) {
                 current_key = normalise_path(*path);
                 store.ensure(current_key);
+            } else {
+                platform::make_win32_status(kStoreDamaged);
             }
             continue;
         }
-        if (tokens[0] != "value" || tokens.size() != 4 || !in_key)
+        if (tokens[0] != "value" || tokens.size() != 4 || !in_key) {
+            platform::make_win32_status(kStoreDamaged);
             continue;
+        }
         std::optional<std::string> name = parse_name(tokens[1]);
         const std::optional<DWORD> type = parse_type(tokens[2]);
         std::optional<std::vector<uint8_t>> data = parse_data(tokens[3]);
-        if (!name || !type || !data)
+        if (!name || !type || !data) {
+            platform::make_win32_status(kStoreDamaged);
             continue;
+        }
         store.find(current_key)->set_value(*name, *type, std::move(*data));
     }
     return store;
@@ -389,22 +384,20 @@ StoreLock::StoreLock(Hive hive)
     if (!folder || !make_folders(*folder))
         return;
     const std::string path = *folder + '/' + hive_file_name(hive) + ".lock";
-    Descriptor file(open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
+    UniqueFd file(open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
     if (file.get() < 0)
         return;
     int locked;
     while ((locked = flock(file.get(), LOCK_EX)) != 0 && errno == EINTR) {
     }
     if (locked == 0)
-        m_descriptor = file.release();
+        m_descriptor = std::move(file);
 }
 
 StoreLock::~StoreLock()
 {
-    if (m_descriptor >= 0) {
-        flock(m_descriptor, LOCK_UN);
-        close(m_descriptor);
-    }
+    if (m_descriptor)
+        flock(m_descriptor.get(), LOCK_UN);
 }
 
 bool write_store(Hive hive, const Store& store)
@@ -416,7 +409,7 @@ bool write_store(Hive hive, const Store& store)
     const std::string temporary = path + ".tmp." + std::to_string(getpid()) + '.' +
                                   std::to_string(g_temporary_counter.fetch_add(1));
     const std::string text = format_store(store);
-    Descriptor file(open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600));
+    UniqueFd file(open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600));
     if (file.get() < 0)
         return false;
     const bool written = write_all(file.get(), text) && fsync(file.get()) == 0;

@@ -3,7 +3,9 @@
 #ifndef PLATFORM_SRC_REGISTRY_STORE_H
 #define PLATFORM_SRC_REGISTRY_STORE_H
 
+#include "make_win32_error.h"
 #include "platform/registry.h"
+#include "unique_fd.h"
 
 #include <cstdint>
 #include <optional>
@@ -90,10 +92,10 @@ public:
     ~StoreLock();
     StoreLock(const StoreLock&) = delete;
     StoreLock& operator=(const StoreLock&) = delete;
-    bool locked() const { return m_descriptor >= 0; }
+    bool locked() const { return m_descriptor.is_open(); }
 
 private:
-    int m_descriptor = -1;
+    UniqueFd m_descriptor;
 };
 bool write_store(Hive hive, const Store& store);
 
@@ -102,12 +104,14 @@ LSTATUS update_store(Hive hive, Change&& change)
 {
     const StoreLock lock(hive);
     if (!lock.locked())
-        return ERROR_CANTWRITE;
+        return platform::make_win32_status(ERROR_CANTWRITE);
     Store store = read_store(hive);
     LSTATUS status = ERROR_SUCCESS;
     if (!change(store, status))
         return status;
-    return write_store(hive, store) ? ERROR_SUCCESS : ERROR_CANTWRITE;
+    if (!write_store(hive, store))
+        return platform::make_win32_status(ERROR_CANTWRITE);
+    return ERROR_SUCCESS;
 }
 
 }

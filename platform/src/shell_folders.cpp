@@ -2,6 +2,7 @@
 
 #include "platform/shell_folders.h"
 
+#include "make_win32_error.h"
 #include "platform/files.h"
 #include "platform/kernel.h"
 #include "xdg_folders.h"
@@ -91,7 +92,7 @@ extern "C" {
 PLATFORM_API BOOL SHGetSpecialFolderPathA(HWND /*owner*/, LPSTR path, int csidl, BOOL create) noexcept
 {
     if (path == nullptr) {
-        SetLastError(ERROR_INVALID_PARAMETER);
+        platform::make_win32_error(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
     path[0] = '\0';
@@ -99,21 +100,21 @@ PLATFORM_API BOOL SHGetSpecialFolderPathA(HWND /*owner*/, LPSTR path, int csidl,
         const bool make = create != FALSE || (csidl & CSIDL_FLAG_CREATE) != 0;
         const std::optional<std::string> folder = special_folder(csidl & ~CSIDL_FLAG_CREATE);
         if (!folder) {
-            SetLastError(ERROR_FILE_NOT_FOUND);
+            platform::make_win32_error(ERROR_FILE_NOT_FOUND);
             return FALSE;
         }
         if (folder->size() >= MAX_PATH) {
-            SetLastError(ERROR_FILENAME_EXCED_RANGE);
+            platform::make_win32_error(ERROR_FILENAME_EXCED_RANGE);
             return FALSE;
         }
         if (make && !platform::make_folders(*folder)) {
-            platform_set_last_error_from_errno();
+            platform::make_win32_error_from_errno();
             return FALSE;
         }
         std::memcpy(path, folder->c_str(), folder->size() + 1);
         return TRUE;
     } catch (...) {
-        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        platform::make_win32_error(ERROR_NOT_ENOUGH_MEMORY);
         return FALSE;
     }
 }
@@ -123,7 +124,7 @@ PLATFORM_API UINT GetWindowsDirectoryA(LPSTR buffer, UINT size) noexcept
     try {
         const std::optional<std::string> folder = platform::xdg_data_home();
         if (!folder) {
-            SetLastError(ERROR_FILE_NOT_FOUND);
+            platform::make_win32_error(ERROR_FILE_NOT_FOUND);
             return 0;
         }
         if (folder->size() + 1 > size || buffer == nullptr)
@@ -131,7 +132,7 @@ PLATFORM_API UINT GetWindowsDirectoryA(LPSTR buffer, UINT size) noexcept
         std::memcpy(buffer, folder->c_str(), folder->size() + 1);
         return static_cast<UINT>(folder->size());
     } catch (...) {
-        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        platform::make_win32_error(ERROR_NOT_ENOUGH_MEMORY);
         return 0;
     }
 }

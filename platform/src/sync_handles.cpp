@@ -3,6 +3,7 @@
 #include "platform/handles.h"
 
 #include "kernel_object.h"
+#include "make_win32_error.h"
 #include "platform/kernel.h"
 
 #include <cstdint>
@@ -42,7 +43,7 @@ namespace platform {
 
 DWORD KernelObject::wait(DWORD /*milliseconds*/)
 {
-    SetLastError(ERROR_INVALID_HANDLE);
+    platform::make_win32_error(ERROR_INVALID_HANDLE);
     return WAIT_FAILED;
 }
 
@@ -56,7 +57,7 @@ HANDLE add_handle(std::shared_ptr<KernelObject> object) noexcept
         table.next += kHandleStep;
         return reinterpret_cast<HANDLE>(value);
     } catch (const std::bad_alloc&) {
-        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        platform::make_win32_error(ERROR_NOT_ENOUGH_MEMORY);
         return nullptr;
     }
 }
@@ -67,7 +68,7 @@ std::shared_ptr<KernelObject> object_of(HANDLE handle) noexcept
     const std::lock_guard lock(table.mutex);
     const auto found = table.objects.find(handle_value(handle));
     if (found == table.objects.end()) {
-        SetLastError(ERROR_INVALID_HANDLE);
+        platform::make_win32_error(ERROR_INVALID_HANDLE);
         return nullptr;
     }
     return found->second;
@@ -85,7 +86,7 @@ PLATFORM_API BOOL CloseHandle(HANDLE object) noexcept
         const std::lock_guard lock(table.mutex);
         const auto found = table.objects.find(handle_value(object));
         if (found == table.objects.end()) {
-            SetLastError(ERROR_INVALID_HANDLE);
+            platform::make_win32_error(ERROR_INVALID_HANDLE);
             return FALSE;
         }
         closed = std::move(found->second);

@@ -2,6 +2,7 @@
 
 #include "sync_named_object.h"
 
+#include "make_win32_error.h"
 #include "platform/kernel.h"
 #include "platform/sync.h"
 
@@ -21,9 +22,10 @@ namespace {
 using platform::NamedHeader;
 using platform::SharedSegment;
 
-void set_last_error_from(int error_number)
+void set_last_error_from(int error_number,
+                         std::source_location where = std::source_location::current())
 {
-    SetLastError(platform_win32_error_from_errno(error_number));
+    platform::make_win32_error(platform_win32_error_from_errno(error_number), where);
 }
 
 std::string user_prefix()
@@ -62,7 +64,7 @@ bool posix_name(const char* name, std::string& result)
         result += kHex[byte & 15];
     }
     if (result.size() > NAME_MAX) {
-        SetLastError(ERROR_FILENAME_EXCED_RANGE);
+        platform::make_win32_error(ERROR_FILENAME_EXCED_RANGE);
         return false;
     }
     return true;
@@ -76,33 +78,29 @@ public:
     NameLock()
     {
         const std::string path = user_prefix() + "names.lock";
-        m_descriptor = shm_open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-        if (m_descriptor < 0) {
+        m_descriptor.reset(shm_open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
+        if (!m_descriptor) {
             m_error = errno;
             return;
         }
-        while (flock(m_descriptor, LOCK_EX) != 0) {
+        while (flock(m_descriptor.get(), LOCK_EX) != 0) {
             if (errno != EINTR) {
                 m_error = errno;
-                close(m_descriptor);
-                m_descriptor = -1;
+                m_descriptor.reset();
                 return;
             }
         }
     }
     NameLock(const NameLock&) = delete;
     NameLock& operator=(const NameLock&) = delete;
-    ~NameLock()
-    {
-        if (m_descriptor >= 0)
-            close(m_descriptor); // releases the lock
-    }
+    // Closing the descriptor releases the lock.
+    ~NameLock() = default;
 
-    bool held() const { return m_descriptor >= 0; }
+    bool held() const { return m_descriptor.is_open(); }
     int error() const { return m_error; }
 
 private:
-    int m_descriptor = -1;
+    platform::UniqueFd m_descriptor;
     int m_error = 0;
 };
 
@@ -125,9 +123,10 @@ NamedHeader* map_header(int descriptor)
 // segment holds it any longer.
 void remove_when_unheld(const char* name)
 {
-    const int descriptor = shm_open(name, O_RDWR | O_CLOEXEC, 0600);
-    if (descriptor < 0)
+    const platform::UniqueFd owner(shm_open(name, O_RDWR | O_CLOEXEC, 0600));
+    if (!owner)
         return;
+    const int descriptor = owner.get();
     struct stat status {};
     if (flock(descriptor, LOCK_EX | LOCK_NB) == 0) {
         if (fstat(descriptor, &status) == 0 &&
@@ -140,7 +139,6 @@ void remove_when_unheld(const char* name)
         }
         shm_unlink(name);
     }
-    close(descriptor);
 }
 
 }
@@ -163,20 +161,21 @@ std::shared_ptr<SharedSegment> SharedSegment::open(const Request& request, bool*
         if (request.name != nullptr && request.name[0] != '\0' && !posix_name(request.name, segment->m_name))
             return nullptr;
     } catch (const std::bad_alloc&) {
-        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        platform::make_win32_error(ERROR_NOT_ENOUGH_MEMORY);
         return nullptr;
     }
     const bool named = !segment->m_name.empty();
     const uint64_t total = payload_offset() + request.payload_size;
     if (total < request.payload_size || total > static_cast<uint64_t>(INT64_MAX)) {
-        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        platform::make_win32_error(ERROR_NOT_ENOUGH_MEMORY);
         return nullptr;
     }
 
     if (!named) {
-        segment->m_descriptor = memfd_create("tarvek-mapping", MFD_CLOEXEC);
-        if (segment->m_descriptor < 0 || ftruncate(segment->m_descriptor, static_cast<off_t>(total)) != 0 ||
-            (segment->m_header = map_header(segment->m_descriptor)) == nullptr) {
+        segment->m_descriptor.reset(memfd_create("tarvek-mapping", MFD_CLOEXEC));
+        const int descriptor = segment->m_descriptor.get();
+        if (descriptor < 0 || ftruncate(descriptor, static_cast<off_t>(total)) != 0 ||
+            (segment->m_header = map_header(descriptor)) == nullptr) {
             set_last_error_from(errno);
             return nullptr;
         }
@@ -204,17 +203,18 @@ std::shared_ptr<SharedSegment> SharedSegment::open(const Request& request, bool*
         break;
     }
     if (request.mode == Mode::OpenExisting) {
-        SetLastError(ERROR_FILE_NOT_FOUND);
+        platform::make_win32_error(ERROR_FILE_NOT_FOUND);
         return nullptr;
     }
 
-    segment->m_descriptor = shm_open(name, O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    if (segment->m_descriptor < 0) {
+    segment->m_descriptor.reset(shm_open(name, O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+    const int descriptor = segment->m_descriptor.get();
+    if (descriptor < 0) {
         set_last_error_from(errno);
         return nullptr;
     }
-    if (!hold_shared(segment->m_descriptor) || ftruncate(segment->m_descriptor, static_cast<off_t>(total)) != 0 ||
-        (segment->m_header = map_header(segment->m_descriptor)) == nullptr) {
+    if (!hold_shared(descriptor) || ftruncate(descriptor, static_cast<off_t>(total)) != 0 ||
+        (segment->m_header = map_header(descriptor)) == nullptr) {
         set_last_error_from(errno);
         shm_unlink(name);
         return nullptr;
@@ -233,33 +233,34 @@ std::shared_ptr<SharedSegment> SharedSegment::open(const Request& request, bool*
 SharedSegment::Found SharedSegment::open_existing(const Request& request)
 {
     const char* name = m_name.c_str();
-    m_descriptor = shm_open(name, O_RDWR | O_CLOEXEC, 0600);
-    if (m_descriptor < 0) {
+    m_descriptor.reset(shm_open(name, O_RDWR | O_CLOEXEC, 0600));
+    const int descriptor = m_descriptor.get();
+    if (descriptor < 0) {
         if (errno == ENOENT)
             return Found::Absent;
         set_last_error_from(errno);
         return Found::Failed;
     }
-    if (flock(m_descriptor, LOCK_EX | LOCK_NB) == 0) {
+    if (flock(descriptor, LOCK_EX | LOCK_NB) == 0) {
         // Nobody holds it: every process that did has died without closing it.
-        close(m_descriptor);
-        m_descriptor = -1;
+        m_descriptor.reset();
         shm_unlink(name);
         return Found::Absent;
     }
-    if (!hold_shared(m_descriptor)) {
+    if (!hold_shared(descriptor)) {
         set_last_error_from(errno);
         return Found::Failed;
     }
     struct stat status {};
-    if (fstat(m_descriptor, &status) != 0 || static_cast<uint64_t>(status.st_size) < payload_offset() ||
-        (m_header = map_header(m_descriptor)) == nullptr) {
-        SetLastError(ERROR_INVALID_HANDLE);
+    if (fstat(descriptor, &status) != 0 ||
+        static_cast<uint64_t>(status.st_size) < payload_offset() ||
+        (m_header = map_header(descriptor)) == nullptr) {
+        platform::make_win32_error(ERROR_INVALID_HANDLE);
         return Found::Failed;
     }
     const uint64_t size = static_cast<uint64_t>(status.st_size) - payload_offset();
     if (m_header->kind != request.kind || m_header->payload_size > size) {
-        SetLastError(ERROR_INVALID_HANDLE);
+        platform::make_win32_error(ERROR_INVALID_HANDLE);
         return Found::Failed;
     }
     return Found::Opened;
@@ -275,15 +276,11 @@ SharedSegment::~SharedSegment()
     // goes first. (Views of a mapping keep holding the name until they are unmapped.)
     if (m_header != nullptr)
         munmap(m_header, payload_offset());
-    if (m_descriptor < 0)
+    if (!m_descriptor || m_name.empty())
         return;
-    if (m_name.empty()) {
-        close(m_descriptor);
-        return;
-    }
     // Without the lock the name stays; the next opener finds it unheld and removes it.
     const NameLock lock;
-    close(m_descriptor);
+    m_descriptor.reset();
     if (lock.held())
         remove_when_unheld(m_name.c_str());
 }

@@ -14,6 +14,7 @@
 #define PLATFORM_SRC_SYNC_NAMED_OBJECT_H
 
 #include "platform/win_types.h"
+#include "unique_fd.h"
 
 #include <semaphore.h>
 
@@ -60,7 +61,7 @@ public:
     ~SharedSegment();
 
     NamedHeader& header() const { return *m_header; }
-    int descriptor() const { return m_descriptor; }
+    int descriptor() const { return m_descriptor.get(); }
     // Offset of the payload in the segment's descriptor.
     static uint64_t payload_offset();
 
@@ -71,7 +72,7 @@ private:
     Found open_existing(const Request& request);
 
     std::string m_name; // empty for an unnamed segment
-    int m_descriptor = -1;
+    UniqueFd m_descriptor;
     NamedHeader* m_header = nullptr;
 };
 

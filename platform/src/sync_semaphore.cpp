@@ -5,6 +5,7 @@
 #include "platform/sync.h"
 
 #include "kernel_object.h"
+#include "make_win32_error.h"
 #include "platform/kernel.h"
 #include "sync_named_object.h"
 
@@ -64,7 +65,7 @@ DWORD wait_result(int result)
         return WAIT_OBJECT_0;
     if (errno == EAGAIN || errno == ETIMEDOUT)
         return WAIT_TIMEOUT;
-    platform_set_last_error_from_errno();
+    platform::make_win32_error_from_errno();
     return WAIT_FAILED;
 }
 
@@ -105,7 +106,7 @@ DWORD SemaphoreObject::timed_wait(DWORD milliseconds)
 BOOL SemaphoreObject::release(LONG count, LONG* previous)
 {
     if (count <= 0) {
-        SetLastError(ERROR_INVALID_PARAMETER);
+        platform::make_win32_error(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
     // POSIX semaphores have no maximum; the check and the posts are not one atomic
@@ -116,14 +117,14 @@ BOOL SemaphoreObject::release(LONG count, LONG* previous)
     if (value < 0)
         value = 0;
     if (static_cast<int64_t>(value) + count > m_maximum) {
-        SetLastError(ERROR_TOO_MANY_POSTS);
+        platform::make_win32_error(ERROR_TOO_MANY_POSTS);
         return FALSE;
     }
     if (previous != nullptr)
         *previous = value;
     for (LONG i = 0; i < count; ++i) {
         if (sem_post(m_semaphore) != 0) {
-            platform_set_last_error_from_errno();
+            platform::make_win32_error_from_errno();
             return FALSE;
         }
     }
@@ -135,7 +136,7 @@ bool initialise_named_semaphore(NamedHeader& header, const void* context)
     const auto& counts = *static_cast<const Counts*>(context);
     header.maximum_count = counts.maximum;
     if (sem_init(&header.semaphore, 1, static_cast<unsigned>(counts.initial)) != 0) {
-        platform_set_last_error_from_errno();
+        platform::make_win32_error_from_errno();
         return false;
     }
     return true;
@@ -150,7 +151,7 @@ PLATFORM_API HANDLE CreateSemaphoreA(LPSECURITY_ATTRIBUTES /*attributes*/, LONG 
 {
     if (maximum_count <= 0 || initial_count < 0 || initial_count > maximum_count ||
         static_cast<unsigned long>(maximum_count) > SEM_VALUE_MAX) {
-        SetLastError(ERROR_INVALID_PARAMETER);
+        platform::make_win32_error(ERROR_INVALID_PARAMETER);
         return nullptr;
     }
     try {
@@ -173,7 +174,7 @@ PLATFORM_API HANDLE CreateSemaphoreA(LPSECURITY_ATTRIBUTES /*attributes*/, LONG 
             SetLastError(existed ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS);
         return handle;
     } catch (const std::bad_alloc&) {
-        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        platform::make_win32_error(ERROR_NOT_ENOUGH_MEMORY);
         return nullptr;
     }
 }

@@ -2,6 +2,7 @@
 
 #include "platform/timing.h"
 
+#include "make_win32_error.h"
 #include "platform/kernel.h"
 
 #include <atomic>
@@ -81,7 +82,7 @@ PLATFORM_API DWORD GetTickCount(void) noexcept
 PLATFORM_API BOOL QueryPerformanceCounter(LARGE_INTEGER* count) noexcept
 {
     if (count == nullptr) {
-        SetLastError(ERROR_INVALID_PARAMETER);
+        platform::make_win32_error(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
     count->QuadPart = 0;
@@ -96,7 +97,7 @@ PLATFORM_API BOOL QueryPerformanceCounter(LARGE_INTEGER* count) noexcept
 PLATFORM_API BOOL QueryPerformanceFrequency(LARGE_INTEGER* frequency) noexcept
 {
     if (frequency == nullptr) {
-        SetLastError(ERROR_INVALID_PARAMETER);
+        platform::make_win32_error(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
     frequency->QuadPart = 0;
@@ -114,11 +115,11 @@ PLATFORM_API HANDLE GetCurrentThread(void) noexcept
 PLATFORM_API BOOL SetThreadPriority(HANDLE thread, int priority) noexcept
 {
     if (thread != current_thread_handle()) {
-        SetLastError(ERROR_INVALID_HANDLE);
+        platform::make_win32_error(ERROR_INVALID_HANDLE);
         return FALSE;
     }
     if (!is_priority(priority)) {
-        SetLastError(ERROR_INVALID_PARAMETER);
+        platform::make_win32_error(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
     t_priority = priority;
@@ -128,7 +129,7 @@ PLATFORM_API BOOL SetThreadPriority(HANDLE thread, int priority) noexcept
 PLATFORM_API int GetThreadPriority(HANDLE thread) noexcept
 {
     if (thread != current_thread_handle()) {
-        SetLastError(ERROR_INVALID_HANDLE);
+        platform::make_win32_error(ERROR_INVALID_HANDLE);
         return THREAD_PRIORITY_ERROR_RETURN;
     }
     return t_priority;

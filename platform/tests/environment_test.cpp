@@ -1,6 +1,7 @@
 #include "platform/environment.h"
 #include "platform/kernel.h"
 #include "platform/shell_folders.h"
+#include "test_support/temp_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -126,19 +127,10 @@ class ShellFolders : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        const char* base = std::getenv("TMPDIR");
-        std::string pattern = std::string(base != nullptr ? base : "/tmp") + "/shell_folders.XXXXXX";
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        m_folder = pattern;
-        m_environment.set("HOME", (m_folder + "/home").c_str());
+        ASSERT_TRUE(m_folder.ok());
+        m_environment.set("HOME", (m_folder.path() + "/home").c_str());
         m_environment.set("XDG_DATA_HOME", nullptr);
         m_environment.set("XDG_CONFIG_HOME", nullptr);
-    }
-
-    void TearDown() override
-    {
-        std::error_code error;
-        std::filesystem::remove_all(m_folder, error);
     }
 
     static std::string folder(int csidl, BOOL create = FALSE)
@@ -151,27 +143,27 @@ protected:
     }
 
     static constexpr size_t kMaxPath = 260;
-    std::string m_folder;
+    const test_support::TempFolder m_folder;
     ScopedEnvironment m_environment;
 };
 
 TEST_F(ShellFolders, MapOntoTheXdgFolders)
 {
-    const std::string home = m_folder + "/home";
+    const std::string home = m_folder.path() + "/home";
     EXPECT_EQ(folder(CSIDL_COMMON_APPDATA), home + "/.local/share");
     EXPECT_EQ(folder(CSIDL_WINDOWS), home + "/.local/share");
     EXPECT_EQ(folder(CSIDL_APPDATA), home + "/.config");
     EXPECT_FALSE(std::filesystem::exists(home)) << "no creation asked for";
 
-    m_environment.set("XDG_DATA_HOME", (m_folder + "/data/").c_str());
+    m_environment.set("XDG_DATA_HOME", (m_folder.path() + "/data/").c_str());
     m_environment.set("XDG_CONFIG_HOME", "relative/config");
-    EXPECT_EQ(folder(CSIDL_COMMON_APPDATA), m_folder + "/data");
+    EXPECT_EQ(folder(CSIDL_COMMON_APPDATA), m_folder.path() + "/data");
     EXPECT_EQ(folder(CSIDL_APPDATA), home + "/.config") << "a relative path is ignored";
     EXPECT_EQ(folder(0x0005), "<none:>") << "a folder this platform does not know";
 
     char windows[kMaxPath];
     const UINT length = GetWindowsDirectoryA(windows, sizeof windows);
-    EXPECT_EQ(std::string(windows, length), m_folder + "/data");
+    EXPECT_EQ(std::string(windows, length), m_folder.path() + "/data");
     windows[0] = 'x';
     EXPECT_EQ(GetWindowsDirectoryA(windows, length), length + 1) << "the size needed";
     EXPECT_EQ(windows[0], 'x');
@@ -179,13 +171,13 @@ TEST_F(ShellFolders, MapOntoTheXdgFolders)
 
 TEST_F(ShellFolders, CreateMakesEveryLevel)
 {
-    m_environment.set("XDG_DATA_HOME", (m_folder + "/a/b/c").c_str());
-    EXPECT_EQ(folder(CSIDL_COMMON_APPDATA | CSIDL_FLAG_CREATE), m_folder + "/a/b/c");
-    EXPECT_TRUE(std::filesystem::is_directory(m_folder + "/a/b/c"));
+    m_environment.set("XDG_DATA_HOME", (m_folder.path() + "/a/b/c").c_str());
+    EXPECT_EQ(folder(CSIDL_COMMON_APPDATA | CSIDL_FLAG_CREATE), m_folder.path() + "/a/b/c");
+    EXPECT_TRUE(std::filesystem::is_directory(m_folder.path() + "/a/b/c"));
 
     // A level that is a file cannot be made into a folder.
-    m_environment.set("XDG_CONFIG_HOME", (m_folder + "/a/b/c/file/x").c_str());
-    std::FILE* file = std::fopen((m_folder + "/a/b/c/file").c_str(), "w");
+    m_environment.set("XDG_CONFIG_HOME", (m_folder.path() + "/a/b/c/file/x").c_str());
+    std::FILE* file = std::fopen((m_folder.path() + "/a/b/c/file").c_str(), "w");
     ASSERT_NE(file, nullptr);
     std::fclose(file);
     EXPECT_EQ(folder(CSIDL_APPDATA, TRUE), "<none:>");
@@ -200,7 +192,7 @@ TEST_F(ShellFolders, CreateMakesEveryLevel)
 
 TEST_F(ShellFolders, RefusesAPathTooLongForMaxPath)
 {
-    const std::string deep = m_folder + "/" + std::string(300, 'd');
+    const std::string deep = m_folder.path() + "/" + std::string(300, 'd');
     m_environment.set("XDG_DATA_HOME", deep.c_str());
     EXPECT_EQ(folder(CSIDL_COMMON_APPDATA), "<none:>");
 }

@@ -3,6 +3,8 @@
 // names, attributes, and names that Win32 would never see.
 
 #include "files_test_support.h"
+#include "test_support/files.h"
+#include "test_support/temp_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -16,13 +18,13 @@
 
 namespace {
 
-using files_test::exists;
 using files_test::invalid_handle;
-using files_test::make_folders;
-using files_test::read_text;
-using files_test::TempFolder;
 using files_test::windows_form;
-using files_test::write_text;
+using test_support::exists;
+using test_support::make_folders;
+using test_support::read_file;
+using test_support::TempFolder;
+using test_support::write_file;
 
 std::string read_through_platform(const std::string& name)
 {
@@ -70,7 +72,7 @@ TEST(PathTranslation, FindsEveryComponentWithoutRegardToCase)
 {
     const TempFolder folder;
     make_folders(folder.path("a/b"));
-    write_text(folder.path("a/b/C.txt"), "found");
+    write_file(folder.path("a/b/C.txt"), "found");
     const std::string base = folder.path();
     const char* const names[] = {
         "a/b/C.txt",
@@ -106,8 +108,8 @@ TEST(PathTranslation, CreatesUnderTheNameGivenInTheFolderFound)
 TEST(PathTranslation, ExactSpellingWinsThenByteOrder)
 {
     const TempFolder folder;
-    write_text(folder.path("dup"), "lower");
-    write_text(folder.path("Dup"), "upper");
+    write_file(folder.path("dup"), "lower");
+    write_file(folder.path("Dup"), "upper");
     EXPECT_EQ(read_through_platform(folder.path("dup")), "lower");
     EXPECT_EQ(read_through_platform(folder.path("Dup")), "upper");
     EXPECT_EQ(read_through_platform(folder.path("DUP")), "upper");  // "Dup" < "dup"
@@ -116,8 +118,8 @@ TEST(PathTranslation, ExactSpellingWinsThenByteOrder)
 TEST(PathTranslation, LettersBeyondAsciiFoldToo)
 {
     const TempFolder folder;
-    write_text(folder.path("\xC3\xA4rger.txt"), "umlaut");  // "ärger.txt"
-    write_text(folder.path("\xD0\xB4\xD0\xB0.txt"), "cyrillic");  // "да.txt"
+    write_file(folder.path("\xC3\xA4rger.txt"), "umlaut");       // "ärger.txt"
+    write_file(folder.path("\xD0\xB4\xD0\xB0.txt"), "cyrillic"); // "да.txt"
     EXPECT_EQ(read_through_platform(folder.path("\xC3\x84RGER.TXT")), "umlaut");
     EXPECT_EQ(read_through_platform(folder.path("\xD0\x94\xD0\x90.TXT")), "cyrillic");
 }
@@ -125,7 +127,7 @@ TEST(PathTranslation, LettersBeyondAsciiFoldToo)
 TEST(PathTranslation, MissingEntriesAndFoldersTellApart)
 {
     const TempFolder folder;
-    write_text(folder.path("file.txt"), "x");
+    write_file(folder.path("file.txt"), "x");
     struct Row {
         std::string name;
         DWORD error;
@@ -176,7 +178,7 @@ TEST(PathTranslation, NamesWithEveryByteValue)
 TEST(PathTranslation, OverlongNamesFailCleanly)
 {
     const TempFolder folder;
-    write_text(folder.path("short.txt"), "x");
+    write_file(folder.path("short.txt"), "x");
     const std::string long_component = folder.path(std::string(300, 'n'));
     std::string long_path = folder.path();
     while (long_path.size() < 5000)
@@ -205,7 +207,7 @@ TEST(PathTranslation, OverlongNamesFailCleanly)
         EXPECT_EQ(FindFirstFileA(text, &data), invalid_handle());
         EXPECT_EQ(GetLastError(), expected);
     }
-    EXPECT_EQ(read_text(folder.path("short.txt")), "x");
+    EXPECT_EQ(read_file(folder.path("short.txt")), "x");
 }
 
 // ---- Deleting, folders ---------------------------------------------------------------------
@@ -213,8 +215,8 @@ TEST(PathTranslation, OverlongNamesFailCleanly)
 TEST(FilesByName, DeleteFile)
 {
     const TempFolder folder;
-    write_text(folder.path("file.txt"), "x");
-    write_text(folder.path("locked.txt"), "x");
+    write_file(folder.path("file.txt"), "x");
+    write_file(folder.path("locked.txt"), "x");
     chmod(folder.path("locked.txt").c_str(), 0444);
     make_folders(folder.path("sub"));
     struct Row {
@@ -251,7 +253,7 @@ TEST(FilesByName, CreateAndRemoveDirectory)
     EXPECT_FALSE(CreateDirectoryA(folder.path("missing/sub").c_str(), nullptr));
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
 
-    write_text(folder.path("sub/file.txt"), "x");
+    write_file(folder.path("sub/file.txt"), "x");
     EXPECT_FALSE(RemoveDirectoryA(sub.c_str()));
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_DIR_NOT_EMPTY));
     EXPECT_FALSE(RemoveDirectoryA(folder.path("sub/file.txt").c_str()));
@@ -269,15 +271,15 @@ TEST(FilesByName, MoveFile)
 {
     const TempFolder folder;
     const auto at = [&](const char* name) { return folder.path(name); };
-    write_text(at("a.txt"), "a");
-    write_text(at("b.txt"), "b");
-    write_text(at("locked.txt"), "locked");
+    write_file(at("a.txt"), "a");
+    write_file(at("b.txt"), "b");
+    write_file(at("locked.txt"), "locked");
     chmod(at("locked.txt").c_str(), 0444);
     make_folders(at("dir"));
 
     EXPECT_FALSE(MoveFileA(at("a.txt").c_str(), at("b.txt").c_str()));
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS));
-    EXPECT_EQ(read_text(at("b.txt")), "b");
+    EXPECT_EQ(read_file(at("b.txt")), "b");
     EXPECT_FALSE(MoveFileExA(at("a.txt").c_str(), at("locked.txt").c_str(), MOVEFILE_REPLACE_EXISTING));
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
     EXPECT_FALSE(MoveFileExA(at("a.txt").c_str(), at("dir").c_str(), MOVEFILE_REPLACE_EXISTING));
@@ -287,7 +289,7 @@ TEST(FilesByName, MoveFile)
 
     EXPECT_TRUE(MoveFileExA(at("a.txt").c_str(), at("B.TXT").c_str(), MOVEFILE_REPLACE_EXISTING));
     EXPECT_FALSE(exists(at("a.txt")));
-    EXPECT_EQ(read_text(at("b.txt")), "a");
+    EXPECT_EQ(read_file(at("b.txt")), "a");
 
     // A change of case renames the entry itself.
     EXPECT_TRUE(MoveFileA(at("b.txt").c_str(), at("B.Txt").c_str()));
@@ -295,9 +297,9 @@ TEST(FilesByName, MoveFile)
     EXPECT_FALSE(exists(at("b.txt")));
 
     EXPECT_TRUE(MoveFileA(at("B.Txt").c_str(), windows_form(at("DIR\\moved.txt")).c_str()));
-    EXPECT_EQ(read_text(at("dir/moved.txt")), "a");
+    EXPECT_EQ(read_file(at("dir/moved.txt")), "a");
     EXPECT_TRUE(MoveFileA(at("dir").c_str(), at("renamed").c_str()));
-    EXPECT_EQ(read_text(at("renamed/moved.txt")), "a");
+    EXPECT_EQ(read_file(at("renamed/moved.txt")), "a");
 }
 
 TEST(FilesByName, MoveFileToAnotherFileSystemCopiesOnlyWhenAllowed)
@@ -309,12 +311,12 @@ TEST(FilesByName, MoveFileToAnotherFileSystemCopiesOnlyWhenAllowed)
         GTEST_SKIP() << "no second file system at hand";
     const std::string source = folder.path("travel.txt");
     const std::string target = "/dev/shm/files_test_" + std::to_string(getpid()) + ".txt";
-    write_text(source, "far");
+    write_file(source, "far");
     EXPECT_FALSE(MoveFileExA(source.c_str(), target.c_str(), 0));
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NOT_SAME_DEVICE));
     EXPECT_TRUE(MoveFileA(source.c_str(), target.c_str()));
     EXPECT_FALSE(exists(source));
-    EXPECT_EQ(read_text(target), "far");
+    EXPECT_EQ(read_file(target), "far");
     unlink(target.c_str());
 }
 
@@ -322,15 +324,15 @@ TEST(FilesByName, CopyFile)
 {
     const TempFolder folder;
     const auto at = [&](const char* name) { return folder.path(name); };
-    write_text(at("source.txt"), "content");
+    write_file(at("source.txt"), "content");
     struct timespec times[2] = {{1000000000, 0}, {1100000000, 500}};
     utimensat(AT_FDCWD, at("source.txt").c_str(), times, 0);
     chmod(at("source.txt").c_str(), 0444);
-    write_text(at("other.txt"), "other");
+    write_file(at("other.txt"), "other");
     make_folders(at("dir"));
 
     ASSERT_TRUE(CopyFileA(at("SOURCE.TXT").c_str(), at("copy.txt").c_str(), TRUE));
-    EXPECT_EQ(read_text(at("copy.txt")), "content");
+    EXPECT_EQ(read_file(at("copy.txt")), "content");
     EXPECT_EQ(GetFileAttributesA(at("copy.txt").c_str()), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE);
     struct stat copied;
     ASSERT_EQ(stat(at("copy.txt").c_str(), &copied), 0);
@@ -355,10 +357,10 @@ TEST(FilesByName, CopyFile)
         EXPECT_FALSE(CopyFileA(at(row.from).c_str(), at(row.to).c_str(), row.fail_if_exists));
         EXPECT_EQ(GetLastError(), row.error);
     }
-    EXPECT_EQ(read_text(at("other.txt")), "other");
+    EXPECT_EQ(read_file(at("other.txt")), "other");
     ASSERT_TRUE(CopyFileA(at("other.txt").c_str(), at("writable.txt").c_str(), FALSE));
     ASSERT_TRUE(CopyFileA(at("source.txt").c_str(), at("writable.txt").c_str(), FALSE));
-    EXPECT_EQ(read_text(at("writable.txt")), "content");
+    EXPECT_EQ(read_file(at("writable.txt")), "content");
 }
 
 // ---- Current directory, full and temporary names ------------------------------------------------
@@ -368,7 +370,7 @@ TEST(FilesByName, CurrentDirectory)
     const CurrentDirectoryGuard guard;
     const TempFolder folder;
     make_folders(folder.path("Work"));
-    write_text(folder.path("file.txt"), "x");
+    write_file(folder.path("file.txt"), "x");
     ASSERT_TRUE(SetCurrentDirectoryA(windows_form(folder.path("WORK")).c_str()));
     const DWORD needed = GetCurrentDirectoryA(0, nullptr);
     const std::string expected = folder.path("Work");
@@ -379,7 +381,7 @@ TEST(FilesByName, CurrentDirectory)
     EXPECT_EQ(GetCurrentDirectoryA(needed - 1, buffer.data()), needed);
 
     // Relative names go from there.
-    write_text(expected + "/here.txt", "here");
+    write_file(expected + "/here.txt", "here");
     EXPECT_EQ(read_through_platform("HERE.TXT"), "here");
     EXPECT_EQ(read_through_platform("..\\work\\here.txt"), "here");
 
@@ -462,9 +464,9 @@ TEST(FilesByName, AttributesFromTheEntry)
     const TempFolder folder;
     make_folders(folder.path("dir"));
     make_folders(folder.path(".hiddendir"));
-    write_text(folder.path("file.txt"), "12345");
-    write_text(folder.path(".hidden"), "");
-    write_text(folder.path("locked.txt"), "");
+    write_file(folder.path("file.txt"), "12345");
+    write_file(folder.path(".hidden"), "");
+    write_file(folder.path("locked.txt"), "");
     chmod(folder.path("locked.txt").c_str(), 0444);
     ASSERT_EQ(mkfifo(folder.path("fifo").c_str(), 0644), 0);
     symlink("nowhere", folder.path("dangling").c_str());
@@ -499,7 +501,7 @@ TEST(FilesByName, ReadOnlyAttributeRoundTrips)
 {
     const TempFolder folder;
     const std::string path = folder.path("file.txt");
-    write_text(path, "x");
+    write_file(path, "x");
     chmod(path.c_str(), 0664);
     ASSERT_TRUE(SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
     EXPECT_EQ(GetFileAttributesA(path.c_str()), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE);

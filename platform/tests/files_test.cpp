@@ -2,6 +2,8 @@
 // copies of handles, standard handles, pipes and file times.
 
 #include "files_test_support.h"
+#include "test_support/files.h"
+#include "test_support/temp_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -16,9 +18,9 @@
 namespace {
 
 using files_test::invalid_handle;
-using files_test::read_text;
-using files_test::TempFolder;
-using files_test::write_text;
+using test_support::read_file;
+using test_support::TempFolder;
+using test_support::write_file;
 
 constexpr DWORD kReadWrite = GENERIC_READ | GENERIC_WRITE;
 
@@ -76,7 +78,7 @@ TEST(CreateFile, EveryDispositionOnAMissingAndAnExistingFile)
         const TempFolder folder;
         const std::string path = folder.path("file.txt");
         if (row.exists_before)
-            write_text(path, "old");
+            write_file(path, "old");
         SetLastError(12345);
         const HANDLE file = open_file(path, kReadWrite, row.disposition);
         EXPECT_EQ(GetLastError(), row.error);
@@ -88,9 +90,9 @@ TEST(CreateFile, EveryDispositionOnAMissingAndAnExistingFile)
             EXPECT_EQ(file, invalid_handle());
         }
         if (row.content == nullptr) {
-            EXPECT_FALSE(files_test::exists(path));
+            EXPECT_FALSE(test_support::exists(path));
         } else {
-            EXPECT_EQ(read_text(path), row.content);
+            EXPECT_EQ(read_file(path), row.content);
         }
     }
 }
@@ -98,10 +100,10 @@ TEST(CreateFile, EveryDispositionOnAMissingAndAnExistingFile)
 TEST(CreateFile, RefusesWhatWin32Refuses)
 {
     const TempFolder folder;
-    write_text(folder.path("file.txt"), "data");
-    write_text(folder.path("locked.txt"), "data");
+    write_file(folder.path("file.txt"), "data");
+    write_file(folder.path("locked.txt"), "data");
     chmod(folder.path("locked.txt").c_str(), 0444);
-    files_test::make_folders(folder.path("sub"));
+    test_support::make_folders(folder.path("sub"));
 
     struct Row {
         const char* name;
@@ -127,7 +129,7 @@ TEST(CreateFile, RefusesWhatWin32Refuses)
                   invalid_handle());
         EXPECT_EQ(GetLastError(), row.error);
     }
-    EXPECT_EQ(read_text(folder.path("locked.txt")), "data");
+    EXPECT_EQ(read_file(folder.path("locked.txt")), "data");
     EXPECT_EQ(CreateFileA(nullptr, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr), invalid_handle());
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
 
@@ -152,7 +154,7 @@ TEST(CreateFile, ReadOnlyAttributeMakesANewFileReadOnlyButTheHandleWrites)
     ASSERT_NE(file, invalid_handle());
     EXPECT_TRUE(write_all(file, "abc"));
     CloseHandle(file);
-    EXPECT_EQ(read_text(path), "abc");
+    EXPECT_EQ(read_file(path), "abc");
     EXPECT_EQ(GetFileAttributesA(path.c_str()), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE);
     EXPECT_EQ(open_file(path, GENERIC_WRITE, OPEN_EXISTING), invalid_handle());
 }
@@ -164,7 +166,7 @@ protected:
     void SetUp() override
     {
         path = folder.path("data.bin");
-        write_text(path, "0123456789");
+        write_file(path, "0123456789");
         file = open_file(path, kReadWrite, OPEN_EXISTING);
         ASSERT_NE(file, invalid_handle());
     }
@@ -230,7 +232,7 @@ TEST_F(OpenFile, PastTheEndReadsNothingAndWritesFillTheGapWithZeros)
     EXPECT_EQ(read_all(file), "");
     EXPECT_TRUE(write_all(file, "x"));
     EXPECT_EQ(GetFileSize(file, nullptr), 21u);
-    EXPECT_EQ(read_text(path), std::string("0123456789") + std::string(10, '\0') + "x");
+    EXPECT_EQ(read_file(path), std::string("0123456789") + std::string(10, '\0') + "x");
 }
 
 TEST_F(OpenFile, SixtyFourBitPositionsAndSizes)
@@ -267,7 +269,7 @@ TEST_F(OpenFile, EndOfFileAndFlush)
     ASSERT_EQ(SetFilePointer(file, 3, nullptr, FILE_BEGIN), 3u);
     EXPECT_TRUE(SetEndOfFile(file));
     EXPECT_TRUE(FlushFileBuffers(file));
-    EXPECT_EQ(read_text(path), "012");
+    EXPECT_EQ(read_file(path), "012");
     EXPECT_EQ(GetFileSize(file, nullptr), 3u);
 }
 
@@ -296,20 +298,20 @@ TEST_F(OpenFile, CallsNeedTheirAccess)
     EXPECT_FALSE(ReadFile(file, &byte, 1, nullptr, nullptr));
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
     CloseHandle(write_only);
-    EXPECT_EQ(read_text(path), "0123456789");
+    EXPECT_EQ(read_file(path), "0123456789");
 }
 
 TEST(CreateFile, AppendDataAloneWritesAtTheEnd)
 {
     const TempFolder folder;
     const std::string path = folder.path("log.txt");
-    write_text(path, "one");
+    write_file(path, "one");
     const HANDLE file = open_file(path, FILE_APPEND_DATA, OPEN_EXISTING);
     ASSERT_NE(file, invalid_handle());
     SetFilePointer(file, 0, nullptr, FILE_BEGIN);
     EXPECT_TRUE(write_all(file, "two"));
     CloseHandle(file);
-    EXPECT_EQ(read_text(path), "onetwo");
+    EXPECT_EQ(read_file(path), "onetwo");
 }
 
 // ---- Share modes ---------------------------------------------------------------------
@@ -339,7 +341,7 @@ TEST(ShareModes, SecondOpenMustFitTheFirst)
                                           << " then " << row.second_access << "/" << row.second_share);
         const TempFolder folder;
         const std::string path = folder.path("shared.txt");
-        write_text(path, "x");
+        write_file(path, "x");
         const HANDLE first = open_file(path, row.first_access, OPEN_EXISTING, row.first_share);
         ASSERT_NE(first, invalid_handle());
         const HANDLE second = open_file(path, row.second_access, OPEN_EXISTING, row.second_share);
@@ -362,7 +364,7 @@ TEST(ShareModes, DeleteAndRenameNeedDeleteSharing)
 {
     const TempFolder folder;
     const std::string path = folder.path("open.txt");
-    write_text(path, "x");
+    write_file(path, "x");
     HANDLE file = open_file(path, GENERIC_READ, OPEN_EXISTING, FILE_SHARE_READ);
     ASSERT_NE(file, invalid_handle());
     EXPECT_FALSE(DeleteFileA(path.c_str()));
@@ -410,7 +412,7 @@ TEST(FileHandles, DuplicateSharesThePositionAndOutlivesTheOriginal)
 {
     const TempFolder folder;
     const std::string path = folder.path("f.txt");
-    write_text(path, "abcdef");
+    write_file(path, "abcdef");
     const HANDLE file = open_file(path, GENERIC_READ, OPEN_EXISTING);
     ASSERT_NE(file, invalid_handle());
     HANDLE copy = nullptr;
@@ -480,7 +482,7 @@ TEST(StandardHandles, SetStdHandleReplacesWhatGetStdHandleGives)
     ASSERT_TRUE(SetStdHandle(STD_OUTPUT_HANDLE, previous));
     EXPECT_EQ(GetStdHandle(STD_OUTPUT_HANDLE), previous);
     CloseHandle(file);
-    EXPECT_EQ(read_text(folder.path("out.txt")), "redirected");
+    EXPECT_EQ(read_file(folder.path("out.txt")), "redirected");
 }
 
 TEST(Consoles, NoConsoleWindowAndNoConsoleModeForFiles)

@@ -2,6 +2,8 @@
 // reports, and the ends of a scan.
 
 #include "files_test_support.h"
+#include "test_support/files.h"
+#include "test_support/temp_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -15,8 +17,8 @@
 namespace {
 
 using files_test::invalid_handle;
-using files_test::TempFolder;
-using files_test::write_text;
+using test_support::TempFolder;
+using test_support::write_file;
 
 // Every name a scan reports, in its order; the last error when it finds nothing.
 std::vector<std::string> scan(const std::string& pattern, DWORD* error = nullptr)
@@ -42,8 +44,8 @@ protected:
     void SetUp() override
     {
         for (const char* name : kNames)
-            write_text(folder.path(name), "");
-        files_test::make_folders(folder.path("Sub"));
+            write_file(folder.path(name), "");
+        test_support::make_folders(folder.path("Sub"));
     }
 
     static constexpr const char* kNames[] = {
@@ -130,8 +132,8 @@ TEST_F(WildcardScan, FailuresTellWhatWasMissing)
 TEST(FindFile, EntriesReportAttributesSizesAndTimes)
 {
     const TempFolder folder;
-    write_text(folder.path("data.bin"), std::string(1234, 'x'));
-    files_test::make_folders(folder.path("dir"));
+    write_file(folder.path("data.bin"), std::string(1234, 'x'));
+    test_support::make_folders(folder.path("dir"));
     const HANDLE file = CreateFileA(folder.path("data.bin").c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                                     0, nullptr);
     ASSERT_NE(file, invalid_handle());

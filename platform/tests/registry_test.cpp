@@ -1,4 +1,5 @@
 #include "platform/registry.h"
+#include "test_support/temp_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -20,14 +21,11 @@ class Registry : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        const char* base = std::getenv("TMPDIR");
-        std::string pattern = std::string(base != nullptr ? base : "/tmp") + "/registry_test.XXXXXX";
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        m_folder = pattern;
+        ASSERT_TRUE(m_folder.ok());
         const char* old = std::getenv("XDG_CONFIG_HOME");
         m_old_config = old != nullptr ? old : "";
         m_had_config = old != nullptr;
-        setenv("XDG_CONFIG_HOME", m_folder.c_str(), 1);
+        setenv("XDG_CONFIG_HOME", m_folder.path().c_str(), 1);
     }
 
     void TearDown() override
@@ -36,11 +34,12 @@ protected:
             setenv("XDG_CONFIG_HOME", m_old_config.c_str(), 1);
         else
             unsetenv("XDG_CONFIG_HOME");
-        std::error_code error;
-        std::filesystem::remove_all(m_folder, error);
     }
 
-    std::string store_path(const char* root) const { return m_folder + "/tarvek/registry/" + root; }
+    std::string store_path(const char* root) const
+    {
+        return m_folder.path("tarvek/registry/") + root;
+    }
 
     std::string read_store(const char* root) const
     {
@@ -52,7 +51,7 @@ protected:
 
     void write_store(const char* root, const std::string& text) const
     {
-        std::filesystem::create_directories(m_folder + "/tarvek/registry");
+        std::filesystem::create_directories(m_folder.path("tarvek/registry"));
         std::ofstream(store_path(root), std::ios::binary) << text;
     }
 
@@ -82,7 +81,7 @@ protected:
         return status == ERROR_SUCCESS ? std::string(buffer) : "<missing>";
     }
 
-    std::string m_folder;
+    const test_support::TempFolder m_folder;
     std::string m_old_config;
     bool m_had_config = false;
 };
@@ -162,7 +161,7 @@ TEST_F(Registry, WritesTheDocumentedFileFormat)
               "value Empty 3 x\n");
     // The write goes through a temporary file that is renamed: none stays behind.
     std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(m_folder + "/tarvek/registry"))
+    for (const auto& entry : std::filesystem::directory_iterator(m_folder.path("tarvek/registry")))
         names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
     EXPECT_EQ(names, (std::vector<std::string>{"current_user", "current_user.lock"}));

@@ -3,6 +3,8 @@
 #include "platform/kernel.h"
 #include "platform/module_loading.h"
 #include "platform/sync.h"
+#include "test_support/child_process.h"
+#include "test_support/temp_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -40,17 +42,7 @@ bool system_object_exists(const std::string& name)
     return access(path.c_str(), F_OK) == 0;
 }
 
-// Runs body in a forked child and returns its exit status (the body's result).
-template <typename Body>
-int in_child(Body body)
-{
-    const pid_t child = fork();
-    if (child == 0)
-        _exit(body());
-    int status = -1;
-    waitpid(child, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
+using test_support::run_in_child;
 
 TEST(CriticalSection, IsRecursiveAndExcludesOtherThreads)
 {
@@ -165,7 +157,7 @@ TEST(NamedSemaphore, IsSharedWithAnotherProcess)
     const std::string name = unique_name("crossing");
     HANDLE semaphore = CreateSemaphoreA(nullptr, 0, 1, name.c_str());
     ASSERT_NE(semaphore, nullptr);
-    const int status = in_child([&] {
+    const int status = run_in_child([&] {
         HANDLE child = CreateSemaphoreA(nullptr, 0, 1, name.c_str());
         if (child == nullptr || GetLastError() != ERROR_ALREADY_EXISTS)
             return 1;
@@ -181,7 +173,7 @@ TEST(NamedSemaphore, IsSharedWithAnotherProcess)
 TEST(NamedSemaphore, AProcessThatDiesReleasesItsHold)
 {
     const std::string name = unique_name("abandoned");
-    const int status = in_child([&] {
+    const int status = run_in_child([&] {
         // Created, taken and never closed: the process just ends.
         HANDLE child = CreateSemaphoreA(nullptr, 1, 1, name.c_str());
         return child != nullptr && WaitForSingleObject(child, 0) == WAIT_OBJECT_0 ? 0 : 1;
@@ -193,7 +185,7 @@ TEST(NamedSemaphore, AProcessThatDiesReleasesItsHold)
     EXPECT_EQ(WaitForSingleObject(fresh, 0), WAIT_OBJECT_0);
     EXPECT_TRUE(CloseHandle(fresh));
 
-    const int mapped = in_child([&] {
+    const int mapped = run_in_child([&] {
         HANDLE child = CreateFileMappingA(kPagingFile, nullptr, PAGE_READWRITE, 0, 16, name.c_str());
         return child != nullptr && MapViewOfFile(child, FILE_MAP_ALL_ACCESS, 0, 0, 0) != nullptr ? 0 : 1;
     });
@@ -354,7 +346,7 @@ TEST(FileMapping, AnotherProcessSeesTheSameMemory)
     ASSERT_NE(mapping, nullptr);
     auto* view = static_cast<char*>(MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0, 0));
     ASSERT_NE(view, nullptr);
-    const int status = in_child([&] {
+    const int status = run_in_child([&] {
         HANDLE child = OpenFileMappingA(FILE_MAP_ALL_ACCESS, FALSE, name.c_str());
         if (child == nullptr)
             return 1;
@@ -414,9 +406,8 @@ TEST(ModuleLoading, FailuresSayWhatWentWrong)
     EXPECT_EQ(LoadLibraryA(""), nullptr);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
 
-    const char* folder = std::getenv("TMPDIR");
-    const std::string bogus = std::string(folder != nullptr ? folder : "/tmp") + "/bogus" +
-                              std::to_string(getpid()) + ".dll";
+    const test_support::TempFolder folder;
+    const std::string bogus = folder.path("bogus.dll");
     FILE* file = std::fopen(bogus.c_str(), "w");
     ASSERT_NE(file, nullptr);
     std::fputs("not a library", file);

@@ -3,6 +3,8 @@
 #include "platform/volumes.h"
 
 #include "files_test_support.h"
+#include "test_support/files.h"
+#include "test_support/temp_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -23,8 +25,8 @@ TEST(Volumes, OneDriveWhoseRootIsTheRoot)
     EXPECT_EQ(GetDriveTypeA("C:\\"), DRIVE_FIXED);
     EXPECT_EQ(GetDriveTypeA(nullptr), GetDriveTypeA("."));
     EXPECT_EQ(GetDriveTypeA("C:\\no such folder\\"), DRIVE_NO_ROOT_DIR);
-    const files_test::TempFolder folder;
-    files_test::write_text(folder.path("file"), "");
+    const test_support::TempFolder folder;
+    test_support::write_file(folder.path("file"), "");
     EXPECT_EQ(GetDriveTypeA(folder.path("file").c_str()), DRIVE_NO_ROOT_DIR);
 }
 

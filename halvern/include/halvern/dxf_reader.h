@@ -14,9 +14,10 @@
  * the block. A reference that cannot be read, or that leads back to a file still being
  * read, shows a warning requester unless no warnings were asked for; the read goes on.
  *
- * The reader uses a process-wide line counter and changes the process's current
- * directory while it runs (to the file's folder, restored afterwards): it is not
- * re-entrant and belongs to one thread at a time.
+ * A relative path of an external reference names a file in the folder of the file
+ * that refers to it (an absolute path, a drive or an assign stands as it is). A read
+ * keeps its state to itself and never changes the current directory: threads may read
+ * files at the same time, each into a drawing of its own.
  */
 #ifndef HALVERN_DXF_READER_H
 #define HALVERN_DXF_READER_H
@@ -37,9 +38,8 @@ HALVERN_API int32_t ReadDXFNoWarnings(const char* path, DXFDrawingRec* drawing) 
 
 /*
  * Reads the DXF file at path into the drawing behind a read buffer of 512 KB (halved
- * while memory is short, never below 1 KB). The file's folder is the current directory
- * while it reads, so relative paths of external references resolve against it; the
- * previous directory is restored. noWarnings non-zero suppresses the requester.
+ * while memory is short, never below 1 KB). Relative paths of external references
+ * resolve against the file's folder. noWarnings non-zero suppresses the requester.
  */
 HALVERN_API int32_t ReadADXFFile(const char* path, DXFDrawingRec* drawing,
                                  int32_t noWarnings) HALVERN_NOEXCEPT;
@@ -48,9 +48,9 @@ HALVERN_API int32_t ReadADXFFile(const char* path, DXFDrawingRec* drawing,
  * Reads a DXF file held in memory (size bytes at image; the image is not changed and
  * need only live for the call). A NULL image gives 0 for size 0 (nothing to read) and
  * -4 otherwise; a NULL drawing -4; an image that no handle can serve (above
- * 0x7FFFFFFF bytes) -12. When path is
- * not NULL or empty, its folder is the current directory while the image is read, so
- * that external references resolve as for the file itself.
+ * 0x7FFFFFFF bytes) -12. When path is not NULL or empty, external references resolve
+ * against its folder as for the file itself (and the image counts as that file in the
+ * test for references that lead back); otherwise against the current directory.
  */
 HALVERN_API int32_t ReadADXFFileMem(const void* image, uint32_t size, const char* path,
                                     DXFDrawingRec* drawing, int32_t noWarnings) HALVERN_NOEXCEPT;
@@ -58,7 +58,7 @@ HALVERN_API int32_t ReadADXFFileMem(const void* image, uint32_t size, const char
 /*
  * Reads a DXF file from an open stream positioned at its start (the encoding is
  * detected there). The stream stays open and belongs to the caller. -4 for a NULL
- * stream or drawing.
+ * stream or drawing. External references resolve against the current directory.
  */
 HALVERN_API int32_t ReadADXFFileFP(FileHandle* stream, DXFDrawingRec* drawing,
                                    int32_t noWarnings) HALVERN_NOEXCEPT;

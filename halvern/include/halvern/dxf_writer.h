@@ -13,10 +13,11 @@
  * in radians where it has radians (ELLIPSE parameters). Block members are held relative
  * to their block's base point, so every block is written with the base point 0,0,0.
  *
- * Handles come from one process-wide counter that WriteDXFSections (and with it
+ * Handles come from a counter of the calling thread that WriteDXFSections (and with it
  * WriteDXFVersion and WriteDXF) sets to 100, hex "64", when it starts; the block and
- * item writers and direct calls of WriteDXFEntity continue from where the last file left
- * it. The writers are not re-entrant and belong to one thread at a time.
+ * item writers and direct calls of WriteDXFEntity on that thread continue from where
+ * its last file left it. The writers are not re-entrant; threads may write files at the
+ * same time.
  *
  * Results of the file writers: 0; -4 (IoErrRequiredArgMissing) for a missing argument;
  * -12 (IoErrObjectNotFound) when the path cannot be opened for writing, nothing written;

@@ -4,8 +4,8 @@
  * display colour of a number, which keeps colours apart from the background so that
  * nothing is drawn invisible.
  *
- * The background is process-wide (initially black) and is read by every renderer; set
- * it before drawing, on the thread that draws.
+ * The background belongs to the calling thread (initially black) and is read by every
+ * renderer on it; set it before drawing, on the thread that draws.
  */
 #ifndef HALVERN_PALETTE_H
 #define HALVERN_PALETTE_H
@@ -24,8 +24,8 @@ HALVERN_BEGIN_DECLS
  * greys ending in white. */
 HALVERN_API extern const uint32_t DXFColourPalette[DXF_PALETTE_SIZE];
 
-/* Sets the background colour that DXFDisplayColour contrasts against; returns the
- * colour given. */
+/* Sets the calling thread's background colour, which DXFDisplayColour contrasts
+ * against; returns the colour given. */
 HALVERN_API uint32_t SetDXFBackgroundColour(uint32_t colour) HALVERN_NOEXCEPT;
 
 /* The palette colour of a number 1..255; for any other number the colour of number 1

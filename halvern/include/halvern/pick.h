@@ -14,8 +14,8 @@
  * of the box in pixels. Offset, scale and angle mean what they mean to the renderer
  * the pick goes through, and should be those of the draw the view shows. The pick
  * functions return 1 when they rendered (whether or not anything was hit), 0 for a
- * NULL drawing or a box without width or height. One pick or draw at a time, from the
- * GUI thread.
+ * NULL drawing or a box without width or height. One pick or draw of a drawing at a
+ * time; threads may pick and draw different drawings at once.
  */
 #ifndef HALVERN_PICK_H
 #define HALVERN_PICK_H

@@ -25,8 +25,9 @@
  * view-port mapping, dxf_DrwgViewSize (the visible window), dxf_PenColour (the last pen
  * colour), the placement records of the BLOCK items drawn, and dxf_BlockStack, which is
  * kept for later calls and freed by FreeDXFDrawing. The device context gets its pen and
- * text colour back. A NULL drawing or rectangle does nothing. The renderers share
- * process-wide state: one call at a time, from the GUI thread.
+ * text colour back. A NULL drawing or rectangle does nothing. The renderers keep their
+ * switches per thread: threads may draw different drawings at once, each into a device
+ * context of its own, but one drawing is drawn by one call at a time.
  */
 #ifndef HALVERN_RENDER_H
 #define HALVERN_RENDER_H

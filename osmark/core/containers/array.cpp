@@ -4,6 +4,7 @@
 
 #include "core/containers/container_algorithms.h"
 #include "core/memory/memory_internal.h"
+#include "core/runtime/make_error.h"
 #include "osmark/errors.h"
 #include "osmark/memory.h"
 
@@ -22,7 +23,7 @@ static_assert(offsetof(Array, ar_Count) == 0, "ArrayGetCount and ArrayClear rely
 bool present(const Array* array)
 {
     if (array == nullptr) {
-        SetIoErr(IoErrRequiredArgMissing);
+        osmark::set_io_error(IoErrRequiredArgMissing);
         return false;
     }
     return true;
@@ -31,7 +32,7 @@ bool present(const Array* array)
 bool in_range(const Array* array, uint32_t index)
 {
     if (index >= array->ar_Count) {
-        SetIoErr(IoErrBufferOverflow);
+        osmark::set_io_error(IoErrBufferOverflow);
         return false;
     }
     return true;
@@ -70,7 +71,7 @@ bool expand(Array* array)
     const uint64_t steps = (needed - array->ar_Capacity + step - 1) / step;
     const uint64_t capacity = array->ar_Capacity + steps * step;
     if (capacity > std::numeric_limits<uint32_t>::max()) {
-        SetIoErr(IoErrNoMemory);
+        osmark::set_io_error(IoErrNoMemory);
         return false;
     }
     return set_capacity(array, static_cast<uint32_t>(capacity));
@@ -83,7 +84,7 @@ bool set_count(Array* array, uint32_t count)
     if (uint64_t{count} + 1 >= array->ar_Capacity) {
         // One slot stays spare, so a count of 0xFFFFFFFF can never be held.
         if (count == std::numeric_limits<uint32_t>::max()) {
-            SetIoErr(IoErrBufferOverflow);
+            osmark::set_io_error(IoErrBufferOverflow);
             return false;
         }
         if (!set_capacity(array, count + 1))
@@ -159,7 +160,7 @@ OSMARK_API uintptr_t ArrayPut(Array* array, uint32_t index, uintptr_t item) noex
         return 0;
     // The last index can never be stored: its count would leave no spare slot.
     if (index == std::numeric_limits<uint32_t>::max()) {
-        SetIoErr(IoErrBufferOverflow);
+        osmark::set_io_error(IoErrBufferOverflow);
         return 0;
     }
     if (index >= array->ar_Count && !set_count(array, index + 1))
@@ -209,7 +210,7 @@ OSMARK_API int32_t ArrayRemoveItem(Array* array, uintptr_t item) noexcept
         return -1;
     const int64_t index = index_of(array, item);
     if (index < 0) {
-        SetIoErr(IoErrObjectNotFound);
+        osmark::set_io_error(IoErrObjectNotFound);
         return -1;
     }
     remove_at(array, static_cast<uint32_t>(index));
@@ -222,7 +223,7 @@ OSMARK_API int32_t ArrayIndexOf(const Array* array, uintptr_t item) noexcept
         return -1;
     const int64_t index = index_of(array, item);
     if (index < 0) {
-        SetIoErr(IoErrObjectNotFound);
+        osmark::set_io_error(IoErrObjectNotFound);
         return -1;
     }
     return static_cast<int32_t>(index);
@@ -238,7 +239,7 @@ OSMARK_API uintptr_t ArrayLast(const Array* array) noexcept
     if (!present(array))
         return 0;
     if (array->ar_Count == 0) {
-        SetIoErr(IoErrBufferOverflow);
+        osmark::set_io_error(IoErrBufferOverflow);
         return 0;
     }
     return array->ar_Items[array->ar_Count - 1];
@@ -303,7 +304,7 @@ OSMARK_API uintptr_t ArraySearch(const Array* array, uintptr_t key, uint32_t fir
     if (!present(array))
         return 0;
     if (compare == nullptr) {
-        SetIoErr(IoErrRequiredArgMissing);
+        osmark::set_io_error(IoErrRequiredArgMissing);
         return 0;
     }
     if (key == 0 || count == 0)
@@ -319,7 +320,7 @@ OSMARK_API void ArraySort(Array* array, uint32_t first, uint32_t count, ArrayCom
     if (!present(array))
         return;
     if (compare == nullptr) {
-        SetIoErr(IoErrRequiredArgMissing);
+        osmark::set_io_error(IoErrRequiredArgMissing);
         return;
     }
     uintptr_t* items = array->ar_Items;

@@ -3,6 +3,7 @@
 
 #include "osmark/graph.h"
 
+#include "core/runtime/make_error.h"
 #include "osmark/errors.h"
 #include "osmark/memory.h"
 #include "osmark/strings.h"
@@ -41,9 +42,9 @@ void free_string(void* key)
     FreeVec(key);
 }
 
-int32_t fail(int32_t code)
+int32_t fail(int32_t code, std::source_location where = std::source_location::current())
 {
-    SetIoErr(code);
+    osmark::set_io_error(code, where);
     return code;
 }
 
@@ -61,7 +62,7 @@ int32_t make_node(Graph* graph, const void* key, GraphNode** made)
 {
     auto* node = static_cast<GraphNode*>(AllocVec(sizeof(GraphNode)));
     if (node == nullptr)
-        return IoErrNoMemory;
+        return osmark::make_error(IoErrNoMemory);
     node->gn_Key = graph->duplicate(key);
     if (node->gn_Key == nullptr) {
         FreeVec(node);
@@ -336,7 +337,7 @@ OSMARK_API int32_t GraphAdd(Graph* graph, const void* from, const void* to) noex
             if (edge == nullptr) {
                 free_node(graph, new_to);
                 free_node(graph, new_from);
-                return IoErrNoMemory;
+                return osmark::make_error(IoErrNoMemory);
             }
             edge->ge_Next = nullptr;
             edge->ge_Target = to_node;

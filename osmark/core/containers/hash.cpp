@@ -3,6 +3,7 @@
 #include "osmark/hash.h"
 
 #include "core/memory/memory_internal.h"
+#include "core/runtime/make_error.h"
 #include "osmark/errors.h"
 #include "osmark/memory.h"
 #include "osmark/strings.h"
@@ -63,7 +64,7 @@ HashEntry** bucket_of(Hash* hash, const char* key, int32_t* index = nullptr)
 
 int32_t missing_argument()
 {
-    SetIoErr(IoErrRequiredArgMissing);
+    osmark::set_io_error(IoErrRequiredArgMissing);
     return IoErrRequiredArgMissing;
 }
 
@@ -83,7 +84,7 @@ OSMARK_API Hash* HashCreate(uint32_t size) noexcept
 {
     const int32_t buckets = bucket_count_for(size);
     if (buckets == 0) {
-        SetIoErr(IoErrNoMemory);
+        osmark::set_io_error(IoErrNoMemory);
         return nullptr;
     }
     // One block: the record, then the bucket heads.
@@ -112,11 +113,11 @@ OSMARK_API int32_t HashAdd(Hash* hash, const char* key, uintptr_t value) noexcep
     }
     auto* entry = static_cast<HashEntry*>(AllocVec(sizeof(HashEntry)));
     if (entry == nullptr)
-        return IoErrNoMemory;
+        return osmark::make_error(IoErrNoMemory);
     entry->he_Key = AllocStr(0, key);
     if (entry->he_Key == nullptr) {
         FreeVec(entry);
-        return IoErrNoMemory;
+        return osmark::make_error(IoErrNoMemory);
     }
     entry->he_Value = value;
     entry->he_Next = *link;
@@ -145,7 +146,7 @@ OSMARK_API int32_t HashSearch(Hash* hash, const char* key, uintptr_t* value) noe
         if (order > 0)
             break;
     }
-    SetIoErr(IoErrObjectNotFound);
+    osmark::set_io_error(IoErrObjectNotFound);
     return 0;
 }
 
@@ -162,7 +163,7 @@ OSMARK_API int32_t HashRemove(Hash* hash, const char* key) noexcept
             return 0;
         }
     }
-    SetIoErr(IoErrObjectNotFound);
+    osmark::set_io_error(IoErrObjectNotFound);
     return IoErrObjectNotFound;
 }
 

@@ -2,6 +2,7 @@
 
 #include "osmark/lists.h"
 
+#include "core/runtime/make_error.h"
 #include "osmark/errors.h"
 
 #include <cstring>
@@ -49,7 +50,7 @@ void unlink(Node* node)
 bool arguments_present(const void* a, const void* b)
 {
     if (a == nullptr || b == nullptr) {
-        SetIoErr(IoErrRequiredArgMissing);
+        osmark::set_io_error(IoErrRequiredArgMissing);
         return false;
     }
     return true;
@@ -62,7 +63,7 @@ extern "C" {
 OSMARK_API void NewList(List* list) noexcept
 {
     if (list == nullptr) {
-        SetIoErr(IoErrRequiredArgMissing);
+        osmark::set_io_error(IoErrRequiredArgMissing);
         return;
     }
     list->lh_Head = as_tail_node(list);
@@ -95,7 +96,7 @@ OSMARK_API void Insert(List* list, Node* node, Node* predecessor) noexcept
 OSMARK_API Node* RemHead(List* list) noexcept
 {
     if (list == nullptr) {
-        SetIoErr(IoErrRequiredArgMissing);
+        osmark::set_io_error(IoErrRequiredArgMissing);
         return nullptr;
     }
     if (IsListEmpty(list))
@@ -108,7 +109,7 @@ OSMARK_API Node* RemHead(List* list) noexcept
 OSMARK_API Node* RemTail(List* list) noexcept
 {
     if (list == nullptr) {
-        SetIoErr(IoErrRequiredArgMissing);
+        osmark::set_io_error(IoErrRequiredArgMissing);
         return nullptr;
     }
     if (IsListEmpty(list))
@@ -121,7 +122,7 @@ OSMARK_API Node* RemTail(List* list) noexcept
 OSMARK_API void Remove(Node* node) noexcept
 {
     if (node == nullptr) {
-        SetIoErr(IoErrRequiredArgMissing);
+        osmark::set_io_error(IoErrRequiredArgMissing);
         return;
     }
     unlink(node);

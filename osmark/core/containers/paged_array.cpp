@@ -9,6 +9,7 @@
 
 #include "core/containers/container_algorithms.h"
 #include "core/memory/memory_internal.h"
+#include "core/runtime/make_error.h"
 #include "osmark/errors.h"
 #include "osmark/memory.h"
 
@@ -29,7 +30,7 @@ static_assert(offsetof(PagedArray, pa_Count) == 0, "the count comes first, as in
 bool present(const void* array)
 {
     if (array == nullptr) {
-        SetIoErr(IoErrRequiredArgMissing);
+        osmark::set_io_error(IoErrRequiredArgMissing);
         return false;
     }
     return true;
@@ -38,7 +39,7 @@ bool present(const void* array)
 bool in_range(const PagedArray* array, uint32_t index)
 {
     if (index >= array->pa_Count) {
-        SetIoErr(IoErrBufferOverflow);
+        osmark::set_io_error(IoErrBufferOverflow);
         return false;
     }
     return true;
@@ -136,7 +137,7 @@ bool cover(PagedArray* array, uint32_t index)
 void* get(PagedArray* array, uint32_t index)
 {
     if (index == kNoIndex) {
-        SetIoErr(IoErrBufferOverflow);
+        osmark::set_io_error(IoErrBufferOverflow);
         return nullptr;
     }
     return cover(array, index) ? slot(array, index) : nullptr;
@@ -160,7 +161,7 @@ bool expand(PagedArray* array)
     const uint32_t growth = array->pa_PageTableGrowth != 0 ? array->pa_PageTableGrowth : 1;
     const uint64_t index = uint64_t{array->pa_Capacity} + uint64_t{array->pa_RecordsPerPage} * growth;
     if (index >= kNoIndex) {
-        SetIoErr(IoErrNoMemory);
+        osmark::set_io_error(IoErrNoMemory);
         return false;
     }
     return set_capacity(array, static_cast<uint32_t>(index));
@@ -185,7 +186,7 @@ extern "C" {
 OSMARK_API PagedArray* PagedArrayCreate(uint32_t record_size, uint32_t records_per_page) noexcept
 {
     if (record_size == 0) {
-        SetIoErr(IoErrRequiredArgMissing);
+        osmark::set_io_error(IoErrRequiredArgMissing);
         return nullptr;
     }
     auto* array = static_cast<PagedArray*>(AllocVec(sizeof(PagedArray)));
@@ -289,7 +290,7 @@ OSMARK_API int32_t PagedArrayExchange(PagedArray* array, uint32_t index_a, uint3
     if (!present(array))
         return 0;
     if (array->pa_Swap == nullptr) {
-        SetIoErr(IoErrNotImplemented);
+        osmark::set_io_error(IoErrNotImplemented);
         return 0;
     }
     if (!in_range(array, index_a) || !in_range(array, index_b))
@@ -323,7 +324,7 @@ OSMARK_API int32_t PagedArraySetCount(PagedArray* array, uint32_t count) noexcep
         return 1;
     if (count >= array->pa_Capacity && (count == kNoIndex || !set_capacity(array, count))) {
         if (count == kNoIndex)
-            SetIoErr(IoErrBufferOverflow);
+            osmark::set_io_error(IoErrBufferOverflow);
         return 0;
     }
     array->pa_Count = count;
@@ -346,7 +347,7 @@ OSMARK_API void* PagedArraySearch(PagedArray* array, const void* key, uint32_t f
     if (!present(array))
         return nullptr;
     if (compare == nullptr) {
-        SetIoErr(IoErrRequiredArgMissing);
+        osmark::set_io_error(IoErrRequiredArgMissing);
         return nullptr;
     }
     if (key == nullptr || count == 0)
@@ -365,11 +366,11 @@ OSMARK_API void PagedArraySort(PagedArray* array, uint32_t first, uint32_t count
     if (!present(array))
         return;
     if (compare == nullptr) {
-        SetIoErr(IoErrRequiredArgMissing);
+        osmark::set_io_error(IoErrRequiredArgMissing);
         return;
     }
     if (array->pa_Swap == nullptr) {
-        SetIoErr(IoErrNotImplemented);
+        osmark::set_io_error(IoErrNotImplemented);
         return;
     }
     const osmark::ElementRange range = osmark::clip_range(first, count, array->pa_Count);

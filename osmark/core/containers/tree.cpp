@@ -2,6 +2,7 @@
 
 #include "osmark/tree.h"
 
+#include "core/runtime/make_error.h"
 #include "osmark/errors.h"
 
 namespace {
@@ -9,7 +10,7 @@ namespace {
 bool arguments_present(const void* a, const void* b)
 {
     if (a == nullptr || b == nullptr) {
-        SetIoErr(IoErrRequiredArgMissing);
+        osmark::set_io_error(IoErrRequiredArgMissing);
         return false;
     }
     return true;
@@ -53,7 +54,7 @@ extern "C" {
 OSMARK_API void NewTree(Tree* tree) noexcept
 {
     if (tree == nullptr) {
-        SetIoErr(IoErrRequiredArgMissing);
+        osmark::set_io_error(IoErrRequiredArgMissing);
         return;
     }
     tree->tr_First = nullptr;
@@ -62,7 +63,7 @@ OSMARK_API void NewTree(Tree* tree) noexcept
 OSMARK_API int32_t InsertTreeNode(Tree* tree, TreeNode* parent, TreeNode* node, uintptr_t where) noexcept
 {
     if (!arguments_present(tree, node))
-        return IoErrRequiredArgMissing;
+        return osmark::make_error(IoErrRequiredArgMissing);
     TreeNode** head = chain_head(tree, parent);
     node->tn_Parent = parent;
     if (*head == nullptr) {
@@ -82,7 +83,7 @@ OSMARK_API int32_t InsertTreeNode(Tree* tree, TreeNode* parent, TreeNode* node, 
 OSMARK_API int32_t RemoveTreeNode(Tree* tree, TreeNode* node) noexcept
 {
     if (!arguments_present(tree, node))
-        return IoErrRequiredArgMissing;
+        return osmark::make_error(IoErrRequiredArgMissing);
     for (TreeNode** link = chain_head(tree, node->tn_Parent); *link != nullptr;
          link = &(*link)->tn_NextSibling) {
         if (*link == node) {
@@ -93,20 +94,20 @@ OSMARK_API int32_t RemoveTreeNode(Tree* tree, TreeNode* node) noexcept
         }
     }
     // Unlinking a node that is not in its parent's chain would corrupt that chain.
-    SetIoErr(IoErrObjectNotFound);
+    osmark::set_io_error(IoErrObjectNotFound);
     return IoErrObjectNotFound;
 }
 
 OSMARK_API TreeNode* WalkTree(Tree* tree, TreeNode** cursor, int32_t* depth) noexcept
 {
     if (cursor == nullptr) {
-        SetIoErr(IoErrRequiredArgMissing);
+        osmark::set_io_error(IoErrRequiredArgMissing);
         return nullptr;
     }
     TreeNode* node = *cursor;
     if (node == nullptr) {
         if (tree == nullptr) {
-            SetIoErr(IoErrRequiredArgMissing);
+            osmark::set_io_error(IoErrRequiredArgMissing);
             return nullptr;
         }
         *cursor = tree->tr_First;

@@ -4,6 +4,7 @@
 
 #include "osmark/assigns.h"
 
+#include "core/runtime/make_error.h"
 #include "osmark/directories.h"
 #include "osmark/errors.h"
 #include "osmark/exit_list.h"
@@ -105,7 +106,7 @@ OSMARK_API int32_t AssignStore(void) noexcept
 OSMARK_API int32_t AssignLoad(const char* file_name) noexcept
 {
     if (file_name == nullptr) {
-        SetIoErr(IoErrRequiredArgMissing);
+        osmark::set_io_error(IoErrRequiredArgMissing);
         return 0;
     }
     FileHandle* fh = Open(file_name, FileModeRead);
@@ -113,7 +114,7 @@ OSMARK_API int32_t AssignLoad(const char* file_name) noexcept
         return 0;
     if (GetFileVersion(fh, kAssignFileHeader) != kAssignFileVersion) {
         Close(fh);
-        SetIoErr(IoErrObjectInvalid);
+        osmark::set_io_error(IoErrObjectInvalid);
         return 0;
     }
     int32_t result = 1;

@@ -2,6 +2,7 @@
 
 #include "osmark/assigns.h"
 
+#include "core/runtime/make_error.h"
 #include "osmark/errors.h"
 #include "osmark/exit_list.h"
 #include "osmark/library.h"
@@ -10,6 +11,7 @@
 #include "osmark/strings.h"
 
 #include <cstring>
+#include <new>
 #include <string>
 #include <string_view>
 
@@ -52,7 +54,7 @@ AssignNode* new_node(std::string_view name, const char* path)
     const size_t path_length = path != nullptr ? std::strlen(path) : 0;
     const uint64_t size = sizeof(AssignNode) + name.size() + path_length + 2;
     if (size > UINT32_MAX) {
-        SetIoErr(IoErrNoMemory);
+        osmark::set_io_error(IoErrNoMemory);
         return nullptr;
     }
     auto* node = static_cast<AssignNode*>(AllocVec(static_cast<uint32_t>(size)));
@@ -118,7 +120,7 @@ void free_list(List*& list)
 int32_t expand(const char* text, char* buffer, int32_t size, int depth)
 {
     if (depth > kMaxAssignDepth) {
-        SetIoErr(IoErrSystemLimit);
+        osmark::set_io_error(IoErrSystemLimit);
         return 0;
     }
     int32_t room = size - 1;
@@ -176,7 +178,7 @@ OSMARK_API List* GetAssignList(void) noexcept
 OSMARK_API int32_t AssignPath(const char* name, const char* path) noexcept
 {
     if (name == nullptr) {
-        SetIoErr(IoErrRequiredArgMissing);
+        osmark::set_io_error(IoErrRequiredArgMissing);
         return 0;
     }
     char* copy = AllocStr(0, name);
@@ -186,7 +188,7 @@ OSMARK_API int32_t AssignPath(const char* name, const char* path) noexcept
     copy[std::strcspn(copy, volume_separators())] = '\0';
     if (copy[0] == '\0') {
         FreeStr(copy);
-        SetIoErr(IoErrObjectInvalid);
+        osmark::set_io_error(IoErrObjectInvalid);
         return 0;
     }
     if (g_user_list == nullptr && (g_user_list = new_list()) == nullptr) {
@@ -212,27 +214,37 @@ OSMARK_API int32_t AssignPath(const char* name, const char* path) noexcept
 OSMARK_API int32_t AssignFind(const char* name, const char** path, uint32_t* active) noexcept
 {
     if (name == nullptr) {
-        SetIoErr(IoErrRequiredArgMissing);
+        osmark::set_io_error(IoErrRequiredArgMissing);
         return 0;
     }
-    const std::string key(name, std::strcspn(name, ":"));
-    const AssignNode* node = lookup(key.c_str());
-    if (node == nullptr) {
-        SetIoErr(IoErrObjectNotFound);
+    try {
+        const std::string key(name, std::strcspn(name, ":"));
+        const AssignNode* node = lookup(key.c_str());
+        if (node == nullptr) {
+            osmark::set_io_error(IoErrObjectNotFound);
+            return 0;
+        }
+        if (path != nullptr)
+            *path = node->an_Path;
+        if (active != nullptr)
+            *active = node->an_Active;
+        return 1;
+    } catch (const std::bad_alloc&) {
+        osmark::set_io_error(IoErrNoMemory);
         return 0;
     }
-    if (path != nullptr)
-        *path = node->an_Path;
-    if (active != nullptr)
-        *active = node->an_Active;
-    return 1;
 }
 
 OSMARK_API int32_t AssignExpand(const char* path, char* buffer, int32_t size) noexcept
 {
-    if (buffer == nullptr)
-        size = 0;
-    return expand(path != nullptr ? path : "", buffer, size, 0);
+    try {
+        if (buffer == nullptr)
+            size = 0;
+        return expand(path != nullptr ? path : "", buffer, size, 0);
+    } catch (const std::bad_alloc&) {
+        osmark::set_io_error(IoErrNoMemory);
+        return 0;
+    }
 }
 
 OSMARK_API char* AllocExpandedPath(const char* path) noexcept

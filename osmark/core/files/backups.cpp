@@ -3,23 +3,21 @@
 #include "osmark/directories.h"
 
 #include "core/files/directories_internal.h"
+#include "core/runtime/make_error.h"
 #include "osmark/errors.h"
 #include "osmark/files.h"
 #include "osmark/memory.h"
+#include "osmark/owners.h"
 #include "osmark/paths.h"
 #include "platform/kernel.h"
 
 #include <cstdio>
 #include <cstdint>
-#include <memory>
 #include <utility>
 
 namespace {
 
-struct StringDeleter {
-    void operator()(char* s) const { FreeStr(s); }
-};
-using String = std::unique_ptr<char, StringDeleter>;
+using osmark::StringOwner;
 
 constexpr uint32_t kLastBackupNumber = 0xFFFFFFFFu;
 
@@ -29,30 +27,30 @@ bool exists(const char* path)
 }
 
 // The file's name with the extension "bak", from number 1 on followed by the number.
-String backup_name(const char* path, uint32_t number)
+StringOwner backup_name(const char* path, uint32_t number)
 {
     char extension[16] = "bak";
     if (number > 0)
         std::snprintf(extension, sizeof extension, "bak%lu", static_cast<unsigned long>(number));
-    return String(ChangeFileExt(path, extension));
+    return StringOwner(ChangeFileExt(path, extension));
 }
 
 bool has_backup_extension(const char* path)
 {
-    const String extension(ExtractFileExt(path));
+    const StringOwner extension(ExtractFileExt(path));
     return extension && FileNameCmp(extension.get(), "bak") == 0;
 }
 
 // The expanded path of an existing file; NULL with the error stored.
-osmark::ExpandedPath existing_file(const char* path)
+osmark::ExpandedPathOwner existing_file(const char* path)
 {
     if (path == nullptr) {
-        SetIoErr(IoErrRequiredArgMissing);
+        osmark::set_io_error(IoErrRequiredArgMissing);
         return nullptr;
     }
-    osmark::ExpandedPath expanded = osmark::expand_path(path);
+    osmark::ExpandedPathOwner expanded = osmark::expand_path(path);
     if (expanded && !exists(expanded.get())) {
-        SetIoErr(IoErrObjectNotFound);
+        osmark::set_io_error(IoErrObjectNotFound);
         return nullptr;
     }
     return expanded;
@@ -62,7 +60,7 @@ int32_t copy_over(const char* from, const char* to)
 {
     if (CopyFileA(from, to, FALSE))
         return 1;
-    SetIoErrFromWin32(GetLastError());
+    osmark::set_io_error_from_win32(GetLastError());
     return 0;
 }
 
@@ -72,10 +70,10 @@ extern "C" {
 
 OSMARK_API int32_t BackupFile(const char* path, int32_t single) noexcept
 {
-    const osmark::ExpandedPath file = existing_file(path);
+    const osmark::ExpandedPathOwner file = existing_file(path);
     if (!file)
         return 0;
-    String backup;
+    StringOwner backup;
     if (single != 0 && !has_backup_extension(file.get())) {
         backup = backup_name(file.get(), 0);
     } else {
@@ -84,7 +82,7 @@ OSMARK_API int32_t BackupFile(const char* path, int32_t single) noexcept
             if (!backup || !exists(backup.get()))
                 break;
             if (number == kLastBackupNumber) {
-                SetIoErr(IoErrObjectExists);
+                osmark::set_io_error(IoErrObjectExists);
                 return 0;
             }
         }
@@ -96,12 +94,12 @@ OSMARK_API int32_t BackupFile(const char* path, int32_t single) noexcept
 
 OSMARK_API int32_t RestoreFile(const char* path, int32_t delete_backup) noexcept
 {
-    const osmark::ExpandedPath file = existing_file(path);
+    const osmark::ExpandedPathOwner file = existing_file(path);
     if (!file)
         return 0;
-    String newest;
+    StringOwner newest;
     for (uint32_t number = 0; number < kLastBackupNumber; ++number) {
-        String candidate = backup_name(file.get(), number);
+        StringOwner candidate = backup_name(file.get(), number);
         if (!candidate)
             return 0;
         if (!exists(candidate.get()))
@@ -109,7 +107,7 @@ OSMARK_API int32_t RestoreFile(const char* path, int32_t delete_backup) noexcept
         newest = std::move(candidate);
     }
     if (!newest) {
-        SetIoErr(IoErrObjectNotFound);
+        osmark::set_io_error(IoErrObjectNotFound);
         return 0;
     }
     if (copy_over(newest.get(), file.get()) == 0)

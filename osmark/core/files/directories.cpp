@@ -4,6 +4,7 @@
 #include "osmark/directories.h"
 
 #include "core/files/directories_internal.h"
+#include "core/runtime/make_error.h"
 #include "core/text/string_chars.h"
 #include "osmark/errors.h"
 #include "osmark/paths.h"
@@ -50,7 +51,7 @@ size_t first_level(const std::string& path)
 
 int32_t create_dir(const char* path)
 {
-    const osmark::ExpandedPath expanded = osmark::expand_path(path);
+    const osmark::ExpandedPathOwner expanded = osmark::expand_path(path);
     if (!expanded)
         return 0;
     std::string work(expanded.get());
@@ -70,7 +71,7 @@ int32_t system_result(BOOL succeeded)
 {
     if (succeeded)
         return 1;
-    SetIoErrFromWin32(GetLastError());
+    osmark::set_io_error_from_win32(GetLastError());
     return 0;
 }
 
@@ -81,7 +82,7 @@ extern "C" {
 OSMARK_API int32_t CreateDir(const char* path) noexcept
 {
     if (path == nullptr) {
-        SetIoErr(IoErrRequiredArgMissing);
+        osmark::set_io_error(IoErrRequiredArgMissing);
         return 0;
     }
     if (path[0] == '\0')
@@ -89,7 +90,7 @@ OSMARK_API int32_t CreateDir(const char* path) noexcept
     try {
         return create_dir(path);
     } catch (const std::bad_alloc&) {
-        SetIoErr(IoErrNoMemory);
+        osmark::set_io_error(IoErrNoMemory);
         return 0;
     }
 }
@@ -97,11 +98,11 @@ OSMARK_API int32_t CreateDir(const char* path) noexcept
 OSMARK_API int32_t Rename(const char* from, const char* to) noexcept
 {
     if (from == nullptr || to == nullptr) {
-        SetIoErr(IoErrRequiredArgMissing);
+        osmark::set_io_error(IoErrRequiredArgMissing);
         return 0;
     }
-    const osmark::ExpandedPath source = osmark::expand_path(from);
-    const osmark::ExpandedPath target = source ? osmark::expand_path(to) : nullptr;
+    const osmark::ExpandedPathOwner source = osmark::expand_path(from);
+    const osmark::ExpandedPathOwner target = source ? osmark::expand_path(to) : nullptr;
     if (!target)
         return 0;
     return system_result(MoveFileA(source.get(), target.get()));
@@ -110,11 +111,11 @@ OSMARK_API int32_t Rename(const char* from, const char* to) noexcept
 OSMARK_API int32_t Copy(const char* from, const char* to, int32_t fail_if_exists) noexcept
 {
     if (from == nullptr || to == nullptr) {
-        SetIoErr(IoErrRequiredArgMissing);
+        osmark::set_io_error(IoErrRequiredArgMissing);
         return 0;
     }
-    const osmark::ExpandedPath source = osmark::expand_path(from);
-    const osmark::ExpandedPath target = source ? osmark::expand_path(to) : nullptr;
+    const osmark::ExpandedPathOwner source = osmark::expand_path(from);
+    const osmark::ExpandedPathOwner target = source ? osmark::expand_path(to) : nullptr;
     if (!target)
         return 0;
     return system_result(CopyFileA(source.get(), target.get(), fail_if_exists != 0));
@@ -123,10 +124,10 @@ OSMARK_API int32_t Copy(const char* from, const char* to, int32_t fail_if_exists
 OSMARK_API int32_t ModifyFileAttributes(const char* path, uint32_t attributes) noexcept
 {
     if (path == nullptr) {
-        SetIoErr(IoErrRequiredArgMissing);
+        osmark::set_io_error(IoErrRequiredArgMissing);
         return 0;
     }
-    const osmark::ExpandedPath expanded = osmark::expand_path(path);
+    const osmark::ExpandedPathOwner expanded = osmark::expand_path(path);
     if (!expanded)
         return 0;
     return system_result(SetFileAttributesA(expanded.get(), attributes));

@@ -12,7 +12,7 @@ OSMARK_API int32_t Examine(const char* path, FileInfoBlock* fib) noexcept
         return 0;
     // A failed expansion has stored its code; the result stays 0, so that a caller
     // testing for nonzero never reads a block that was not filled.
-    const osmark::ExpandedPath expanded = osmark::expand_path(path);
+    const osmark::ExpandedPathOwner expanded = osmark::expand_path(path);
     if (!expanded)
         return 0;
     WIN32_FIND_DATAA entry;

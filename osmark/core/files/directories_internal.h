@@ -5,10 +5,10 @@
 #include "osmark/assigns.h"
 #include "osmark/directories.h"
 #include "osmark/locale.h"
+#include "osmark/owners.h"
 #include "platform/files.h"
 
 #include <cstring>
-#include <memory>
 
 namespace osmark {
 
@@ -48,15 +48,10 @@ inline bool is_path_separator(char c)
     return c != '\0' && separators != nullptr && std::strchr(separators, c) != nullptr;
 }
 
-// An assign-expanded path, freed with the owner.
-struct ExpandedPathDeleter {
-    void operator()(char* path) const { FreeExpandedPath(path); }
-};
-using ExpandedPath = std::unique_ptr<char, ExpandedPathDeleter>;
-
-inline ExpandedPath expand_path(const char* path)
+// The assign-expanded path, owned; NULL with -1 for IoErr when memory runs out.
+inline ExpandedPathOwner expand_path(const char* path)
 {
-    return ExpandedPath(AllocExpandedPath(path));
+    return ExpandedPathOwner(AllocExpandedPath(path));
 }
 
 }

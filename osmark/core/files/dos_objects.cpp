@@ -4,6 +4,7 @@
 #include "osmark/files.h"
 
 #include "core/files/file_stream_internal.h"
+#include "core/runtime/make_error.h"
 #include "core/runtime/startup_steps.h"
 #include "osmark/directories.h"
 #include "osmark/errors.h"
@@ -107,13 +108,15 @@ OSMARK_API void* AllocDosObjectA(uint32_t kind, const TagItem* tags) noexcept
     if (kind == DosObjectFileHandle) {
         handle = osmark::take_free_file_handle();
     } else if (object_size(kind) == 0) {
-        SetIoErr(IoErrWrongType);
+        osmark::set_io_error(IoErrWrongType);
         return nullptr;
     }
     auto* node = static_cast<DosObjectNode*>(CAllocVec(1, static_cast<uint32_t>(sizeof(DosObjectNode) + object_size(kind))));
     if (node == nullptr || (kind == DosObjectFileHandle && handle == nullptr)) {
+        if (handle != nullptr)
+            osmark::give_back_file_handle(handle);
         FreeVec(node);
-        SetIoErr(IoErrWrongType);
+        osmark::set_io_error(IoErrWrongType);
         return nullptr;
     }
     node->kind = kind;
@@ -132,7 +135,7 @@ OSMARK_API void* AllocDosObjectA(uint32_t kind, const TagItem* tags) noexcept
 OSMARK_API void FreeDosObject(uint32_t /*kind*/, void* object) noexcept
 {
     if (object == nullptr) {
-        SetIoErr(IoErrRequiredArgMissing);
+        osmark::set_io_error(IoErrRequiredArgMissing);
         return;
     }
     List* list = tracked();
@@ -143,13 +146,13 @@ OSMARK_API void FreeDosObject(uint32_t /*kind*/, void* object) noexcept
             return;
         }
     }
-    SetIoErr(IoErrObjectInvalid);
+    osmark::set_io_error(IoErrObjectInvalid);
 }
 
 OSMARK_API int32_t OpenPipe(int32_t mode, FileHandle** read_end, FileHandle** write_end) noexcept
 {
     if (read_end == nullptr || write_end == nullptr) {
-        SetIoErr(IoErrRequiredArgMissing);
+        osmark::set_io_error(IoErrRequiredArgMissing);
         return -1;
     }
     SECURITY_ATTRIBUTES security = {sizeof(SECURITY_ATTRIBUTES), nullptr,
@@ -157,7 +160,7 @@ OSMARK_API int32_t OpenPipe(int32_t mode, FileHandle** read_end, FileHandle** wr
     HANDLE read_handle = nullptr;
     HANDLE write_handle = nullptr;
     if (!CreatePipe(&read_handle, &write_handle, &security, 1024)) {
-        SetIoErrFromWin32(GetLastError());
+        osmark::set_io_error_from_win32(GetLastError());
         return -1;
     }
     uint32_t extra = 0;
@@ -177,7 +180,7 @@ OSMARK_API int32_t OpenPipe(int32_t mode, FileHandle** read_end, FileHandle** wr
         }
         CloseHandle(read_handle);
         CloseHandle(write_handle);
-        SetIoErr(IoErrSystemLimit);
+        osmark::set_io_error(IoErrSystemLimit);
         return -1;
     }
     reader->fh_Flags = FileFlagPipe | FileFlagRead | extra;

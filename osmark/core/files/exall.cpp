@@ -7,6 +7,7 @@
 #include "osmark/directories.h"
 
 #include "core/files/directories_internal.h"
+#include "core/runtime/make_error.h"
 #include "osmark/errors.h"
 #include "osmark/paths.h"
 #include "osmark/patterns.h"
@@ -49,7 +50,7 @@ bool start_listing(const char* path, ExAllControl* control)
     control->eac_State = state;
     if (Access(path, 1) != 0)
         return false;
-    const osmark::ExpandedPath expanded = osmark::expand_path(path);
+    const osmark::ExpandedPathOwner expanded = osmark::expand_path(path);
     if (!expanded)
         return false;
     const size_t length = std::strlen(expanded.get());
@@ -64,7 +65,7 @@ bool start_listing(const char* path, ExAllControl* control)
         joined = AddPart(pattern.data(), "*", static_cast<uint32_t>(pattern.size())) != 0;
     DWORD error = 0;
     if (!joined || !osmark::begin_search(state, pattern.data(), error)) {
-        SetIoErr(IoErrNoMemory);
+        osmark::set_io_error(IoErrNoMemory);
         return false;
     }
     return true;
@@ -147,17 +148,18 @@ int32_t Listing::run(osmark::SearchState* state)
                 return 1;
             if (placed == Placed::TooLarge) {
                 // Calling again could never make room for it.
-                SetIoErr(IoErrBufferOverflow);
+                osmark::set_io_error(IoErrBufferOverflow);
                 ExAllEnd(m_control);
                 return 0;
             }
         }
         DWORD error = 0;
         if (!osmark::next_search_entry(state, error)) {
+            // The end of the listing is no failure: no error site.
             if (error == ERROR_NO_MORE_FILES)
                 SetIoErr(IoErrNoMoreEntries);
             else
-                SetIoErrFromWin32(error);
+                osmark::set_io_error_from_win32(error);
             ExAllEnd(m_control);
             return 0;
         }
@@ -168,7 +170,7 @@ int32_t ex_all(const char* path, void* buffer, uint32_t size, int32_t type, ExAl
 {
     if (path == nullptr || buffer == nullptr || control == nullptr || size == 0 || type < ExAllName ||
         type > ExAllDates) {
-        SetIoErr(IoErrRequiredArgMissing);
+        osmark::set_io_error(IoErrRequiredArgMissing);
         ExAllEnd(control);
         return 0;
     }
@@ -195,7 +197,7 @@ OSMARK_API int32_t ExAll(const char* path, void* buffer, uint32_t size, int32_t 
     try {
         return ex_all(path, buffer, size, type, control);
     } catch (const std::bad_alloc&) {
-        SetIoErr(IoErrNoMemory);
+        osmark::set_io_error(IoErrNoMemory);
         ExAllEnd(control);
         return 0;
     }

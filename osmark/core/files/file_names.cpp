@@ -2,6 +2,7 @@
 
 #include "osmark/files.h"
 
+#include "core/runtime/make_error.h"
 #include "osmark/assigns.h"
 #include "osmark/errors.h"
 #include "osmark/format.h"
@@ -41,7 +42,7 @@ extern "C" {
 OSMARK_API int32_t Access(const char* path, int32_t mode) noexcept
 {
     if (path == nullptr) {
-        SetIoErr(IoErrRequiredArgMissing);
+        osmark::set_io_error(IoErrRequiredArgMissing);
         return -1;
     }
     char* expanded = AllocExpandedPath(path);
@@ -50,15 +51,15 @@ OSMARK_API int32_t Access(const char* path, int32_t mode) noexcept
     const DWORD attributes = GetFileAttributesA(expanded);
     FreeExpandedPath(expanded);
     if (attributes == INVALID_FILE_ATTRIBUTES) {
-        SetIoErr(IoErrObjectNotFound);
+        osmark::set_io_error(IoErrObjectNotFound);
         return -1;
     }
     if ((mode & 1) && !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        SetIoErr(IoErrDirNotFound);
+        osmark::set_io_error(IoErrDirNotFound);
         return -1;
     }
     if ((mode & 2) && (attributes & FILE_ATTRIBUTE_READONLY)) {
-        SetIoErr(IoErrWriteProtected);
+        osmark::set_io_error(IoErrWriteProtected);
         return -1;
     }
     return 0;
@@ -67,7 +68,7 @@ OSMARK_API int32_t Access(const char* path, int32_t mode) noexcept
 OSMARK_API int32_t DeleteFile_(const char* path) noexcept
 {
     if (path == nullptr) {
-        SetIoErr(IoErrRequiredArgMissing);
+        osmark::set_io_error(IoErrRequiredArgMissing);
         return 0;
     }
     const bool directory = Access(path, 1) == 0;
@@ -76,7 +77,7 @@ OSMARK_API int32_t DeleteFile_(const char* path) noexcept
         return 0;
     const BOOL deleted = directory ? RemoveDirectoryA(expanded) : DeleteFileA(expanded);
     if (!deleted)
-        SetIoErrFromWin32(GetLastError());
+        osmark::set_io_error_from_win32(GetLastError());
     FreeExpandedPath(expanded);
     return deleted ? 1 : 0;
 }
@@ -86,7 +87,7 @@ OSMARK_API int32_t TempFileName(const char* prefix, char* buffer, int32_t size) 
     char base[kNameBufferSize];
     temporary_folder(base, sizeof base);
     if (!AddPart(base, prefix != nullptr && prefix[0] != '\0' ? prefix : "tmp", sizeof base)) {
-        SetIoErr(IoErrLineTooLong);
+        osmark::set_io_error(IoErrLineTooLong);
         return -1;
     }
     const int32_t base_length = StrLen(base);
@@ -105,10 +106,10 @@ OSMARK_API int32_t TempFileName(const char* prefix, char* buffer, int32_t size) 
             std::memcpy(buffer, name, static_cast<size_t>(length) + 1);
             return length;
         }
-        SetIoErr(IoErrBufferOverflow);
+        osmark::set_io_error(IoErrBufferOverflow);
         return length + 1;
     }
-    SetIoErr(IoErrObjectExists);
+    osmark::set_io_error(IoErrObjectExists);
     return -1;
 }
 

@@ -8,6 +8,8 @@
 #include "osmark/files.h"
 
 #include "core/files/file_stream_internal.h"
+#include "osmark/file_buffer.h"
+#include "core/runtime/make_error.h"
 #include "osmark/errors.h"
 #include "osmark/memory.h"
 
@@ -121,7 +123,7 @@ extern "C" {
 OSMARK_API int32_t FillBuffer(FileHandle* fh) noexcept
 {
     if (fh == nullptr)
-        return -1;
+        return osmark::make_error(-1);
     if (has_flag(fh, FileFlagUpdate))
         fh->fh_Flags |= FileFlagRead;
     if (!has_flag(fh, FileFlagRead) || has_flag(fh, FileFlagEndOfFile | FileFlagMemory) ||
@@ -181,10 +183,44 @@ OSMARK_API int32_t FillBuffer(FileHandle* fh) noexcept
 OSMARK_API int32_t FGetc(FileHandle* fh) noexcept
 {
     if (fh == nullptr)
-        return -1;
+        return osmark::make_error(-1);
     if (--fh->fh_Count < 0)
         return FillBuffer(fh);
     return *fh->fh_Position++;
+}
+
+OSMARK_API int32_t FileBufferRefill(FileHandle* fh) noexcept
+{
+    if (fh == nullptr)
+        return 0;
+    if (fh->fh_Count > 0)
+        return fh->fh_Count;
+    // FillBuffer reads into a place of its own call when the handle has no buffer and
+    // none can be had, where no byte can stay: the handle gets its buffer first, of one
+    // byte at the least.
+    if (fh->fh_Buffer == nullptr && has_flag(fh, FileFlagRead | FileFlagUpdate) &&
+        !has_flag(fh, FileFlagMemory)) {
+        const bool unbuffered = has_flag(fh, FileFlagUnbuffered);
+        int32_t size = unbuffered ? 1 : osmark::kDefaultFileBufferSize;
+        auto* buffer = static_cast<uint8_t*>(AllocVec(static_cast<uint32_t>(size)));
+        if (buffer == nullptr && !unbuffered) {
+            size = 1;
+            buffer = static_cast<uint8_t*>(AllocVec(1));
+            fh->fh_Flags |= FileFlagUnbuffered;
+        }
+        if (buffer == nullptr) {
+            fh->fh_Flags |= FileFlagError;
+            osmark::set_io_error(IoErrNoMemory);
+            return 0;
+        }
+        attach_buffer(fh, buffer, size, true);
+    }
+    if (FillBuffer(fh) == -1)
+        return 0;
+    // FillBuffer hands out the first byte as FGetc does: it goes back to the unread.
+    --fh->fh_Position;
+    ++fh->fh_Count;
+    return fh->fh_Count;
 }
 
 OSMARK_API char* FGets(FileHandle* fh, char* buffer, int32_t size) noexcept
@@ -234,7 +270,7 @@ OSMARK_API char* FGets(FileHandle* fh, char* buffer, int32_t size) noexcept
 OSMARK_API int32_t UnGetc(FileHandle* fh, int32_t character) noexcept
 {
     if (fh == nullptr)
-        return -1;
+        return osmark::make_error(-1);
     if (fh->fh_Unget != nullptr)
         return fh->fh_Unget(fh->fh_SystemHandle, character);
     if (!has_flag(fh, FileFlagRead | FileFlagUpdate) || fh->fh_Position == nullptr ||
@@ -293,7 +329,7 @@ OSMARK_API int32_t FRead(FileHandle* fh, void* buffer, uint32_t size, uint32_t c
 OSMARK_API int32_t FlushPutc(FileHandle* fh, int32_t character) noexcept
 {
     if (fh == nullptr)
-        return -1;
+        return osmark::make_error(-1);
     if (has_flag(fh, FileFlagUpdate)) {
         fh->fh_Flags &= ~uint32_t{FileFlagRead | FileFlagEndOfFile};
         fh->fh_Flags |= FileFlagWrite;
@@ -325,7 +361,7 @@ OSMARK_API int32_t FlushPutc(FileHandle* fh, int32_t character) noexcept
 OSMARK_API int32_t FPutc(FileHandle* fh, int32_t character) noexcept
 {
     if (fh == nullptr)
-        return -1;
+        return osmark::make_error(-1);
     if (--fh->fh_Count >= 0) {
         *fh->fh_Position++ = static_cast<uint8_t>(character);
         return character & 0xFF;
@@ -426,7 +462,7 @@ OSMARK_API int32_t WriteChars(const void* buffer, int32_t count) noexcept
 OSMARK_API int32_t Flush(FileHandle* fh) noexcept
 {
     if (fh == nullptr) {
-        SetIoErr(IoErrRequiredArgMissing);
+        osmark::set_io_error(IoErrRequiredArgMissing);
         return 0;
     }
     if (!has_flag(fh, FileFlagWrite) || has_flag(fh, FileFlagUnbuffered | FileFlagMemory) ||
@@ -440,7 +476,7 @@ OSMARK_API int32_t Flush(FileHandle* fh) noexcept
 OSMARK_API int32_t Purge(FileHandle* fh) noexcept
 {
     if (fh == nullptr) {
-        SetIoErr(IoErrRequiredArgMissing);
+        osmark::set_io_error(IoErrRequiredArgMissing);
         return 0;
     }
     fh->fh_Position = fh->fh_Buffer;
@@ -452,7 +488,7 @@ OSMARK_API int32_t Purge(FileHandle* fh) noexcept
 OSMARK_API int32_t SetVBuf(FileHandle* fh, void* buffer, int32_t mode, int32_t size) noexcept
 {
     if (fh == nullptr) {
-        SetIoErr(IoErrRequiredArgMissing);
+        osmark::set_io_error(IoErrRequiredArgMissing);
         return 0;
     }
     // The buffer of a memory-backed handle is its content: never drop it.
@@ -486,7 +522,7 @@ OSMARK_API int32_t SetVBuf(FileHandle* fh, void* buffer, int32_t mode, int32_t s
 OSMARK_API int32_t Seek(FileHandle* fh, int32_t position, int32_t mode) noexcept
 {
     if (fh == nullptr)
-        return -1;
+        return osmark::make_error(-1);
     const bool memory = has_flag(fh, FileFlagMemory);
     if (fh->fh_Seek == nullptr && !memory)
         return -1;
@@ -500,7 +536,7 @@ OSMARK_API int32_t Seek(FileHandle* fh, int32_t position, int32_t mode) noexcept
         case 1: target = current + position; break;
         case 2: target = int64_t{fh->fh_BufferSize} + position; break;
         default:
-            SetIoErr(IoErrRequiredArgMissing);
+            osmark::set_io_error(IoErrRequiredArgMissing);
             return -1;
         }
         target = std::clamp<int64_t>(target, 0, fh->fh_BufferSize);

@@ -19,8 +19,10 @@ bool is_busy(const FileHandle* fh);
 // Frees the buffer when the handle owns it and detaches it.
 void release_buffer(FileHandle* fh);
 
-// A free record of the handle table (made on demand up to MaxFileHandles), or NULL.
+// A free record of the handle table (made on demand up to MaxFileHandles), or NULL. The
+// record is the caller's until Close, or give_back_file_handle when it is not used.
 FileHandle* take_free_file_handle();
+void give_back_file_handle(FileHandle* fh);
 
 // The flags an open mode gives a handle: update, read or write, and the mode bits
 // that are recorded.

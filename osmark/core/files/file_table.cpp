@@ -9,6 +9,7 @@
 #include "osmark/files.h"
 
 #include "core/files/file_stream_internal.h"
+#include "core/runtime/make_error.h"
 #include "core/runtime/startup_steps.h"
 #include "osmark/assigns.h"
 #include "osmark/errors.h"
@@ -18,10 +19,11 @@
 #include "osmark/strings.h"
 #include "platform/files.h"
 #include "platform/handles.h"
-#include "platform/sync.h"
 #include "platform/kernel.h"
+#include "platform/sync.h"
 
 #include <cstring>
+#include <mutex>
 
 namespace {
 
@@ -32,6 +34,14 @@ FileHandle g_static_records[kStaticRecords] = {};
 FileHandle** g_extended_table = nullptr; // MaxFileHandles slots once made
 FileHandle g_nil_device = {};
 char g_nil_name[] = "NIL:";
+
+// Records are claimed under the lock, from the moment one is handed out until Close gives
+// it back, so that threads that open files at the same time never get one record. The
+// flags of a claimed record belong to its owner, who changes them without the lock: the
+// search never reads them.
+static_assert(MaxFileHandles <= 64, "one bit per record");
+std::mutex g_table_lock;
+uint64_t g_claimed = 0; // bit i: record i of the table
 
 FileHandle* g_current_input = nullptr;
 FileHandle* g_current_output = nullptr;
@@ -53,7 +63,7 @@ int32_t read_os_file(uintptr_t system_handle, void* buffer, int32_t count, int32
 {
     DWORD moved = 0;
     if (!ReadFile(as_handle(system_handle), buffer, static_cast<DWORD>(count), &moved, nullptr)) {
-        SetIoErrFromWin32(GetLastError());
+        osmark::set_io_error_from_win32(GetLastError());
         *done = 0;
         return 0;
     }
@@ -65,7 +75,7 @@ int32_t write_os_file(uintptr_t system_handle, const void* buffer, int32_t count
 {
     DWORD moved = 0;
     if (!WriteFile(as_handle(system_handle), buffer, static_cast<DWORD>(count), &moved, nullptr)) {
-        SetIoErrFromWin32(GetLastError());
+        osmark::set_io_error_from_win32(GetLastError());
         *done = 0;
         return 0;
     }
@@ -77,13 +87,13 @@ int32_t seek_os_file(uintptr_t system_handle, int32_t position, int32_t mode)
 {
     static constexpr DWORD kOrigins[] = {FILE_BEGIN, FILE_CURRENT, FILE_END};
     if (mode < 0 || mode > 2) {
-        SetIoErr(IoErrRequiredArgMissing);
+        osmark::set_io_error(IoErrRequiredArgMissing);
         return -1;
     }
     SetLastError(ERROR_SUCCESS);
     const DWORD result = SetFilePointer(as_handle(system_handle), position, nullptr, kOrigins[mode]);
     if (result == INVALID_SET_FILE_POINTER && GetLastError() != ERROR_SUCCESS) {
-        SetIoErrFromWin32(GetLastError());
+        osmark::set_io_error_from_win32(GetLastError());
         return -1;
     }
     return static_cast<int32_t>(result);
@@ -92,7 +102,7 @@ int32_t seek_os_file(uintptr_t system_handle, int32_t position, int32_t mode)
 int32_t close_os_file(uintptr_t system_handle)
 {
     if (!CloseHandle(as_handle(system_handle))) {
-        SetIoErrFromWin32(GetLastError());
+        osmark::set_io_error_from_win32(GetLastError());
         return 0;
     }
     return 1;
@@ -114,7 +124,7 @@ int32_t write_nil_file(uintptr_t, const void*, int32_t count, int32_t* done)
 
 int32_t seek_nil_file(uintptr_t, int32_t, int32_t)
 {
-    SetIoErr(IoErrSeekError);
+    osmark::set_io_error(IoErrSeekError);
     return -1;
 }
 
@@ -172,11 +182,43 @@ bool extend_file_table()
     return true;
 }
 
+bool is_claimed(uint32_t index)
+{
+    return (g_claimed & (uint64_t{1} << index)) != 0;
+}
+
+// The record at index of the table, claimed for the caller: true when it was free.
+// Called with the lock held.
+bool claim(uint32_t index, FileHandle* record)
+{
+    if (is_claimed(index) || osmark::is_busy(record))
+        return false;
+    g_claimed |= uint64_t{1} << index;
+    return true;
+}
+
+// The index of a record of the table, -1 for any other handle (memory-backed handles,
+// the null device). Called with the lock held.
+int32_t table_index(const FileHandle* fh)
+{
+    if (fh >= g_static_records && fh < g_static_records + kStaticRecords)
+        return static_cast<int32_t>(fh - g_static_records);
+    if (g_extended_table != nullptr) {
+        for (uint32_t i = kStaticRecords; i < MaxFileHandles; ++i) {
+            if (g_extended_table[i] == fh)
+                return static_cast<int32_t>(i);
+        }
+    }
+    return -1;
+}
+
+// A free record of the table, claimed for the caller until release_file_handle.
 FileHandle* free_file_handle()
 {
-    for (FileHandle& record : g_static_records) {
-        if (!osmark::is_busy(&record))
-            return &record;
+    const std::lock_guard<std::mutex> lock(g_table_lock);
+    for (uint32_t i = 0; i < kStaticRecords; ++i) {
+        if (claim(i, &g_static_records[i]))
+            return &g_static_records[i];
     }
     if (!extend_file_table())
         return nullptr;
@@ -186,10 +228,18 @@ FileHandle* free_file_handle()
             slot = static_cast<FileHandle*>(CAllocVec(1, sizeof(FileHandle)));
         if (slot == nullptr)
             return nullptr;
-        if (!osmark::is_busy(slot))
+        if (claim(i, slot))
             return slot;
     }
     return nullptr;
+}
+
+void release_file_handle(const FileHandle* fh)
+{
+    const std::lock_guard<std::mutex> lock(g_table_lock);
+    const int32_t index = table_index(fh);
+    if (index >= 0)
+        g_claimed &= ~(uint64_t{1} << index);
 }
 
 // Opens the system handle that mode asks for; INVALID_HANDLE_VALUE with the error
@@ -217,12 +267,12 @@ HANDLE open_system_file(const char* path, int32_t mode)
         disposition = update ? OPEN_ALWAYS : OPEN_EXISTING;
         break;
     default:
-        SetIoErr(IoErrRequiredArgMissing);
+        osmark::set_io_error(IoErrRequiredArgMissing);
         return INVALID_HANDLE_VALUE;
     }
     HANDLE handle = CreateFileA(path, access, share, &security, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
-        SetIoErrFromWin32(GetLastError());
+        osmark::set_io_error_from_win32(GetLastError());
         return INVALID_HANDLE_VALUE;
     }
     if ((mode & 14) == FileModeAppend)
@@ -239,14 +289,14 @@ HANDLE open_named_pipe(const char* path, int32_t mode)
     case FileModeWrite:
     case FileModeAppend: direction = PIPE_ACCESS_OUTBOUND; break;
     default:
-        SetIoErr(IoErrRequiredArgMissing);
+        osmark::set_io_error(IoErrRequiredArgMissing);
         return INVALID_HANDLE_VALUE;
     }
     if (mode & FileModeUpdate)
         direction = PIPE_ACCESS_DUPLEX;
     char pipe_name[1024] = "\\\\.\\pipe\\";
     if (!AddPart(pipe_name, path, sizeof pipe_name)) {
-        SetIoErr(IoErrLineTooLong);
+        osmark::set_io_error(IoErrLineTooLong);
         return INVALID_HANDLE_VALUE;
     }
     SECURITY_ATTRIBUTES security = {sizeof(SECURITY_ATTRIBUTES), nullptr,
@@ -254,7 +304,7 @@ HANDLE open_named_pipe(const char* path, int32_t mode)
     HANDLE handle = CreateNamedPipeA(pipe_name, direction, PIPE_TYPE_BYTE | PIPE_WAIT,
                                      PIPE_UNLIMITED_INSTANCES, 1024, 1024, 2000, &security);
     if (handle == INVALID_HANDLE_VALUE)
-        SetIoErrFromWin32(GetLastError());
+        osmark::set_io_error_from_win32(GetLastError());
     return handle;
 }
 
@@ -282,6 +332,10 @@ void set_up_standard_stream(uint32_t index, DWORD which, const char* name, uint3
     FileHandle* record = &g_static_records[index];
     if (osmark::is_busy(record))
         Close(record);
+    {
+        const std::lock_guard<std::mutex> lock(g_table_lock);
+        g_claimed |= uint64_t{1} << index;
+    }
     *record = {};
     record->fh_SystemHandle = as_word(GetStdHandle(which));
     record->fh_Name = AllocStr(0, name);
@@ -338,6 +392,11 @@ FileHandle* take_free_file_handle()
     return free_file_handle();
 }
 
+void give_back_file_handle(FileHandle* fh)
+{
+    release_file_handle(fh);
+}
+
 void set_os_file_operations(FileHandle* fh)
 {
     set_os_operations(fh);
@@ -350,7 +409,7 @@ extern "C" {
 OSMARK_API FileHandle* Open(const char* name, int32_t mode) noexcept
 {
     if (name == nullptr) {
-        SetIoErr(IoErrRequiredArgMissing);
+        osmark::set_io_error(IoErrRequiredArgMissing);
         return nullptr;
     }
     char* path = AllocExpandedPath(name);
@@ -366,7 +425,7 @@ OSMARK_API FileHandle* Open(const char* name, int32_t mode) noexcept
     } else if (StriCmp(name, "NIL:") == 0) {
         result = open_nil_device();
     } else if (FileHandle* fh = free_file_handle(); fh == nullptr) {
-        SetIoErr(IoErrNoMemory);
+        osmark::set_io_error(IoErrNoMemory);
     } else {
         HANDLE system = (mode & FileModeNamedPipe) ? open_named_pipe(path, mode) : open_system_file(path, mode);
         if (system != INVALID_HANDLE_VALUE) {
@@ -377,6 +436,8 @@ OSMARK_API FileHandle* Open(const char* name, int32_t mode) noexcept
             path = nullptr; // the handle owns it now
             set_os_operations(fh);
             result = fh;
+        } else {
+            release_file_handle(fh);
         }
     }
     FreeExpandedPath(path);
@@ -386,12 +447,15 @@ OSMARK_API FileHandle* Open(const char* name, int32_t mode) noexcept
 OSMARK_API int32_t Close(FileHandle* fh) noexcept
 {
     if (fh == nullptr) {
-        SetIoErr(IoErrRequiredArgMissing);
+        osmark::set_io_error(IoErrRequiredArgMissing);
         return 0;
     }
     osmark::untrack_file_handle(fh);
     int32_t result = 0;
-    if (osmark::is_busy(fh) && !(fh->fh_Flags & FileFlagMemory)) {
+    // Only a busy record is given back: closing a closed one twice must not free a
+    // record that another thread has claimed since.
+    const bool was_busy = osmark::is_busy(fh);
+    if (was_busy && !(fh->fh_Flags & FileFlagMemory)) {
         result = Flush(fh);
         const uintptr_t invalid = as_word(INVALID_HANDLE_VALUE);
         if (fh->fh_SystemHandle != 0 && fh->fh_SystemHandle != invalid && fh->fh_Close != nullptr)
@@ -404,25 +468,28 @@ OSMARK_API int32_t Close(FileHandle* fh) noexcept
     if (!(fh->fh_Flags & FileFlagNameNotOwned))
         FreeStr(fh->fh_Name);
     clear_state(fh);
+    if (was_busy)
+        release_file_handle(fh);
     return result;
 }
 
 OSMARK_API FileHandle* DupFile(FileHandle* fh, int32_t mode) noexcept
 {
     if (fh == nullptr) {
-        SetIoErr(IoErrRequiredArgMissing);
+        osmark::set_io_error(IoErrRequiredArgMissing);
         return nullptr;
     }
     FileHandle* copy = free_file_handle();
     if (copy == nullptr) {
-        SetIoErr(IoErrNoMemory);
+        osmark::set_io_error(IoErrNoMemory);
         return nullptr;
     }
     HANDLE duplicate = nullptr;
     HANDLE process = GetCurrentProcess();
     if (!DuplicateHandle(process, as_handle(fh->fh_SystemHandle), process, &duplicate, 0,
                          (mode & FileModeInheritable) ? TRUE : FALSE, DUPLICATE_SAME_ACCESS)) {
-        SetIoErrFromWin32(GetLastError());
+        osmark::set_io_error_from_win32(GetLastError());
+        release_file_handle(copy);
         return nullptr;
     }
     char* name = fh->fh_Name != nullptr ? AllocStr(0, fh->fh_Name) : nullptr;

@@ -2,6 +2,7 @@
 
 #include "osmark/format.h"
 
+#include "core/runtime/make_error.h"
 #include "osmark/errors.h"
 #include "osmark/files.h"
 
@@ -38,7 +39,7 @@ OSMARK_API int32_t VFPrintf(FileHandle* fh, const char* format, const uintptr_t*
 {
     // Writing through a NULL handle would crash in FPutc; it is refused instead.
     if (fh == nullptr || format == nullptr) {
-        SetIoErr(IoErrRequiredArgMissing);
+        osmark::set_io_error(IoErrRequiredArgMissing);
         return -1;
     }
     const int32_t count = RawDoFmtA(put_to_file, fh, format, arguments);
@@ -54,7 +55,7 @@ OSMARK_API int32_t VFnPrintf(FileHandle* fh, int32_t limit, const char* format,
                              const uintptr_t* arguments) noexcept
 {
     if (fh == nullptr || format == nullptr) {
-        SetIoErr(IoErrRequiredArgMissing);
+        osmark::set_io_error(IoErrRequiredArgMissing);
         return -1;
     }
     LimitedFile sink{fh, 0, limit};

@@ -4,6 +4,7 @@
 #include "osmark/patterns.h"
 
 #include "core/files/directories_internal.h"
+#include "core/runtime/make_error.h"
 #include "osmark/errors.h"
 
 namespace {
@@ -36,26 +37,26 @@ extern "C" {
 OSMARK_API int32_t MatchFirst(const char* pattern, uint32_t mask, MatchAnchor* anchor) noexcept
 {
     if (pattern == nullptr || anchor == nullptr) {
-        SetIoErr(IoErrRequiredArgMissing);
+        osmark::set_io_error(IoErrRequiredArgMissing);
         return IoErrRequiredArgMissing;
     }
     // A scan still running on the anchor would otherwise keep its search open.
     MatchEnd(anchor);
     anchor->ma_Mask = mask;
-    const osmark::ExpandedPath expanded = osmark::expand_path(pattern);
+    const osmark::ExpandedPathOwner expanded = osmark::expand_path(pattern);
     if (!expanded)
-        return IoErrNoMemory;
+        return osmark::make_error(IoErrNoMemory);
     osmark::SearchState* state = osmark::allocate_search();
     if (state == nullptr)
-        return IoErrNoMemory;
+        return osmark::make_error(IoErrNoMemory);
     DWORD error = 0;
     if (!osmark::begin_search(state, expanded.get(), error)) {
         osmark::end_search(state);
         if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
-            SetIoErr(IoErrObjectNotFound);
+            osmark::set_io_error(IoErrObjectNotFound);
             return IoErrObjectNotFound;
         }
-        SetIoErrFromWin32(error);
+        osmark::set_io_error_from_win32(error);
         return step_failure(error);
     }
     anchor->ma_State = state;
@@ -68,7 +69,7 @@ OSMARK_API int32_t MatchNext(MatchAnchor* anchor) noexcept
     if (state == nullptr) {
         if (anchor != nullptr)
             anchor->ma_State = nullptr;
-        SetIoErr(IoErrRequiredArgMissing);
+        osmark::set_io_error(IoErrRequiredArgMissing);
         return IoErrRequiredArgMissing;
     }
     DWORD error = 0;

@@ -2,6 +2,7 @@
 
 #include "osmark/paths.h"
 
+#include "core/runtime/make_error.h"
 #include "osmark/assigns.h"
 #include "osmark/directories.h"
 #include "osmark/errors.h"
@@ -9,7 +10,9 @@
 #include "osmark/memory.h"
 #include "osmark/strings.h"
 
+#include <algorithm>
 #include <cstring>
+#include <new>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -69,8 +72,8 @@ char* new_string(std::string_view text)
 // The index of the last volume or path separator; -1 when there is none.
 int32_t last_volume_or_path_separator(const char* path, const Separators& seps)
 {
-    const std::string both = std::string(seps.volume) + seps.path;
-    return LastDelimiter(both.c_str(), path);
+    // The last of either kind, without joining the two sets into a new string.
+    return std::max(LastDelimiter(seps.volume, path), LastDelimiter(seps.path, path));
 }
 
 enum class ShareWithoutEnd { WholePath, NoDrive };
@@ -152,7 +155,7 @@ OSMARK_API int32_t IsDelimiter(const char* delimiters, const char* s, int32_t in
 OSMARK_API int32_t LastDelimiter(const char* delimiters, const char* s) noexcept
 {
     if (delimiters == nullptr || s == nullptr)
-        return -1;
+        return osmark::make_error(-1);
     int32_t last = -1;
     for (int32_t i = 0; s[i] != '\0'; ++i) {
         if (IsLeadByte(static_cast<uint8_t>(s[i])) && s[i + 1] != '\0') {
@@ -190,63 +193,69 @@ OSMARK_API char* NormalisePath(char* path) noexcept
 {
     if (path == nullptr)
         return nullptr;
-    const Separators seps = separators();
-    canonicalise(path, seps.volume);
-    canonicalise(path, seps.path);
-    canonicalise(path, seps.extension);
-    const char separator = seps.canonical_path();
-    const int32_t length = static_cast<int32_t>(std::strlen(path));
+    try {
+        const Separators seps = separators();
+        canonicalise(path, seps.volume);
+        canonicalise(path, seps.path);
+        canonicalise(path, seps.extension);
+        const char separator = seps.canonical_path();
+        const int32_t length = static_cast<int32_t>(std::strlen(path));
 
-    // Components in order; every one but the last is followed by a separator. A
-    // component followed by a separator that is "." goes; one that is ".." takes the
-    // component before it along (components are resolved left to right, so
-    // "a\b\c\..\..\d" gives "a\d"). A separator, "." or ".." and a separator at
-    // the very start of the path go as well.
-    bool leading = length > 0 && path[0] == separator && is_single_byte_at(path, 0);
-    std::vector<std::string_view> kept;
-    int32_t start = leading ? 1 : 0;
-    for (int32_t i = start; i <= length; ++i) {
-        const bool at_separator = i < length && path[i] == separator && is_single_byte_at(path, i);
-        if (i < length && !at_separator)
-            continue;
-        const std::string_view component(path + start, static_cast<size_t>(i - start));
-        start = i + 1;
-        if (!at_separator) {
-            kept.push_back(component);
-            break;
-        }
-        if (component == ".") {
-            if (kept.empty() && leading)
-                leading = false;
-            else if (!kept.empty())
+        // Components in order; every one but the last is followed by a separator. A
+        // component followed by a separator that is "." goes; one that is ".." takes the
+        // component before it along (components are resolved left to right, so
+        // "a\b\c\..\..\d" gives "a\d"). A separator, "." or ".." and a separator at
+        // the very start of the path go as well.
+        bool leading = length > 0 && path[0] == separator && is_single_byte_at(path, 0);
+        std::vector<std::string_view> kept;
+        int32_t start = leading ? 1 : 0;
+        for (int32_t i = start; i <= length; ++i) {
+            const bool at_separator =
+                i < length && path[i] == separator && is_single_byte_at(path, i);
+            if (i < length && !at_separator)
                 continue;
-            else
+            const std::string_view component(path + start, static_cast<size_t>(i - start));
+            start = i + 1;
+            if (!at_separator) {
                 kept.push_back(component);
-            continue;
-        }
-        if (component == "..") {
-            if (!kept.empty() && kept.back() != "..") {
-                kept.pop_back();
+                break;
+            }
+            if (component == ".") {
+                if (kept.empty() && leading)
+                    leading = false;
+                else if (!kept.empty())
+                    continue;
+                else
+                    kept.push_back(component);
                 continue;
             }
-            if (kept.empty() && leading) {
-                leading = false;
-                continue;
+            if (component == "..") {
+                if (!kept.empty() && kept.back() != "..") {
+                    kept.pop_back();
+                    continue;
+                }
+                if (kept.empty() && leading) {
+                    leading = false;
+                    continue;
+                }
             }
+            kept.push_back(component);
         }
-        kept.push_back(component);
-    }
-    std::string result;
-    result.reserve(static_cast<size_t>(length));
-    if (leading)
-        result += separator;
-    for (size_t k = 0; k < kept.size(); ++k) {
-        if (k != 0)
+        std::string result;
+        result.reserve(static_cast<size_t>(length));
+        if (leading)
             result += separator;
-        result += kept[k];
+        for (size_t k = 0; k < kept.size(); ++k) {
+            if (k != 0)
+                result += separator;
+            result += kept[k];
+        }
+        std::memcpy(path, result.c_str(), result.size() + 1);
+        return path;
+    } catch (const std::bad_alloc&) {
+        osmark::set_io_error(IoErrNoMemory);
+        return nullptr;
     }
-    std::memcpy(path, result.c_str(), result.size() + 1);
-    return path;
 }
 
 OSMARK_API int32_t AddPart(char* path, const char* component, uint32_t size) noexcept
@@ -278,7 +287,7 @@ OSMARK_API int32_t SplitName(const char* name, int32_t separator, char* buffer, 
                              int32_t size) noexcept
 {
     if (name == nullptr || position < 0)
-        return -1;
+        return osmark::make_error(-1);
     const int32_t length = static_cast<int32_t>(std::strlen(name));
     if (position > length)
         return -1;
@@ -433,17 +442,22 @@ OSMARK_API char* ExtractFileExt(const char* path) noexcept
 
 OSMARK_API char* ChangeFileExt(const char* path, const char* ext) noexcept
 {
-    if (path == nullptr)
-        path = "";
-    const Separators seps = separators();
-    const int32_t dot = extension_start(path, seps);
-    std::string result(path, dot < 0 ? std::strlen(path) : static_cast<size_t>(dot));
-    if (ext != nullptr && ext[0] != '\0') {
-        if (!in_set(seps.extension, ext[0]))
-            result += seps.canonical_extension();
-        result += ext;
+    try {
+        if (path == nullptr)
+            path = "";
+        const Separators seps = separators();
+        const int32_t dot = extension_start(path, seps);
+        std::string result(path, dot < 0 ? std::strlen(path) : static_cast<size_t>(dot));
+        if (ext != nullptr && ext[0] != '\0') {
+            if (!in_set(seps.extension, ext[0]))
+                result += seps.canonical_extension();
+            result += ext;
+        }
+        return new_string(result);
+    } catch (const std::bad_alloc&) {
+        osmark::set_io_error(IoErrNoMemory);
+        return nullptr;
     }
-    return new_string(result);
 }
 
 OSMARK_API char* ExpandFileName(const char* name) noexcept
@@ -486,7 +500,7 @@ OSMARK_API int32_t FileNameCmp(const char* a, const char* b) noexcept
     if (first == nullptr || second == nullptr) {
         FreeExpandedPath(first);
         FreeExpandedPath(second);
-        SetIoErr(IoErrNoMemory);
+        osmark::set_io_error(IoErrNoMemory);
         return -1;
     }
     const Separators seps = separators();

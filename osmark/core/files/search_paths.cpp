@@ -3,6 +3,7 @@
 
 #include "osmark/versions.h"
 
+#include "core/runtime/make_error.h"
 #include "osmark/errors.h"
 #include "osmark/memory.h"
 #include "osmark/paths.h"
@@ -101,7 +102,7 @@ OSMARK_API const char* GetNextPath(const char* list, char* buffer, int32_t size)
 OSMARK_API char* FileSearch(const char* name, const char* path_list, const char* default_ext) noexcept
 {
     if (name == nullptr) {
-        SetIoErr(IoErrRequiredArgMissing);
+        osmark::set_io_error(IoErrRequiredArgMissing);
         return nullptr;
     }
     char* list = AllocStr(0, path_list != nullptr ? path_list : "");

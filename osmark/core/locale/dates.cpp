@@ -3,6 +3,7 @@
 
 #include "osmark/dates.h"
 
+#include "core/runtime/make_error.h"
 #include "osmark/errors.h"
 #include "platform/files.h"
 #include "platform/kernel.h"
@@ -68,7 +69,7 @@ extern "C" {
 OSMARK_API DateStampRec* DateStamp(DateStampRec* stamp) noexcept
 {
     if (stamp == nullptr) {
-        SetIoErr(IoErrRequiredArgMissing);
+        osmark::set_io_error(IoErrRequiredArgMissing);
         return nullptr;
     }
     SYSTEMTIME now{};
@@ -80,7 +81,7 @@ OSMARK_API DateStampRec* DateStamp(DateStampRec* stamp) noexcept
 OSMARK_API DateStampRec* Date2Stamp(const SYSTEMTIME* system_time, DateStampRec* stamp) noexcept
 {
     if (system_time == nullptr || stamp == nullptr) {
-        SetIoErr(IoErrRequiredArgMissing);
+        osmark::set_io_error(IoErrRequiredArgMissing);
         return nullptr;
     }
     *stamp = make_stamp(*system_time);
@@ -90,7 +91,7 @@ OSMARK_API DateStampRec* Date2Stamp(const SYSTEMTIME* system_time, DateStampRec*
 OSMARK_API int32_t Stamp2Date(const DateStampRec* stamp, SYSTEMTIME* system_time) noexcept
 {
     if (stamp == nullptr || system_time == nullptr) {
-        SetIoErr(IoErrRequiredArgMissing);
+        osmark::set_io_error(IoErrRequiredArgMissing);
         return 0;
     }
     *system_time = take_apart(*stamp);
@@ -107,7 +108,7 @@ OSMARK_API int32_t Stamp2Date(const DateStampRec* stamp, SYSTEMTIME* system_time
 OSMARK_API int32_t CompareDates(const DateStampRec* a, const DateStampRec* b) noexcept
 {
     if (a == nullptr || b == nullptr) {
-        SetIoErr(IoErrRequiredArgMissing);
+        osmark::set_io_error(IoErrRequiredArgMissing);
         return 0;
     }
     if (a->ds_Day != b->ds_Day)
@@ -124,21 +125,21 @@ OSMARK_API int32_t SetFileDate(FileHandle* file, const DateStampRec* created, co
                                const DateStampRec* written) noexcept
 {
     if (file == nullptr) {
-        SetIoErr(IoErrRequiredArgMissing);
+        osmark::set_io_error(IoErrRequiredArgMissing);
         return 0;
     }
     const DateStampRec* const stamps[3] = {created, accessed, written};
     FILETIME times[3] = {};
     for (int i = 0; i < 3; ++i) {
         if (stamps[i] != nullptr && !file_time_of(*stamps[i], times[i])) {
-            SetIoErrFromWin32(GetLastError());
+            osmark::set_io_error_from_win32(GetLastError());
             return 0;
         }
     }
     auto* handle = reinterpret_cast<HANDLE>(file->fh_SystemHandle);
     if (!SetFileTime(handle, created != nullptr ? &times[0] : nullptr, accessed != nullptr ? &times[1] : nullptr,
                      written != nullptr ? &times[2] : nullptr)) {
-        SetIoErrFromWin32(GetLastError());
+        osmark::set_io_error_from_win32(GetLastError());
         return 0;
     }
     return 1;
@@ -146,7 +147,7 @@ OSMARK_API int32_t SetFileDate(FileHandle* file, const DateStampRec* created, co
 
 OSMARK_API int32_t StrToDate(const char* /*text*/, DateStampRec* /*stamp*/) noexcept
 {
-    SetIoErr(IoErrNotImplemented);
+    osmark::set_io_error(IoErrNotImplemented);
     return 0;
 }
 

@@ -7,6 +7,7 @@
 
 #include "osmark/dates.h"
 
+#include "core/runtime/make_error.h"
 #include "core/text/string_chars.h"
 #include "osmark/errors.h"
 #include "osmark/format.h"
@@ -344,7 +345,7 @@ int32_t format_stamp(const char* picture, const DateStampRec* stamp, char* buffe
         return 0;
     Output out(buffer, size);
     if (stamp == nullptr) {
-        SetIoErr(IoErrRequiredArgMissing);
+        osmark::set_io_error(IoErrRequiredArgMissing);
         return out.finish();
     }
     SYSTEMTIME time{};
@@ -406,7 +407,7 @@ extern "C" {
 OSMARK_API int32_t DateToStr(DateStringRec* request) noexcept
 {
     if (request == nullptr) {
-        SetIoErr(IoErrRequiredArgMissing);
+        osmark::set_io_error(IoErrRequiredArgMissing);
         return 0;
     }
     const Locale& locale = *GetSystemLocale();

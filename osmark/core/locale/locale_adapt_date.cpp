@@ -7,6 +7,7 @@
 
 #include "core/locale/locale_system.h"
 
+#include "core/runtime/make_error.h"
 #include "core/text/string_chars.h"
 #include "osmark/errors.h"
 #include "osmark/memory.h"
@@ -116,7 +117,7 @@ extern "C" {
 OSMARK_API char* AdaptDateFormat(const char* format) noexcept
 {
     if (format == nullptr) {
-        SetIoErr(IoErrRequiredArgMissing);
+        osmark::set_io_error(IoErrRequiredArgMissing);
         return nullptr;
     }
     AdaptedText out;

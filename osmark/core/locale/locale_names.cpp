@@ -2,6 +2,7 @@
 
 #include "core/locale/locale_system.h"
 
+#include "core/runtime/make_error.h"
 #include "osmark/errors.h"
 #include "osmark/memory.h"
 
@@ -12,7 +13,7 @@ namespace {
 char* set_name(char** names, int32_t count, int32_t index, const char* name)
 {
     if (index < 0 || index >= count) {
-        SetIoErr(IoErrBufferOverflow);
+        osmark::set_io_error(IoErrBufferOverflow);
         return nullptr;
     }
     if (name == nullptr)

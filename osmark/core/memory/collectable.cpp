@@ -2,6 +2,7 @@
 
 #include "osmark/collectable.h"
 
+#include "core/runtime/make_error.h"
 #include "osmark/errors.h"
 #include "osmark/memory.h"
 
@@ -39,7 +40,7 @@ int32_t check(const Collectable* collectable)
     else if (collectable->magic != kCollectableMagic)
         code = IoErrObjectInvalid;
     if (code != 0)
-        SetIoErr(code);
+        osmark::set_io_error(code);
     return code;
 }
 
@@ -79,7 +80,7 @@ OSMARK_API int32_t CollectableAdd(Collectable* collectable, void* object, Collec
         return code;
     auto* entry = static_cast<CollectableEntry*>(AllocVec(sizeof(CollectableEntry)));
     if (entry == nullptr)
-        return IoErrNoMemory;
+        return osmark::make_error(IoErrNoMemory);
     entry->next = collectable->newest;
     entry->object = object;
     entry->destructor = destructor;
@@ -99,7 +100,7 @@ OSMARK_API int32_t CollectableRemove(Collectable* collectable, void* object) noe
             return 0;
         }
     }
-    SetIoErr(IoErrObjectNotFound);
+    osmark::set_io_error(IoErrObjectNotFound);
     return IoErrObjectNotFound;
 }
 

@@ -3,6 +3,7 @@
 #include "osmark/memory.h"
 
 #include "core/memory/memory_internal.h"
+#include "core/runtime/make_error.h"
 #include "osmark/errors.h"
 #include "osmark/format.h"
 #include "osmark/testing.h"
@@ -63,7 +64,7 @@ void* allocate_counted(uint64_t size, bool cleared)
 {
     void* block = heap_alloc(counted_block_size(size), cleared ? HEAP_ZERO_MEMORY : 0);
     if (block == nullptr) {
-        SetIoErr(IoErrNoMemory);
+        osmark::set_io_error(IoErrNoMemory);
         return nullptr;
     }
     count_new_block();
@@ -91,7 +92,7 @@ OSMARK_API void* ReAllocVec(void* block, uint32_t size) noexcept
     if (block == nullptr) {
         void* fresh = heap_alloc(size == 0 ? 1 : size, 0);
         if (fresh == nullptr) {
-            SetIoErr(IoErrNoMemory);
+            osmark::set_io_error(IoErrNoMemory);
             return nullptr;
         }
         count_new_block();
@@ -99,7 +100,7 @@ OSMARK_API void* ReAllocVec(void* block, uint32_t size) noexcept
     }
     void* moved = injected_failure() ? nullptr : HeapReAlloc(GetProcessHeap(), 0, block, size);
     if (moved == nullptr) {
-        SetIoErr(IoErrNoMemory);
+        osmark::set_io_error(IoErrNoMemory);
         return nullptr;
     }
     return moved;
@@ -117,7 +118,7 @@ OSMARK_API int32_t FreeVec(void* block) noexcept
 OSMARK_API int32_t AllocInfo(char* buffer) noexcept
 {
     if (buffer == nullptr) {
-        SetIoErr(IoErrRequiredArgMissing);
+        osmark::set_io_error(IoErrRequiredArgMissing);
         return 0;
     }
     return SPrintf(buffer, "ALLOCATIONS: %ld, (TOTAL NUMBER %ld)", g_live_blocks.load(),
@@ -149,6 +150,11 @@ OSMARK_API void osmark_testing_fail_allocations(uint32_t successes, uint32_t fai
     g_failures_left.store(0, std::memory_order_relaxed);
     g_successes_before_failure.store(successes, std::memory_order_relaxed);
     g_failures_left.store(failures, std::memory_order_relaxed);
+}
+
+OSMARK_API int32_t osmark_testing_allocation_fails(void) noexcept
+{
+    return injected_failure() ? 1 : 0;
 }
 
 OSMARK_API void osmark_testing_allocation_counts(uint32_t* live, uint32_t* total) noexcept

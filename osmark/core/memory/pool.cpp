@@ -14,6 +14,7 @@
 #include "osmark/memory.h"
 
 #include "core/memory/memory_internal.h"
+#include "core/runtime/make_error.h"
 #include "osmark/errors.h"
 
 #include <cstring>
@@ -110,11 +111,11 @@ uint32_t link_to(const Puddle* puddle, const BlockHeader* header)
 bool is_valid_pool(const Pool* pool)
 {
     if (pool == nullptr) {
-        SetIoErr(IoErrRequiredArgMissing);
+        osmark::set_io_error(IoErrRequiredArgMissing);
         return false;
     }
     if (pool->magic != kPoolMagic) {
-        SetIoErr(IoErrObjectInvalid);
+        osmark::set_io_error(IoErrObjectInvalid);
         return false;
     }
     return true;
@@ -230,11 +231,11 @@ OSMARK_API Pool* CreatePool(uint32_t puddle_size, uint32_t threshold) noexcept
     const uint64_t rounded_puddle = round_up_8(puddle_size);
     const uint64_t rounded_threshold = round_up_8(threshold);
     if (rounded_threshold > rounded_puddle) {
-        SetIoErr(IoErrBadNumber);
+        osmark::set_io_error(IoErrBadNumber);
         return nullptr;
     }
     if (rounded_puddle > kLargestBlock) {
-        SetIoErr(IoErrNoMemory);
+        osmark::set_io_error(IoErrNoMemory);
         return nullptr;
     }
     Pool* pool = static_cast<Pool*>(AllocVec(sizeof(Pool)));
@@ -256,7 +257,7 @@ OSMARK_API Pool* CreatePool(uint32_t puddle_size, uint32_t threshold) noexcept
 OSMARK_API Pool* CreateFixedPool(void* memory, uint32_t size, uint32_t /*flags*/) noexcept
 {
     if (memory == nullptr) {
-        SetIoErr(IoErrRequiredArgMissing);
+        osmark::set_io_error(IoErrRequiredArgMissing);
         return nullptr;
     }
     // Every form works inside the caller's memory and never grows: the pool then
@@ -265,7 +266,7 @@ OSMARK_API Pool* CreateFixedPool(void* memory, uint32_t size, uint32_t /*flags*/
     const uintptr_t aligned = (address + 7) & ~uintptr_t{7};
     const uint64_t overhead = (aligned - address) + sizeof(Pool) + sizeof(Puddle) + kHeaderSize;
     if (size <= overhead) {
-        SetIoErr(IoErrNoMemory);
+        osmark::set_io_error(IoErrNoMemory);
         return nullptr;
     }
     Pool* pool = reinterpret_cast<Pool*>(aligned);
@@ -293,7 +294,7 @@ OSMARK_API void* AllocVecPooled(Pool* pool, uint32_t size) noexcept
     // address.
     const uint64_t rounded = size == 0 ? 8 : round_up_8(size);
     if (rounded > kLargestBlock) {
-        SetIoErr(IoErrNoMemory);
+        osmark::set_io_error(IoErrNoMemory);
         return nullptr;
     }
     const uint32_t request = static_cast<uint32_t>(rounded);
@@ -321,7 +322,7 @@ OSMARK_API void* AllocVecPooled(Pool* pool, uint32_t size) noexcept
 OSMARK_API void FreeVecPooled(Pool* pool, void* block) noexcept
 {
     if (block == nullptr) {
-        SetIoErr(IoErrRequiredArgMissing);
+        osmark::set_io_error(IoErrRequiredArgMissing);
         return;
     }
     if (!is_valid_pool(pool))
@@ -332,7 +333,7 @@ OSMARK_API void FreeVecPooled(Pool* pool, void* block) noexcept
     BlockHeader* header = header_of(block);
     const uintptr_t offset = static_cast<uintptr_t>(bytes(header) - bytes(puddle->start));
     if (offset % 8 != 0 || header->link != kUsedMark || end_of(header) > area_end(puddle)) {
-        SetIoErr(IoErrObjectInvalid);
+        osmark::set_io_error(IoErrObjectInvalid);
         return;
     }
     BlockHeader* previous = nullptr;
@@ -344,7 +345,7 @@ OSMARK_API void FreeVecPooled(Pool* pool, void* block) noexcept
     // A block that overlaps a free neighbour is not a live block of this puddle.
     if ((previous != nullptr && end_of(previous) > bytes(header)) ||
         (next != nullptr && end_of(header) > bytes(next))) {
-        SetIoErr(IoErrObjectInvalid);
+        osmark::set_io_error(IoErrObjectInvalid);
         return;
     }
     BlockHeader* merged = header;

@@ -2,6 +2,7 @@
 
 #include "osmark/memory.h"
 
+#include "core/runtime/make_error.h"
 #include "osmark/errors.h"
 
 extern "C" {
@@ -9,7 +10,7 @@ extern "C" {
 OSMARK_API void* AllocRemember(Remember** key, uint32_t size) noexcept
 {
     if (key == nullptr) {
-        SetIoErr(IoErrRequiredArgMissing);
+        osmark::set_io_error(IoErrRequiredArgMissing);
         return nullptr;
     }
     Remember* record = static_cast<Remember*>(AllocVec(sizeof(Remember)));
@@ -30,7 +31,7 @@ OSMARK_API void* AllocRemember(Remember** key, uint32_t size) noexcept
 OSMARK_API void FreeRemember(Remember** key, int32_t free_blocks) noexcept
 {
     if (key == nullptr) {
-        SetIoErr(IoErrRequiredArgMissing);
+        osmark::set_io_error(IoErrRequiredArgMissing);
         return;
     }
     Remember* record = *key;

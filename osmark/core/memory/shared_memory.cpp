@@ -8,6 +8,7 @@
 
 #include "osmark/locks.h"
 
+#include "core/runtime/make_error.h"
 #include "core/runtime/startup_steps.h"
 #include "osmark/errors.h"
 #include "osmark/exit_list.h"
@@ -65,7 +66,7 @@ bool is_open(const SharedBlock* block)
 
 void set_system_error()
 {
-    SetIoErrFromWin32(GetLastError());
+    osmark::set_io_error_from_win32(GetLastError());
 }
 
 // The creator's total size, checked: the magic must be there, the size must hold the
@@ -91,7 +92,7 @@ bool map_block(SharedBlock* block, const char* name, uint32_t size)
     if (block->sb_Mapping == nullptr) {
         const uint64_t total = (static_cast<uint64_t>(size) + 15) & ~uint64_t{3};
         if (total > UINT32_MAX) {
-            SetIoErr(IoErrNoMemory);
+            osmark::set_io_error(IoErrNoMemory);
             return false;
         }
         block->sb_Mapping = CreateFileMappingA(kPagingFile, nullptr, PAGE_READWRITE, 0,
@@ -125,7 +126,7 @@ bool map_block(SharedBlock* block, const char* name, uint32_t size)
     }
     uint32_t total = 0;
     if (!read_total_size(block->sb_Mapping, block->sb_View, total)) {
-        SetIoErr(IoErrObjectInvalid);
+        osmark::set_io_error(IoErrObjectInvalid);
         return false;
     }
     block->sb_Size = total - kHeaderSize;
@@ -168,11 +169,11 @@ extern "C" {
 OSMARK_API SharedBlock* AllocVecShared(const char* name, uint32_t size) noexcept
 {
     if (name == nullptr) {
-        SetIoErr(IoErrRequiredArgMissing);
+        osmark::set_io_error(IoErrRequiredArgMissing);
         return nullptr;
     }
     if (!g_shared_blocks_exist) {
-        SetIoErr(IoErrNoMemory);
+        osmark::set_io_error(IoErrNoMemory);
         return nullptr;
     }
     auto* block = static_cast<SharedBlock*>(CAllocVec(1, sizeof(SharedBlock)));
@@ -197,11 +198,11 @@ OSMARK_API SharedBlock* AllocVecShared(const char* name, uint32_t size) noexcept
 OSMARK_API void* AddressOfShared(SharedBlock* block) noexcept
 {
     if (block == nullptr) {
-        SetIoErr(IoErrRequiredArgMissing);
+        osmark::set_io_error(IoErrRequiredArgMissing);
         return nullptr;
     }
     if (!is_open(block)) {
-        SetIoErr(IoErrObjectInvalid);
+        osmark::set_io_error(IoErrObjectInvalid);
         return nullptr;
     }
     return bytes_of(block->sb_View) + kHeaderSize;
@@ -210,11 +211,11 @@ OSMARK_API void* AddressOfShared(SharedBlock* block) noexcept
 OSMARK_API void FreeVecShared(SharedBlock* block) noexcept
 {
     if (block == nullptr) {
-        SetIoErr(IoErrRequiredArgMissing);
+        osmark::set_io_error(IoErrRequiredArgMissing);
         return;
     }
     if (!is_open(block)) {
-        SetIoErr(IoErrObjectInvalid);
+        osmark::set_io_error(IoErrObjectInvalid);
         return;
     }
     use_count_of(block).fetch_sub(1);

@@ -2,6 +2,8 @@
 
 #include "osmark/errors.h"
 
+#include "core/runtime/make_error.h"
+
 #include <cstddef>
 #include <iterator>
 
@@ -86,7 +88,11 @@ constexpr bool each_number_once()
 static_assert(std::size(kSystemErrorCodes) == 91, "the table has 91 pairs");
 static_assert(each_number_once(), "a system number occurs once");
 
-IoErrCode code_of(uint32_t system_error)
+}
+
+namespace osmark {
+
+IoErrCode io_err_code_of_win32(uint32_t system_error) noexcept
 {
     for (const SystemErrorCode& pair : kSystemErrorCodes) {
         if (pair.system_error == system_error)
@@ -101,7 +107,7 @@ extern "C" {
 
 OSMARK_API IoErrCode SetIoErrFromWin32(uint32_t error) noexcept
 {
-    return SetIoErr(code_of(error));
+    return SetIoErr(osmark::io_err_code_of_win32(error));
 }
 
 }

@@ -9,6 +9,7 @@
 #include "osmark/exit_list.h"
 
 #include "core/runtime/debug_flags.h"
+#include "core/runtime/make_error.h"
 #include "osmark/errors.h"
 #include "osmark/memory.h"
 
@@ -51,7 +52,7 @@ extern "C" {
 OSMARK_API void AddExitProc(ExitList* list, ExitProc procedure) noexcept
 {
     if (list == nullptr || procedure == nullptr) {
-        SetIoErr(IoErrRequiredArgMissing);
+        osmark::set_io_error(IoErrRequiredArgMissing);
         return;
     }
     ExitRecord* record = static_cast<ExitRecord*>(AllocVec(sizeof(ExitRecord)));
@@ -69,7 +70,7 @@ OSMARK_API void AddExitProc(ExitList* list, ExitProc procedure) noexcept
 OSMARK_API void CallAllExitProcs(ExitList* list) noexcept
 {
     if (list == nullptr) {
-        SetIoErr(IoErrRequiredArgMissing);
+        osmark::set_io_error(IoErrRequiredArgMissing);
         return;
     }
     while (list->el_Current != nullptr) {

@@ -2,6 +2,7 @@
 
 #include "osmark/errors.h"
 
+#include "core/runtime/make_error.h"
 #include "osmark/files.h"
 #include "osmark/format.h"
 #include "osmark/gui_msgs.h"
@@ -51,7 +52,7 @@ extern "C" {
 OSMARK_API int32_t Fault(IoErrCode code, const char* header, char* buffer, uint32_t size) noexcept
 {
     if (buffer == nullptr) {
-        SetIoErr(IoErrRequiredArgMissing);
+        osmark::set_io_error(IoErrRequiredArgMissing);
         return 0;
     }
     if (size > 0)
@@ -62,7 +63,7 @@ OSMARK_API int32_t Fault(IoErrCode code, const char* header, char* buffer, uint3
     const size_t header_length = header != nullptr ? std::strlen(header) : 0;
     const size_t needed = text_length + 1 + (header != nullptr ? header_length + 2 : 0);
     if (needed > size) {
-        SetIoErr(IoErrBufferOverflow);
+        osmark::set_io_error(IoErrBufferOverflow);
         return 0;
     }
     char* out = buffer;

@@ -7,6 +7,7 @@
 
 #include "osmark/modules.h"
 
+#include "core/runtime/make_error.h"
 #include "osmark/errors.h"
 #include "osmark/memory.h"
 #include "platform/kernel.h"
@@ -74,7 +75,7 @@ extern "C" {
 OSMARK_API Module* OpenModuleA(const char* path, const TagItem* /*tags*/) noexcept
 {
     if (path == nullptr) {
-        SetIoErr(IoErrRequiredArgMissing);
+        osmark::set_io_error(IoErrRequiredArgMissing);
         return nullptr;
     }
     char* expanded = expanded_path(path);
@@ -87,7 +88,7 @@ OSMARK_API Module* OpenModuleA(const char* path, const TagItem* /*tags*/) noexce
         module->mod_Handle = module->mod_Path != nullptr ? LoadLibraryA(expanded) : nullptr;
         if (module->mod_Handle == nullptr) {
             if (module->mod_Path != nullptr)
-                SetIoErrFromWin32(GetLastError());
+                osmark::set_io_error_from_win32(GetLastError());
             FreeStr(module->mod_Path);
             FreeVec(module);
             module = nullptr;
@@ -102,9 +103,9 @@ OSMARK_API Module* OpenModuleA(const char* path, const TagItem* /*tags*/) noexce
 OSMARK_API int32_t CloseModuleA(Module* module) noexcept
 {
     if (module == nullptr)
-        return IoErrRequiredArgMissing;
+        return osmark::make_error(IoErrRequiredArgMissing);
     if (!remove_open_module(module))
-        return IoErrObjectInvalid;
+        return osmark::make_error(IoErrObjectInvalid);
     FreeLibrary(module->mod_Handle);
     module->mod_Magic = 0;
     FreeStr(module->mod_Path);
@@ -115,7 +116,7 @@ OSMARK_API int32_t CloseModuleA(Module* module) noexcept
 OSMARK_API void* ModuleLookupA(Module* module, const char* name, const TagItem* /*tags*/) noexcept
 {
     if (name == nullptr) {
-        SetIoErr(IoErrRequiredArgMissing);
+        osmark::set_io_error(IoErrRequiredArgMissing);
         return nullptr;
     }
     HMODULE handle = nullptr;
@@ -124,14 +125,14 @@ OSMARK_API void* ModuleLookupA(Module* module, const char* name, const TagItem* 
     } else {
         const std::lock_guard lock(g_open_modules_lock);
         if (!is_open_module(module)) {
-            SetIoErr(IoErrObjectInvalid);
+            osmark::set_io_error(IoErrObjectInvalid);
             return nullptr;
         }
         handle = module->mod_Handle;
     }
     const FARPROC entry = GetProcAddress(handle, name);
     if (entry == nullptr) {
-        SetIoErrFromWin32(GetLastError());
+        osmark::set_io_error_from_win32(GetLastError());
         return nullptr;
     }
     return reinterpret_cast<void*>(entry);

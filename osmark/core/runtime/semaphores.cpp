@@ -7,6 +7,7 @@
 
 #include "osmark/locks.h"
 
+#include "core/runtime/make_error.h"
 #include "osmark/errors.h"
 #include "platform/handles.h"
 #include "platform/kernel.h"
@@ -18,7 +19,7 @@ namespace {
 
 void set_system_error()
 {
-    SetIoErrFromWin32(GetLastError());
+    osmark::set_io_error_from_win32(GetLastError());
 }
 
 std::atomic_ref<uint32_t> owner_of(SectionSemaphore* section)
@@ -50,7 +51,7 @@ extern "C" {
 OSMARK_API int32_t AllocSemaphore(Semaphore* semaphore) noexcept
 {
     if (semaphore == nullptr) {
-        SetIoErr(IoErrRequiredArgMissing);
+        osmark::set_io_error(IoErrRequiredArgMissing);
         return 0;
     }
     semaphore->sem_Semaphore = CreateSemaphoreA(nullptr, 1, 1, semaphore->sem_Name);
@@ -64,7 +65,7 @@ OSMARK_API int32_t AllocSemaphore(Semaphore* semaphore) noexcept
 OSMARK_API void FreeSemaphore(Semaphore* semaphore) noexcept
 {
     if (semaphore == nullptr) {
-        SetIoErr(IoErrRequiredArgMissing);
+        osmark::set_io_error(IoErrRequiredArgMissing);
         return;
     }
     if (semaphore->sem_Semaphore != nullptr)
@@ -75,7 +76,7 @@ OSMARK_API void FreeSemaphore(Semaphore* semaphore) noexcept
 OSMARK_API uint32_t ObtainSemaphore(Semaphore* semaphore) noexcept
 {
     if (semaphore == nullptr) {
-        SetIoErr(IoErrRequiredArgMissing);
+        osmark::set_io_error(IoErrRequiredArgMissing);
         return WAIT_FAILED;
     }
     const DWORD result = WaitForSingleObject(semaphore->sem_Semaphore, INFINITE);
@@ -87,7 +88,7 @@ OSMARK_API uint32_t ObtainSemaphore(Semaphore* semaphore) noexcept
 OSMARK_API int32_t AttemptSemaphore(Semaphore* semaphore) noexcept
 {
     if (semaphore == nullptr) {
-        SetIoErr(IoErrRequiredArgMissing);
+        osmark::set_io_error(IoErrRequiredArgMissing);
         return 0;
     }
     return WaitForSingleObject(semaphore->sem_Semaphore, 0) == WAIT_OBJECT_0 ? 1 : 0;
@@ -96,7 +97,7 @@ OSMARK_API int32_t AttemptSemaphore(Semaphore* semaphore) noexcept
 OSMARK_API void DropSemaphore(Semaphore* semaphore) noexcept
 {
     if (semaphore == nullptr) {
-        SetIoErr(IoErrRequiredArgMissing);
+        osmark::set_io_error(IoErrRequiredArgMissing);
         return;
     }
     if (!ReleaseSemaphore(semaphore->sem_Semaphore, 1, nullptr))
@@ -106,7 +107,7 @@ OSMARK_API void DropSemaphore(Semaphore* semaphore) noexcept
 OSMARK_API void InitialiseSectionSemaphore(SectionSemaphore* section) noexcept
 {
     if (section == nullptr) {
-        SetIoErr(IoErrRequiredArgMissing);
+        osmark::set_io_error(IoErrRequiredArgMissing);
         return;
     }
     section->ss_NestCount = 0;
@@ -119,7 +120,7 @@ OSMARK_API void InitialiseSectionSemaphore(SectionSemaphore* section) noexcept
 OSMARK_API void DeleteSectionSemaphore(SectionSemaphore* section) noexcept
 {
     if (section == nullptr) {
-        SetIoErr(IoErrRequiredArgMissing);
+        osmark::set_io_error(IoErrRequiredArgMissing);
         return;
     }
     if (section->ss_Semaphore != nullptr)
@@ -132,7 +133,7 @@ OSMARK_API void DeleteSectionSemaphore(SectionSemaphore* section) noexcept
 OSMARK_API void ObtainSectionSemaphore(SectionSemaphore* section) noexcept
 {
     if (section == nullptr) {
-        SetIoErr(IoErrRequiredArgMissing);
+        osmark::set_io_error(IoErrRequiredArgMissing);
         return;
     }
     const DWORD thread = GetCurrentThreadId();
@@ -152,7 +153,7 @@ OSMARK_API void ObtainSectionSemaphore(SectionSemaphore* section) noexcept
 OSMARK_API int32_t AttemptSectionSemaphore(SectionSemaphore* section) noexcept
 {
     if (section == nullptr) {
-        SetIoErr(IoErrRequiredArgMissing);
+        osmark::set_io_error(IoErrRequiredArgMissing);
         return 0;
     }
     const DWORD thread = GetCurrentThreadId();
@@ -169,7 +170,7 @@ OSMARK_API int32_t AttemptSectionSemaphore(SectionSemaphore* section) noexcept
 OSMARK_API void DropSectionSemaphore(SectionSemaphore* section) noexcept
 {
     if (section == nullptr) {
-        SetIoErr(IoErrRequiredArgMissing);
+        osmark::set_io_error(IoErrRequiredArgMissing);
         return;
     }
     if (!is_owner(section, GetCurrentThreadId()))

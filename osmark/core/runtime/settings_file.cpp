@@ -2,6 +2,7 @@
 
 #include "osmark/settings.h"
 
+#include "core/runtime/make_error.h"
 #include "core/runtime/settings_file_internal.h"
 #include "osmark/assigns.h"
 #include "osmark/format.h"
@@ -87,6 +88,14 @@ std::string unescape(std::string_view text)
 
 enum class ReadMode { Value, Keys, Sections };
 
+// A line that is neither a section header nor "key=value", nor blank, is damage. The
+// reader passes over it (the default stands), so it is only traced.
+void trace_damaged_line(std::string_view line)
+{
+    if (line.find_first_not_of(" \t\r\n") != std::string_view::npos)
+        osmark::make_error(IoErrObjectInvalid);
+}
+
 // Reads the answer of one mode; nothing when a value was not found (the default
 // stands).
 std::optional<std::string> read_answer(FileHandle* fh, ReadMode mode, const char* section, const char* key)
@@ -111,8 +120,10 @@ std::optional<std::string> read_answer(FileHandle* fh, ReadMode mode, const char
         if (!in_section || mode == ReadMode::Sections)
             continue;
         const size_t equals = line.find('=');
-        if (equals == std::string::npos)
+        if (equals == std::string::npos) {
+            trace_damaged_line(line);
             continue;
+        }
         const std::string_view entry_key(line.data(), equals);
         if (mode == ReadMode::Keys) {
             list.append(entry_key);

@@ -3,6 +3,7 @@
 
 #include "osmark/settings.h"
 
+#include "core/runtime/make_error.h"
 #include "core/runtime/settings_file_internal.h"
 #include "osmark/directories.h"
 #include "osmark/errors.h"
@@ -210,7 +211,7 @@ int32_t rewrite_file(const std::string& path, const char* section, const char* k
     } catch (...) {
         backup.close();
         DeleteFile_(backup_name.text);
-        SetIoErr(IoErrNoMemory);
+        osmark::set_io_error(IoErrNoMemory);
         return 0;
     }
     // A backup that could not be read whole must not become the file.
@@ -218,7 +219,7 @@ int32_t rewrite_file(const std::string& path, const char* section, const char* k
     backup.close();
     if (!read_whole) {
         DeleteFile_(backup_name.text);
-        SetIoErr(IoErrBadIO);
+        osmark::set_io_error(IoErrBadIO);
         return 0;
     }
     OpenFile file(Open(path.c_str(), FileModeWrite));
@@ -259,7 +260,7 @@ OSMARK_API int32_t WriteEnvString(const char* file, const char* section, const c
         }
         return rewrite_file(*path, section, key, value);
     } catch (...) {
-        SetIoErr(IoErrNoMemory);
+        osmark::set_io_error(IoErrNoMemory);
         return 0;
     }
 }

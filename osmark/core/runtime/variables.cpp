@@ -4,6 +4,7 @@
 #include "osmark/variables.h"
 
 #include "core/locale/locale_system.h"
+#include "core/runtime/make_error.h"
 #include "core/runtime/variables_internal.h"
 #include "osmark/directories.h"
 #include "osmark/errors.h"
@@ -65,7 +66,7 @@ VarNode* new_node(const char* name, uint8_t type)
 {
     const size_t length = std::strlen(name);
     if (length > UINT32_MAX - sizeof(VarNode) - 1) {
-        SetIoErr(IoErrNoMemory);
+        osmark::set_io_error(IoErrNoMemory);
         return nullptr;
     }
     auto* node = static_cast<VarNode*>(AllocVec(static_cast<uint32_t>(sizeof(VarNode) + length + 1)));
@@ -184,12 +185,12 @@ OSMARK_API VarNode* FindVar(const char* name, uint32_t flags) noexcept
 OSMARK_API int32_t GetVar(const char* name, char* buffer, int32_t size, uint32_t flags) noexcept
 {
     if (name == nullptr) {
-        SetIoErr(IoErrRequiredArgMissing);
+        osmark::set_io_error(IoErrRequiredArgMissing);
         return -1;
     }
     const VarNode* node = FindVar(name, flags);
     if (node == nullptr) {
-        SetIoErr(IoErrObjectNotFound);
+        osmark::set_io_error(IoErrObjectNotFound);
         return -1;
     }
     const bool has_value = node->vn_Value != nullptr;
@@ -214,7 +215,7 @@ OSMARK_API int32_t GetVar(const char* name, char* buffer, int32_t size, uint32_t
 OSMARK_API int32_t SetVar(const char* name, const char* value, int32_t length, uint32_t flags) noexcept
 {
     if (name == nullptr) {
-        SetIoErr(IoErrRequiredArgMissing);
+        osmark::set_io_error(IoErrRequiredArgMissing);
         return 0;
     }
     if (value == nullptr) {
@@ -241,7 +242,7 @@ OSMARK_API int32_t SetVar(const char* name, const char* value, int32_t length, u
     node->vn_Value = copy;
     node->vn_Length = copy != nullptr ? length : 0;
     if (copy == nullptr) {
-        SetIoErr(IoErrNoMemory);
+        osmark::set_io_error(IoErrNoMemory);
         return 0;
     }
     if ((flags & VarFlagGlobalOnly) != 0 && (flags & VarFlagSave) != 0)

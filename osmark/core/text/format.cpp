@@ -6,6 +6,7 @@
 
 #include "osmark/format.h"
 
+#include "core/runtime/make_error.h"
 #include "core/text/real_format.h"
 #include "osmark/errors.h"
 #include "osmark/strings.h"
@@ -453,7 +454,7 @@ OSMARK_API int32_t RawDoFmtA(PutCharFunc callback, void* data, const char* forma
                              const uintptr_t* arguments) noexcept
 {
     if (callback == nullptr || format == nullptr) {
-        SetIoErr(IoErrRequiredArgMissing);
+        osmark::set_io_error(IoErrRequiredArgMissing);
         return 0;
     }
     osmark::SlotArguments slots(arguments);
@@ -464,7 +465,7 @@ OSMARK_API int32_t RawDoFmtVaList(PutCharFunc callback, void* data, const char* 
                                   va_list arguments) noexcept
 {
     if (callback == nullptr || format == nullptr) {
-        SetIoErr(IoErrRequiredArgMissing);
+        osmark::set_io_error(IoErrRequiredArgMissing);
         return 0;
     }
     va_list list;
@@ -481,7 +482,7 @@ OSMARK_API int32_t VSPrintf(char* buffer, const char* format, const uintptr_t* a
     if (buffer == nullptr || format == nullptr) {
         if (buffer != nullptr)
             buffer[0] = '\0';
-        SetIoErr(IoErrRequiredArgMissing);
+        osmark::set_io_error(IoErrRequiredArgMissing);
         return 0;
     }
     char* next = buffer;
@@ -495,7 +496,7 @@ OSMARK_API int32_t VSnPrintf(char* buffer, int32_t size, const char* format,
     if ((buffer == nullptr && room > 0) || format == nullptr) {
         if (buffer != nullptr && room > 0)
             buffer[0] = '\0';
-        SetIoErr(IoErrRequiredArgMissing);
+        osmark::set_io_error(IoErrRequiredArgMissing);
         return 0;
     }
     osmark::BoundedBuffer sink{buffer, 0, room};

@@ -9,6 +9,7 @@
 
 #include "osmark/strings.h"
 
+#include "core/runtime/make_error.h"
 #include "core/text/string_chars.h"
 #include "osmark/memory.h"
 
@@ -92,7 +93,7 @@ enum class Case { Matters, Ignored };
 int32_t locale_compare(const char* a, const char* b, int64_t limit, Case letter_case)
 {
     if (a == nullptr || b == nullptr)
-        return -2;
+        return osmark::make_error(-2);
     const bool multi_byte = has_lead_bytes();
     FoldingReader left(a, multi_byte);
     FoldingReader right(b, multi_byte);
@@ -213,14 +214,14 @@ OSMARK_API int32_t AnsiStriCmp(const char* a, const char* b) noexcept
 OSMARK_API int32_t AnsiStrnCmp(const char* a, const char* b, int32_t n) noexcept
 {
     if (a == nullptr || b == nullptr)
-        return -2;
+        return osmark::make_error(-2);
     return n < 1 ? 0 : locale_compare(a, b, n, Case::Matters);
 }
 
 OSMARK_API int32_t AnsiStrniCmp(const char* a, const char* b, int32_t n) noexcept
 {
     if (a == nullptr || b == nullptr)
-        return -2;
+        return osmark::make_error(-2);
     return n < 1 ? 0 : locale_compare(a, b, n, Case::Ignored);
 }
 

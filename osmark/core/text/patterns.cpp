@@ -8,6 +8,7 @@
 
 #include "osmark/patterns.h"
 
+#include "core/runtime/make_error.h"
 #include "osmark/errors.h"
 #include "osmark/memory.h"
 
@@ -65,10 +66,10 @@ IoErrCode Compiler::reserve(uint32_t bytes)
     while (m_record->pp_BufferSize - m_record->pp_TokenLength < bytes) {
         const uint32_t size = m_record->pp_BufferSize * 2;
         if (size > kMaxBufferSize)
-            return IoErrPatternTooBig;
+            return osmark::make_error(IoErrPatternTooBig);
         void* grown = ReAllocVec(m_record->pp_Tokens, size);
         if (grown == nullptr)
-            return IoErrNoMemory;
+            return osmark::make_error(IoErrNoMemory);
         m_record->pp_Tokens = static_cast<uint8_t*>(grown);
         m_record->pp_BufferSize = size;
     }
@@ -116,14 +117,14 @@ IoErrCode Compiler::compile_class()
     for (bool first_member = true;; first_member = false) {
         uint8_t member = peek();
         if (member == 0)
-            return IoErrPatternEnd;
+            return osmark::make_error(IoErrPatternEnd);
         ++m_position;
         if (member == ']' && !first_member)
             break;
         if (member == '`') {
             member = peek();
             if (member == 0)
-                return IoErrPatternEnd;
+                return osmark::make_error(IoErrPatternEnd);
             ++m_position;
         }
         if (peek() == '-' && peek(1) != 0) {
@@ -155,7 +156,7 @@ IoErrCode Compiler::compile_item(int depth, PendingPrefixes& pending)
     case '!':
         m_has_wildcards = true;
         if (is_last)
-            return IoErrBadPattern;
+            return osmark::make_error(IoErrBadPattern);
         ++m_position;
         if (!pending.any())
             pending.not_first = true;
@@ -164,7 +165,7 @@ IoErrCode Compiler::compile_item(int depth, PendingPrefixes& pending)
     case '#':
         m_has_wildcards = true;
         if (is_last)
-            return IoErrBadPattern;
+            return osmark::make_error(IoErrBadPattern);
         if (peek(1) == '?') {
             m_position += 2;
             if (const IoErrCode error = emit(PatternTokenStar); error != IoErrNone)
@@ -179,7 +180,7 @@ IoErrCode Compiler::compile_item(int depth, PendingPrefixes& pending)
     case '%':
         m_has_wildcards = true;
         if (pending.any())
-            return IoErrBadPattern;
+            return osmark::make_error(IoErrBadPattern);
         ++m_position;
         return emit(PatternTokenEmpty);
     case '(': {
@@ -198,7 +199,7 @@ IoErrCode Compiler::compile_item(int depth, PendingPrefixes& pending)
         m_has_wildcards = true;
         // An alternative cannot start while a prefix still waits for its operand.
         if (depth == 0 || pending.any())
-            return IoErrBadPattern;
+            return osmark::make_error(IoErrBadPattern);
         ++m_position;
         return emit(PatternTokenAlternative);
     case '*':
@@ -215,7 +216,7 @@ IoErrCode Compiler::compile_item(int depth, PendingPrefixes& pending)
     }
     case '`': {
         if (is_last)
-            return IoErrBadPattern;
+            return osmark::make_error(IoErrBadPattern);
         const uint8_t literal = peek(1);
         m_position += 2;
         const IoErrCode error = emit(literal);
@@ -234,16 +235,21 @@ IoErrCode Compiler::compile_item(int depth, PendingPrefixes& pending)
 IoErrCode Compiler::compile(int depth)
 {
     if (depth > kMaxNesting)
-        return IoErrPatternNesting;
+        return osmark::make_error(IoErrPatternNesting);
     PendingPrefixes pending;
     for (;;) {
         const uint8_t c = peek();
-        if (c == 0)
-            return depth > 0 ? IoErrPatternEnd : (pending.any() ? IoErrBadPattern : IoErrNone);
+        if (c == 0) {
+            if (depth > 0)
+                return osmark::make_error(IoErrPatternEnd);
+            if (pending.any())
+                return osmark::make_error(IoErrBadPattern);
+            return IoErrNone;
+        }
         if (c == ')') {
             // A group cannot end while a prefix still waits for its operand.
             if (depth == 0 || pending.any())
-                return IoErrBadPattern;
+                return osmark::make_error(IoErrBadPattern);
             return IoErrNone;
         }
         if (const IoErrCode error = reserve(c == '[' ? kClassReserve : kItemReserve); error != IoErrNone)
@@ -253,9 +259,9 @@ IoErrCode Compiler::compile(int depth)
     }
 }
 
-int32_t fail(IoErrCode code)
+int32_t fail(IoErrCode code, std::source_location where = std::source_location::current())
 {
-    SetIoErr(code);
+    osmark::set_io_error(code, where);
     return -1;
 }
 
@@ -283,7 +289,9 @@ OSMARK_API int32_t ParsePattern(const char* text, ParsedPattern* record) noexcep
     if (error != IoErrNone) {
         record->pp_Tokens[0] = PatternTokenEnd;
         record->pp_TokenLength = 0;
-        return fail(error);
+        // Traced where the compiler found it.
+        SetIoErr(error);
+        return -1;
     }
     if (!compiler.has_wildcards())
         return 0;

@@ -14,6 +14,7 @@
 
 #include "osmark/patterns.h"
 
+#include "core/runtime/make_error.h"
 #include "core/text/string_chars.h"
 #include "osmark/errors.h"
 #include "osmark/locale.h"
@@ -197,7 +198,7 @@ private:
 int32_t Matcher::match(size_t token, size_t name, int depth, size_t& end)
 {
     if (depth > kMaxDepth)
-        return IoErrPatternNesting;
+        return osmark::make_error(IoErrPatternNesting);
     const bool remember = m_steps >= kStepsBeforeMemo;
     if (!remember) {
         ++m_steps;
@@ -219,7 +220,7 @@ int32_t Matcher::match_here(size_t token, size_t name, int depth, size_t& end)
 {
     for (;;) {
         if (token >= m_token_count)
-            return IoErrBadPattern;
+            return osmark::make_error(IoErrBadPattern);
         const uint8_t t = m_tokens[token];
         switch (t) {
         case PatternTokenEnd:
@@ -257,7 +258,7 @@ int32_t Matcher::match_here(size_t token, size_t name, int depth, size_t& end)
             while (token + run < m_token_count && m_tokens[token + run] == PatternTokenStar)
                 ++run;
             if (run > static_cast<size_t>(kMaxDepth))
-                return IoErrPatternNesting;
+                return osmark::make_error(IoErrPatternNesting);
             return scan_component(token + run, name, depth + static_cast<int>(run), end);
         }
         case PatternTokenGroup: {
@@ -290,7 +291,7 @@ int32_t Matcher::match_here(size_t token, size_t name, int depth, size_t& end)
 int32_t Matcher::scan_component(size_t rest, size_t from, int depth, size_t& end)
 {
     if (depth > kMaxDepth)
-        return IoErrPatternNesting;
+        return osmark::make_error(IoErrPatternNesting);
     if (m_steps >= kStepsBeforeMemo)
         return scan_remembered(rest, from, depth, end);
     for (size_t i = component_run(from) + 1; i-- > 0;) {
@@ -338,11 +339,11 @@ int32_t Matcher::scan_remembered(size_t rest, size_t from, int depth, size_t& en
 int32_t Matcher::class_member(size_t& token, size_t name)
 {
     if (token + 1 >= m_token_count)
-        return IoErrBadPattern;
+        return osmark::make_error(IoErrBadPattern);
     const size_t length = m_tokens[token + 1];
     const size_t set = token + 2;
     if (length > kMaxSetBytes || set + length > m_token_count)
-        return IoErrBadPattern;
+        return osmark::make_error(IoErrBadPattern);
     if (name >= m_name_length)
         return 0;
     const auto in_set = [&](uint8_t c) {
@@ -404,7 +405,7 @@ bool Matcher::find_token(size_t from, uint8_t wanted, size_t& found) const
 int32_t Matcher::match_group(size_t& token, size_t& name, int depth)
 {
     if (token + 1 >= m_token_count)
-        return IoErrBadPattern;
+        return osmark::make_error(IoErrBadPattern);
     if (m_tokens[token + 1] == PatternTokenGroupEnd)
         return 0;
     bool matched = false;
@@ -420,7 +421,7 @@ int32_t Matcher::match_group(size_t& token, size_t& name, int depth)
         }
         size_t stop = 0;
         if (!find_token(alternative, PatternTokenAlternative, stop))
-            return IoErrBadPattern;
+            return osmark::make_error(IoErrBadPattern);
         if (m_tokens[stop] == PatternTokenGroupEnd) {
             token = stop + 1;
             break;
@@ -438,7 +439,7 @@ int32_t Matcher::match_not(size_t token, size_t name, int depth, size_t& end)
     const size_t operand = token + 1;
     size_t stop = 0;
     if (!find_token(operand, PatternTokenNotEnd, stop) || stop == operand)
-        return IoErrBadPattern;
+        return osmark::make_error(IoErrBadPattern);
     const uint8_t t = m_tokens[operand];
     if (is_token_operand(t) || t == PatternTokenRepeat || t == PatternTokenStar) {
         size_t operand_end = 0;
@@ -462,7 +463,7 @@ int32_t Matcher::match_repeat(size_t& token, size_t& name, int depth)
     const size_t operand = token + 1;
     size_t stop = 0;
     if (!find_token(operand, PatternTokenRepeatEnd, stop) || stop == operand)
-        return IoErrBadPattern;
+        return osmark::make_error(IoErrBadPattern);
     const uint8_t t = m_tokens[operand];
     if (is_token_operand(t)) {
         while (name < m_name_length) {
@@ -502,7 +503,7 @@ OSMARK_API int32_t MatchPattern(const ParsedPattern* record, const char* name) n
         SetIoErr(result);
         return -1;
     } catch (const std::bad_alloc&) {
-        SetIoErr(IoErrNoMemory);
+        osmark::set_io_error(IoErrNoMemory);
         return -1;
     }
 }

@@ -31,12 +31,13 @@ OSMARK_API List* GetAssignList(void) OSMARK_NOEXCEPT;
  * name, -25 for an empty one). */
 OSMARK_API int32_t AssignPath(const char* name, const char* path) OSMARK_NOEXCEPT;
 /* Looks up the name (up to its first ':'); stores the path pointer (the node's own
- * text) and the active flag through the non-NULL pointers. 1, or 0 with -12. */
+ * text) and the active flag through the non-NULL pointers. 1, or 0 with -12 (-1 when
+ * memory runs out). */
 OSMARK_API int32_t AssignFind(const char* name, const char** path, uint32_t* active) OSMARK_NOEXCEPT;
 /* Expands the assign at the start of path into buffer (NULL: only counts); returns the
  * bytes the whole expansion needs, terminator included, fitted or not. A result above
  * size means the buffer holds a cut, unterminated text. 0 with -35 when assigns refer
- * to each other too deeply. */
+ * to each other too deeply, 0 with -1 when memory runs out. */
 OSMARK_API int32_t AssignExpand(const char* path, char* buffer, int32_t size) OSMARK_NOEXCEPT;
 /* A new string (AllocStr) with the path's assign expanded; NULL on failure. A NULL path
  * gives an empty string. Free with FreeExpandedPath. */

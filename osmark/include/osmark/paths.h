@@ -25,7 +25,8 @@ OSMARK_API char* PathPart(const char* path) OSMARK_NOEXCEPT;
 OSMARK_API int32_t IsDelimiter(const char* delimiters, const char* s, int32_t index) OSMARK_NOEXCEPT;
 OSMARK_API int32_t LastDelimiter(const char* delimiters, const char* s) OSMARK_NOEXCEPT;
 
-/* In place. */
+/* In place; returns path. NULL with -1 when memory runs out (the separators may then
+ * already be the first of their kind, the components are as they were). */
 OSMARK_API char* NormalisePath(char* path) OSMARK_NOEXCEPT;
 /* Appends component to the path in a buffer of size bytes; 1, or 0 when it is empty
  * or does not fit (length(path) + length(component) + 2 > size). */

@@ -16,6 +16,13 @@ OSMARK_BEGIN_DECLS
  */
 OSMARK_API void osmark_testing_fail_allocations(uint32_t successes, uint32_t failures) OSMARK_NOEXCEPT;
 
+/*
+ * One step of that countdown for an allocator outside Osmark (the test programs'
+ * operator new, so that `new` and std::string fail by the same count as AllocVec):
+ * 1 when this allocation is to fail, else 0.
+ */
+OSMARK_API int32_t osmark_testing_allocation_fails(void) OSMARK_NOEXCEPT;
+
 /* The live and the total block counts of AllocVec/FreeVec. */
 OSMARK_API void osmark_testing_allocation_counts(uint32_t* live, uint32_t* total) OSMARK_NOEXCEPT;
 

@@ -1,0 +1,30 @@
+#include "make_win32_error.h"
+
+#include <cerrno>
+
+#include "platform/kernel.h"
+
+namespace platform {
+
+DWORD make_win32_error(DWORD code, std::source_location where) noexcept
+{
+    ErrorTrace::record(code, where);
+    SetLastError(code);
+    return code;
+}
+
+LONG make_win32_status(LONG code, std::source_location where) noexcept
+{
+    ErrorTrace::record(code, where);
+    return code;
+}
+
+DWORD make_win32_error_from_errno(std::source_location where) noexcept
+{
+    const DWORD code = platform_win32_error_from_errno(errno);
+    ErrorTrace::record(code, where);
+    SetLastError(code);
+    return code;
+}
+
+}
