@@ -2,7 +2,7 @@
 
 namespace halvern {
 
-int32_t make_error(int32_t code, std::source_location where) noexcept
+int32_t make_error(int32_t code, platform::SourceSite where) noexcept
 {
     ErrorTrace::record(code, where);
     return code;

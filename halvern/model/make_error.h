@@ -5,7 +5,6 @@
 #define HALVERN_MODEL_MAKE_ERROR_H
 
 #include <cstdint>
-#include <source_location>
 
 #include "platform/internal/error_trace.h"
 
@@ -15,8 +14,8 @@ namespace halvern {
 // While error tracing is on (TARVEK_TRACE_ERRORS, see platform/internal/error_trace.h)
 // the call site is kept as the thread's last error site and printed to standard error.
 // Out of line and cold: a breakpoint here stops at every failure.
-[[gnu::cold]] int32_t make_error(int32_t code,
-    std::source_location where = std::source_location::current()) noexcept;
+[[gnu::cold]] int32_t
+make_error(int32_t code, platform::SourceSite where = platform::SourceSite::current()) noexcept;
 
 // Halvern's own trace: its switch and the thread's last error site, for tests.
 struct ErrorTraceTag;

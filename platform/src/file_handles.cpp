@@ -35,13 +35,13 @@ constexpr DWORD kFileExecute = 0x0020u;
 constexpr DWORD kReadControl = 0x00020000u;
 constexpr DWORD kAllFileRights = 0x01FFu;
 
-BOOL fail(DWORD error, std::source_location where = std::source_location::current())
+BOOL fail(DWORD error, platform::SourceSite where = platform::SourceSite::current())
 {
     platform::make_win32_error(error, where);
     return FALSE;
 }
 
-HANDLE fail_handle(DWORD error, std::source_location where = std::source_location::current())
+HANDLE fail_handle(DWORD error, platform::SourceSite where = platform::SourceSite::current())
 {
     platform::make_win32_error(error, where);
     return platform::invalid_handle_value();

@@ -28,7 +28,7 @@ namespace {
 
 using platform::TranslatedPath;
 
-BOOL fail(DWORD error, std::source_location where = std::source_location::current())
+BOOL fail(DWORD error, platform::SourceSite where = platform::SourceSite::current())
 {
     platform::make_win32_error(error, where);
     return FALSE;

@@ -31,7 +31,7 @@ std::atomic<UINT> g_error_mode{0};
 // An enumeration of network resources; there are none to give.
 class NetworkEnumeration final : public platform::KernelObject {};
 
-BOOL fail(DWORD error, std::source_location where = std::source_location::current())
+BOOL fail(DWORD error, platform::SourceSite where = platform::SourceSite::current())
 {
     platform::make_win32_error(error, where);
     return FALSE;

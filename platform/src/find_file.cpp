@@ -48,7 +48,7 @@ private:
     size_t m_next = 0;
 };
 
-HANDLE fail_handle(DWORD error, std::source_location where = std::source_location::current())
+HANDLE fail_handle(DWORD error, platform::SourceSite where = platform::SourceSite::current())
 {
     platform::make_win32_error(error, where);
     return platform::invalid_handle_value();

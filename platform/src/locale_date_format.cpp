@@ -15,7 +15,7 @@
 
 namespace {
 
-int fail(DWORD error, std::source_location where = std::source_location::current())
+int fail(DWORD error, platform::SourceSite where = platform::SourceSite::current())
 {
     platform::make_win32_error(error, where);
     return 0;

@@ -22,7 +22,7 @@ std::atomic<const PlatformLocaleAnswers*> g_injected{nullptr};
 constexpr DWORD kMajorVersion = 10;
 constexpr DWORD kMinorVersion = 0;
 
-int fail(DWORD error, std::source_location where = std::source_location::current())
+int fail(DWORD error, platform::SourceSite where = platform::SourceSite::current())
 {
     platform::make_win32_error(error, where);
     return 0;

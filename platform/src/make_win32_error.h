@@ -7,7 +7,6 @@
 #ifndef PLATFORM_SRC_MAKE_WIN32_ERROR_H
 #define PLATFORM_SRC_MAKE_WIN32_ERROR_H
 
-#include <source_location>
 
 #include "platform/internal/error_trace.h"
 #include "platform/win_types.h"
@@ -16,17 +15,17 @@ namespace platform {
 
 // SetLastError(code); returns code.
 [[gnu::cold]] DWORD
-make_win32_error(DWORD code, std::source_location where = std::source_location::current()) noexcept;
+make_win32_error(DWORD code, platform::SourceSite where = platform::SourceSite::current()) noexcept;
 
 // SetLastError with the Win32 number of the current errno, as
 // platform_set_last_error_from_errno does; returns that number.
 [[gnu::cold]] DWORD
-make_win32_error_from_errno(std::source_location where = std::source_location::current()) noexcept;
+make_win32_error_from_errno(platform::SourceSite where = platform::SourceSite::current()) noexcept;
 
 // For calls that return their error instead of leaving it (the registry, WNet): records
 // the site and returns code; the thread's last error is not touched.
 [[gnu::cold]] LONG
-make_win32_status(LONG code, std::source_location where = std::source_location::current()) noexcept;
+make_win32_status(LONG code, platform::SourceSite where = platform::SourceSite::current()) noexcept;
 
 // Platform's own trace: its switch and the thread's last error site, for tests.
 struct ErrorTraceTag;

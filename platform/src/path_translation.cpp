@@ -194,7 +194,7 @@ DWORD path_error(int error_number, const TranslatedPath& path)
     return platform_win32_error_from_errno(error_number);
 }
 
-void set_path_error(int error_number, const TranslatedPath& path, std::source_location where)
+void set_path_error(int error_number, const TranslatedPath& path, platform::SourceSite where)
 {
     make_win32_error(path_error(error_number, path), where);
 }

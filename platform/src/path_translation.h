@@ -16,9 +16,9 @@
 #ifndef PLATFORM_SRC_PATH_TRANSLATION_H
 #define PLATFORM_SRC_PATH_TRANSLATION_H
 
+#include "platform/internal/error_trace.h"
 #include "platform/win_types.h"
 
-#include <source_location>
 #include <string>
 
 namespace platform {
@@ -46,7 +46,7 @@ DWORD path_error(int error_number, const TranslatedPath& path);
 
 // make_win32_error(path_error(...)), naming the caller's site.
 void set_path_error(int error_number, const TranslatedPath& path,
-                    std::source_location where = std::source_location::current());
+                    platform::SourceSite where = platform::SourceSite::current());
 
 // The last component of a native path (after the last '/').
 std::string last_component(const std::string& native);

@@ -113,7 +113,7 @@ socklen_t make_address(const std::string& key, sockaddr_un& address)
     return static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + key.size());
 }
 
-HANDLE fail_handle(DWORD error, std::source_location where = std::source_location::current())
+HANDLE fail_handle(DWORD error, platform::SourceSite where = platform::SourceSite::current())
 {
     platform::make_win32_error(error, where);
     return platform::invalid_handle_value();

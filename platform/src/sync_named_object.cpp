@@ -23,7 +23,7 @@ using platform::NamedHeader;
 using platform::SharedSegment;
 
 void set_last_error_from(int error_number,
-                         std::source_location where = std::source_location::current())
+                         platform::SourceSite where = platform::SourceSite::current())
 {
     platform::make_win32_error(platform_win32_error_from_errno(error_number), where);
 }

@@ -42,7 +42,7 @@ void free_string(void* key)
     FreeVec(key);
 }
 
-int32_t fail(int32_t code, std::source_location where = std::source_location::current())
+int32_t fail(int32_t code, platform::SourceSite where = platform::SourceSite::current())
 {
     osmark::set_io_error(code, where);
     return code;

@@ -8,7 +8,6 @@
 #define OSMARK_CORE_RUNTIME_MAKE_ERROR_H
 
 #include <cstdint>
-#include <source_location>
 
 #include "osmark/errors.h"
 #include "platform/internal/error_trace.h"
@@ -17,17 +16,17 @@ namespace osmark {
 
 // Returns code unchanged, for failures that are results: `return make_error(IoErrBadPattern);`.
 [[gnu::cold]] IoErrCode
-make_error(IoErrCode code, std::source_location where = std::source_location::current()) noexcept;
+make_error(IoErrCode code, platform::SourceSite where = platform::SourceSite::current()) noexcept;
 
 // For failures that leave their code for IoErr: stores code with SetIoErr.
 [[gnu::cold]] void
-set_io_error(IoErrCode code, std::source_location where = std::source_location::current()) noexcept;
+set_io_error(IoErrCode code, platform::SourceSite where = platform::SourceSite::current()) noexcept;
 
 // Stores the library code of a system error number (as GetLastError gives it), as
 // SetIoErrFromWin32 does.
 [[gnu::cold]] void
 set_io_error_from_win32(uint32_t system_error,
-                        std::source_location where = std::source_location::current()) noexcept;
+                        platform::SourceSite where = platform::SourceSite::current()) noexcept;
 
 // The library code of a system error number; -40 for numbers without one.
 IoErrCode io_err_code_of_win32(uint32_t system_error) noexcept;

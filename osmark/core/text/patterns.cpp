@@ -259,7 +259,7 @@ IoErrCode Compiler::compile(int depth)
     }
 }
 
-int32_t fail(IoErrCode code, std::source_location where = std::source_location::current())
+int32_t fail(IoErrCode code, platform::SourceSite where = platform::SourceSite::current())
 {
     osmark::set_io_error(code, where);
     return -1;

@@ -28,11 +28,35 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <source_location>
 
 namespace platform {
 
-// Where a failure was made. The strings come from std::source_location and live as
+// The call site of a failure, taken as a default argument the way std::source_location
+// is (whose support clang 14 lacks with this standard library): the builtins in
+// current()'s defaults are evaluated where the funnel is called.
+class SourceSite {
+public:
+    static constexpr SourceSite current(const char* file = __builtin_FILE(),
+                                        const char* function = __builtin_FUNCTION(),
+                                        uint32_t line = __builtin_LINE()) noexcept
+    {
+        return SourceSite(file, function, line);
+    }
+    constexpr const char* file_name() const noexcept { return m_file; }
+    constexpr const char* function_name() const noexcept { return m_function; }
+    constexpr uint32_t line() const noexcept { return m_line; }
+
+private:
+    constexpr SourceSite(const char* file, const char* function, uint32_t line) noexcept
+        : m_file(file), m_function(function), m_line(line)
+    {
+    }
+    const char* m_file;
+    const char* m_function;
+    uint32_t m_line;
+};
+
+// Where a failure was made. The strings come from platform::SourceSite and live as
 // long as the program. An empty site (file == nullptr) means none was recorded.
 struct ErrorSite {
     const char* file = nullptr;
@@ -51,14 +75,14 @@ template <typename Library>
 class ErrorTraceOf {
 public:
     // Called only on failure, from the library's funnel.
-    static void record(int64_t code, const std::source_location& where) noexcept
+    static void record(int64_t code, const platform::SourceSite& where) noexcept
     {
         if (!is_on())
             return;
         t_last_site = {where.file_name(), where.function_name(), where.line(), code};
         // The caller may still read errno for its result.
         const int saved_errno = errno;
-        std::fprintf(stderr, "%s:%" PRIuLEAST32 ": %s: error %" PRId64 "\n", where.file_name(),
+        std::fprintf(stderr, "%s:%" PRIu32 ": %s: error %" PRId64 "\n", where.file_name(),
                      where.line(), where.function_name(), code);
         errno = saved_errno;
     }
