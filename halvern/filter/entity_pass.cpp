@@ -1,0 +1,268 @@
+// The entity pass framework: groups gathered entity by entity from the step reader,
+// handed to a pass function and written on, and the lookup of an entity's item.
+
+#include "filter/filter_context.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "model/make_error.h"
+#include "osmark/errors.h"
+#include "osmark/strings.h"
+
+namespace halvern {
+
+namespace {
+
+bool starts_with(const char* value, const char* name, size_t length) noexcept
+{
+    return std::strncmp(value, name, length) == 0;
+}
+
+// Names whose 0 group opens an entity that is collected; a longer name that begins
+// with one of them opens one too.
+struct EntityName {
+    const char* name;
+    size_t length;
+};
+constexpr EntityName kEntityNames[] = {
+    {"3DFACE", 6}, {"ARC", 3},     {"CIRCLE", 6},   {"ATTDEF", 6},     {"ATTRIB", 6},
+    {"BODY", 4},   {"DIMENSION", 9}, {"ELLIPSE", 7}, {"INSERT", 6},    {"LEADER", 6},
+    {"LINE", 4},   {"3DLINE", 6},  {"POINT", 5},    {"RAY", 3},        {"XLINE", 5},
+    {"POLYLINE", 8}, {"LWPOLYLINE", 10}, {"SPLINE", 6}, {"TEXT", 4},  {"BLOCK", 5}};
+
+bool matches(const ItemRec* item, int32_t line) noexcept
+{
+    return item != nullptr && item->it_Header.ih_Line == line &&
+           (item->it_Header.ih_Flags & DXFItemJoined) == 0;
+}
+
+ItemBufferRec& buffer_of(DXFFilterContext& context, int32_t in_entities) noexcept
+{
+    return in_entities != 0 ? context.drawing.dxf_ItemBuffer : context.drawing.dxf_BlockItemBuffer;
+}
+
+void build_item_lines(DXFFilterContext& context)
+{
+    context.item_lines.clear();
+    for (const ItemBufferRec* buffer :
+         {&context.drawing.dxf_ItemBuffer, &context.drawing.dxf_BlockItemBuffer}) {
+        for (int32_t i = 0; i < buffer->ib_N; ++i) {
+            const ItemRec* item = buffer->ib_Items[i];
+            if (item != nullptr && (item->it_Header.ih_Flags & DXFItemJoined) == 0)
+                context.item_lines.push_back(item->it_Header.ih_Line);
+        }
+    }
+    std::sort(context.item_lines.begin(), context.item_lines.end());
+    context.item_lines_built = true;
+}
+
+// Searches buffer in [from, to); records and answers the first match.
+ItemRec* search_range(DXFFilterContext& context, int32_t in_entities, int32_t from, int32_t to,
+                      int32_t line) noexcept
+{
+    ItemBufferRec& buffer = buffer_of(context, in_entities);
+    for (int32_t i = from; i < to; ++i) {
+        if (matches(buffer.ib_Items[i], line)) {
+            context.search_line = line;
+            context.search_in_entities = in_entities;
+            context.search_index = i;
+            return buffer.ib_Items[i];
+        }
+    }
+    return nullptr;
+}
+
+}
+
+bool FilterOpensEntity(const char* value) noexcept
+{
+    for (const EntityName& entity : kEntityNames) {
+        if (starts_with(value, entity.name, entity.length))
+            return true;
+    }
+    return false;
+}
+
+char* FilterPoolString(DXFFilterContext& context, const char* text) noexcept
+{
+    const uint32_t length = static_cast<uint32_t>(std::strlen(text));
+    if (context.pool == nullptr)
+        return AllocStr(length, text);
+    auto* copy = static_cast<char*>(AllocVecPooled(context.pool, length + 1));
+    if (copy != nullptr)
+        std::memcpy(copy, text, length + 1);
+    return copy;
+}
+
+bool FilterAppendGroup(DXFFilterContext& context, int32_t code, const char* value) noexcept
+{
+    DXFGroupRec group{code, FilterPoolString(context, value)};
+    if (group.dg_Value == nullptr)
+        return false;
+    if (PagedArrayAdd(context.groups, &group) < 0) {
+        if (context.pool == nullptr)
+            FreeStr(group.dg_Value);
+        return false;
+    }
+    return true;
+}
+
+DXFGroupRec* FilterGroup(DXFFilterContext& context, uint32_t index) noexcept
+{
+    if (context.groups == nullptr || index >= PagedArrayGetCount(context.groups))
+        return nullptr;
+    return static_cast<DXFGroupRec*>(PagedArrayGet(context.groups, index));
+}
+
+int32_t FilterWriteGroup(int32_t code, const char* value, FileHandle* stream) noexcept
+{
+    if (stream == nullptr)
+        return 1;
+    // " %ld" CR LF, then the value and CR LF; one blank before the code whatever its
+    // width.
+    char line[16];
+    char* end = line + sizeof line;
+    char* p = end;
+    uint32_t magnitude = code < 0 ? 0u - static_cast<uint32_t>(code) : static_cast<uint32_t>(code);
+    *--p = '\n';
+    *--p = '\r';
+    do {
+        *--p = static_cast<char>('0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude != 0);
+    if (code < 0)
+        *--p = '-';
+    *--p = ' ';
+    FWrite(stream, p, 1, static_cast<uint32_t>(end - p));
+    if (value != nullptr)
+        FPuts(stream, value);
+    FWrite(stream, "\r\n", 1, 2);
+    return 1;
+}
+
+void FilterCopyGroup(DXFFilterContext& context, int32_t code) noexcept
+{
+    if (DXFFindGroup(context.groups, code, 0, context.DXFTextBuffer,
+                     sizeof context.DXFTextBuffer) >= 0)
+        FilterWriteGroup(code, context.DXFTextBuffer, context.fc_Output);
+}
+
+void FilterReadExtrusion(DXFFilterContext& context, Point3DRec& vector) noexcept
+{
+    vector = Point3DRec{0.0, 0.0, 1.0};
+    double* fields[3] = {&vector.x, &vector.y, &vector.z};
+    const int32_t codes[3] = {210, 220, 230};
+    for (int32_t i = 0; i < 3; ++i) {
+        if (DXFFindGroup(context.groups, codes[i], 0, context.DXFTextBuffer,
+                         sizeof context.DXFTextBuffer) >= 0)
+            *fields[i] = StrToDouble(context.DXFTextBuffer, nullptr);
+    }
+}
+
+int32_t FilterProgressStep(DXFFilterContext& context, int32_t kind, int32_t percentage) noexcept
+{
+    if (context.progress != nullptr)
+        context.stop = context.progress(kind, percentage != 0 ? percentage : 1, context.progress_user);
+    return context.stop == 0 ? 1 : 0;
+}
+
+void FilterFreeGroups(PagedArray* list, Pool* pool) noexcept
+{
+    if (list == nullptr)
+        return;
+    if (pool == nullptr) {
+        const uint32_t count = PagedArrayGetCount(list);
+        for (uint32_t i = 0; i < count; ++i)
+            FreeStr(static_cast<DXFGroupRec*>(PagedArrayGet(list, i))->dg_Value);
+    }
+    PagedArrayClear(list);
+    if (pool != nullptr)
+        EmptyPool(pool);
+}
+
+void FilterResetItemSearch(DXFFilterContext& context) noexcept
+{
+    context.search_line = -1;
+    context.search_in_entities = 1;
+    context.search_index = 0;
+    context.item_lines.clear();
+    context.item_lines_built = false;
+    context.duplicates = FilterDuplicateMarks{};
+}
+
+ItemRec* FilterFindItem(DXFFilterContext& context, int32_t line) noexcept
+{
+    if (!context.item_lines_built) {
+        try {
+            build_item_lines(context);
+        } catch (...) {
+            // Without the index every lookup searches, as it would anyway.
+            context.item_lines.clear();
+        }
+    }
+    // An entity that no item came from (a table entry, one the reader skips) would
+    // otherwise search both buffers to their ends.
+    if (context.item_lines_built &&
+        !std::binary_search(context.item_lines.begin(), context.item_lines.end(), line))
+        return nullptr;
+    // Entities arrive in file order: the search resumes at the previous match.
+    const int32_t first = context.search_in_entities;
+    const int32_t count = buffer_of(context, first).ib_N;
+    const int32_t start =
+        line >= context.search_line ? std::clamp(context.search_index, 0, count) : 0;
+    if (ItemRec* item = search_range(context, first, start, count, line))
+        return item;
+    if (ItemRec* item = search_range(context, first, 0, start, line))
+        return item;
+    const int32_t other = first != 0 ? 0 : 1;
+    return search_range(context, other, 0, buffer_of(context, other).ib_N, line);
+}
+
+int32_t FilterFlushEntity(DXFFilterContext& context) noexcept
+{
+    const int32_t drop = context.pass != nullptr ? context.pass(&context) : 0;
+    if (drop == 0) {
+        const uint32_t count = PagedArrayGetCount(context.groups);
+        for (uint32_t i = 0; i < count; ++i) {
+            const auto* group = static_cast<const DXFGroupRec*>(PagedArrayGet(context.groups, i));
+            FilterWriteGroup(group->dg_Code, group->dg_Value, context.fc_Output);
+        }
+    }
+    FilterFreeGroups(context.groups, context.pool);
+    context.collecting = 0;
+    context.current_item = nullptr;
+    return context.failure;
+}
+
+int32_t FilterStepGroup(FileHandle*, int32_t line, int32_t code, char* value, void* user) noexcept
+{
+    auto& context = *static_cast<DXFFilterContext*>(user);
+    if (context.stop != 0)
+        return context.stop;
+    if (context.progress != nullptr)
+        context.stop = context.progress(DXFFilterLine, line, context.progress_user);
+    if (code == 0 && !starts_with(value, "VERTEX", 6) && !starts_with(value, "SEQEND", 6)) {
+        if (context.collecting != 0) {
+            if (const int32_t failure = FilterFlushEntity(context); failure != 0)
+                return failure;
+        }
+        if (FilterOpensEntity(value)) {
+            context.entity_line = line - 1;
+            context.current_item = FilterFindItem(context, line - 1);
+            context.collecting = 1;
+        }
+    }
+    if (context.collecting == 0) {
+        FilterWriteGroup(code, value, context.fc_Output);
+        return 0;
+    }
+    if (!FilterAppendGroup(context, code, value)) {
+        // A value that cannot be kept would be written as nothing: end the run.
+        context.failure = make_error(IoErrNoMemory);
+        return context.failure;
+    }
+    return 0;
+}
+
+}
