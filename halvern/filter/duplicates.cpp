@@ -36,18 +36,31 @@ Point3DRec middle(const Point3DRec& a, const Point3DRec& b) noexcept
 bool key_point(const ItemRec& item, Point3DRec& point) noexcept
 {
     switch (item.it_Header.ih_ItemType) {
-    case DXFItemPoint: point = item.it_Point.pt_Point; return true;
-    case DXFItemLine: point = middle(item.it_Line.ln_Start, item.it_Line.ln_End); return true;
-    case DXFItemArc: point = item.it_Arc.ar_Centre; return true;
-    case DXFItemText: point = item.it_Text.tx_Point; return true;
-    case DXFItemEllipse: point = item.it_Ellipse.el_Centre; return true;
+    case DXFItemPoint:
+        point = item.it_Point.pt_Point;
+        return true;
+    case DXFItemLine:
+        point = middle(item.it_Line.ln_Start, item.it_Line.ln_End);
+        return true;
+    case DXFItemArc:
+        point = item.it_Arc.ar_Centre;
+        return true;
+    case DXFItemText:
+        point = item.it_Text.tx_Point;
+        return true;
+    case DXFItemEllipse:
+        point = item.it_Ellipse.el_Centre;
+        return true;
     case DXFItemRay:
-    case DXFItemXLine: point = item.it_Ray.ry_Base; return true;
+    case DXFItemXLine:
+        point = item.it_Ray.ry_Base;
+        return true;
     case DXFItemPolyline: {
         const PolylineRec& polyline = item.it_Polyline;
         const int32_t n = polyline.pl_NumVertices;
-        point = n > 0 ? middle(polyline.pl_Vertices[0].vx_Point, polyline.pl_Vertices[n - 1].vx_Point)
-                      : Point3DRec{};
+        point = n > 0
+                    ? middle(polyline.pl_Vertices[0].vx_Point, polyline.pl_Vertices[n - 1].vx_Point)
+                    : Point3DRec{};
         return true;
     }
     case DXFItemSpline: {
@@ -56,7 +69,8 @@ bool key_point(const ItemRec& item, Point3DRec& point) noexcept
         point = n > 0 ? middle(spline.sp_Points[0], spline.sp_Points[n - 1]) : Point3DRec{};
         return true;
     }
-    default: return false;
+    default:
+        return false;
     }
 }
 
@@ -64,7 +78,7 @@ int64_t cell_of(double value) noexcept
 {
     const double cell = std::floor(value / kCellSize);
     if (std::isnan(cell))
-        return INT64_MIN;  // all NaN points share one cell
+        return INT64_MIN; // all NaN points share one cell
     if (cell > kMostCell)
         return static_cast<int64_t>(kMostCell);
     if (cell < -kMostCell)
@@ -76,7 +90,7 @@ struct CellKey {
     int64_t x;
     int64_t y;
     int32_t type;
-    int32_t range;  // block number, -1 for the top-level items
+    int32_t range; // block number, -1 for the top-level items
     bool operator==(const CellKey&) const = default;
 };
 
@@ -86,7 +100,8 @@ struct CellKeyHash {
         uint64_t h = static_cast<uint64_t>(key.x) * 0x9E3779B97F4A7C15ull;
         h ^= static_cast<uint64_t>(key.y) + 0x632BE59BD9B4E019ull + (h << 6) + (h >> 2);
         h ^= (static_cast<uint64_t>(static_cast<uint32_t>(key.type)) << 32 |
-              static_cast<uint32_t>(key.range)) + (h << 6) + (h >> 2);
+              static_cast<uint32_t>(key.range)) +
+             (h << 6) + (h >> 2);
         return static_cast<size_t>(h);
     }
 };
@@ -143,7 +158,8 @@ void mark_buffer(const ItemBufferRec& buffer, RangeOf range_of, std::vector<uint
 
 void FilterMarkDuplicates(const DXFDrawingRec& drawing, FilterDuplicateMarks& marks)
 {
-    mark_buffer(drawing.dxf_ItemBuffer, [](int32_t) { return -1; }, marks.entities);
+    mark_buffer(
+        drawing.dxf_ItemBuffer, [](int32_t) { return -1; }, marks.entities);
     // Block items compare only up to the next ENDBLK: each run is a range of its own.
     const ItemBufferRec& blocks = drawing.dxf_BlockItemBuffer;
     std::vector<int32_t> ranges(static_cast<size_t>(blocks.ib_N > 0 ? blocks.ib_N : 0));
@@ -157,7 +173,8 @@ void FilterMarkDuplicates(const DXFDrawingRec& drawing, FilterDuplicateMarks& ma
         }
         ranges[i] = range;
     }
-    mark_buffer(blocks, [&](int32_t i) { return ranges[static_cast<size_t>(i)]; }, marks.block_items);
+    mark_buffer(
+        blocks, [&](int32_t i) { return ranges[static_cast<size_t>(i)]; }, marks.block_items);
     marks.built = true;
 }
 

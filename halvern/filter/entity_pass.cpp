@@ -26,10 +26,10 @@ struct EntityName {
     size_t length;
 };
 constexpr EntityName kEntityNames[] = {
-    {"3DFACE", 6}, {"ARC", 3},     {"CIRCLE", 6},   {"ATTDEF", 6},     {"ATTRIB", 6},
-    {"BODY", 4},   {"DIMENSION", 9}, {"ELLIPSE", 7}, {"INSERT", 6},    {"LEADER", 6},
-    {"LINE", 4},   {"3DLINE", 6},  {"POINT", 5},    {"RAY", 3},        {"XLINE", 5},
-    {"POLYLINE", 8}, {"LWPOLYLINE", 10}, {"SPLINE", 6}, {"TEXT", 4},  {"BLOCK", 5}};
+    {"3DFACE", 6},   {"ARC", 3},         {"CIRCLE", 6},  {"ATTDEF", 6}, {"ATTRIB", 6},
+    {"BODY", 4},     {"DIMENSION", 9},   {"ELLIPSE", 7}, {"INSERT", 6}, {"LEADER", 6},
+    {"LINE", 4},     {"3DLINE", 6},      {"POINT", 5},   {"RAY", 3},    {"XLINE", 5},
+    {"POLYLINE", 8}, {"LWPOLYLINE", 10}, {"SPLINE", 6},  {"TEXT", 4},   {"BLOCK", 5}};
 
 bool matches(const ItemRec* item, int32_t line) noexcept
 {
@@ -163,7 +163,8 @@ void FilterReadExtrusion(DXFFilterContext& context, Point3DRec& vector) noexcept
 int32_t FilterProgressStep(DXFFilterContext& context, int32_t kind, int32_t percentage) noexcept
 {
     if (context.progress != nullptr)
-        context.stop = context.progress(kind, percentage != 0 ? percentage : 1, context.progress_user);
+        context.stop =
+            context.progress(kind, percentage != 0 ? percentage : 1, context.progress_user);
     return context.stop == 0 ? 1 : 0;
 }
 

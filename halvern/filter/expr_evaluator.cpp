@@ -30,24 +30,36 @@ int32_t integer_operation(int32_t a, int32_t op, int32_t b) noexcept
     const uint32_t ua = static_cast<uint32_t>(a);
     const uint32_t ub = static_cast<uint32_t>(b);
     switch (op) {
-    case DXFTokenPlus: return static_cast<int32_t>(ua + ub);
-    case DXFTokenMinus: return static_cast<int32_t>(ua - ub);
-    case DXFTokenTimes: return static_cast<int32_t>(ua * ub);
+    case DXFTokenPlus:
+        return static_cast<int32_t>(ua + ub);
+    case DXFTokenMinus:
+        return static_cast<int32_t>(ua - ub);
+    case DXFTokenTimes:
+        return static_cast<int32_t>(ua * ub);
     case DXFTokenDivide:
         if (b == 0)
             return 0;
         if (a == INT32_MIN && b == -1)
             return INT32_MIN;
         return a / b;
-    case DXFTokenAnd: return a != 0 && b != 0 ? 1 : 0;
-    case DXFTokenOr: return a != 0 || b != 0 ? 1 : 0;
-    case DXFTokenEqual: return a == b ? 1 : 0;
-    case DXFTokenLess: return a < b ? 1 : 0;
-    case DXFTokenLessEqual: return a <= b ? 1 : 0;
-    case DXFTokenGreater: return a > b ? 1 : 0;
-    case DXFTokenGreaterEqual: return a >= b ? 1 : 0;
-    case DXFTokenNotEqual: return a != b ? 1 : 0;
-    default: return a;
+    case DXFTokenAnd:
+        return a != 0 && b != 0 ? 1 : 0;
+    case DXFTokenOr:
+        return a != 0 || b != 0 ? 1 : 0;
+    case DXFTokenEqual:
+        return a == b ? 1 : 0;
+    case DXFTokenLess:
+        return a < b ? 1 : 0;
+    case DXFTokenLessEqual:
+        return a <= b ? 1 : 0;
+    case DXFTokenGreater:
+        return a > b ? 1 : 0;
+    case DXFTokenGreaterEqual:
+        return a >= b ? 1 : 0;
+    case DXFTokenNotEqual:
+        return a != b ? 1 : 0;
+    default:
+        return a;
     }
 }
 
@@ -56,19 +68,32 @@ DXFExprValue real_operation(double a, int32_t op, double b)
 {
     const double d = a - b;
     switch (op) {
-    case DXFTokenPlus: return DXFExprValue::of_real(a + b);
-    case DXFTokenMinus: return DXFExprValue::of_real(a - b);
-    case DXFTokenTimes: return DXFExprValue::of_real(a * b);
-    case DXFTokenDivide: return DXFExprValue::of_real(b == 0.0 ? 0.0 : a / b);
-    case DXFTokenAnd: return DXFExprValue::of_integer(a == 0.0 || b == 0.0 ? 0 : 1);
-    case DXFTokenOr: return DXFExprValue::of_integer(a != 0.0 || b != 0.0 ? 1 : 0);
-    case DXFTokenEqual: return DXFExprValue::of_integer(std::fabs(d) < kTolerance ? 1 : 0);
-    case DXFTokenNotEqual: return DXFExprValue::of_integer(std::fabs(d) < kTolerance ? 0 : 1);
-    case DXFTokenLess: return DXFExprValue::of_integer(d <= -kTolerance ? 1 : 0);
-    case DXFTokenLessEqual: return DXFExprValue::of_integer(d < kTolerance ? 1 : 0);
-    case DXFTokenGreater: return DXFExprValue::of_integer(d >= kTolerance ? 1 : 0);
-    case DXFTokenGreaterEqual: return DXFExprValue::of_integer(d > -kTolerance ? 1 : 0);
-    default: return DXFExprValue::of_real(a);
+    case DXFTokenPlus:
+        return DXFExprValue::of_real(a + b);
+    case DXFTokenMinus:
+        return DXFExprValue::of_real(a - b);
+    case DXFTokenTimes:
+        return DXFExprValue::of_real(a * b);
+    case DXFTokenDivide:
+        return DXFExprValue::of_real(b == 0.0 ? 0.0 : a / b);
+    case DXFTokenAnd:
+        return DXFExprValue::of_integer(a == 0.0 || b == 0.0 ? 0 : 1);
+    case DXFTokenOr:
+        return DXFExprValue::of_integer(a != 0.0 || b != 0.0 ? 1 : 0);
+    case DXFTokenEqual:
+        return DXFExprValue::of_integer(std::fabs(d) < kTolerance ? 1 : 0);
+    case DXFTokenNotEqual:
+        return DXFExprValue::of_integer(std::fabs(d) < kTolerance ? 0 : 1);
+    case DXFTokenLess:
+        return DXFExprValue::of_integer(d <= -kTolerance ? 1 : 0);
+    case DXFTokenLessEqual:
+        return DXFExprValue::of_integer(d < kTolerance ? 1 : 0);
+    case DXFTokenGreater:
+        return DXFExprValue::of_integer(d >= kTolerance ? 1 : 0);
+    case DXFTokenGreaterEqual:
+        return DXFExprValue::of_integer(d > -kTolerance ? 1 : 0);
+    default:
+        return DXFExprValue::of_real(a);
     }
 }
 
@@ -89,12 +114,24 @@ DXFExprValue string_operation(std::string a, int32_t op, const std::string& b)
     const int32_t order = StrCmp(a.c_str(), b.c_str());
     bool result = false;
     switch (op) {
-    case DXFTokenEqual: result = order == 0; break;
-    case DXFTokenLess: result = order < 0; break;
-    case DXFTokenLessEqual: result = order <= 0; break;
-    case DXFTokenGreater: result = order > 0; break;
-    case DXFTokenGreaterEqual: result = order >= 0; break;
-    default: result = order != 0; break;
+    case DXFTokenEqual:
+        result = order == 0;
+        break;
+    case DXFTokenLess:
+        result = order < 0;
+        break;
+    case DXFTokenLessEqual:
+        result = order <= 0;
+        break;
+    case DXFTokenGreater:
+        result = order > 0;
+        break;
+    case DXFTokenGreaterEqual:
+        result = order >= 0;
+        break;
+    default:
+        result = order != 0;
+        break;
     }
     return DXFExprValue::of_integer(result ? 1 : 0);
 }
@@ -225,18 +262,24 @@ private:
             else
                 m_scanner.next();
             return value;
-        case DXFTokenIdentifier: value = ExprProperty(m_scanner, m_scanner.text()); break;
+        case DXFTokenIdentifier:
+            value = ExprProperty(m_scanner, m_scanner.text());
+            break;
         case DXFTokenInteger:
             value = DXFExprValue::of_integer(StrToLong(m_scanner.text().c_str(), nullptr, 0));
             break;
         case DXFTokenReal:
             value = DXFExprValue::of_real(StrToDouble(m_scanner.text().c_str(), nullptr));
             break;
-        case DXFTokenString: value = DXFExprValue::of_string(m_scanner.text()); break;
+        case DXFTokenString:
+            value = DXFExprValue::of_string(m_scanner.text());
+            break;
         case DXFTokenClose:
             // An empty primary, the integer 0; the ")" is left for the caller.
             return value;
-        default: m_scanner.record_error(DXFExprSyntax); return value;
+        default:
+            m_scanner.record_error(DXFExprSyntax);
+            return value;
         }
         if (!m_scanner.failed())
             m_scanner.next();
@@ -283,9 +326,14 @@ std::string layer_text(const DXFExprValue& value)
 {
     char buffer[512];
     switch (value.type) {
-    case DXFExprValue::Integer: std::snprintf(buffer, sizeof buffer, "%ld", static_cast<long>(value.integer)); break;
-    case DXFExprValue::Real: std::snprintf(buffer, sizeof buffer, "%lf", value.real); break;
-    default: return value.string.c_str();
+    case DXFExprValue::Integer:
+        std::snprintf(buffer, sizeof buffer, "%ld", static_cast<long>(value.integer));
+        break;
+    case DXFExprValue::Real:
+        std::snprintf(buffer, sizeof buffer, "%lf", value.real);
+        break;
+    default:
+        return value.string.c_str();
     }
     return buffer;
 }
@@ -298,7 +346,8 @@ void assign(DXFExprScanner& scanner, const std::string& name, const DXFExprValue
             scanner.record_error(DXFExprBadProperty);
             return;
         }
-        scanner.item()->it_Header.ih_Layer = GetLayer(&scanner.drawing()->dxf_LayerTable, text.c_str());
+        scanner.item()->it_Header.ih_Layer =
+            GetLayer(&scanner.drawing()->dxf_LayerTable, text.c_str());
         return;
     }
     if (!ExprSetProperty(scanner, name, value))
@@ -311,9 +360,14 @@ std::string ExprValueText(const DXFExprValue& value)
 {
     char buffer[512];
     switch (value.type) {
-    case DXFExprValue::Integer: std::snprintf(buffer, sizeof buffer, "%ld", static_cast<long>(value.integer)); break;
-    case DXFExprValue::Real: std::snprintf(buffer, sizeof buffer, "%10.10lf", value.real); break;
-    default: return value.string;
+    case DXFExprValue::Integer:
+        std::snprintf(buffer, sizeof buffer, "%ld", static_cast<long>(value.integer));
+        break;
+    case DXFExprValue::Real:
+        std::snprintf(buffer, sizeof buffer, "%10.10lf", value.real);
+        break;
+    default:
+        return value.string;
     }
     return buffer;
 }

@@ -29,7 +29,11 @@ namespace halvern {
 
 // A value: a 32-bit integer, a double or an owned string. Empty is the integer 0.
 struct DXFExprValue {
-    enum Type : int32_t { Integer = 0, Real = 1, String = 2 };
+    enum Type : int32_t {
+        Integer = 0,
+        Real = 1,
+        String = 2
+    };
     int32_t type = Integer;
     int32_t integer = 0;
     double real = 0.0;

@@ -37,17 +37,29 @@ const ContourDataRec* contour_of(const DXFDrawingRec& drawing, int32_t id) noexc
     return &table.ct_Contours[id];
 }
 
-bool is_open(const ContourDataRec& contour) noexcept { return (contour.cd_Flags & 1u) != 0; }
+bool is_open(const ContourDataRec& contour) noexcept
+{
+    return (contour.cd_Flags & 1u) != 0;
+}
 
-enum class Among { All, Open, Closed, ClosedOuter };
+enum class Among {
+    All,
+    Open,
+    Closed,
+    ClosedOuter
+};
 
 bool among(const ContourDataRec& contour, Among which) noexcept
 {
     switch (which) {
-    case Among::Open: return is_open(contour);
-    case Among::Closed: return !is_open(contour);
-    case Among::ClosedOuter: return !is_open(contour) && contour.cd_ContourLevel == 0;
-    default: return true;
+    case Among::Open:
+        return is_open(contour);
+    case Among::Closed:
+        return !is_open(contour);
+    case Among::ClosedOuter:
+        return !is_open(contour) && contour.cd_ContourLevel == 0;
+    default:
+        return true;
     }
 }
 
@@ -87,12 +99,24 @@ int32_t deepest_holding_level(const DXFDrawingRec& drawing, const ItemRec& item,
 
 bool is_common_property(const std::string& name) noexcept
 {
-    static constexpr const char* kNames[] = {
-        "layer", "line", "contour_id", "in_contour", "in_open_contour", "in_closed_contour",
-        "contour_level", "inside_material", "inside_hole", "outside_all", "touches_contour",
-        "touches_open_contour", "touches_closed_contour", "crosses_contour",
-        "crosses_outer_contour", "has_inner_contours", "has_inner_closed_contours",
-        "has_inner_open_contours"};
+    static constexpr const char* kNames[] = {"layer",
+                                             "line",
+                                             "contour_id",
+                                             "in_contour",
+                                             "in_open_contour",
+                                             "in_closed_contour",
+                                             "contour_level",
+                                             "inside_material",
+                                             "inside_hole",
+                                             "outside_all",
+                                             "touches_contour",
+                                             "touches_open_contour",
+                                             "touches_closed_contour",
+                                             "crosses_contour",
+                                             "crosses_outer_contour",
+                                             "has_inner_contours",
+                                             "has_inner_closed_contours",
+                                             "has_inner_open_contours"};
     for (const char* known : kNames) {
         if (name == known)
             return true;
@@ -178,13 +202,14 @@ DXFExprValue common_property(DXFExprScanner& scanner, const std::string& name)
 struct RealField {
     const char* name;
     double* field;
-    double scale;  // stored value times scale is the property (degrees of radians)
+    double scale; // stored value times scale is the property (degrees of radians)
 };
 
 // Looks name up among the fields; on a read fills value, on an assignment stores it.
 // false when no field has the name.
 template <size_t N>
-bool real_field(const RealField (&fields)[N], const std::string& name, double* read, const double* write)
+bool real_field(const RealField (&fields)[N], const std::string& name, double* read,
+                const double* write)
 {
     for (const RealField& field : fields) {
         if (name != field.name)
@@ -201,8 +226,8 @@ bool real_field(const RealField (&fields)[N], const std::string& name, double* r
 struct Access {
     DXFExprScanner& scanner;
     const std::string& name;
-    double* read;         // set on a read
-    const double* write;  // set on an assignment
+    double* read;        // set on a read
+    const double* write; // set on an assignment
     const DXFExprValue* value;
 };
 
@@ -225,11 +250,15 @@ bool start_end_fields(Access& access, const ItemRec& item)
         return point_fields(reading, start, "x1", "y1", "z1") ||
                point_fields(reading, end, "x2", "y2", "z2");
     }
-    return point_fields(access, start, "x1", "y1", "z1") || point_fields(access, end, "x2", "y2", "z2");
+    return point_fields(access, start, "x1", "y1", "z1") ||
+           point_fields(access, end, "x2", "y2", "z2");
 }
 
 // Outcome of a type's property: not a name of the type, done, or a string property.
-enum class Found { No, Yes };
+enum class Found {
+    No,
+    Yes
+};
 
 Found insert_property(Access& access, ItemRec& item, DXFExprValue* string_out)
 {
@@ -238,7 +267,8 @@ Found insert_property(Access& access, ItemRec& item, DXFExprValue* string_out)
         return Found::No;
     if (access.name == "name") {
         if (string_out != nullptr) {
-            *string_out = DXFExprValue::of_string(insert.in_BlockName != nullptr ? insert.in_BlockName : "");
+            *string_out =
+                DXFExprValue::of_string(insert.in_BlockName != nullptr ? insert.in_BlockName : "");
             return Found::Yes;
         }
         if (access.value == nullptr || access.value->type != DXFExprValue::String)
@@ -288,7 +318,8 @@ Found arc_property(Access& access, ArcRec& arc)
     }
     if (name == "rsa" || name == "span") {
         if (access.read != nullptr)
-            *access.read = DXFArcSweep(arc.ar_Start, arc.ar_End, arc.ar_Dir) * (name == "span" ? kDegrees : 1.0);
+            *access.read = DXFArcSweep(arc.ar_Start, arc.ar_End, arc.ar_Dir) *
+                           (name == "span" ? kDegrees : 1.0);
         return Found::Yes;
     }
     // Start and end points: an assignment turns the angle, the radius stays.
@@ -307,12 +338,16 @@ Found arc_property(Access& access, ArcRec& arc)
         }
         return Found::Yes;
     }
-    const RealField fields[] = {{"cen_x1", &arc.ar_Centre.x, 1.0}, {"cen_y1", &arc.ar_Centre.y, 1.0},
-                                {"cen_z1", &arc.ar_Centre.z, 1.0}, {"radius", &arc.ar_Radius, 1.0},
-                                {"sra", &arc.ar_Start, 1.0},       {"era", &arc.ar_End, 1.0},
+    const RealField fields[] = {{"cen_x1", &arc.ar_Centre.x, 1.0},
+                                {"cen_y1", &arc.ar_Centre.y, 1.0},
+                                {"cen_z1", &arc.ar_Centre.z, 1.0},
+                                {"radius", &arc.ar_Radius, 1.0},
+                                {"sra", &arc.ar_Start, 1.0},
+                                {"era", &arc.ar_End, 1.0},
                                 {"start_angle", &arc.ar_Start, kDegrees},
                                 {"end_angle", &arc.ar_End, kDegrees},
-                                {"z1", &arc.ar_Centre.z, 1.0},     {"z21", &arc.ar_Centre.z, 1.0}};
+                                {"z1", &arc.ar_Centre.z, 1.0},
+                                {"z21", &arc.ar_Centre.z, 1.0}};
     return real_field(fields, name, access.read, access.write) ? Found::Yes : Found::No;
 }
 
@@ -325,7 +360,8 @@ void set_text(DXFDrawingRec& drawing, ItemRec& item, const std::string& text)
     if (size > record_end && size - record_end > text.size())
         target = reinterpret_cast<char*>(&item) + record_end;
     else if (drawing.dxf_Pool != nullptr)
-        target = static_cast<char*>(AllocVecPooled(drawing.dxf_Pool, static_cast<uint32_t>(text.size() + 1)));
+        target = static_cast<char*>(
+            AllocVecPooled(drawing.dxf_Pool, static_cast<uint32_t>(text.size() + 1)));
     if (target == nullptr)
         throw std::bad_alloc();
     std::memcpy(target, text.c_str(), text.size() + 1);
@@ -345,7 +381,8 @@ Found text_property(Access& access, ItemRec& item, DXFExprValue* string_out)
         set_text(*access.scanner.drawing(), item, access.value->string);
         return Found::Yes;
     }
-    const RealField fields[] = {{"ran", &text.tx_Rotation, 1.0}, {"angle", &text.tx_Rotation, kDegrees}};
+    const RealField fields[] = {{"ran", &text.tx_Rotation, 1.0},
+                                {"angle", &text.tx_Rotation, kDegrees}};
     if (real_field(fields, access.name, access.read, access.write))
         return Found::Yes;
     return point_fields(access, text.tx_Point, "x1", "y1", "z1") ||
@@ -357,7 +394,7 @@ Found text_property(Access& access, ItemRec& item, DXFExprValue* string_out)
 // ELLIPSE properties are read-only.
 Found ellipse_property(Access& access, ItemRec& item)
 {
-    if (access.write != nullptr)
+    if (access.read == nullptr)
         return Found::No;
     EllipseRec ellipse = item.it_Ellipse;
     const std::string& name = access.name;
@@ -371,15 +408,20 @@ Found ellipse_property(Access& access, ItemRec& item)
         return Found::Yes;
     }
     if (name == "rsa" || name == "span") {
-        out = DXFArcSweep(ellipse.el_Start, ellipse.el_End, ellipse.el_Dir) * (name == "span" ? kDegrees : 1.0);
+        out = DXFArcSweep(ellipse.el_Start, ellipse.el_End, ellipse.el_Dir) *
+              (name == "span" ? kDegrees : 1.0);
         return Found::Yes;
     }
-    const RealField fields[] = {{"cen_x1", &ellipse.el_Centre.x, 1.0}, {"cen_y1", &ellipse.el_Centre.y, 1.0},
-                                {"cen_z1", &ellipse.el_Centre.z, 1.0}, {"ratio", &ellipse.el_Ratio, 1.0},
-                                {"sra", &ellipse.el_Start, 1.0},       {"era", &ellipse.el_End, 1.0},
+    const RealField fields[] = {{"cen_x1", &ellipse.el_Centre.x, 1.0},
+                                {"cen_y1", &ellipse.el_Centre.y, 1.0},
+                                {"cen_z1", &ellipse.el_Centre.z, 1.0},
+                                {"ratio", &ellipse.el_Ratio, 1.0},
+                                {"sra", &ellipse.el_Start, 1.0},
+                                {"era", &ellipse.el_End, 1.0},
                                 {"start_angle", &ellipse.el_Start, kDegrees},
                                 {"end_angle", &ellipse.el_End, kDegrees},
-                                {"ran", &ellipse.el_Angle, 1.0},       {"angle", &ellipse.el_Angle, kDegrees}};
+                                {"ran", &ellipse.el_Angle, 1.0},
+                                {"angle", &ellipse.el_Angle, kDegrees}};
     if (real_field(fields, name, access.read, nullptr))
         return Found::Yes;
     return start_end_fields(access, item) ? Found::Yes : Found::No;
@@ -387,7 +429,7 @@ Found ellipse_property(Access& access, ItemRec& item)
 
 Found spline_property(Access& access, ItemRec& item)
 {
-    if (access.write != nullptr)
+    if (access.read == nullptr)
         return Found::No;
     SplineRec& spline = item.it_Spline;
     Point3DRec first{};
@@ -396,7 +438,8 @@ Found spline_property(Access& access, ItemRec& item)
         first = spline.sp_Points[0];
         last = spline.sp_Points[spline.sp_NumPoints - 1];
     }
-    return point_fields(access, first, "x1", "y1", "z1") || point_fields(access, last, "x2", "y2", "z2")
+    return point_fields(access, first, "x1", "y1", "z1") ||
+                   point_fields(access, last, "x2", "y2", "z2")
                ? Found::Yes
                : Found::No;
 }
@@ -406,31 +449,40 @@ Found type_property(Access& access, DXFExprValue* string_out)
 {
     ItemRec& item = *access.scanner.item();
     switch (item.it_Header.ih_ItemType) {
-    case DXFItemInsert: return insert_property(access, item, string_out);
-    case DXFItemText: return text_property(access, item, string_out);
-    default: break;
+    case DXFItemInsert:
+        return insert_property(access, item, string_out);
+    case DXFItemText:
+        return text_property(access, item, string_out);
+    default:
+        break;
     }
     if (string_out != nullptr && access.read == nullptr)
         return Found::No;
     switch (item.it_Header.ih_ItemType) {
     case DXFItemPoint:
-        return point_fields(access, item.it_Point.pt_Point, "x1", "y1", "z1") ? Found::Yes : Found::No;
+        return point_fields(access, item.it_Point.pt_Point, "x1", "y1", "z1") ? Found::Yes
+                                                                              : Found::No;
     case DXFItemLine:
         return point_fields(access, item.it_Line.ln_Start, "x1", "y1", "z1") ||
                        point_fields(access, item.it_Line.ln_End, "x2", "y2", "z2")
                    ? Found::Yes
                    : Found::No;
-    case DXFItemArc: return arc_property(access, item.it_Arc);
-    case DXFItemPolyline: return start_end_fields(access, item) ? Found::Yes : Found::No;
-    case DXFItemEllipse: return ellipse_property(access, item);
-    case DXFItemSpline: return spline_property(access, item);
+    case DXFItemArc:
+        return arc_property(access, item.it_Arc);
+    case DXFItemPolyline:
+        return start_end_fields(access, item) ? Found::Yes : Found::No;
+    case DXFItemEllipse:
+        return ellipse_property(access, item);
+    case DXFItemSpline:
+        return spline_property(access, item);
     case DXFItemRay:
     case DXFItemXLine:
         return point_fields(access, item.it_Ray.ry_Base, "x1", "y1", "z1") ||
                        point_fields(access, item.it_Ray.ry_Direction, "dx1", "dy1", "dz1")
                    ? Found::Yes
                    : Found::No;
-    default: return Found::No;
+    default:
+        return Found::No;
     }
 }
 

@@ -12,14 +12,26 @@ namespace halvern {
 
 namespace {
 
-bool is_digit(int c) noexcept { return c >= '0' && c <= '9'; }
-bool is_octal(int c) noexcept { return c >= '0' && c <= '7'; }
+bool is_digit(int c) noexcept
+{
+    return c >= '0' && c <= '9';
+}
+bool is_octal(int c) noexcept
+{
+    return c >= '0' && c <= '7';
+}
 bool is_hex(int c) noexcept
 {
     return is_digit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
 }
-bool is_letter(int c) noexcept { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-bool is_space(int c) noexcept { return c == ' ' || c == '\t' || c == '\v' || c == '\n'; }
+bool is_letter(int c) noexcept
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+bool is_space(int c) noexcept
+{
+    return c == ' ' || c == '\t' || c == '\v' || c == '\n';
+}
 
 // Characters that end an identifier besides blanks, tabs, newlines and the end. "?",
 // "~" and the double quote are not among them, nor a carriage return.
@@ -36,8 +48,7 @@ constexpr const char* kOperators = "!|&;,+-<>/*%^=(){}[]:.~?";
 DXFExprScanner::DXFExprScanner(const char* text, DXFDrawingRec* drawing, ItemRec* item) noexcept
     : m_source(text != nullptr ? text : ""),
       m_length(static_cast<int32_t>(std::min<size_t>(std::strlen(m_source), INT32_MAX - 1))),
-      m_drawing(drawing),
-      m_item(item)
+      m_drawing(drawing), m_item(item)
 {
 }
 
@@ -141,19 +152,32 @@ int32_t DXFExprScanner::operator_token(int c, int32_t start)
         return finish(single, start);
     };
     switch (c) {
-    case '!': return pair('=', DXFTokenNot, DXFTokenNotEqual);
-    case '&': return pair('&', DXFTokenAnd, DXFTokenAnd);
-    case '|': return pair('|', DXFTokenOr, DXFTokenOr);
-    case '=': return pair('=', DXFTokenEqual, DXFTokenEqual);
-    case '<': return pair('=', DXFTokenLess, DXFTokenLessEqual);
-    case '>': return pair('=', DXFTokenGreater, DXFTokenGreaterEqual);
-    case '+': return finish(DXFTokenPlus, start);
-    case '-': return finish(DXFTokenMinus, start);
-    case '/': return finish(DXFTokenDivide, start);
-    case '*': return finish(DXFTokenTimes, start);
-    case '(': return finish(DXFTokenOpen, start);
-    case ')': return finish(DXFTokenClose, start);
-    default: return finish(DXFTokenOther, start);
+    case '!':
+        return pair('=', DXFTokenNot, DXFTokenNotEqual);
+    case '&':
+        return pair('&', DXFTokenAnd, DXFTokenAnd);
+    case '|':
+        return pair('|', DXFTokenOr, DXFTokenOr);
+    case '=':
+        return pair('=', DXFTokenEqual, DXFTokenEqual);
+    case '<':
+        return pair('=', DXFTokenLess, DXFTokenLessEqual);
+    case '>':
+        return pair('=', DXFTokenGreater, DXFTokenGreaterEqual);
+    case '+':
+        return finish(DXFTokenPlus, start);
+    case '-':
+        return finish(DXFTokenMinus, start);
+    case '/':
+        return finish(DXFTokenDivide, start);
+    case '*':
+        return finish(DXFTokenTimes, start);
+    case '(':
+        return finish(DXFTokenOpen, start);
+    case ')':
+        return finish(DXFTokenClose, start);
+    default:
+        return finish(DXFTokenOther, start);
     }
 }
 
@@ -181,7 +205,8 @@ int32_t DXFExprScanner::number(int first, int32_t start)
             if (!append(c))
                 return finish(DXFTokenNone, start);
             c = read();
-            const bool ok = binary ? take([](int d) { return d == '0' || d == '1'; }) : take(is_hex);
+            const bool ok =
+                binary ? take([](int d) { return d == '0' || d == '1'; }) : take(is_hex);
             return finish(ok ? DXFTokenInteger : DXFTokenNone, start);
         }
         unread();

@@ -12,18 +12,18 @@ namespace halvern {
 
 // Token types.
 enum DXFExprToken : int32_t {
-    DXFTokenNone = 0,          // after an error
-    DXFTokenOther = 500,       // one of ; , % ^ { } [ ] : . ~ ?
-    DXFTokenCall = 501,        // identifier followed by "("
+    DXFTokenNone = 0,    // after an error
+    DXFTokenOther = 500, // one of ; , % ^ { } [ ] : . ~ ?
+    DXFTokenCall = 501,  // identifier followed by "("
     DXFTokenIdentifier = 503,
     DXFTokenInteger = 504,
     DXFTokenReal = 505,
     DXFTokenString = 506,
-    DXFTokenScope = 508,       // identifier followed by "::"
-    DXFTokenNot = 800,         // !
-    DXFTokenAnd = 815,         // & or &&
-    DXFTokenOr = 816,          // | or ||
-    DXFTokenEqual = 820,       // = or ==
+    DXFTokenScope = 508, // identifier followed by "::"
+    DXFTokenNot = 800,   // !
+    DXFTokenAnd = 815,   // & or &&
+    DXFTokenOr = 816,    // | or ||
+    DXFTokenEqual = 820, // = or ==
     DXFTokenLess = 821,
     DXFTokenLessEqual = 822,
     DXFTokenGreater = 823,
@@ -82,7 +82,7 @@ private:
     int32_t m_error = 0;
     int32_t m_error_position = -1;
     int32_t m_token = DXFTokenNone;
-    std::string m_text;   // grown in steps of 256 bytes
+    std::string m_text; // grown in steps of 256 bytes
     int32_t m_token_length = 0;
     DXFDrawingRec* m_drawing;
     ItemRec* m_item;

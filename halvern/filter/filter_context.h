@@ -123,19 +123,19 @@ struct FilterDuplicateMarks {
 };
 
 struct DXFFilterContext {
-    FileHandle* fc_Output = nullptr;  // of the running pass; NULL between passes
-    int32_t entity_line = 0;          // line of the collected entity's 0 group
+    FileHandle* fc_Output = nullptr; // of the running pass; NULL between passes
+    int32_t entity_line = 0;         // line of the collected entity's 0 group
     DXFFilterHook progress = nullptr;
     void* progress_user = nullptr;
-    int32_t stop = 0;                 // the progress function's last non-zero answer
+    int32_t stop = 0; // the progress function's last non-zero answer
     int32_t collecting = 0;
-    int32_t in_blocks = 0;            // for the INSERT explosion step functions
+    int32_t in_blocks = 0; // for the INSERT explosion step functions
     char DXFTextBuffer[DXF_GROUP_VALUE_SIZE] = {};
-    PagedArray* groups = nullptr;     // DXFGroupRec, 100 a page
-    Pool* pool = nullptr;             // the group texts; emptied after every entity
+    PagedArray* groups = nullptr; // DXFGroupRec, 100 a page
+    Pool* pool = nullptr;         // the group texts; emptied after every entity
     VertexListRec vertices = {};
     DXFFilterPass pass = nullptr;
-    ItemRec* last_counted = nullptr;  // of the counting walk
+    ItemRec* last_counted = nullptr; // of the counting walk
     const TagItem* tags = nullptr;
     DXFDrawingRec drawing = {};
     ItemRec* current_item = nullptr;
@@ -155,7 +155,7 @@ struct DXFFilterContext {
     int32_t contour_closed = 0;
     int32_t counters[kFilterCounterCount] = {};
     DXFFilterOptions options;
-    char* name_chars_from = nullptr;  // unescaped, AllocStr
+    char* name_chars_from = nullptr; // unescaped, AllocStr
     char* name_chars_to = nullptr;
     char temp_names[2][512] = {};
     // The first failure of a pass function that must end the run (memory), else 0.

@@ -146,7 +146,8 @@ int32_t FilterRun::make_temp_name(int32_t index)
             prefix[4] = static_cast<char>('a' + (attempt - 1) / 26);
             prefix[5] = '\0';
         }
-        if (TempFileName(prefix, name, size) <= 0 || static_cast<int32_t>(std::strlen(name)) >= size) {
+        if (TempFileName(prefix, name, size) <= 0 ||
+            static_cast<int32_t>(std::strlen(name)) >= size) {
             name[0] = '\0';
             return FilterFailure(0);
         }
@@ -299,8 +300,8 @@ int32_t FilterRun::modify_pass()
         free_drawing();
         return FilterFailure(read);
     }
-    note_cancel(ContourDXFDrawing(&c.drawing, c.options.contour_tolerance, 1, c.options.contour_option,
-                                  c.progress, c.progress_user));
+    note_cancel(ContourDXFDrawing(&c.drawing, c.options.contour_tolerance, 1,
+                                  c.options.contour_option, c.progress, c.progress_user));
     const int32_t result = stream_pass(FilterStepGroup, FilterModifyPass);
     free_drawing();
     return result;
@@ -341,7 +342,8 @@ int32_t FilterRun::translate_step()
     DXFFilterContext& c = m_context;
     const DXFFilterOptions& o = c.options;
     const auto moves = [](double value) { return !(value > -kTolerance && value < kTolerance); };
-    if (!o.move_to_origin && !moves(o.translate_x) && !moves(o.translate_y) && !moves(o.translate_z))
+    if (!o.move_to_origin && !moves(o.translate_x) && !moves(o.translate_y) &&
+        !moves(o.translate_z))
         return 0;
     int32_t result = 0;
     if (read_current() == 0) {
@@ -370,9 +372,9 @@ int32_t FilterRun::final_write_step()
         return 0;
     int32_t result = 0;
     if (read_current() == 0) {
-        result = WriteDXFSections(c.temp_names[m_scratch], &c.drawing, o.dxf_version, o.write_header,
-                                  o.write_classes, o.write_tables, o.write_blocks, o.write_entities,
-                                  o.write_objects);
+        result = WriteDXFSections(c.temp_names[m_scratch], &c.drawing, o.dxf_version,
+                                  o.write_header, o.write_classes, o.write_tables, o.write_blocks,
+                                  o.write_entities, o.write_objects);
         if (result != 0)
             result = FilterFailure(result);
         else
@@ -453,5 +455,4 @@ HALVERN_API int32_t FilterDXF(const char* input, const char* output, const TagIt
         return halvern::make_error(IoErrNoMemory);
     }
 }
-
 }

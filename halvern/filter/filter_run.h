@@ -54,8 +54,8 @@ private:
     const char* current() const noexcept;
 
     DXFFilterContext m_context;
-    const char* m_input = nullptr;  // the input as the passes read it
-    int32_t m_current = -1;         // temporary name of the current file, -1 the input
+    const char* m_input = nullptr; // the input as the passes read it
+    int32_t m_current = -1;        // temporary name of the current file, -1 the input
     int32_t m_scratch = 0;
 };
 

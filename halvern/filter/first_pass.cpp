@@ -132,7 +132,8 @@ int32_t FilterDeleteTest(DXFFilterContext& context) noexcept
             continue;
         int32_t error = 0;
         int32_t position = -1;
-        if (ExprEvaluateCondition(&context.drawing, item, rule->dr_Expression, &error, &position) != 0 &&
+        if (ExprEvaluateCondition(&context.drawing, item, rule->dr_Expression, &error, &position) !=
+                0 &&
             error == 0)
             return 1;
     }
@@ -181,13 +182,26 @@ int32_t FilterCountItem(ItemRec*, ItemRec*, void* user) noexcept
         return DXFStepContinue;
     context.last_counted = walked;
     switch (walked->it_Header.ih_ItemType) {
-    case DXFItemPoint: FilterCount(context, FilterCounter::Point); break;
-    case DXFItemLine: FilterCount(context, FilterCounter::Line); break;
-    case DXFItemArc: FilterCount(context, FilterCounter::Arc); break;
-    case DXFItemPolyline: FilterCount(context, FilterCounter::Polyline); break;
-    case DXFItemEllipse: FilterCount(context, FilterCounter::Ellipse); break;
-    case DXFItemSpline: FilterCount(context, FilterCounter::Spline); break;
-    default: break;
+    case DXFItemPoint:
+        FilterCount(context, FilterCounter::Point);
+        break;
+    case DXFItemLine:
+        FilterCount(context, FilterCounter::Line);
+        break;
+    case DXFItemArc:
+        FilterCount(context, FilterCounter::Arc);
+        break;
+    case DXFItemPolyline:
+        FilterCount(context, FilterCounter::Polyline);
+        break;
+    case DXFItemEllipse:
+        FilterCount(context, FilterCounter::Ellipse);
+        break;
+    case DXFItemSpline:
+        FilterCount(context, FilterCounter::Spline);
+        break;
+    default:
+        break;
     }
     return DXFStepContinue;
 }
@@ -203,7 +217,8 @@ int32_t FilterModifyPass(DXFFilterContext* context) noexcept
             continue;
         int32_t error = 0;
         int32_t position = -1;
-        if (ExprEvaluateCondition(&context->drawing, item, rule->mr_Condition, &error, &position) == 0 ||
+        if (ExprEvaluateCondition(&context->drawing, item, rule->mr_Condition, &error, &position) ==
+                0 ||
             error != 0)
             continue;
         // An error of the statement leaves the item as the statement left it.

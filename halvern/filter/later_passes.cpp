@@ -14,13 +14,34 @@ namespace halvern {
 namespace {
 
 // Pass functions that keep every entity.
-int32_t FilterSplinePass(DXFFilterContext*) noexcept { return 0; }
-int32_t FilterEllipsePass(DXFFilterContext*) noexcept { return 0; }
-int32_t FilterPolylinePass(DXFFilterContext*) noexcept { return 0; }
-int32_t FilterArcPass(DXFFilterContext*) noexcept { return 0; }
-int32_t FilterLinePass(DXFFilterContext*) noexcept { return 0; }
-int32_t FilterContourEditPass(DXFFilterContext*) noexcept { return 0; }
-int32_t FilterExplodePass(DXFFilterContext*) noexcept { return 0; }
+int32_t FilterSplinePass(DXFFilterContext*) noexcept
+{
+    return 0;
+}
+int32_t FilterEllipsePass(DXFFilterContext*) noexcept
+{
+    return 0;
+}
+int32_t FilterPolylinePass(DXFFilterContext*) noexcept
+{
+    return 0;
+}
+int32_t FilterArcPass(DXFFilterContext*) noexcept
+{
+    return 0;
+}
+int32_t FilterLinePass(DXFFilterContext*) noexcept
+{
+    return 0;
+}
+int32_t FilterContourEditPass(DXFFilterContext*) noexcept
+{
+    return 0;
+}
+int32_t FilterExplodePass(DXFFilterContext*) noexcept
+{
+    return 0;
+}
 
 // The INSERT explosion step functions; for now they gather entities as the ordinary
 // one does.
@@ -56,7 +77,8 @@ bool build_joined_table(DXFFilterContext& context)
     context.joined = nullptr;
     context.joined_count = 0;
     int32_t count = 0;
-    const ItemBufferRec* buffers[] = {&context.drawing.dxf_ItemBuffer, &context.drawing.dxf_BlockItemBuffer};
+    const ItemBufferRec* buffers[] = {&context.drawing.dxf_ItemBuffer,
+                                      &context.drawing.dxf_BlockItemBuffer};
     const auto joined = [](const ItemRec* item) {
         return item != nullptr && (item->it_Header.ih_Flags & DXFItemJoined) != 0 &&
                item->it_Header.ih_ItemType == DXFItemPolyline;
@@ -67,7 +89,8 @@ bool build_joined_table(DXFFilterContext& context)
     }
     if (count == 0)
         return true;
-    context.joined = static_cast<ItemRec**>(AllocVec(static_cast<uint32_t>(count) * sizeof(ItemRec*)));
+    context.joined =
+        static_cast<ItemRec**>(AllocVec(static_cast<uint32_t>(count) * sizeof(ItemRec*)));
     if (context.joined == nullptr)
         return false;
     for (const ItemBufferRec* buffer : buffers) {
@@ -102,11 +125,12 @@ int32_t FilterConversionSteps(FilterRun& run)
         FilterCounter counter;
         DXFFilterPass pass;
     };
-    const Conversion conversions[] = {{o.spline_flags, FilterCounter::Spline, FilterSplinePass},
-                                      {o.ellipse_flags, FilterCounter::Ellipse, FilterEllipsePass},
-                                      {o.polyline_flags, FilterCounter::Polyline, FilterPolylinePass},
-                                      {o.arc_flags, FilterCounter::Arc, FilterArcPass},
-                                      {o.line_flags, FilterCounter::Line, FilterLinePass}};
+    const Conversion conversions[] = {
+        {o.spline_flags, FilterCounter::Spline, FilterSplinePass},
+        {o.ellipse_flags, FilterCounter::Ellipse, FilterEllipsePass},
+        {o.polyline_flags, FilterCounter::Polyline, FilterPolylinePass},
+        {o.arc_flags, FilterCounter::Arc, FilterArcPass},
+        {o.line_flags, FilterCounter::Line, FilterLinePass}};
     // Each pass raises the counters of what it writes, so the later conditions are read
     // when their turn comes.
     for (const Conversion& conversion : conversions) {
@@ -134,8 +158,8 @@ int32_t FilterContourEditStep(FilterRun& run)
     return with_drawing(run, [&] {
         run.note_cancel(ContourDXFDrawingEx(&c.drawing, o.contour_tolerance, 1, o.contour_option, 0,
                                             c.progress, c.progress_user));
-        run.note_cancel(DXFLinesArcsToPolylines(&c.drawing, o.contour_tolerance, 1, 1, 1, c.progress,
-                                                c.progress_user));
+        run.note_cancel(DXFLinesArcsToPolylines(&c.drawing, o.contour_tolerance, 1, 1, 1,
+                                                c.progress, c.progress_user));
         if (!build_joined_table(c))
             return static_cast<int32_t>(IoErrNoMemory);
         return run.stream_pass(FilterStepGroup, FilterContourEditPass);

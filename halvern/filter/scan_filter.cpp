@@ -48,7 +48,8 @@ HALVERN_API int32_t ScanDXFFilter(const TagItem* tags) noexcept
     int32_t answer = -1;
     TagItem* cursor = const_cast<TagItem*>(tags);
     int32_t index = 0;
-    for (const TagItem* tag = NextTagItem(&cursor); tag != nullptr; tag = NextTagItem(&cursor), ++index) {
+    for (const TagItem* tag = NextTagItem(&cursor); tag != nullptr;
+         tag = NextTagItem(&cursor), ++index) {
         if (tag->ti_Data == 0)
             continue;
         int32_t error = 0;
@@ -70,5 +71,4 @@ HALVERN_API int32_t ScanDXFFilter(const TagItem* tags) noexcept
     FreeDXFDrawing(&drawing);
     return answer;
 }
-
 }

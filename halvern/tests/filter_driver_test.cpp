@@ -41,8 +41,8 @@ TEST(FilterDriver, BinaryInputComesOutAsTheWriterWritesIt)
 {
     FilterFolder folder;
     using dxf_test::Group;
-    const std::vector<Group> groups = {{0, "SECTION"}, {2, "ENTITIES"}, {0, "LINE"}, {8, "0"},
-                                       {10, "1.5"},    {20, "2"},       {30, "0"},  {11, "3"},
+    const std::vector<Group> groups = {{0, "SECTION"}, {2, "ENTITIES"}, {0, "LINE"},   {8, "0"},
+                                       {10, "1.5"},    {20, "2"},       {30, "0"},     {11, "3"},
                                        {21, "4"},      {31, "0"},       {0, "ENDSEC"}, {0, "EOF"}};
     const std::string input = folder.write("in.dxf", dxf_test::binary(groups, 2));
     const std::string output = folder.path("out.dxf");
@@ -68,12 +68,15 @@ std::string iges_line()
         std::snprintf(tail, sizeof tail, "%c%07d", letter, sequence);
         return data + tail + "\n";
     };
-    const std::string global = "1H,,1H;,4HSEND,6HF.IGES,3HSYS,3HPRE,32,38,6,308,15,4HRECV,1.0,2,2HMM,1,"
-                               "0.01,15H20240101.120000,0.001,100.0,4HAUTH,3HORG,11,0;";
+    const std::string global =
+        "1H,,1H;,4HSEND,6HF.IGES,3HSYS,3HPRE,32,38,6,308,15,4HRECV,1.0,2,2HMM,1,"
+        "0.01,15H20240101.120000,0.001,100.0,4HAUTH,3HORG,11,0;";
     std::string text = record("One line.", 'S', 1);
     text += record(global.substr(0, 72), 'G', 1) + record(global.substr(72), 'G', 2);
-    text += record("     110       1       0       0       0       0       0       000000000", 'D', 1);
-    text += record("     110       0       0       1       0       0       0       0       0", 'D', 2);
+    text +=
+        record("     110       1       0       0       0       0       0       000000000", 'D', 1);
+    text +=
+        record("     110       0       0       1       0       0       0       0       0", 'D', 2);
     std::string parameters = "110,1.0,2.0,0.0,3.0,4.0,0.0;";
     parameters.resize(64, ' ');
     text += record(parameters + "       1", 'P', 1);
@@ -138,7 +141,10 @@ TEST(FilterDriver, CutFilesEndCleanly)
     const char* from = "B";
     const char* to = "C";
     Tags tags;
-    tags.add(DXFF_Delete, &rule).add(DXFF_NameCharsFrom, from).add(DXFF_NameCharsTo, to).add(DXFF_RemoveDuplicates, 1);
+    tags.add(DXFF_Delete, &rule)
+        .add(DXFF_NameCharsFrom, from)
+        .add(DXFF_NameCharsTo, to)
+        .add(DXFF_RemoveDuplicates, 1);
     const TagItem* list = tags.get();
     for (size_t length = 0; length <= whole.size(); length += 7) {
         SCOPED_TRACE(length);
@@ -173,7 +179,8 @@ TEST(FilterDriver, ScaleWithinTheToleranceChangesNothing)
 TEST(FilterDriver, MoveToOriginOverridesTheTranslation)
 {
     FilterFolder folder;
-    const std::string input = folder.write("in.dxf", dxf(filter_test::line(3, 4, 10, 8) + filter_test::point(5, 2)));
+    const std::string input =
+        folder.write("in.dxf", dxf(filter_test::line(3, 4, 10, 8) + filter_test::point(5, 2)));
     const std::string output = folder.path("out.dxf");
     const double five = 5.0;
     Tags tags;
@@ -196,8 +203,8 @@ TEST(FilterDriver, MoveToOriginOverridesTheTranslation)
 TEST(FilterDriver, SnapDropsALineWhoseEndsMeet)
 {
     FilterFolder folder;
-    const std::string input =
-        folder.write("in.dxf", dxf(filter_test::line(0.2, 0, 0.4, 0) + filter_test::line(0.2, 0, 2.6, 0)));
+    const std::string input = folder.write(
+        "in.dxf", dxf(filter_test::line(0.2, 0, 0.4, 0) + filter_test::line(0.2, 0, 2.6, 0)));
     const std::string output = folder.path("out.dxf");
     const double step = 1.0;
     Tags tags;
@@ -288,7 +295,7 @@ TEST(FilterDriver, TemporaryFilesAreNeverShared)
     tags.add(DXFF_Scale, &twice);
     EXPECT_EQ(FilterDXF(input.c_str(), output.c_str(), tags.get()), 0);
     EXPECT_FALSE(test_support::exists(target));
-    EXPECT_EQ(folder.temporary_files().size(), 1u);  // only the link
+    EXPECT_EQ(folder.temporary_files().size(), 1u); // only the link
     ReadBack result(output);
     ASSERT_EQ(result.items_of(DXFItemLine).size(), 1u);
 }

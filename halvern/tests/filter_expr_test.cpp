@@ -60,7 +60,8 @@ TEST(FilterExprScanner, TokenSequences)
         {"3. 1.5e-3 2e5 7", {505, 505, 505, 504, 845}},
         {"f (x) g(", {501, 841, 503, 842, 501, 841, 845}},
         {"a:: b: :", {508, 500, 500, 503, 500, 500, 845}},
-        {"!a != b & c && d | e || f", {800, 503, 825, 503, 815, 503, 815, 503, 816, 503, 816, 503, 845}},
+        {"!a != b & c && d | e || f",
+         {800, 503, 825, 503, 815, 503, 815, 503, 816, 503, 816, 503, 845}},
         {"<<=>/*+-;~?", {821, 822, 823, 830, 832, 828, 829, 500, 500, 500, 845}},
         {"a?b~c\"d", {503, 845}},
         {"  \t\n", {845}},
@@ -99,11 +100,8 @@ TEST(FilterExprScanner, Errors)
         int32_t position;
     };
     const Case cases[] = {
-        {"\rx", 1004, 1},
-        {"a $", 1004, 3},
-        {"\"abc", 1005, 4},
-        {"'ab\ncd'", 1006, 4},
-        {"'ab\\", 1005, 4},
+        {"\rx", 1004, 1},      {"a $", 1004, 3},   {"\"abc", 1005, 4},
+        {"'ab\ncd'", 1006, 4}, {"'ab\\", 1005, 4},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
@@ -126,10 +124,10 @@ TEST(FilterExprScanner, UnescapesAsTheNameStrings)
         std::string expected;
     };
     const Case cases[] = {
-        {"a\\tb", "a\tb"},       {"\\e\\a\\b\\f\\v\\r", "\x1b\a\b\f\v\r"},
+        {"a\\tb", "a\tb"},        {"\\e\\a\\b\\f\\v\\r", "\x1b\a\b\f\v\r"},
         {"\\101\\1010", "A\x08"}, {"\\0101", "A"},
-        {"\\x41\\x4142", "AB"},  {"\\xg", "xg"},
-        {"\\q\\\\", "q\\"},      {"end\\", "end"},
+        {"\\x41\\x4142", "AB"},   {"\\xg", "xg"},
+        {"\\q\\\\", "q\\"},       {"end\\", "end"},
         {"\\777", "\xff"},
     };
     for (const Case& c : cases) {
@@ -157,7 +155,8 @@ protected:
     Result condition(ItemRec* item, const char* text)
     {
         Result result{};
-        result.value = halvern::ExprEvaluateCondition(m_drawing.get(), item, text, &result.error, &result.position);
+        result.value = halvern::ExprEvaluateCondition(m_drawing.get(), item, text, &result.error,
+                                                      &result.position);
         return result;
     }
     Result statement(ItemRec* item, const char* text)
@@ -235,16 +234,11 @@ TEST_F(FilterExpr, StatementsOnALine)
         double start_x;
     };
     const Case cases[] = {
-        {"x1 = 5", 1002, 6.0},
-        {"x1 = 5.0", 0, 5.0},
-        {"x1 == 2.5 * 3", 0, 7.5},
-        {"x1 = x2 + 1", 0, 11.0},
-        {"contour_id = 1.0", 1000, 6.0},
-        {"radius = 1.0", 1002, 6.0},
-        {"x1 5.0", 1000, 6.0},
-        {"x1 = 5.0 )", 1000, 6.0},
-        {"x1 = \"a\"", 1002, 6.0},
-        {"", 0, 6.0},
+        {"x1 = 5", 1002, 6.0},           {"x1 = 5.0", 0, 5.0},
+        {"x1 == 2.5 * 3", 0, 7.5},       {"x1 = x2 + 1", 0, 11.0},
+        {"contour_id = 1.0", 1000, 6.0}, {"radius = 1.0", 1002, 6.0},
+        {"x1 5.0", 1000, 6.0},           {"x1 = 5.0 )", 1000, 6.0},
+        {"x1 = \"a\"", 1002, 6.0},       {"", 0, 6.0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
@@ -272,10 +266,14 @@ TEST_F(FilterExpr, LayerAssignmentsMakeTheLayer)
 
 TEST_F(FilterExpr, PropertiesByType)
 {
-    ItemRec* arc = halvern_test::make_arc(m_drawing.pool(), Point3DRec{1, 1, 0}, 2.0, 0.0, 1.5707963267948966, 1);
-    EXPECT_EQ(condition(arc, "x1 = 3.0 & y2 = 3.0 & span = 90.0 & end_angle = 90.0 & direction = 1.0").value, 1);
+    ItemRec* arc = halvern_test::make_arc(m_drawing.pool(), Point3DRec{1, 1, 0}, 2.0, 0.0,
+                                          1.5707963267948966, 1);
+    EXPECT_EQ(
+        condition(arc, "x1 = 3.0 & y2 = 3.0 & span = 90.0 & end_angle = 90.0 & direction = 1.0")
+            .value,
+        1);
     ASSERT_EQ(statement(arc, "y1 = 3.0").error, 0);
-    EXPECT_NEAR(arc->it_Arc.ar_Start, 0.7853981633974483, 1e-12);  // towards (3, 3)
+    EXPECT_NEAR(arc->it_Arc.ar_Start, 0.7853981633974483, 1e-12); // towards (3, 3)
     ASSERT_EQ(statement(arc, "direction = -0.9").error, 0);
     EXPECT_EQ(arc->it_Arc.ar_Dir, -1);
 
@@ -288,6 +286,7 @@ TEST_F(FilterExpr, PropertiesByType)
     ellipse->it_Ellipse.el_MajorAxis = Point3DRec{3, 4, 0};
     EXPECT_EQ(condition(ellipse, "radius = 5.0").value, 1);
     EXPECT_EQ(statement(ellipse, "radius = 1.0").error, 1002);
+    EXPECT_EQ(statement(ellipse, "name = \"x\"").error, 1002);
 
     ItemRec* insert = CreateItem(DXFItemInsert, 0, 0, 0, 0, m_drawing.pool());
     insert->it_Insert.in_ArrayKind = 1;
@@ -337,17 +336,19 @@ TEST(FilterExprContours, MaterialHoleAndOutside)
             SCOPED_TRACE(std::string(properties[q]) + " of point " + std::to_string(p));
             int32_t error = 0;
             int32_t position = 0;
-            EXPECT_EQ(halvern::ExprEvaluateCondition(&drawing, points[p], properties[q], &error, &position),
+            EXPECT_EQ(halvern::ExprEvaluateCondition(&drawing, points[p], properties[q], &error,
+                                                     &position),
                       expected[p][q]);
             EXPECT_EQ(error, 0);
         }
     }
     int32_t error = 0;
     int32_t position = 0;
-    EXPECT_EQ(halvern::ExprEvaluateCondition(&drawing, outer_line,
-                                             "in_closed_contour & contour_level = 0 & has_inner_closed_contours & "
-                                             "inside_material & !touches_contour & !crosses_contour",
-                                             &error, &position),
+    EXPECT_EQ(halvern::ExprEvaluateCondition(
+                  &drawing, outer_line,
+                  "in_closed_contour & contour_level = 0 & has_inner_closed_contours & "
+                  "inside_material & !touches_contour & !crosses_contour",
+                  &error, &position),
               1);
     EXPECT_EQ(error, 0);
     FreeDXFDrawing(&drawing);
@@ -363,7 +364,10 @@ TEST(FilterScan, AnswersTheFailingIndex)
     const DXFDeleteRule any{DXFF_ANY_TYPE, ")))"};
     {
         filter_test::Tags tags;
-        tags.add(DXFF_ErrorCode, &code).add(DXFF_ErrorPosition, &position).add(DXFF_Delete, &good).add(DXFF_Delete, &bad);
+        tags.add(DXFF_ErrorCode, &code)
+            .add(DXFF_ErrorPosition, &position)
+            .add(DXFF_Delete, &good)
+            .add(DXFF_Delete, &bad);
         EXPECT_EQ(ScanDXFFilter(tags.get()), 3);
         EXPECT_EQ(code, 1002);
         EXPECT_EQ(position, 0);

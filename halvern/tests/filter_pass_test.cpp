@@ -73,7 +73,7 @@ TEST(FilterPass, GathersEntitiesByTheirOpeningNames)
     const std::vector<Seen> seen = gather(input, folder.path("out.dxf"));
     ASSERT_EQ(seen.size(), 3u);
     EXPECT_EQ(seen[0].name, "POLYLINE");
-    EXPECT_EQ(seen[0].groups, 10u);  // its vertices and its SEQEND
+    EXPECT_EQ(seen[0].groups, 10u); // its vertices and its SEQEND
     EXPECT_EQ(seen[1].name, "TEXTX");
     EXPECT_EQ(seen[2].name, "POINT");
 }
@@ -108,7 +108,8 @@ std::string named_blocks(const std::string& name)
     const std::string records = group(0, "SECTION") + group(2, "TABLES") + group(0, "TABLE") +
                                 group(2, "BLOCK_RECORD") + group(0, "BLOCK_RECORD") +
                                 group(2, name) + group(0, "ENDTAB") + group(0, "ENDSEC");
-    return records + dxf(filter_test::insert(name, 1, 1), filter_test::block(name, filter_test::point(0, 0)));
+    return records +
+           dxf(filter_test::insert(name, 1, 1), filter_test::block(name, filter_test::point(0, 0)));
 }
 
 TEST(FilterPass, NameCharactersChangeInsertAndBlockNames)
@@ -125,7 +126,8 @@ TEST(FilterPass, NameCharactersChangeInsertAndBlockNames)
     // The BLOCK and the INSERT name x__y; the BLOCK's group 3 and the table entry keep
     // the old name.
     size_t count = 0;
-    for (size_t at = text.find(" 2\r\nx__y\r\n"); at != std::string::npos; at = text.find(" 2\r\nx__y\r\n", at + 1))
+    for (size_t at = text.find(" 2\r\nx__y\r\n"); at != std::string::npos;
+         at = text.find(" 2\r\nx__y\r\n", at + 1))
         ++count;
     EXPECT_EQ(count, 2u);
     EXPECT_NE(text.find(" 3\r\nxaby\r\n"), std::string::npos);
@@ -148,7 +150,7 @@ TEST(FilterPass, RenameRulesChainAcrossLetterCase)
     const auto inserts = result.items_of(DXFItemInsert);
     ASSERT_EQ(inserts.size(), 1u);
     EXPECT_STREQ(inserts[0]->it_Insert.in_BlockName, "New");
-    EXPECT_NE(inserts[0]->it_Insert.in_BlockIndex, -1);  // the block is known by that name
+    EXPECT_NE(inserts[0]->it_Insert.in_BlockIndex, -1); // the block is known by that name
     EXPECT_NE(read_file(output).find(" 3\r\nNew\r\n"), std::string::npos);
 }
 
@@ -156,9 +158,10 @@ TEST(FilterPass, DuplicatesLeaveTheLastOfEqualItems)
 {
     FilterFolder folder;
     // Equal geometry on three layers, one of them reversed and off by less than 1e-6.
-    const std::string input = folder.write(
-        "in.dxf", dxf(filter_test::line(0, 0, 5, 5, "A") + filter_test::line(5, 5, 0.0000004, 0, "B") +
-                      filter_test::point(9, 9) + filter_test::line(0, 0, 5, 5, "C")));
+    const std::string input =
+        folder.write("in.dxf", dxf(filter_test::line(0, 0, 5, 5, "A") +
+                                   filter_test::line(5, 5, 0.0000004, 0, "B") +
+                                   filter_test::point(9, 9) + filter_test::line(0, 0, 5, 5, "C")));
     const std::string output = folder.path("out.dxf");
     Tags tags;
     tags.add(DXFF_RemoveDuplicates, 1);
@@ -166,7 +169,8 @@ TEST(FilterPass, DuplicatesLeaveTheLastOfEqualItems)
     ReadBack result(output);
     const auto lines = result.items_of(DXFItemLine);
     ASSERT_EQ(lines.size(), 1u);
-    const LayerDataRec* layer = result.drawing.dxf_LayerTable.lt_Layers[lines[0]->it_Header.ih_Layer];
+    const LayerDataRec* layer =
+        result.drawing.dxf_LayerTable.lt_Layers[lines[0]->it_Header.ih_Layer];
     EXPECT_STREQ(layer->ld_Name, "C");
     EXPECT_EQ(result.items_of(DXFItemPoint).size(), 1u);
 }
@@ -186,9 +190,15 @@ TEST(FilterPass, DuplicateMarksAgreeWithComparingEveryPair)
         const double y2 = coordinate(random);
         ItemRec* item = nullptr;
         switch (kind(random)) {
-        case 0: item = halvern_test::make_line(drawing.pool(), x1, y1, x2, y2); break;
-        case 1: item = halvern_test::make_point_item(drawing.pool(), x1, y1); break;
-        default: item = halvern_test::make_arc(drawing.pool(), Point3DRec{x1, y1, 0}, 1.0, 0.0, y2, 1); break;
+        case 0:
+            item = halvern_test::make_line(drawing.pool(), x1, y1, x2, y2);
+            break;
+        case 1:
+            item = halvern_test::make_point_item(drawing.pool(), x1, y1);
+            break;
+        default:
+            item = halvern_test::make_arc(drawing.pool(), Point3DRec{x1, y1, 0}, 1.0, 0.0, y2, 1);
+            break;
         }
         ASSERT_EQ(AddItem(drawing.get(), &drawing->dxf_ItemBuffer, item), 1);
     }
@@ -213,13 +223,15 @@ TEST(FilterPass, DeleteAnyTypeRemovesOnlyServedTypes)
     const std::string face = group(0, "3DFACE") + group(8, "0") + group(10, "0") + group(20, "0") +
                              group(11, "1") + group(21, "0") + group(12, "1") + group(22, "1") +
                              group(13, "0") + group(23, "1");
-    const std::string dimension = group(0, "DIMENSION") + group(8, "0") + group(10, "0") + group(20, "0");
+    const std::string dimension =
+        group(0, "DIMENSION") + group(8, "0") + group(10, "0") + group(20, "0");
     const std::string text = group(0, "TEXT") + group(8, "0") + group(10, "0") + group(20, "0") +
                              group(40, "1") + group(1, "hello");
-    const std::string input = folder.write(
-        "in.dxf", dxf(filter_test::line(0, 0, 1, 0) + filter_test::point(1, 1) + filter_test::circle(0, 0, 2) +
-                          text + face + dimension + filter_test::insert("B", 0, 0),
-                      filter_test::block("B", filter_test::line(0, 0, 3, 3))));
+    const std::string input =
+        folder.write("in.dxf", dxf(filter_test::line(0, 0, 1, 0) + filter_test::point(1, 1) +
+                                       filter_test::circle(0, 0, 2) + text + face + dimension +
+                                       filter_test::insert("B", 0, 0),
+                                   filter_test::block("B", filter_test::line(0, 0, 3, 3))));
     const std::string output = folder.path("out.dxf");
     const DXFDeleteRule rule{DXFF_ANY_TYPE, "1"};
     Tags tags;
@@ -269,15 +281,16 @@ TEST(FilterPass, ModifyRewritesTheEntityEvenWhenTheStatementFails)
 TEST(FilterPass, FindItemFollowsTheFileAndSkipsJoinedPolylines)
 {
     FilterFolder folder;
-    const std::string path = folder.write(
-        "in.dxf", dxf(filter_test::line(0, 0, 1, 0) + filter_test::point(1, 1),
-                      filter_test::block("B", filter_test::point(2, 2))));
+    const std::string path =
+        folder.write("in.dxf", dxf(filter_test::line(0, 0, 1, 0) + filter_test::point(1, 1),
+                                   filter_test::block("B", filter_test::point(2, 2))));
     halvern::DXFFilterContext context;
     NewDXFDrawing(&context.drawing);
     ASSERT_EQ(ReadDXF(path.c_str(), &context.drawing), 0);
     halvern::FilterResetItemSearch(context);
     std::vector<ItemRec*> all;
-    for (const ItemBufferRec* buffer : {&context.drawing.dxf_BlockItemBuffer, &context.drawing.dxf_ItemBuffer}) {
+    for (const ItemBufferRec* buffer :
+         {&context.drawing.dxf_BlockItemBuffer, &context.drawing.dxf_ItemBuffer}) {
         for (int32_t i = 0; i < buffer->ib_N; ++i)
             all.push_back(buffer->ib_Items[i]);
     }

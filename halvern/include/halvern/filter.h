@@ -33,83 +33,83 @@ HALVERN_BEGIN_DECLS
  * count. Tags that are not listed are ignored. (Macros: the values do not fit a C
  * enumeration.)
  */
-#define DXFF_EllipseFlags            0x80450002u /* flags, 0 */
-#define DXFF_SplineFlags             0x80450003u /* flags, 0 */
-#define DXFF_EllipseTolerance        0x80450004u /* double, 0.1 */
-#define DXFF_SplineTolerance         0x80450005u /* double, 0.1 */
-#define DXFF_PolylineFlags           0x80450006u /* flags, 0 */
-#define DXFF_ArcFlags                0x80450007u /* flags, 0 */
-#define DXFF_LineFlags               0x80450008u /* flags, 0 */
-#define DXFF_ExplodeInserts          0x80450009u /* switch: INSERTs outside BLOCKS, section dropped */
-#define DXFF_PolylineChordTolerance  0x8045000Au /* double, 0.1 */
-#define DXFF_ArcChordTolerance       0x8045000Bu /* double, 0.1 */
-#define DXFF_ProgressHook            0x8045000Cu /* DXFFilterHook */
-#define DXFF_ProgressUserData        0x8045000Du /* its user data (pointer-wide) */
-#define DXFF_ErrorCode               0x8045000Eu /* int32_t*: first expression error */
-#define DXFF_ErrorPosition           0x8045000Fu /* int32_t*: its character position */
-#define DXFF_Delete                  0x80450010u /* DXFDeleteRule* */
-#define DXFF_OpenContours            0x80450011u /* switch */
-#define DXFF_ContourTolerance        0x80450012u /* double, 1e-6 */
-#define DXFF_OpenAsPolyline          0x80450013u /* switch */
-#define DXFF_NameCharsFrom           0x80450014u /* string with backslash escapes */
-#define DXFF_NameCharsTo             0x80450015u /* string with backslash escapes */
-#define DXFF_KeepTexts               0x80450016u /* switch */
-#define DXFF_ClosedContours          0x80450017u /* switch */
-#define DXFF_ClosedAsPolyline        0x80450018u /* switch */
-#define DXFF_OpenFitArcs             0x80450019u /* switch */
-#define DXFF_ClosedFitArcs           0x8045001Au /* switch */
-#define DXFF_OpenFitTolerance        0x8045001Bu /* double, 1e-6 */
-#define DXFF_ClosedFitTolerance      0x8045001Cu /* double, 1e-6 */
-#define DXFF_Modify                  0x8045001Du /* DXFModifyRule* */
-#define DXFF_IGESUnits               0x8045001Eu /* word, 0 (IGESUnits of halvern/iges.h) */
-#define DXFF_Scale                   0x8045001Fu /* double, 1 */
-#define DXFF_RemoveDuplicates        0x80450020u /* switch */
-#define DXFF_OpenSimplify            0x80450021u /* switch */
-#define DXFF_ClosedSimplify          0x80450022u /* switch */
-#define DXFF_OpenSimplifyTolerance   0x80450023u /* double, 1e-6 */
+#define DXFF_EllipseFlags 0x80450002u     /* flags, 0 */
+#define DXFF_SplineFlags 0x80450003u      /* flags, 0 */
+#define DXFF_EllipseTolerance 0x80450004u /* double, 0.1 */
+#define DXFF_SplineTolerance 0x80450005u  /* double, 0.1 */
+#define DXFF_PolylineFlags 0x80450006u    /* flags, 0 */
+#define DXFF_ArcFlags 0x80450007u         /* flags, 0 */
+#define DXFF_LineFlags 0x80450008u        /* flags, 0 */
+#define DXFF_ExplodeInserts 0x80450009u   /* switch: INSERTs outside BLOCKS, section dropped */
+#define DXFF_PolylineChordTolerance 0x8045000Au  /* double, 0.1 */
+#define DXFF_ArcChordTolerance 0x8045000Bu       /* double, 0.1 */
+#define DXFF_ProgressHook 0x8045000Cu            /* DXFFilterHook */
+#define DXFF_ProgressUserData 0x8045000Du        /* its user data (pointer-wide) */
+#define DXFF_ErrorCode 0x8045000Eu               /* int32_t*: first expression error */
+#define DXFF_ErrorPosition 0x8045000Fu           /* int32_t*: its character position */
+#define DXFF_Delete 0x80450010u                  /* DXFDeleteRule* */
+#define DXFF_OpenContours 0x80450011u            /* switch */
+#define DXFF_ContourTolerance 0x80450012u        /* double, 1e-6 */
+#define DXFF_OpenAsPolyline 0x80450013u          /* switch */
+#define DXFF_NameCharsFrom 0x80450014u           /* string with backslash escapes */
+#define DXFF_NameCharsTo 0x80450015u             /* string with backslash escapes */
+#define DXFF_KeepTexts 0x80450016u               /* switch */
+#define DXFF_ClosedContours 0x80450017u          /* switch */
+#define DXFF_ClosedAsPolyline 0x80450018u        /* switch */
+#define DXFF_OpenFitArcs 0x80450019u             /* switch */
+#define DXFF_ClosedFitArcs 0x8045001Au           /* switch */
+#define DXFF_OpenFitTolerance 0x8045001Bu        /* double, 1e-6 */
+#define DXFF_ClosedFitTolerance 0x8045001Cu      /* double, 1e-6 */
+#define DXFF_Modify 0x8045001Du                  /* DXFModifyRule* */
+#define DXFF_IGESUnits 0x8045001Eu               /* word, 0 (IGESUnits of halvern/iges.h) */
+#define DXFF_Scale 0x8045001Fu                   /* double, 1 */
+#define DXFF_RemoveDuplicates 0x80450020u        /* switch */
+#define DXFF_OpenSimplify 0x80450021u            /* switch */
+#define DXFF_ClosedSimplify 0x80450022u          /* switch */
+#define DXFF_OpenSimplifyTolerance 0x80450023u   /* double, 1e-6 */
 #define DXFF_ClosedSimplifyTolerance 0x80450024u /* double, 1e-6 */
-#define DXFF_OpenFillet              0x80450025u /* switch */
-#define DXFF_ClosedFillet            0x80450026u /* switch */
-#define DXFF_OpenFilletRadius        0x80450027u /* double, 1 */
-#define DXFF_OpenFilletMinAngle      0x80450028u /* double, 10 degrees in radians */
-#define DXFF_OpenFilletMaxAngle      0x80450029u /* double, pi */
-#define DXFF_ClosedFilletRadius      0x8045002Au /* double, 1 */
-#define DXFF_ClosedFilletMinAngle    0x8045002Bu /* double, 10 degrees in radians */
-#define DXFF_ClosedFilletMaxAngle    0x8045002Cu /* double, pi */
-#define DXFF_ContourOption           0x8045002Du /* word, 0: handed to the contour finder */
-#define DXFF_OpenFilletLimit         0x8045002Eu /* double, 0 */
-#define DXFF_ClosedFilletLimit       0x8045002Fu /* double, 0 */
-#define DXFF_OpenFlattenArcs         0x80450030u /* switch */
-#define DXFF_ClosedFlattenArcs       0x80450031u /* switch */
-#define DXFF_OpenFlattenTolerance    0x80450032u /* double, 0.1 */
-#define DXFF_ClosedFlattenTolerance  0x80450033u /* double, 0.1 */
-#define DXFF_JoinTexts               0x80450034u /* switch */
-#define DXFF_JoinSeparator           0x80450035u /* string, none */
-#define DXFF_JoinSpacing             0x80450036u /* double, 0 */
-#define DXFF_JoinOffset              0x80450037u /* double, 0 */
-#define DXFF_JoinAngleTolerance      0x80450038u /* double, 0.1 degrees in radians */
-#define DXFF_OpenMinLength           0x80450039u /* switch */
-#define DXFF_OpenMinLengthValue      0x8045003Au /* double, 0 */
-#define DXFF_ClosedMinLength         0x8045003Bu /* switch */
-#define DXFF_ClosedMinLengthValue    0x8045003Cu /* double, 0 */
-#define DXFF_RenameBlock             0x8045003Du /* DXFRenameRule* */
-#define DXFF_OpenContourHook         0x8045003Eu /* DXFContourHook, kept when not NULL */
-#define DXFF_ClosedContourHook       0x8045003Fu /* DXFContourHook, kept when not NULL */
-#define DXFF_DXFVersion              0x80450040u /* int32_t, 0: 0, 2005 or 2010 */
-#define DXFF_LayersOn                0x80450041u /* switch */
-#define DXFF_ExplodeNestedInserts    0x80450042u /* switch: INSERTs inside block definitions */
-#define DXFF_FlattenInserts          0x80450043u /* switch */
-#define DXFF_WriteHeader             0x80450044u /* word, 1: 0 leaves the section out */
-#define DXFF_WriteClasses            0x80450045u /* word, 1 */
-#define DXFF_WriteTables             0x80450046u /* word, 1 */
-#define DXFF_WriteBlocks             0x80450047u /* word, 1 */
-#define DXFF_WriteEntities           0x80450048u /* word, 1 */
-#define DXFF_WriteObjects            0x80450049u /* word, 1 */
-#define DXFF_TranslateX              0x8045004Au /* double, 0 */
-#define DXFF_TranslateY              0x8045004Bu /* double, 0 */
-#define DXFF_TranslateZ              0x8045004Cu /* double, 0 */
-#define DXFF_MoveToOrigin            0x8045004Du /* switch: lower-left extent to the origin */
-#define DXFF_Snap                    0x8045004Eu /* double: grid step; NULL leaves it off */
+#define DXFF_OpenFillet 0x80450025u              /* switch */
+#define DXFF_ClosedFillet 0x80450026u            /* switch */
+#define DXFF_OpenFilletRadius 0x80450027u        /* double, 1 */
+#define DXFF_OpenFilletMinAngle 0x80450028u      /* double, 10 degrees in radians */
+#define DXFF_OpenFilletMaxAngle 0x80450029u      /* double, pi */
+#define DXFF_ClosedFilletRadius 0x8045002Au      /* double, 1 */
+#define DXFF_ClosedFilletMinAngle 0x8045002Bu    /* double, 10 degrees in radians */
+#define DXFF_ClosedFilletMaxAngle 0x8045002Cu    /* double, pi */
+#define DXFF_ContourOption 0x8045002Du           /* word, 0: handed to the contour finder */
+#define DXFF_OpenFilletLimit 0x8045002Eu         /* double, 0 */
+#define DXFF_ClosedFilletLimit 0x8045002Fu       /* double, 0 */
+#define DXFF_OpenFlattenArcs 0x80450030u         /* switch */
+#define DXFF_ClosedFlattenArcs 0x80450031u       /* switch */
+#define DXFF_OpenFlattenTolerance 0x80450032u    /* double, 0.1 */
+#define DXFF_ClosedFlattenTolerance 0x80450033u  /* double, 0.1 */
+#define DXFF_JoinTexts 0x80450034u               /* switch */
+#define DXFF_JoinSeparator 0x80450035u           /* string, none */
+#define DXFF_JoinSpacing 0x80450036u             /* double, 0 */
+#define DXFF_JoinOffset 0x80450037u              /* double, 0 */
+#define DXFF_JoinAngleTolerance 0x80450038u      /* double, 0.1 degrees in radians */
+#define DXFF_OpenMinLength 0x80450039u           /* switch */
+#define DXFF_OpenMinLengthValue 0x8045003Au      /* double, 0 */
+#define DXFF_ClosedMinLength 0x8045003Bu         /* switch */
+#define DXFF_ClosedMinLengthValue 0x8045003Cu    /* double, 0 */
+#define DXFF_RenameBlock 0x8045003Du             /* DXFRenameRule* */
+#define DXFF_OpenContourHook 0x8045003Eu         /* DXFContourHook, kept when not NULL */
+#define DXFF_ClosedContourHook 0x8045003Fu       /* DXFContourHook, kept when not NULL */
+#define DXFF_DXFVersion 0x80450040u              /* int32_t, 0: 0, 2005 or 2010 */
+#define DXFF_LayersOn 0x80450041u                /* switch */
+#define DXFF_ExplodeNestedInserts 0x80450042u    /* switch: INSERTs inside block definitions */
+#define DXFF_FlattenInserts 0x80450043u          /* switch */
+#define DXFF_WriteHeader 0x80450044u             /* word, 1: 0 leaves the section out */
+#define DXFF_WriteClasses 0x80450045u            /* word, 1 */
+#define DXFF_WriteTables 0x80450046u             /* word, 1 */
+#define DXFF_WriteBlocks 0x80450047u             /* word, 1 */
+#define DXFF_WriteEntities 0x80450048u           /* word, 1 */
+#define DXFF_WriteObjects 0x80450049u            /* word, 1 */
+#define DXFF_TranslateX 0x8045004Au              /* double, 0 */
+#define DXFF_TranslateY 0x8045004Bu              /* double, 0 */
+#define DXFF_TranslateZ 0x8045004Cu              /* double, 0 */
+#define DXFF_MoveToOrigin 0x8045004Du            /* switch: lower-left extent to the origin */
+#define DXFF_Snap 0x8045004Eu                    /* double: grid step; NULL leaves it off */
 
 /* Item type of a rule that applies to every served type. */
 #define DXFF_ANY_TYPE (-1)
@@ -136,10 +136,10 @@ typedef struct DXFRenameRule {
 
 /* Kinds of progress calls (DXFFilterHook). */
 enum DXFFilterProgressKind {
-    DXFFilterStart = 0,           /* value 0, once before the passes */
-    DXFFilterLine = 100,          /* value: the line of the file a pass is reading */
-    DXFFilterPolyline = 300,      /* value: per cent of a long polyline converted */
-    DXFFilterArcFitting = 400     /* value: per cent of a long arc fitting */
+    DXFFilterStart = 0,       /* value 0, once before the passes */
+    DXFFilterLine = 100,      /* value: the line of the file a pass is reading */
+    DXFFilterPolyline = 300,  /* value: per cent of a long polyline converted */
+    DXFFilterArcFitting = 400 /* value: per cent of a long arc fitting */
 };
 
 /*
@@ -164,8 +164,8 @@ enum DXFContourStage {
  * fillet values of the contour's kind (radius, smallest and largest corner angle in
  * radians, smallest fillet length). */
 typedef void (*DXFContourHook)(DXFDrawingRec* drawing, int32_t stage, VertexListRec* vertices,
-                               double filletRadius, double filletMinAngle,
-                               double filletMaxAngle, double filletLimit);
+                               double filletRadius, double filletMinAngle, double filletMaxAngle,
+                               double filletLimit);
 
 /* Expression errors (DXFF_ErrorCode). */
 enum DXFExprError {
