@@ -53,7 +53,9 @@ void build_item_lines(DXFFilterContext& context)
                 context.item_lines.push_back(item->it_Header.ih_Line);
         }
     }
-    std::sort(context.item_lines.begin(), context.item_lines.end());
+    // Block items come before the entities and both in file order: usually sorted.
+    if (!std::is_sorted(context.item_lines.begin(), context.item_lines.end()))
+        std::sort(context.item_lines.begin(), context.item_lines.end());
     context.item_lines_built = true;
 }
 
@@ -119,24 +121,38 @@ int32_t FilterWriteGroup(int32_t code, const char* value, FileHandle* stream) no
 {
     if (stream == nullptr)
         return 1;
-    // " %ld" CR LF, then the value and CR LF; one blank before the code whatever its
-    // width.
-    char line[16];
-    char* end = line + sizeof line;
-    char* p = end;
+    // " %ld" CR LF, the value, CR LF, assembled for one write: this runs for every group
+    // of every pass. One blank before the code whatever its width.
+    char line[DXF_GROUP_VALUE_SIZE + 32];
+    char digits[12];
+    char* d = digits + sizeof digits;
     uint32_t magnitude = code < 0 ? 0u - static_cast<uint32_t>(code) : static_cast<uint32_t>(code);
-    *--p = '\n';
-    *--p = '\r';
     do {
-        *--p = static_cast<char>('0' + magnitude % 10);
+        *--d = static_cast<char>('0' + magnitude % 10);
         magnitude /= 10;
     } while (magnitude != 0);
     if (code < 0)
-        *--p = '-';
-    *--p = ' ';
-    FWrite(stream, p, 1, static_cast<uint32_t>(end - p));
-    if (value != nullptr)
-        FPuts(stream, value);
+        *--d = '-';
+    char* p = line;
+    *p++ = ' ';
+    const size_t digit_count = static_cast<size_t>(digits + sizeof digits - d);
+    std::memcpy(p, d, digit_count);
+    p += digit_count;
+    *p++ = '\r';
+    *p++ = '\n';
+    const size_t length = value != nullptr ? std::strlen(value) : 0;
+    const size_t room = sizeof line - static_cast<size_t>(p - line) - 2;
+    if (length <= room) {
+        std::memcpy(p, value, length);
+        p += length;
+        *p++ = '\r';
+        *p++ = '\n';
+        FWrite(stream, line, 1, static_cast<uint32_t>(p - line));
+        return 1;
+    }
+    // A value longer than any group the reader hands on (a pass's own text).
+    FWrite(stream, line, 1, static_cast<uint32_t>(p - line));
+    FWrite(stream, value, 1, static_cast<uint32_t>(length));
     FWrite(stream, "\r\n", 1, 2);
     return 1;
 }
@@ -194,6 +210,19 @@ void FilterResetItemSearch(DXFFilterContext& context) noexcept
 
 ItemRec* FilterFindItem(DXFFilterContext& context, int32_t line) noexcept
 {
+    // Entities arrive in file order: the item is usually the one after the previous
+    // match, where the search below would find it first too.
+    if (line >= context.search_line) {
+        ItemBufferRec& buffer = buffer_of(context, context.search_in_entities);
+        for (int32_t i = context.search_index; i < buffer.ib_N && i <= context.search_index + 1;
+             ++i) {
+            if (i >= 0 && matches(buffer.ib_Items[i], line)) {
+                context.search_line = line;
+                context.search_index = i;
+                return buffer.ib_Items[i];
+            }
+        }
+    }
     if (!context.item_lines_built) {
         try {
             build_item_lines(context);
