@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 
 #include "model/make_error.h"
 #include "osmark/errors.h"
@@ -86,28 +87,60 @@ bool FilterOpensEntity(const char* value) noexcept
     return false;
 }
 
+char* FilterTextPool::copy(const char* text, size_t length) noexcept
+{
+    char* target = nullptr;
+    if (length + 1 > kBlockSize) {
+        target = new (std::nothrow) char[length + 1];
+        if (target == nullptr)
+            return nullptr;
+        try {
+            m_large.emplace_back(target);
+        } catch (...) {
+            delete[] target;
+            return nullptr;
+        }
+    } else {
+        if (m_block < m_blocks.size() && m_used + length + 1 > kBlockSize) {
+            ++m_block;
+            m_used = 0;
+        }
+        if (m_block == m_blocks.size()) {
+            char* block = new (std::nothrow) char[kBlockSize];
+            if (block == nullptr)
+                return nullptr;
+            try {
+                m_blocks.emplace_back(block);
+            } catch (...) {
+                delete[] block;
+                return nullptr;
+            }
+            m_used = 0;
+        }
+        target = m_blocks[m_block].get() + m_used;
+        m_used += length + 1;
+    }
+    std::memcpy(target, text, length);
+    target[length] = '\0';
+    return target;
+}
+
+void FilterTextPool::empty() noexcept
+{
+    m_large.clear();
+    m_block = 0;
+    m_used = 0;
+}
+
 char* FilterPoolString(DXFFilterContext& context, const char* text) noexcept
 {
-    const uint32_t length = static_cast<uint32_t>(std::strlen(text));
-    if (context.pool == nullptr)
-        return AllocStr(length, text);
-    auto* copy = static_cast<char*>(AllocVecPooled(context.pool, length + 1));
-    if (copy != nullptr)
-        std::memcpy(copy, text, length + 1);
-    return copy;
+    return context.pool.copy(text, std::strlen(text));
 }
 
 bool FilterAppendGroup(DXFFilterContext& context, int32_t code, const char* value) noexcept
 {
     DXFGroupRec group{code, FilterPoolString(context, value)};
-    if (group.dg_Value == nullptr)
-        return false;
-    if (PagedArrayAdd(context.groups, &group) < 0) {
-        if (context.pool == nullptr)
-            FreeStr(group.dg_Value);
-        return false;
-    }
-    return true;
+    return group.dg_Value != nullptr && PagedArrayAdd(context.groups, &group) >= 0;
 }
 
 DXFGroupRec* FilterGroup(DXFFilterContext& context, uint32_t index) noexcept
@@ -184,18 +217,11 @@ int32_t FilterProgressStep(DXFFilterContext& context, int32_t kind, int32_t perc
     return context.stop == 0 ? 1 : 0;
 }
 
-void FilterFreeGroups(PagedArray* list, Pool* pool) noexcept
+void FilterFreeGroups(PagedArray* list, FilterTextPool& pool) noexcept
 {
-    if (list == nullptr)
-        return;
-    if (pool == nullptr) {
-        const uint32_t count = PagedArrayGetCount(list);
-        for (uint32_t i = 0; i < count; ++i)
-            FreeStr(static_cast<DXFGroupRec*>(PagedArrayGet(list, i))->dg_Value);
-    }
-    PagedArrayClear(list);
-    if (pool != nullptr)
-        EmptyPool(pool);
+    if (list != nullptr)
+        PagedArrayClear(list);
+    pool.empty();
 }
 
 void FilterResetItemSearch(DXFFilterContext& context) noexcept

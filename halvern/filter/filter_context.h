@@ -4,7 +4,9 @@
 #ifndef HALVERN_FILTER_FILTER_CONTEXT_H
 #define HALVERN_FILTER_FILTER_CONTEXT_H
 
+#include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "halvern/drawing.h"
@@ -122,6 +124,24 @@ struct FilterDuplicateMarks {
     std::vector<uint8_t> block_items;
 };
 
+// The texts of the groups being collected: copies bumped out of large blocks, all given
+// back at once after each entity (the blocks stay for the next one), so that collecting
+// costs no allocation per group.
+class FilterTextPool {
+public:
+    // A copy of length bytes of text and a NUL; NULL when memory fails.
+    char* copy(const char* text, size_t length) noexcept;
+    // Gives back every copy.
+    void empty() noexcept;
+
+private:
+    static constexpr size_t kBlockSize = 64 * 1024;
+    std::vector<std::unique_ptr<char[]>> m_blocks; // kBlockSize bytes each
+    std::vector<std::unique_ptr<char[]>> m_large;  // texts longer than a block
+    size_t m_block = 0;                            // the block being filled
+    size_t m_used = 0;                             // bytes of it handed out
+};
+
 struct DXFFilterContext {
     FileHandle* fc_Output = nullptr; // of the running pass; NULL between passes
     int32_t entity_line = 0;         // line of the collected entity's 0 group
@@ -132,7 +152,7 @@ struct DXFFilterContext {
     int32_t in_blocks = 0; // for the INSERT explosion step functions
     char DXFTextBuffer[DXF_GROUP_VALUE_SIZE] = {};
     PagedArray* groups = nullptr; // DXFGroupRec, 100 a page
-    Pool* pool = nullptr;         // the group texts; emptied after every entity
+    FilterTextPool pool;          // the group texts; emptied after every entity
     VertexListRec vertices = {};
     DXFFilterPass pass = nullptr;
     ItemRec* last_counted = nullptr; // of the counting walk
@@ -179,7 +199,7 @@ int32_t FilterStepGroup(FileHandle* stream, int32_t line, int32_t code, char* va
 bool FilterOpensEntity(const char* value) noexcept;
 // Appends a group with a copy of its value (pooled); false when memory fails.
 bool FilterAppendGroup(DXFFilterContext& context, int32_t code, const char* value) noexcept;
-// A copy of text in the context's pool (AllocStr without one); NULL when memory fails.
+// A copy of text in the context's pool; NULL when memory fails.
 char* FilterPoolString(DXFFilterContext& context, const char* text) noexcept;
 // Hands the collected entity to the pass function, writes its groups when it answers
 // 0, frees them and stops collecting. The run's failure, or 0.
@@ -194,7 +214,7 @@ void FilterReadExtrusion(DXFFilterContext& context, Point3DRec& vector) noexcept
 // 1 while the run goes on, 0 once it is stopped.
 int32_t FilterProgressStep(DXFFilterContext& context, int32_t kind, int32_t percentage) noexcept;
 // Empties the group list and releases the texts.
-void FilterFreeGroups(PagedArray* list, Pool* pool) noexcept;
+void FilterFreeGroups(PagedArray* list, FilterTextPool& pool) noexcept;
 // The item of the context's drawing that the entity at line came from, or NULL.
 ItemRec* FilterFindItem(DXFFilterContext& context, int32_t line) noexcept;
 // Forgets what the item search knows of the previous drawing.

@@ -36,21 +36,29 @@ constexpr double kTolerance = 1e-6;
 // made the same name between the look-up and the creation.
 constexpr int32_t kTempNameAttempts = 64;
 
-// Creates the file exclusively: never one that exists, nor through a symbolic link.
-// 1 made, 0 it exists, -1 another failure (the code left for IoErr).
-int32_t create_exclusively(const char* name)
+// Creates the file exclusively: never one that exists, nor through a symbolic link. The
+// name becomes the expanded path, which removing the file at the end then needs no
+// memory for. 1 made, 0 it exists, -1 another failure (the code left for IoErr).
+int32_t create_exclusively(char* name, size_t size)
 {
     char* expanded = AllocExpandedPath(name);
     if (expanded == nullptr)
         return -1;
-    const HANDLE handle = CreateFileA(expanded, GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr);
-    const DWORD error = handle == INVALID_HANDLE_VALUE ? GetLastError() : 0;
+    const size_t length = std::strlen(expanded);
+    if (length >= size) {
+        FreeExpandedPath(expanded);
+        SetIoErr(IoErrLineTooLong);
+        return -1;
+    }
+    std::memcpy(name, expanded, length + 1);
     FreeExpandedPath(expanded);
+    const HANDLE handle =
+        CreateFileA(name, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle != INVALID_HANDLE_VALUE) {
         CloseHandle(handle);
         return 1;
     }
+    const DWORD error = GetLastError();
     if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS)
         return 0;
     SetIoErrFromWin32(error);
@@ -90,15 +98,13 @@ FilterRun::~FilterRun()
         FilterFreeGroups(c.groups, c.pool);
         PagedArrayDelete(c.groups);
     }
-    if (c.pool != nullptr)
-        DeletePool(c.pool);
     DXFVertexListFree(&c.vertices);
     if (c.fc_Output != nullptr)
         Close(c.fc_Output);
     FreeDXFDrawing(&c.drawing);
     for (char* name : c.temp_names) {
         if (name[0] != '\0')
-            DeleteFile_(name);
+            DeleteFileA(name);
     }
 }
 
@@ -151,7 +157,7 @@ int32_t FilterRun::make_temp_name(int32_t index)
             name[0] = '\0';
             return FilterFailure(0);
         }
-        const int32_t made = create_exclusively(name);
+        const int32_t made = create_exclusively(name, sizeof m_context.temp_names[index]);
         if (made > 0)
             return 0;
         name[0] = '\0';
@@ -214,8 +220,6 @@ int32_t FilterRun::set_up(const TagItem* tags)
     c.groups = PagedArrayCreate(sizeof(DXFGroupRec), 100);
     if (c.groups == nullptr)
         return make_error(IoErrNoMemory);
-    // Without the pool every text is a string of its own, as slow as it is correct.
-    c.pool = CreatePool(1024, 1024);
     NewDXFDrawing(&c.drawing);
     if (c.drawing.dxf_Pool == nullptr)
         c.drawing.dxf_Pool = CreatePool(0x4000, 0x4000);

@@ -34,14 +34,6 @@ DXFGroupRec* first_group(DXFFilterContext& context, int32_t code) noexcept
     return nullptr;
 }
 
-void release_value(DXFFilterContext& context, char* value) noexcept
-{
-    if (context.pool != nullptr)
-        FreeVecPooled(context.pool, value);
-    else
-        FreeStr(value);
-}
-
 // Each character of the name found in the from-string becomes the character at the same
 // place of the to-string, or its first character where the to-string is shorter.
 void translate_name_chars(const char* from, const char* to, char* name) noexcept
@@ -61,7 +53,7 @@ bool replace_value(DXFFilterContext& context, DXFGroupRec& group, const char* te
     char* copy = FilterPoolString(context, text);
     if (copy == nullptr)
         return false;
-    release_value(context, group.dg_Value);
+    // The old text goes with the entity's other texts.
     group.dg_Value = copy;
     return true;
 }

@@ -12,6 +12,7 @@
 #include "filter_test_support.h"
 #include "halvern/filter.h"
 #include "osmark/errors.h"
+#include "osmark/testing.h"
 #include "test_support/child_process.h"
 #include "test_support/files.h"
 
@@ -298,6 +299,55 @@ TEST(FilterDriver, TemporaryFilesAreNeverShared)
     EXPECT_EQ(folder.temporary_files().size(), 1u); // only the link
     ReadBack result(output);
     ASSERT_EQ(result.items_of(DXFItemLine).size(), 1u);
+}
+
+}
+
+namespace {
+
+TEST(FilterDriver, AllocationFailuresEndCleanly)
+{
+    FilterFolder folder;
+    const std::string input =
+        folder.write("in.dxf", dxf(filter_test::line(0, 0, 1, 0) + filter_test::line(0, 0, 1, 0) +
+                                       filter_test::insert("AB", 1, 1) + filter_test::point(3, 3),
+                                   filter_test::block("AB", filter_test::point(0, 0))));
+    const std::string output = folder.path("out.dxf");
+    const DXFDeleteRule rule{DXFItemPoint, "x1 > 2.0 & inside_material = 0"};
+    const DXFModifyRule modify{DXFItemLine, "1", "layer = \"moved\""};
+    const char* from = "A";
+    const char* to = "_";
+    Tags tags;
+    tags.add(DXFF_Delete, &rule)
+        .add(DXFF_Modify, &modify)
+        .add(DXFF_NameCharsFrom, from)
+        .add(DXFF_NameCharsTo, to)
+        .add(DXFF_RemoveDuplicates, 1);
+    const TagItem* list = tags.get();
+    uint32_t live = 0;
+    uint32_t before = 0;
+    uint32_t after = 0;
+    osmark_testing_allocation_counts(&live, &before);
+    ASSERT_EQ(FilterDXF(input.c_str(), output.c_str(), list), 0);
+    osmark_testing_allocation_counts(&live, &after);
+    const uint32_t total = after - before;
+    // Osmark's allocations of the run fail once each, in turn (spread over the run when
+    // it makes many), until one past the last.
+    const uint32_t step = total / 400 + 1;
+    bool reached_the_end = false;
+    for (uint32_t successes = 0; successes <= 2 * total + step && !reached_the_end;
+         successes += step) {
+        SCOPED_TRACE(successes);
+        osmark_testing_fail_allocations(successes, 1);
+        const int32_t result = FilterDXF(input.c_str(), output.c_str(), list);
+        // A failure still pending means the run needed fewer allocations.
+        for (uint32_t probe = 0; probe <= successes && !reached_the_end; ++probe)
+            reached_the_end = osmark_testing_allocation_fails() != 0;
+        osmark_testing_fail_allocations(0, 0);
+        EXPECT_LE(result, 0);
+        EXPECT_TRUE(folder.temporary_files().empty());
+    }
+    EXPECT_TRUE(reached_the_end);
 }
 
 }

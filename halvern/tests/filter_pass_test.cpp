@@ -45,7 +45,6 @@ std::vector<Seen> gather(const std::string& input, const std::string& output)
     g_seen = &seen;
     halvern::DXFFilterContext context;
     context.groups = PagedArrayCreate(sizeof(DXFGroupRec), 100);
-    context.pool = CreatePool(1024, 1024);
     NewDXFDrawing(&context.drawing);
     context.fc_Output = Open(output.c_str(), FileModeWrite);
     context.pass = record_pass;
@@ -54,7 +53,6 @@ std::vector<Seen> gather(const std::string& input, const std::string& output)
         halvern::FilterFlushEntity(context);
     Close(context.fc_Output);
     PagedArrayDelete(context.groups);
-    DeletePool(context.pool);
     FreeDXFDrawing(&context.drawing);
     g_seen = nullptr;
     return seen;
