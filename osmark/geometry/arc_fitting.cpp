@@ -28,12 +28,13 @@ Point2DRec unit(const Point2DRec& v) noexcept
 
 extern "C" {
 
-OSMARK_API int32_t FitArc3Points(const Point2DRec* start, const Point2DRec* middle, const Point2DRec* end,
-                                 Point2DRec* centre, double* radius, double* start_angle, double* end_angle,
+OSMARK_API int32_t FitArc3Points(const Point2DRec* start, const Point2DRec* middle,
+                                 const Point2DRec* end, Point2DRec* centre, double* radius,
+                                 double* start_angle, double* end_angle,
                                  int32_t* direction) noexcept
 {
-    if (start == nullptr || middle == nullptr || end == nullptr || centre == nullptr || radius == nullptr ||
-        start_angle == nullptr || end_angle == nullptr || direction == nullptr)
+    if (start == nullptr || middle == nullptr || end == nullptr || centre == nullptr ||
+        radius == nullptr || start_angle == nullptr || end_angle == nullptr || direction == nullptr)
         return 0;
     const Point2DRec s = *start;
     const Point2DRec e = *end;
@@ -49,7 +50,8 @@ OSMARK_API int32_t FitArc3Points(const Point2DRec* start, const Point2DRec* midd
         return 0; // collinear
     const double h = chord / 2.0;
     const double k = v / 2.0 + q * (q - chord) / (2.0 * v);
-    const Point2DRec c{s.x + h * std::cos(phi) - k * std::sin(phi), s.y + h * std::sin(phi) + k * std::cos(phi)};
+    const Point2DRec c{s.x + h * std::cos(phi) - k * std::sin(phi),
+                       s.y + h * std::sin(phi) + k * std::cos(phi)};
     *centre = c;
     *radius = std::sqrt(h * h + k * k);
     *start_angle = std::atan2(s.y - c.y, s.x - c.x);
@@ -62,8 +64,9 @@ OSMARK_API int32_t FitArc2PointsSpan(const Point2DRec* start, const Point2DRec* 
                                      Point2DRec centres[2], double radii[2], double start_angles[2],
                                      double end_angles[2], int32_t directions[2]) noexcept
 {
-    if (start == nullptr || end == nullptr || centres == nullptr || radii == nullptr || start_angles == nullptr ||
-        end_angles == nullptr || directions == nullptr || is_near_zero(span))
+    if (start == nullptr || end == nullptr || centres == nullptr || radii == nullptr ||
+        start_angles == nullptr || end_angles == nullptr || directions == nullptr ||
+        is_near_zero(span))
         return 0;
     const Point2DRec s = *start;
     const Point2DRec e = *end;
@@ -95,12 +98,13 @@ OSMARK_API int32_t FitArc2PointsSpan(const Point2DRec* start, const Point2DRec* 
     return 2;
 }
 
-OSMARK_API int32_t FitArc2PointsVector(const Point2DRec* start, const Point2DRec* end, const Point2DRec* tangent,
-                                       Point2DRec* centre, double* radius, double* start_angle, double* end_angle,
+OSMARK_API int32_t FitArc2PointsVector(const Point2DRec* start, const Point2DRec* end,
+                                       const Point2DRec* tangent, Point2DRec* centre,
+                                       double* radius, double* start_angle, double* end_angle,
                                        int32_t* direction) noexcept
 {
-    if (start == nullptr || end == nullptr || tangent == nullptr || centre == nullptr || radius == nullptr ||
-        start_angle == nullptr || end_angle == nullptr || direction == nullptr)
+    if (start == nullptr || end == nullptr || tangent == nullptr || centre == nullptr ||
+        radius == nullptr || start_angle == nullptr || end_angle == nullptr || direction == nullptr)
         return 0;
     const Point2DRec s = *start;
     const Point2DRec e = *end;
@@ -109,8 +113,8 @@ OSMARK_API int32_t FitArc2PointsVector(const Point2DRec* start, const Point2DRec
         return 0;
     // The centre lies on the chord's perpendicular bisector and on the normal of the
     // tangent at the start.
-    const PointSet found =
-        ray_ray(line_point(s, e, 0.5), line_angle(s, e) + kHalfPi, s, VectorAngleOfVec(&t) + kHalfPi);
+    const PointSet found = ray_ray(line_point(s, e, 0.5), line_angle(s, e) + kHalfPi, s,
+                                   VectorAngleOfVec(&t) + kHalfPi);
     if (found.empty())
         return 0; // the tangent runs along the chord
     const Point2DRec c = found.points[0];
@@ -120,16 +124,19 @@ OSMARK_API int32_t FitArc2PointsVector(const Point2DRec* start, const Point2DRec
     *radius = line_length(c, s);
     *start_angle = line_angle(c, s);
     *end_angle = line_angle(c, e);
-    *direction = unit_tangent.x * unit_chord.y - unit_tangent.y * unit_chord.x >= kTolerance ? 1 : -1;
+    *direction =
+        unit_tangent.x * unit_chord.y - unit_tangent.y * unit_chord.x >= kTolerance ? 1 : -1;
     return 1;
 }
 
-OSMARK_API int32_t FitArcCentrePointSpanDir(const Point2DRec* centre, const Point2DRec* point, double span,
-                                            int32_t direction, Point2DRec* out_centre, double* radius,
-                                            double* start_angle, double* end_angle, int32_t* out_direction) noexcept
+OSMARK_API int32_t FitArcCentrePointSpanDir(const Point2DRec* centre, const Point2DRec* point,
+                                            double span, int32_t direction, Point2DRec* out_centre,
+                                            double* radius, double* start_angle, double* end_angle,
+                                            int32_t* out_direction) noexcept
 {
-    if (direction == 0 || centre == nullptr || point == nullptr || out_centre == nullptr || radius == nullptr ||
-        start_angle == nullptr || end_angle == nullptr || out_direction == nullptr)
+    if (direction == 0 || centre == nullptr || point == nullptr || out_centre == nullptr ||
+        radius == nullptr || start_angle == nullptr || end_angle == nullptr ||
+        out_direction == nullptr)
         return 0;
     const Point2DRec c = *centre;
     const Point2DRec p = *point;
@@ -149,5 +156,4 @@ OSMARK_API int32_t FitArcCentrePointSpanDir(const Point2DRec* centre, const Poin
     *end_angle = CorrectAngle(from + d * span);
     return 1;
 }
-
 }

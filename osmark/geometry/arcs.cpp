@@ -48,13 +48,14 @@ bool point_on_arc(const Arc2DRec& arc, const Point2DRec& point, double tolerance
     const double off_circle = std::sqrt(dx * dx + dy * dy) - arc.radius;
     if (!(off_circle > -tolerance && off_circle < tolerance))
         return false;
-    return angle_between(CorrectAngle(arc.start_angle), std::atan2(dy, dx), CorrectAngle(arc.end_angle),
-                         arc.direction);
+    return angle_between(CorrectAngle(arc.start_angle), std::atan2(dy, dx),
+                         CorrectAngle(arc.end_angle), arc.direction);
 }
 
 Point2DRec arc_point(const Arc2DRec& arc, double t) noexcept
 {
-    return point_at_angle(arc.centre, arc.radius, arc.start_angle + signed_sweep(arc) * clamp_parameter(t));
+    return point_at_angle(arc.centre, arc.radius,
+                          arc.start_angle + signed_sweep(arc) * clamp_parameter(t));
 }
 
 }
@@ -80,7 +81,8 @@ CcwSpan ccw_span(double start, double end, int32_t direction) noexcept
 // The shorter span lies within the longer when its ends and its middle do.
 bool span_within(const CcwSpan& inner, double inner_sweep, const CcwSpan& outer) noexcept
 {
-    return angle_between(outer.from, inner.from, outer.to, 1) && angle_between(outer.from, inner.to, outer.to, 1) &&
+    return angle_between(outer.from, inner.from, outer.to, 1) &&
+           angle_between(outer.from, inner.to, outer.to, 1) &&
            angle_between(outer.from, inner.from + inner_sweep / 2.0, outer.to, 1);
 }
 
@@ -103,16 +105,16 @@ OSMARK_API double ArcLength(double radius, double start, double end, int32_t dir
     return arc_angle(start, end, direction) * radius;
 }
 
-OSMARK_API int32_t PointOnArc(const Point2DRec* centre, double radius, double start, double end, int32_t direction,
-                              const Point2DRec* point) noexcept
+OSMARK_API int32_t PointOnArc(const Point2DRec* centre, double radius, double start, double end,
+                              int32_t direction, const Point2DRec* point) noexcept
 {
     if (centre == nullptr || point == nullptr)
         return 0;
     return point_on_arc(make_arc(*centre, radius, start, end, direction), *point) ? 1 : 0;
 }
 
-OSMARK_API void ArcPoint(const Point2DRec* centre, double radius, double start, double end, int32_t direction,
-                         double t, uint32_t count, Point2DRec* output) noexcept
+OSMARK_API void ArcPoint(const Point2DRec* centre, double radius, double start, double end,
+                         int32_t direction, double t, uint32_t count, Point2DRec* output) noexcept
 {
     const Arc2DRec arc = make_arc(*centre, radius, start, end, direction);
     const double angle = arc.start_angle + signed_sweep(arc) * clamp_parameter(t);
@@ -125,8 +127,9 @@ OSMARK_API void ArcPoint(const Point2DRec* centre, double radius, double start, 
         output[i] = Point2DRec{0.0, 0.0};
 }
 
-OSMARK_API int32_t ArcEval(const Point2DRec* centre, double radius, double start, double end, int32_t direction,
-                           double t1, double t2, uint32_t count, PointBuffer buffer) noexcept
+OSMARK_API int32_t ArcEval(const Point2DRec* centre, double radius, double start, double end,
+                           int32_t direction, double t1, double t2, uint32_t count,
+                           PointBuffer buffer) noexcept
 {
     if (centre == nullptr || is_near_zero(radius) || count == 0 || buffer == nullptr)
         return 0;
@@ -146,7 +149,8 @@ OSMARK_API int32_t ArcEval(const Point2DRec* centre, double radius, double start
     const double sin_step = std::sin(step);
     Point2DRec offset{first.x - c.x, first.y - c.y};
     for (uint32_t k = 1; k + 1 < count; ++k) {
-        offset = Point2DRec{offset.x * cos_step - offset.y * sin_step, offset.x * sin_step + offset.y * cos_step};
+        offset = Point2DRec{offset.x * cos_step - offset.y * sin_step,
+                            offset.x * sin_step + offset.y * cos_step};
         const Point2DRec inner{c.x + offset.x, c.y + offset.y};
         PointBufferAdd(buffer, &inner);
     }
@@ -155,9 +159,10 @@ OSMARK_API int32_t ArcEval(const Point2DRec* centre, double radius, double start
     return static_cast<int32_t>(count);
 }
 
-OSMARK_API int32_t ArcIsEmbedded(const Point2DRec* centre_a, double radius_a, double start_a, double end_a,
-                                 int32_t direction_a, const Point2DRec* centre_b, double radius_b, double start_b,
-                                 double end_b, int32_t direction_b) noexcept
+OSMARK_API int32_t ArcIsEmbedded(const Point2DRec* centre_a, double radius_a, double start_a,
+                                 double end_a, int32_t direction_a, const Point2DRec* centre_b,
+                                 double radius_b, double start_b, double end_b,
+                                 int32_t direction_b) noexcept
 {
     if (!points_equal(*centre_a, *centre_b) || !is_near(radius_a, radius_b))
         return EmbeddedNone;
@@ -172,12 +177,13 @@ OSMARK_API int32_t ArcIsEmbedded(const Point2DRec* centre_a, double radius_a, do
     return span_within(b, sweep_b, a) ? EmbeddedSecondInFirst : EmbeddedNone;
 }
 
-OSMARK_API int32_t ArcIsEndToEnd(const Point2DRec* centre_a, double radius_a, double start_a, double end_a,
-                                 int32_t direction_a, const Point2DRec* centre_b, double radius_b, double start_b,
-                                 double end_b, int32_t direction_b, PointBuffer buffer) noexcept
+OSMARK_API int32_t ArcIsEndToEnd(const Point2DRec* centre_a, double radius_a, double start_a,
+                                 double end_a, int32_t direction_a, const Point2DRec* centre_b,
+                                 double radius_b, double start_b, double end_b, int32_t direction_b,
+                                 PointBuffer buffer) noexcept
 {
-    if (ArcIsEmbedded(centre_a, radius_a, start_a, end_a, direction_a, centre_b, radius_b, start_b, end_b,
-                      direction_b) != EmbeddedNone)
+    if (ArcIsEmbedded(centre_a, radius_a, start_a, end_a, direction_a, centre_b, radius_b, start_b,
+                      end_b, direction_b) != EmbeddedNone)
         return 0;
     const Arc2DRec a = make_arc(*centre_a, radius_a, start_a, end_a, direction_a);
     const Arc2DRec b = make_arc(*centre_b, radius_b, start_b, end_b, direction_b);
@@ -217,9 +223,10 @@ OSMARK_API int32_t ArcIsEndToEnd(const Point2DRec* centre_a, double radius_a, do
     }
 }
 
-OSMARK_API int32_t ArcsOverlap(const Point2DRec* centre_a, double radius_a, double start_a, double end_a,
-                               int32_t direction_a, const Point2DRec* centre_b, double radius_b, double start_b,
-                               double end_b, int32_t direction_b, PointBuffer buffer) noexcept
+OSMARK_API int32_t ArcsOverlap(const Point2DRec* centre_a, double radius_a, double start_a,
+                               double end_a, int32_t direction_a, const Point2DRec* centre_b,
+                               double radius_b, double start_b, double end_b, int32_t direction_b,
+                               PointBuffer buffer) noexcept
 {
     const Arc2DRec a = make_arc(*centre_a, radius_a, start_a, end_a, direction_a);
     const Arc2DRec b = make_arc(*centre_b, radius_b, start_b, end_b, direction_b);
@@ -246,5 +253,4 @@ OSMARK_API int32_t ArcsOverlap(const Point2DRec* centre_a, double radius_a, doub
     }
     return 0;
 }
-
 }

@@ -27,7 +27,8 @@ bool point_on_line(const Point2DRec& start, const Point2DRec& end, const Point2D
 double arc_angle(double start, double end, int32_t direction) noexcept;
 bool angle_between(double start, double angle, double end, int32_t direction) noexcept;
 // The point within the tolerance of the arc's circle, at an angle on the arc.
-bool point_on_arc(const Arc2DRec& arc, const Point2DRec& point, double tolerance = kTolerance) noexcept;
+bool point_on_arc(const Arc2DRec& arc, const Point2DRec& point,
+                  double tolerance = kTolerance) noexcept;
 
 inline Point2DRec point_at_angle(const Point2DRec& centre, double radius, double angle) noexcept
 {
@@ -51,7 +52,8 @@ inline Point2DRec arc_end(const Arc2DRec& arc) noexcept
     return arc_point(arc, 1.0);
 }
 
-inline Arc2DRec make_arc(const Point2DRec& centre, double radius, double start, double end, int32_t direction) noexcept
+inline Arc2DRec make_arc(const Point2DRec& centre, double radius, double start, double end,
+                         int32_t direction) noexcept
 {
     return Arc2DRec{centre, radius, start, end, direction};
 }

@@ -12,13 +12,15 @@
 namespace osmark::geometry {
 
 // An IntersectionKind; the point goes to the optional output.
-int32_t intersection_point(const Point2DRec& a1, const Point2DRec& a2, const Point2DRec& b1, const Point2DRec& b2,
-                           Point2DRec* output) noexcept;
+int32_t intersection_point(const Point2DRec& a1, const Point2DRec& a2, const Point2DRec& b1,
+                           const Point2DRec& b2, Point2DRec* output) noexcept;
 PointSet line_line(const Line2DRec& a, const Line2DRec& b) noexcept;
 PointSet ray_ray(const Point2DRec& p1, double angle1, const Point2DRec& p2, double angle2) noexcept;
-PointSet ray_circle(const Point2DRec& p, double angle, const Point2DRec& centre, double radius) noexcept;
+PointSet ray_circle(const Point2DRec& p, double angle, const Point2DRec& centre,
+                    double radius) noexcept;
 PointSet ray_arc(const Point2DRec& p, double angle, const Arc2DRec& arc) noexcept;
-PointSet circle_circle(const Point2DRec& centre1, double radius1, const Point2DRec& centre2, double radius2) noexcept;
+PointSet circle_circle(const Point2DRec& centre1, double radius1, const Point2DRec& centre2,
+                       double radius2) noexcept;
 PointSet line_arc(const Line2DRec& line, const Arc2DRec& arc) noexcept;
 PointSet arc_arc(const Arc2DRec& a, const Arc2DRec& b) noexcept;
 

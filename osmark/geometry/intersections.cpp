@@ -38,7 +38,8 @@ bool is_sloped(const LineForm& form) noexcept
     return !form.vertical && !form.horizontal;
 }
 
-Point2DRec crossing(const LineForm& a, const LineForm& b, const Point2DRec& a1, const Point2DRec& b1) noexcept
+Point2DRec crossing(const LineForm& a, const LineForm& b, const Point2DRec& a1,
+                    const Point2DRec& b1) noexcept
 {
     if (a.vertical && b.horizontal)
         return Point2DRec{a1.x, b1.y};
@@ -62,14 +63,19 @@ double safe_acos(double cosine) noexcept
     return std::acos(std::clamp(cosine, -1.0, 1.0));
 }
 
-enum class CircleRelation { Apart, Touching, Crossing };
+enum class CircleRelation {
+    Apart,
+    Touching,
+    Crossing
+};
 
 // Apart covers one circle inside the other too.
 CircleRelation circle_relation(double distance, double radius1, double radius2) noexcept
 {
     if (distance <= -kTolerance || radius1 <= -kTolerance || radius2 <= -kTolerance)
         return CircleRelation::Apart;
-    for (const double sum : {distance + radius1 - radius2, radius2 + distance - radius1, radius1 + radius2 - distance}) {
+    for (const double sum : {distance + radius1 - radius2, radius2 + distance - radius1,
+                             radius1 + radius2 - distance}) {
         if (std::fabs(sum) < kTolerance)
             return CircleRelation::Touching;
         if (sum <= -kTolerance)
@@ -81,11 +87,12 @@ CircleRelation circle_relation(double distance, double radius1, double radius2) 
 // The point where two touching circles meet, on the line through their centres. For
 // circles on one another (same centre and radius within the tolerance) there is no
 // such point, and the weights would divide by zero: none.
-PointSet touching_point(const Point2DRec& centre1, double radius1, const Point2DRec& centre2, double radius2,
-                        double distance) noexcept
+PointSet touching_point(const Point2DRec& centre1, double radius1, const Point2DRec& centre2,
+                        double radius2, double distance) noexcept
 {
     const double bigger = radius1 - radius2 >= kTolerance ? radius1 : radius2;
-    const double weight1 = distance - bigger <= -kTolerance ? -radius1 : radius1; // one inside the other
+    const double weight1 =
+        distance - bigger <= -kTolerance ? -radius1 : radius1; // one inside the other
     const double weights = weight1 + radius2;
     PointSet points;
     if (is_near_zero(weights))
@@ -97,8 +104,8 @@ PointSet touching_point(const Point2DRec& centre1, double radius1, const Point2D
 
 }
 
-int32_t intersection_point(const Point2DRec& a1, const Point2DRec& a2, const Point2DRec& b1, const Point2DRec& b2,
-                           Point2DRec* output) noexcept
+int32_t intersection_point(const Point2DRec& a1, const Point2DRec& a2, const Point2DRec& b1,
+                           const Point2DRec& b2, Point2DRec* output) noexcept
 {
     const LineForm a = line_form(a1, a2);
     const LineForm b = line_form(b1, b2);
@@ -133,12 +140,14 @@ PointSet line_line(const Line2DRec& a, const Line2DRec& b) noexcept
         return points;
     // Collinear: only segments that meet end to end give their meeting point; one
     // lying within the other gives none.
-    const bool a_within_b = point_on_line(b.start, b.end, a.start) && point_on_line(b.start, b.end, a.end);
-    const bool b_within_a = point_on_line(a.start, a.end, b.start) && point_on_line(a.start, a.end, b.end);
+    const bool a_within_b =
+        point_on_line(b.start, b.end, a.start) && point_on_line(b.start, b.end, a.end);
+    const bool b_within_a =
+        point_on_line(a.start, a.end, b.start) && point_on_line(a.start, a.end, b.end);
     if (a_within_b || b_within_a)
         return points;
-    if (points_equal(a.start, b.start) || points_equal(a.end, b.start) || points_equal(a.start, b.end) ||
-        points_equal(a.end, b.end))
+    if (points_equal(a.start, b.start) || points_equal(a.end, b.start) ||
+        points_equal(a.start, b.end) || points_equal(a.end, b.end))
         points.add(point);
     return points;
 }
@@ -165,7 +174,8 @@ PointSet ray_ray(const Point2DRec& p1, double angle1, const Point2DRec& p2, doub
     return points;
 }
 
-PointSet ray_circle(const Point2DRec& p, double angle, const Point2DRec& centre, double radius) noexcept
+PointSet ray_circle(const Point2DRec& p, double angle, const Point2DRec& centre,
+                    double radius) noexcept
 {
     PointSet points;
     const PointSet foot_set = ray_ray(p, angle, centre, angle + kHalfPi);
@@ -198,7 +208,8 @@ PointSet ray_arc(const Point2DRec& p, double angle, const Arc2DRec& arc) noexcep
     return points;
 }
 
-PointSet circle_circle(const Point2DRec& centre1, double radius1, const Point2DRec& centre2, double radius2) noexcept
+PointSet circle_circle(const Point2DRec& centre1, double radius1, const Point2DRec& centre2,
+                       double radius2) noexcept
 {
     PointSet points;
     if (is_near_zero(radius1) || is_near_zero(radius2))
@@ -216,8 +227,10 @@ PointSet circle_circle(const Point2DRec& centre1, double radius1, const Point2DR
     // the triangle's angles alpha (at centre 1) and beta (at centre 2).
     const double phi = line_angle(centre1, centre2);
     const double d2 = distance * distance;
-    const double alpha = safe_acos((radius1 * radius1 + d2 - radius2 * radius2) / (2.0 * radius1 * distance));
-    const double beta = safe_acos((radius2 * radius2 + d2 - radius1 * radius1) / (2.0 * radius2 * distance));
+    const double alpha =
+        safe_acos((radius1 * radius1 + d2 - radius2 * radius2) / (2.0 * radius1 * distance));
+    const double beta =
+        safe_acos((radius2 * radius2 + d2 - radius1 * radius1) / (2.0 * radius2 * distance));
     points.add_all(ray_ray(centre1, phi + alpha, centre2, phi + kPi - beta));
     points.add_all(ray_ray(centre1, phi - alpha, centre2, phi + kPi + beta));
     return points;
@@ -226,7 +239,8 @@ PointSet circle_circle(const Point2DRec& centre1, double radius1, const Point2DR
 PointSet line_arc(const Line2DRec& line, const Arc2DRec& arc) noexcept
 {
     PointSet points;
-    for (const Point2DRec& point : ray_circle(line.start, line_angle(line.start, line.end), arc.centre, arc.radius)) {
+    for (const Point2DRec& point :
+         ray_circle(line.start, line_angle(line.start, line.end), arc.centre, arc.radius)) {
         if (point_on_line(line.start, line.end, point) && point_on_arc(arc, point))
             points.add(point);
     }
@@ -247,13 +261,15 @@ PointSet arc_arc(const Arc2DRec& a, const Arc2DRec& b) noexcept
     };
     switch (circle_relation(distance, a.radius, b.radius)) {
     case CircleRelation::Touching:
-        for (const Point2DRec& point : touching_point(a.centre, a.radius, b.centre, b.radius, distance))
+        for (const Point2DRec& point :
+             touching_point(a.centre, a.radius, b.centre, b.radius, distance))
             add_if_on_both(point);
         return points;
     case CircleRelation::Crossing: {
         const double phi = std::atan2(b.centre.y - a.centre.y, b.centre.x - a.centre.x);
-        const double alpha = safe_acos((a.radius * a.radius + distance * distance - b.radius * b.radius) /
-                                       (2.0 * a.radius * distance));
+        const double alpha =
+            safe_acos((a.radius * a.radius + distance * distance - b.radius * b.radius) /
+                      (2.0 * a.radius * distance));
         add_if_on_both(point_at_angle(a.centre, a.radius, phi - alpha));
         add_if_on_both(point_at_angle(a.centre, a.radius, phi + alpha));
         return points;
@@ -283,55 +299,60 @@ using namespace osmark::geometry;
 
 extern "C" {
 
-OSMARK_API int32_t IntersectionPoint(const Point2DRec* a1, const Point2DRec* a2, const Point2DRec* b1,
-                                     const Point2DRec* b2, Point2DRec* output) noexcept
+OSMARK_API int32_t IntersectionPoint(const Point2DRec* a1, const Point2DRec* a2,
+                                     const Point2DRec* b1, const Point2DRec* b2,
+                                     Point2DRec* output) noexcept
 {
     return intersection_point(*a1, *a2, *b1, *b2, output);
 }
 
-OSMARK_API int32_t IntersectLineLine(const Line2DRec* a, const Line2DRec* b, PointBuffer buffer) noexcept
+OSMARK_API int32_t IntersectLineLine(const Line2DRec* a, const Line2DRec* b,
+                                     PointBuffer buffer) noexcept
 {
     if (a == nullptr || b == nullptr)
         return 0;
     return line_line(*a, *b).append_to(buffer);
 }
 
-OSMARK_API int32_t IntersectRayRay(const Point2DRec* p1, double angle1, const Point2DRec* p2, double angle2,
-                                   PointBuffer buffer) noexcept
+OSMARK_API int32_t IntersectRayRay(const Point2DRec* p1, double angle1, const Point2DRec* p2,
+                                   double angle2, PointBuffer buffer) noexcept
 {
     return ray_ray(*p1, angle1, *p2, angle2).append_to(buffer);
 }
 
-OSMARK_API int32_t IntersectRayCircle(const Point2DRec* p, double angle, const Point2DRec* centre, double radius,
-                                      PointBuffer buffer) noexcept
+OSMARK_API int32_t IntersectRayCircle(const Point2DRec* p, double angle, const Point2DRec* centre,
+                                      double radius, PointBuffer buffer) noexcept
 {
     return ray_circle(*p, angle, *centre, radius).append_to(buffer);
 }
 
-OSMARK_API int32_t IntersectRayArc(const Point2DRec* p, double angle, const Point2DRec* centre, double radius,
-                                   double start, double end, int32_t direction, PointBuffer buffer) noexcept
+OSMARK_API int32_t IntersectRayArc(const Point2DRec* p, double angle, const Point2DRec* centre,
+                                   double radius, double start, double end, int32_t direction,
+                                   PointBuffer buffer) noexcept
 {
     return ray_arc(*p, angle, make_arc(*centre, radius, start, end, direction)).append_to(buffer);
 }
 
-OSMARK_API int32_t IntersectCircleCircle(const Point2DRec* centre1, double radius1, const Point2DRec* centre2,
-                                         double radius2, PointBuffer buffer) noexcept
+OSMARK_API int32_t IntersectCircleCircle(const Point2DRec* centre1, double radius1,
+                                         const Point2DRec* centre2, double radius2,
+                                         PointBuffer buffer) noexcept
 {
     return circle_circle(*centre1, radius1, *centre2, radius2).append_to(buffer);
 }
 
-OSMARK_API int32_t IntersectLineArc(const Line2DRec* line, const Arc2DRec* arc, PointBuffer buffer) noexcept
+OSMARK_API int32_t IntersectLineArc(const Line2DRec* line, const Arc2DRec* arc,
+                                    PointBuffer buffer) noexcept
 {
     if (line == nullptr || arc == nullptr)
         return 0;
     return line_arc(*line, *arc).append_to(buffer);
 }
 
-OSMARK_API int32_t IntersectArcArc(const Arc2DRec* a, const Arc2DRec* b, PointBuffer buffer) noexcept
+OSMARK_API int32_t IntersectArcArc(const Arc2DRec* a, const Arc2DRec* b,
+                                   PointBuffer buffer) noexcept
 {
     if (a == nullptr || b == nullptr)
         return 0;
     return arc_arc(*a, *b).append_to(buffer);
 }
-
 }

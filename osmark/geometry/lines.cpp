@@ -70,8 +70,8 @@ OSMARK_API double LineAngle(const Point2DRec* p1, const Point2DRec* p2) noexcept
     return line_angle(*p1, *p2);
 }
 
-OSMARK_API int32_t LineEval(const Point2DRec* /*p1*/, const Point2DRec* /*p2*/, double /*t1*/, double /*t2*/,
-                            uint32_t /*count*/, PointBuffer /*buffer*/) noexcept
+OSMARK_API int32_t LineEval(const Point2DRec* /*p1*/, const Point2DRec* /*p2*/, double /*t1*/,
+                            double /*t2*/, uint32_t /*count*/, PointBuffer /*buffer*/) noexcept
 {
     return 0;
 }
@@ -89,7 +89,8 @@ OSMARK_API void LinePoint(const Point2DRec* p1, const Point2DRec* p2, double t, 
         output[i] = Point2DRec{0.0, 0.0};
 }
 
-OSMARK_API int32_t PointOnLine(const Point2DRec* p1, const Point2DRec* p2, const Point2DRec* point) noexcept
+OSMARK_API int32_t PointOnLine(const Point2DRec* p1, const Point2DRec* p2,
+                               const Point2DRec* point) noexcept
 {
     return point_on_line(*p1, *p2, *point) ? 1 : 0;
 }
@@ -148,5 +149,4 @@ OSMARK_API int32_t LineOverlap(const Point2DRec* a1, const Point2DRec* a2, const
     }
     return 0;
 }
-
 }

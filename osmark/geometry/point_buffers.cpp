@@ -31,7 +31,8 @@ struct PointBufferNode {
     PointBufferRec buffer;
 };
 
-static_assert(offsetof(PointBufferRec, count) == 4, "the count is the second 32-bit field of a handle");
+static_assert(offsetof(PointBufferRec, count) == 4,
+              "the count is the second 32-bit field of a handle");
 
 // Constant-initialised: the start-up step makes both lists empty.
 List g_used = {};

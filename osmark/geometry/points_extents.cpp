@@ -87,13 +87,12 @@ OSMARK_API int32_t ExtentsIntersect(const Rectangle2DRec* a, const Rectangle2DRe
 
 OSMARK_API int32_t ExtentsCmp(const Rectangle2DRec* a, const Rectangle2DRec* b) noexcept
 {
-    if (is_below(a->min.x, b->min.x) && is_below(a->min.y, b->min.y) && is_above(a->max.x, b->max.x) &&
-        is_above(a->max.y, b->max.y))
+    if (is_below(a->min.x, b->min.x) && is_below(a->min.y, b->min.y) &&
+        is_above(a->max.x, b->max.x) && is_above(a->max.y, b->max.y))
         return ExtentsContains;
-    if (!is_below(a->min.x, b->min.x) && !is_below(a->min.y, b->min.y) && !is_above(a->max.x, b->max.x) &&
-        !is_above(a->max.y, b->max.y))
+    if (!is_below(a->min.x, b->min.x) && !is_below(a->min.y, b->min.y) &&
+        !is_above(a->max.x, b->max.x) && !is_above(a->max.y, b->max.y))
         return ExtentsInside;
     return ExtentsIntersect(a, b) ? ExtentsOverlap : ExtentsApart;
 }
-
 }

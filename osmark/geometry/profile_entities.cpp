@@ -20,14 +20,20 @@ using namespace osmark::geometry;
 
 // Callers pass the address of an entity's data where a Line2DRec or an Arc2DRec is
 // asked for: the records must lie behind the type word in the same layout.
-static_assert(std::is_standard_layout_v<ProfileEntityRec> && std::is_trivially_copyable_v<ProfileEntityRec>);
-static_assert(offsetof(ProfileEntityRec, d2) - offsetof(ProfileEntityRec, d1) == offsetof(Arc2DRec, centre.y));
-static_assert(offsetof(ProfileEntityRec, d3) - offsetof(ProfileEntityRec, d1) == offsetof(Arc2DRec, radius));
-static_assert(offsetof(ProfileEntityRec, d4) - offsetof(ProfileEntityRec, d1) == offsetof(Arc2DRec, start_angle));
-static_assert(offsetof(ProfileEntityRec, d5) - offsetof(ProfileEntityRec, d1) == offsetof(Arc2DRec, end_angle));
+static_assert(std::is_standard_layout_v<ProfileEntityRec> &&
+              std::is_trivially_copyable_v<ProfileEntityRec>);
+static_assert(offsetof(ProfileEntityRec, d2) - offsetof(ProfileEntityRec, d1) ==
+              offsetof(Arc2DRec, centre.y));
+static_assert(offsetof(ProfileEntityRec, d3) - offsetof(ProfileEntityRec, d1) ==
+              offsetof(Arc2DRec, radius));
+static_assert(offsetof(ProfileEntityRec, d4) - offsetof(ProfileEntityRec, d1) ==
+              offsetof(Arc2DRec, start_angle));
+static_assert(offsetof(ProfileEntityRec, d5) - offsetof(ProfileEntityRec, d1) ==
+              offsetof(Arc2DRec, end_angle));
 static_assert(offsetof(ProfileEntityRec, direction) - offsetof(ProfileEntityRec, d1) ==
               offsetof(Arc2DRec, direction));
-static_assert(offsetof(ProfileEntityRec, d3) - offsetof(ProfileEntityRec, d1) == offsetof(Line2DRec, end));
+static_assert(offsetof(ProfileEntityRec, d3) - offsetof(ProfileEntityRec, d1) ==
+              offsetof(Line2DRec, end));
 
 namespace {
 
@@ -129,7 +135,8 @@ bool point_on_entity(const ProfileEntityRec& entity, const Point2DRec& point, do
     return false;
 }
 
-PointSet entity_intersect(const ProfileEntityRec& a, const ProfileEntityRec& b, int32_t* overlap) noexcept
+PointSet entity_intersect(const ProfileEntityRec& a, const ProfileEntityRec& b,
+                          int32_t* overlap) noexcept
 {
     PointSet found;
     if (is_line(a) && is_line(b))
@@ -173,7 +180,8 @@ OSMARK_API ProfileEntityRec* ProfileEntityInitialise(ProfileEntityRec* entity) n
     return entity;
 }
 
-OSMARK_API int32_t ProfileEntityCopy(ProfileEntityRec* destination, const ProfileEntityRec* source) noexcept
+OSMARK_API int32_t ProfileEntityCopy(ProfileEntityRec* destination,
+                                     const ProfileEntityRec* source) noexcept
 {
     if (destination == nullptr || source == nullptr || !is_valid_type(source->type))
         return 0;
@@ -206,13 +214,15 @@ OSMARK_API int32_t ProfileEntityPoint(const ProfileEntityRec* entity, double t, 
     }
     if (is_arc(*entity)) {
         const Arc2DRec arc = arc_of(*entity);
-        ArcPoint(&arc.centre, arc.radius, arc.start_angle, arc.end_angle, arc.direction, t, mode, output);
+        ArcPoint(&arc.centre, arc.radius, arc.start_angle, arc.end_angle, arc.direction, t, mode,
+                 output);
         return 1;
     }
     return 0;
 }
 
-OSMARK_API int32_t ProfileEntityTangent(const ProfileEntityRec* entity, double t, Point2DRec* output) noexcept
+OSMARK_API int32_t ProfileEntityTangent(const ProfileEntityRec* entity, double t,
+                                        Point2DRec* output) noexcept
 {
     Point2DRec point_and_tangent[2];
     if (output == nullptr || !ProfileEntityPoint(entity, t, 2, point_and_tangent))
@@ -231,7 +241,8 @@ OSMARK_API void ProfileEntityPointClosestTo(const ProfileEntityRec* entity, cons
         StickToLine(point, &line.start, &line.end, output);
     } else if (is_arc(*entity)) {
         const Arc2DRec arc = arc_of(*entity);
-        StickToArc(point, &arc.centre, arc.radius, arc.start_angle, arc.end_angle, arc.direction, output);
+        StickToArc(point, &arc.centre, arc.radius, arc.start_angle, arc.end_angle, arc.direction,
+                   output);
     }
 }
 
@@ -249,7 +260,8 @@ OSMARK_API void ProfileEntityReverse(ProfileEntityRec* entity) noexcept
     }
 }
 
-OSMARK_API int32_t ProfileEntityExtents(const ProfileEntityRec* entity, Rectangle2DRec* extents) noexcept
+OSMARK_API int32_t ProfileEntityExtents(const ProfileEntityRec* entity,
+                                        Rectangle2DRec* extents) noexcept
 {
     if (entity == nullptr || extents == nullptr)
         return 0;
@@ -281,21 +293,24 @@ OSMARK_API int32_t ProfileEntityExtents(const ProfileEntityRec* entity, Rectangl
     return 1;
 }
 
-OSMARK_API int32_t PointOnProfileEntity(const ProfileEntityRec* entity, const Point2DRec* point, double* t) noexcept
+OSMARK_API int32_t PointOnProfileEntity(const ProfileEntityRec* entity, const Point2DRec* point,
+                                        double* t) noexcept
 {
     if (entity == nullptr || point == nullptr)
         return 0;
     return point_on_entity(*entity, *point, t) ? 1 : 0;
 }
 
-OSMARK_API int32_t ProfileEntityFirstPointOn(const ProfileEntityRec* entity, const Point2DRec* points,
-                                             uint32_t count, int32_t from_start, int32_t keep_end,
+OSMARK_API int32_t ProfileEntityFirstPointOn(const ProfileEntityRec* entity,
+                                             const Point2DRec* points, uint32_t count,
+                                             int32_t from_start, int32_t keep_end,
                                              Point2DRec* output) noexcept
 {
     if (entity == nullptr || points == nullptr || output == nullptr || count == 0)
         return 0;
     Point2DRec reference{};
-    const bool skip_reference = keep_end == 0 && entity_point(*entity, from_start ? 0.0 : 1.0, reference);
+    const bool skip_reference =
+        keep_end == 0 && entity_point(*entity, from_start ? 0.0 : 1.0, reference);
     const double accuracy = g_entity_accuracy;
     bool found = false;
     double best_t = 0.0;
@@ -346,8 +361,8 @@ OSMARK_API int32_t ProfileEntityChangeEndPoint(ProfileEntityRec* entity, int32_t
     const double tangent_angle = CorrectAngle(line_angle(arc.centre, start) + turn);
     const Point2DRec tangent{std::cos(tangent_angle), std::sin(tangent_angle)};
     Arc2DRec fitted{};
-    if (!FitArc2PointsVector(&start, &end, &tangent, &fitted.centre, &fitted.radius, &fitted.start_angle,
-                             &fitted.end_angle, &fitted.direction))
+    if (!FitArc2PointsVector(&start, &end, &tangent, &fitted.centre, &fitted.radius,
+                             &fitted.start_angle, &fitted.end_angle, &fitted.direction))
         return 0;
     entity->d1 = fitted.centre.x;
     entity->d2 = fitted.centre.y;
@@ -372,8 +387,8 @@ OSMARK_API int32_t ProfileEntitySplit(const ProfileEntityRec* entity, const Poin
     return 1;
 }
 
-OSMARK_API int32_t ProfileEntityIntersect(const ProfileEntityRec* a, const ProfileEntityRec* b, PointBuffer output,
-                                          int32_t* overlap) noexcept
+OSMARK_API int32_t ProfileEntityIntersect(const ProfileEntityRec* a, const ProfileEntityRec* b,
+                                          PointBuffer output, int32_t* overlap) noexcept
 {
     if (a == nullptr || b == nullptr)
         return 0;
@@ -383,5 +398,4 @@ OSMARK_API int32_t ProfileEntityIntersect(const ProfileEntityRec* a, const Profi
 OSMARK_API void ProfileEntityClean(ProfileEntityRec* /*entity*/) noexcept
 {
 }
-
 }

@@ -45,7 +45,9 @@ double arc_area_share(const Arc2DRec& arc) noexcept
     if (arc_angle(arc.start_angle, arc.end_angle, arc.direction) >= kTwoPi - kTolerance)
         return arc.direction >= 0 ? -kPi * r * r : kPi * r * r;
     const double cy = arc.centre.y;
-    const auto integral = [r, cy](double t) { return r * (cy * std::cos(t) - r * t * 0.5 + std::sin(2.0 * t) * r * 0.25); };
+    const auto integral = [r, cy](double t) {
+        return r * (cy * std::cos(t) - r * t * 0.5 + std::sin(2.0 * t) * r * 0.25);
+    };
     const ArcPath path = path_of(arc);
     return integral(path.to) - integral(path.from);
 }
@@ -61,8 +63,10 @@ void add_line_moments(const Line2DRec& line, Moments& moments) noexcept
     const double y1 = line.start.y;
     const double x2 = line.end.x;
     const double y2 = line.end.y;
-    moments.x += (x2 * x2 + x2 * x1 + x1 * x1) * (y2 - y1) / 3.0 - (x1 * y2 - y1 * x2) * (x2 + x1) * 0.5;
-    moments.y += (y2 * y2 + y2 * y1 + y1 * y1) * (x2 - x1) / 3.0 - (y1 * x2 - x1 * y2) * (y2 + y1) * 0.5;
+    moments.x +=
+        (x2 * x2 + x2 * x1 + x1 * x1) * (y2 - y1) / 3.0 - (x1 * y2 - y1 * x2) * (x2 + x1) * 0.5;
+    moments.y +=
+        (y2 * y2 + y2 * y1 + y1 * y1) * (x2 - x1) / 3.0 - (y1 * x2 - x1 * y2) * (y2 + y1) * 0.5;
 }
 
 void add_arc_moments(const Arc2DRec& arc, Moments& moments) noexcept
@@ -77,10 +81,12 @@ void add_arc_moments(const Arc2DRec& arc, Moments& moments) noexcept
     const Point2DRec p1 = arc_end(arc);
     const auto cube = [](double v) { return v * v * v; };
     const auto square = [](double v) { return v * v; };
-    moments.x += -(cube(p1.y - cy) - cube(p0.y - cy)) / 3.0 + cy * 0.5 * (square(p1.x - cx) - square(p0.x - cx)) +
-                 0.5 * cx * r2 * (s - w) + (p1.x - p0.x) * cx * cy;
-    moments.y += -(cube(p1.x - cx) - cube(p0.x - cx)) / 3.0 + cx * 0.5 * (square(p1.y - cy) - square(p0.y - cy)) +
-                 0.5 * r2 * cy * (w + s) + (p1.y - p0.y) * cx * cy;
+    moments.x += -(cube(p1.y - cy) - cube(p0.y - cy)) / 3.0 +
+                 cy * 0.5 * (square(p1.x - cx) - square(p0.x - cx)) + 0.5 * cx * r2 * (s - w) +
+                 (p1.x - p0.x) * cx * cy;
+    moments.y += -(cube(p1.x - cx) - cube(p0.x - cx)) / 3.0 +
+                 cx * 0.5 * (square(p1.y - cy) - square(p0.y - cy)) + 0.5 * r2 * cy * (w + s) +
+                 (p1.y - p0.y) * cx * cy;
 }
 
 void merge_extents(Rectangle2DRec& merged, const Rectangle2DRec& extents) noexcept
@@ -204,5 +210,4 @@ OSMARK_API Point2DRec* ProfileCentreOfGravity(Profile* profile) noexcept
     profile->cache_flags |= ProfileCacheCentre;
     return &profile->centre_of_gravity;
 }
-
 }

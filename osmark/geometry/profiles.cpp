@@ -36,13 +36,16 @@ constexpr double kNewAccuracy = 1e-6;
 
 bool entities_equal(const ProfileEntityRec& a, const ProfileEntityRec& b, double tolerance) noexcept
 {
-    const auto near = [tolerance](double x, double y) { return x - y > -tolerance && x - y < tolerance; };
+    const auto near = [tolerance](double x, double y) {
+        return x - y > -tolerance && x - y < tolerance;
+    };
     if (a.type != b.type)
         return false;
     if (is_line(a)) {
         const Line2DRec la = line_of(a);
         const Line2DRec lb = line_of(b);
-        return points_equal(la.start, lb.start, tolerance) && points_equal(la.end, lb.end, tolerance);
+        return points_equal(la.start, lb.start, tolerance) &&
+               points_equal(la.end, lb.end, tolerance);
     }
     if (is_arc(a)) {
         const Arc2DRec aa = arc_of(a);
@@ -55,7 +58,8 @@ bool entities_equal(const ProfileEntityRec& a, const ProfileEntityRec& b, double
     return true; // entities of type 0 compare equal
 }
 
-bool has_point_off_ends(const PointSet& points, const Point2DRec& start, const Point2DRec& end) noexcept
+bool has_point_off_ends(const PointSet& points, const Point2DRec& start,
+                        const Point2DRec& end) noexcept
 {
     for (const Point2DRec& point : points) {
         if (!points_equal(point, start) && !points_equal(point, end))
@@ -144,7 +148,8 @@ OSMARK_API void ProfileAdd(Profile* profile, const ProfileEntityRec* entity) noe
     append_entity(*profile, *entity);
 }
 
-OSMARK_API void ProfileAddLine(Profile* profile, double x1, double y1, double x2, double y2, uint32_t user) noexcept
+OSMARK_API void ProfileAddLine(Profile* profile, double x1, double y1, double x2, double y2,
+                               uint32_t user) noexcept
 {
     if (profile == nullptr)
         return;
@@ -158,8 +163,9 @@ OSMARK_API void ProfileAddLine(Profile* profile, double x1, double y1, double x2
     append_entity(*profile, line);
 }
 
-OSMARK_API void ProfileAddArc(Profile* profile, double centre_x, double centre_y, double radius, double start_angle,
-                              double end_angle, int32_t direction, uint32_t user) noexcept
+OSMARK_API void ProfileAddArc(Profile* profile, double centre_x, double centre_y, double radius,
+                              double start_angle, double end_angle, int32_t direction,
+                              uint32_t user) noexcept
 {
     if (profile == nullptr)
         return;
@@ -213,7 +219,8 @@ OSMARK_API int32_t ProfileID(const Profile* profile) noexcept
 #pragma GCC diagnostic ignored "-Wattribute-alias"
 #endif
 // The same code under a second name (see the layout assertions above).
-OSMARK_API uint32_t PointBufferGetCount(const PointBufferRec* buffer) noexcept __attribute__((alias("ProfileID")));
+OSMARK_API uint32_t PointBufferGetCount(const PointBufferRec* buffer) noexcept
+    __attribute__((alias("ProfileID")));
 #if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic pop
 #endif
@@ -289,7 +296,8 @@ OSMARK_API void ProfileReverse(Profile* profile) noexcept
     profile->direction = -profile->direction;
 }
 
-OSMARK_API int32_t ProfileProfileEntityIntersect(const Profile* profile, const ProfileEntityRec* entity, int32_t all,
+OSMARK_API int32_t ProfileProfileEntityIntersect(const Profile* profile,
+                                                 const ProfileEntityRec* entity, int32_t all,
                                                  int32_t exclude_ends, PointBuffer output) noexcept
 {
     if (profile == nullptr || entity == nullptr || profile->entities == nullptr)
@@ -337,5 +345,4 @@ OSMARK_API int32_t ProfileProfileIntersect(const Profile* a, const Profile* b, i
     }
     return total;
 }
-
 }

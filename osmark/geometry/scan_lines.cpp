@@ -33,12 +33,14 @@ struct Axes {
     // The angle about the centre of a point given by its offsets from the centre.
     static double angle(double scan_offset, double other_offset) noexcept
     {
-        return Horizontal ? std::atan2(scan_offset, other_offset) : std::atan2(other_offset, scan_offset);
+        return Horizontal ? std::atan2(scan_offset, other_offset)
+                          : std::atan2(other_offset, scan_offset);
     }
     // The scan coordinate of an arc's point at an angle.
     static double arc_scan(const Arc2DRec& arc, double angle) noexcept
     {
-        return Horizontal ? arc.centre.y + arc.radius * std::sin(angle) : arc.centre.x + arc.radius * std::cos(angle);
+        return Horizontal ? arc.centre.y + arc.radius * std::sin(angle)
+                          : arc.centre.x + arc.radius * std::cos(angle);
     }
 };
 
@@ -80,7 +82,8 @@ PointSet segment_crossing(double line, const Line2DRec& segment) noexcept
     const Point2DRec& upper = start_is_upper ? segment.start : segment.end;
     const Point2DRec& lower = start_is_upper ? segment.end : segment.start;
     if (A::scan(upper) - line >= kTolerance && A::scan(lower) - line <= -kTolerance) {
-        const double other = A::other(lower) + (line - A::scan(lower)) * (A::other(upper) - A::other(lower)) /
+        const double other = A::other(lower) + (line - A::scan(lower)) *
+                                                   (A::other(upper) - A::other(lower)) /
                                                    (A::scan(upper) - A::scan(lower));
         points.add(A::point(line, other));
     }
@@ -126,7 +129,8 @@ PointSet arc_crossing(double line, const Arc2DRec& arc) noexcept
     const Chord chord = chord_on<Horizontal>(line, arc);
     bool plus = chord_end_on_arc<Horizontal>(line, chord.plus, arc);
     bool minus = chord_end_on_arc<Horizontal>(line, chord.minus, arc);
-    if (is_near(A::arc_scan(arc, arc.start_angle), line) || is_near(A::arc_scan(arc, arc.end_angle), line)) {
+    if (is_near(A::arc_scan(arc, arc.start_angle), line) ||
+        is_near(A::arc_scan(arc, arc.end_angle), line)) {
         const double beyond = line + kBeyondLine;
         const Chord next = chord_on<Horizontal>(beyond, arc);
         plus = plus && chord_end_on_arc<Horizontal>(beyond, next.plus, arc);
@@ -194,5 +198,4 @@ OSMARK_API int32_t IntersectXArc(double x, const Arc2DRec* arc, PointBuffer buff
         return 0;
     return x_arc(x, *arc).append_to(buffer);
 }
-
 }

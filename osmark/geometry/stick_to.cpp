@@ -12,14 +12,16 @@ namespace {
 
 // The foot of the perpendicular from the point to the line through line_point at the
 // angle. The two lines are at right angles, so they always cross.
-Point2DRec foot_of_perpendicular(const Point2DRec& point, const Point2DRec& line_point, double angle) noexcept
+Point2DRec foot_of_perpendicular(const Point2DRec& point, const Point2DRec& line_point,
+                                 double angle) noexcept
 {
     const PointSet foot = ray_ray(line_point, angle, point, angle + kHalfPi);
     return foot.empty() ? line_point : foot.points[0];
 }
 
 // The nearer of two ends, the second on a tie.
-const Point2DRec& nearer_end(const Point2DRec& point, const Point2DRec& first, const Point2DRec& second) noexcept
+const Point2DRec& nearer_end(const Point2DRec& point, const Point2DRec& first,
+                             const Point2DRec& second) noexcept
 {
     return line_length(point, first) - line_length(point, second) < -kTolerance ? first : second;
 }
@@ -31,7 +33,8 @@ struct CirclePoints {
     Point2DRec far;
 };
 
-CirclePoints circle_points(const Point2DRec& point, const Point2DRec& centre, double radius) noexcept
+CirclePoints circle_points(const Point2DRec& point, const Point2DRec& centre,
+                           double radius) noexcept
 {
     const double angle = points_equal(point, centre) ? 0.0 : line_angle(centre, point);
     const Point2DRec near = point_at_angle(centre, radius, angle);
@@ -67,18 +70,18 @@ OSMARK_API void StickToCircle(const Point2DRec* point, const Point2DRec* centre,
     *output = circle_points(*point, *centre, radius).near;
 }
 
-OSMARK_API void StickToArc(const Point2DRec* point, const Point2DRec* centre, double radius, double start,
-                           double end, int32_t direction, Point2DRec* output) noexcept
+OSMARK_API void StickToArc(const Point2DRec* point, const Point2DRec* centre, double radius,
+                           double start, double end, int32_t direction, Point2DRec* output) noexcept
 {
     const Point2DRec p = *point;
     const Arc2DRec arc = make_arc(*centre, radius, start, end, direction);
     const CirclePoints on_circle = circle_points(p, arc.centre, radius);
-    const Point2DRec candidate = point_on_line(arc.centre, p, on_circle.far) ? on_circle.far : on_circle.near;
+    const Point2DRec candidate =
+        point_on_line(arc.centre, p, on_circle.far) ? on_circle.far : on_circle.near;
     if (point_on_arc(arc, candidate)) {
         *output = candidate;
         return;
     }
     *output = nearer_end(p, arc_start(arc), arc_end(arc));
 }
-
 }

@@ -51,7 +51,8 @@ constexpr double clamp_parameter(double t) noexcept
 }
 
 // Points equal within the tolerance: a square, not a circle.
-constexpr bool points_equal(const Point2DRec& a, const Point2DRec& b, double tolerance = kTolerance) noexcept
+constexpr bool points_equal(const Point2DRec& a, const Point2DRec& b,
+                            double tolerance = kTolerance) noexcept
 {
     const double dx = a.x - b.x;
     const double dy = a.y - b.y;

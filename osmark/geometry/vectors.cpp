@@ -58,7 +58,8 @@ OSMARK_API void VectorPntPlusVec(const Point2DRec* p, const Point2DRec* v, Point
     *out = Point2DRec{p->x + v->x, p->y + v->y};
 }
 
-OSMARK_API void VectorPntMinusVec(const Point2DRec* p, const Point2DRec* v, Point2DRec* out) noexcept
+OSMARK_API void VectorPntMinusVec(const Point2DRec* p, const Point2DRec* v,
+                                  Point2DRec* out) noexcept
 {
     *out = Point2DRec{p->x - v->x, p->y - v->y};
 }
@@ -68,7 +69,8 @@ OSMARK_API void VectorVecPlusVec(const Point2DRec* a, const Point2DRec* b, Point
     *out = Point2DRec{a->x + b->x, a->y + b->y};
 }
 
-OSMARK_API void VectorVecMinusVec(const Point2DRec* a, const Point2DRec* b, Point2DRec* out) noexcept
+OSMARK_API void VectorVecMinusVec(const Point2DRec* a, const Point2DRec* b,
+                                  Point2DRec* out) noexcept
 {
     *out = Point2DRec{a->x - b->x, a->y - b->y};
 }
@@ -186,5 +188,4 @@ OSMARK_API int32_t VectorAreVecsPerpendicular(const Point2DRec* a, const Point2D
     const Point2DRec ub = unit(*b);
     return std::fabs(ua.x * ub.x + ua.y * ub.y) < kTolerance ? 1 : 0;
 }
-
 }

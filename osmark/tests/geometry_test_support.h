@@ -27,7 +27,8 @@ inline Line2DRec segment(double x1, double y1, double x2, double y2)
     return Line2DRec{P(x1, y1), P(x2, y2)};
 }
 
-inline Arc2DRec arc(double cx, double cy, double radius, double start, double end, int32_t direction)
+inline Arc2DRec arc(double cx, double cy, double radius, double start, double end,
+                    int32_t direction)
 {
     return Arc2DRec{P(cx, cy), radius, start, end, direction};
 }
@@ -51,17 +52,20 @@ struct Buffer {
 inline ::testing::AssertionResult near_point(const Point2DRec& actual, const Point2DRec& expected,
                                              double tolerance = kClose)
 {
-    if (std::abs(actual.x - expected.x) <= tolerance && std::abs(actual.y - expected.y) <= tolerance)
+    if (std::abs(actual.x - expected.x) <= tolerance &&
+        std::abs(actual.y - expected.y) <= tolerance)
         return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "(" << actual.x << ", " << actual.y << ") is not (" << expected.x << ", "
-                                         << expected.y << ")";
+    return ::testing::AssertionFailure() << "(" << actual.x << ", " << actual.y << ") is not ("
+                                         << expected.x << ", " << expected.y << ")";
 }
 
 inline ::testing::AssertionResult near_points(const std::vector<Point2DRec>& actual,
-                                              const std::vector<Point2DRec>& expected, double tolerance = kClose)
+                                              const std::vector<Point2DRec>& expected,
+                                              double tolerance = kClose)
 {
     if (actual.size() != expected.size())
-        return ::testing::AssertionFailure() << actual.size() << " points instead of " << expected.size();
+        return ::testing::AssertionFailure()
+               << actual.size() << " points instead of " << expected.size();
     for (size_t i = 0; i < actual.size(); ++i) {
         const ::testing::AssertionResult one = near_point(actual[i], expected[i], tolerance);
         if (!one)

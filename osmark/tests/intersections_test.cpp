@@ -25,22 +25,26 @@ TEST(Intersections, InfiniteLinesThroughTwoPoints)
         {segment(0, 0, 2, 2), segment(0, 2, 2, 0), IntersectionCrossing, P(1, 1)},
         {segment(0, 0, 1, 0), segment(0, 1, 1, 1), IntersectionNone, P(9, 9)},
         {segment(0, 0, 2, 0), segment(1, 0, 3, 0), IntersectionTouching, P(1, 0)},
-        {segment(0, 0, 2, 0), segment(3, 0, 1, 0), IntersectionTouching, P(1, 0)}, // b's end lies on a
+        // b's end lies on a.
+        {segment(0, 0, 2, 0), segment(3, 0, 1, 0), IntersectionTouching, P(1, 0)},
         {segment(1, -5, 1, 5), segment(0, 3, 2, 3), IntersectionCrossing, P(1, 3)},
         {segment(0, 3, 2, 3), segment(1, -5, 1, 5), IntersectionCrossing, P(1, 3)},
         {segment(1, -5, 1, 5), segment(0, 0, 2, 4), IntersectionCrossing, P(1, 2)},
         {segment(0, 1, 5, 1), segment(0, 0, 2, 4), IntersectionCrossing, P(0.5, 1)},
-        {segment(0, 0, 2, 4), segment(7, 0, 7, 1), IntersectionCrossing, P(7, 14)}, // beyond both segments
+        // Beyond both segments.
+        {segment(0, 0, 2, 4), segment(7, 0, 7, 1), IntersectionCrossing, P(7, 14)},
         {segment(0, 0, 2, 4), segment(0, 8, 1, 8), IntersectionCrossing, P(4, 8)},
         {segment(0, 0, 1, 2), segment(5, 0, 6, 2), IntersectionNone, P(9, 9)},
     };
     for (size_t i = 0; i < std::size(rows); ++i) {
         SCOPED_TRACE(::testing::Message() << "row " << i);
         Point2DRec point = P(9, 9);
-        EXPECT_EQ(IntersectionPoint(&rows[i].a.start, &rows[i].a.end, &rows[i].b.start, &rows[i].b.end, &point),
+        EXPECT_EQ(IntersectionPoint(&rows[i].a.start, &rows[i].a.end, &rows[i].b.start,
+                                    &rows[i].b.end, &point),
                   rows[i].kind);
         EXPECT_TRUE(near_point(point, rows[i].point));
-        EXPECT_EQ(IntersectionPoint(&rows[i].a.start, &rows[i].a.end, &rows[i].b.start, &rows[i].b.end, nullptr),
+        EXPECT_EQ(IntersectionPoint(&rows[i].a.start, &rows[i].a.end, &rows[i].b.start,
+                                    &rows[i].b.end, nullptr),
                   rows[i].kind);
     }
 }
@@ -55,18 +59,20 @@ TEST(Intersections, TwoSegments)
         {segment(0, 0, 2, 2), segment(0, 2, 2, 0), {P(1, 1)}},
         {segment(0, 0, 1, 0), segment(1, 0, 2, 0), {P(1, 0)}}, // collinear, end to end
         {segment(1, 0, 0, 0), segment(2, 0, 1, 0), {P(1, 0)}},
-        {segment(0, 0, 2, 0), segment(1, 0, 3, 0), {}},        // collinear overlap: not here
+        {segment(0, 0, 2, 0), segment(1, 0, 3, 0), {}}, // collinear overlap: not here
         {segment(0, 0, 4, 0), segment(1, 0, 2, 0), {}},
-        {segment(0, 0, 1, 1), segment(2, 0, 3, 1), {}},        // parallel, apart
-        {segment(0, 0, 1, 1), segment(3, 0, 2, 1), {}},        // the lines cross beyond the segments
+        {segment(0, 0, 1, 1), segment(2, 0, 3, 1), {}}, // parallel, apart
+        {segment(0, 0, 1, 1), segment(3, 0, 2, 1), {}}, // the lines cross beyond the segments
         {segment(0, 0, 2, 0), segment(1, 0, 1, 5), {P(1, 0)}}, // T
     };
     for (size_t i = 0; i < std::size(rows); ++i) {
         SCOPED_TRACE(::testing::Message() << "row " << i);
         Buffer buffer;
-        EXPECT_EQ(IntersectLineLine(&rows[i].a, &rows[i].b, buffer), static_cast<int32_t>(rows[i].points.size()));
+        EXPECT_EQ(IntersectLineLine(&rows[i].a, &rows[i].b, buffer),
+                  static_cast<int32_t>(rows[i].points.size()));
         EXPECT_TRUE(near_points(buffer.points(), rows[i].points));
-        EXPECT_EQ(IntersectLineLine(&rows[i].a, &rows[i].b, nullptr), static_cast<int32_t>(rows[i].points.size()));
+        EXPECT_EQ(IntersectLineLine(&rows[i].a, &rows[i].b, nullptr),
+                  static_cast<int32_t>(rows[i].points.size()));
     }
     const Line2DRec line = segment(0, 0, 1, 1);
     EXPECT_EQ(IntersectLineLine(nullptr, &line, nullptr), 0);
@@ -107,7 +113,8 @@ TEST(Intersections, LineAndCircleOrArc)
     {
         Buffer buffer;
         EXPECT_EQ(IntersectRayArc(&origin, 0, &centre, 1, 0, kPi / 2, 1, buffer), 1);
-        EXPECT_EQ(IntersectRayArc(&origin, kPi / 2, &centre, 1, 0, kPi, -1, buffer), 1); // clockwise: the lower half
+        EXPECT_EQ(IntersectRayArc(&origin, kPi / 2, &centre, 1, 0, kPi, -1, buffer),
+                  1); // clockwise: the lower half
         EXPECT_TRUE(near_points(buffer.points(), {P(1, 0), P(0, -1)}));
     }
     {
@@ -119,7 +126,8 @@ TEST(Intersections, LineAndCircleOrArc)
         EXPECT_EQ(IntersectLineArc(&chord, &upper, buffer), 2);
         EXPECT_EQ(IntersectLineArc(&chord, &right_quarter, buffer), 1);
         EXPECT_EQ(IntersectLineArc(&short_chord, &upper, buffer), 0);
-        EXPECT_TRUE(near_points(buffer.points(), {P(kHalfRoot3, 0.5), P(-kHalfRoot3, 0.5), P(kHalfRoot3, 0.5)}));
+        EXPECT_TRUE(near_points(buffer.points(),
+                                {P(kHalfRoot3, 0.5), P(-kHalfRoot3, 0.5), P(kHalfRoot3, 0.5)}));
         EXPECT_EQ(IntersectLineArc(nullptr, &upper, buffer), 0);
         EXPECT_EQ(IntersectLineArc(&chord, nullptr, buffer), 0);
     }
@@ -135,13 +143,13 @@ TEST(Intersections, TwoCircles)
         std::vector<Point2DRec> points;
     } rows[] = {
         {P(0, 0), 1, P(1, 0), 1, {P(0.5, kHalfRoot3), P(0.5, -kHalfRoot3)}},
-        {P(0, 0), 1, P(3, 0), 2, {P(1, 0)}},  // touching from outside
-        {P(0, 0), 2, P(1, 0), 1, {P(2, 0)}},  // touching from inside
+        {P(0, 0), 1, P(3, 0), 2, {P(1, 0)}}, // touching from outside
+        {P(0, 0), 2, P(1, 0), 1, {P(2, 0)}}, // touching from inside
         {P(1, 0), 1, P(0, 0), 2, {P(2, 0)}},
-        {P(0, 0), 1, P(5, 0), 1, {}},         // apart
-        {P(0, 0), 3, P(0.5, 0), 1, {}},       // one inside the other
-        {P(0, 0), 1, P(0, 0), 2, {}},         // concentric
-        {P(2, 3), 1, P(2, 3), 1, {}},         // on one another: no single point
+        {P(0, 0), 1, P(5, 0), 1, {}},   // apart
+        {P(0, 0), 3, P(0.5, 0), 1, {}}, // one inside the other
+        {P(0, 0), 1, P(0, 0), 2, {}},   // concentric
+        {P(2, 3), 1, P(2, 3), 1, {}},   // on one another: no single point
         {P(2, 3), 1, P(2.0000005, 3), 1.0000002, {}},
         {P(0, 0), 0.0000005, P(0, 0), 1, {}}, // a zero radius
     };
@@ -149,10 +157,13 @@ TEST(Intersections, TwoCircles)
         SCOPED_TRACE(::testing::Message() << "row " << i);
         const auto& row = rows[i];
         Buffer buffer;
-        const int32_t count = IntersectCircleCircle(&row.centre1, row.radius1, &row.centre2, row.radius2, buffer);
+        const int32_t count =
+            IntersectCircleCircle(&row.centre1, row.radius1, &row.centre2, row.radius2, buffer);
         EXPECT_EQ(count, static_cast<int32_t>(row.points.size()));
         EXPECT_TRUE(near_points(buffer.points(), row.points));
-        EXPECT_EQ(IntersectCircleCircle(&row.centre1, row.radius1, &row.centre2, row.radius2, nullptr), count);
+        EXPECT_EQ(
+            IntersectCircleCircle(&row.centre1, row.radius1, &row.centre2, row.radius2, nullptr),
+            count);
     }
 }
 
@@ -211,24 +222,26 @@ TEST(ScanLines, SegmentsAgainstAHorizontalLine)
     } rows[] = {
         {0, segment(0, -1, 0, 1), {P(0, 0)}},
         {0.5, segment(0, 0, 2, 2), {P(0.5, 0.5)}},
-        {0, segment(0, 0, 1, 1), {P(0, 0)}},   // the start on the line, going up
-        {0, segment(0, 0, 1, -1), {}},         // going down
-        {0, segment(1, 1, 0, 0), {P(0, 0)}},   // the end on the line, coming from above
+        {0, segment(0, 0, 1, 1), {P(0, 0)}}, // the start on the line, going up
+        {0, segment(0, 0, 1, -1), {}},       // going down
+        {0, segment(1, 1, 0, 0), {P(0, 0)}}, // the end on the line, coming from above
         {0, segment(1, -1, 0, 0), {}},
-        {0, segment(0, 0, 5, 0), {}},          // along the line
+        {0, segment(0, 0, 5, 0), {}}, // along the line
         {0, segment(0, 1, 5, 2), {}},
         {0.0000005, segment(0, 0, 1, 1), {P(0, 0)}}, // an end within the tolerance
     };
     for (size_t i = 0; i < std::size(rows); ++i) {
         SCOPED_TRACE(::testing::Message() << "row " << i);
         Buffer buffer;
-        EXPECT_EQ(IntersectYLine(rows[i].y, &rows[i].line, buffer), static_cast<int32_t>(rows[i].points.size()));
+        EXPECT_EQ(IntersectYLine(rows[i].y, &rows[i].line, buffer),
+                  static_cast<int32_t>(rows[i].points.size()));
         EXPECT_TRUE(near_points(buffer.points(), rows[i].points));
         // The same with the axes exchanged.
-        const Line2DRec swapped = segment(rows[i].line.start.y, rows[i].line.start.x, rows[i].line.end.y,
-                                          rows[i].line.end.x);
+        const Line2DRec swapped = segment(rows[i].line.start.y, rows[i].line.start.x,
+                                          rows[i].line.end.y, rows[i].line.end.x);
         Buffer swapped_buffer;
-        EXPECT_EQ(IntersectXLine(rows[i].y, &swapped, swapped_buffer), static_cast<int32_t>(rows[i].points.size()));
+        EXPECT_EQ(IntersectXLine(rows[i].y, &swapped, swapped_buffer),
+                  static_cast<int32_t>(rows[i].points.size()));
         std::vector<Point2DRec> expected;
         for (const Point2DRec& p : rows[i].points)
             expected.push_back(P(p.y, p.x));
@@ -244,14 +257,15 @@ TEST(ScanLines, AVertexOnTheLineCountsForParity)
         Line2DRec out_of;
         int32_t crossings;
     } rows[] = {
-        {segment(-1, -1, 0, 0), segment(0, 0, 1, 1), 1},  // passing through
+        {segment(-1, -1, 0, 0), segment(0, 0, 1, 1), 1}, // passing through
         {segment(-1, 1, 0, 0), segment(0, 0, 1, -1), 1},
         {segment(-1, 1, 0, 0), segment(0, 0, 1, 1), 2},   // touching from above
         {segment(-1, -1, 0, 0), segment(0, 0, 1, -1), 0}, // touching from below
     };
     for (size_t i = 0; i < std::size(rows); ++i) {
         SCOPED_TRACE(::testing::Message() << "row " << i);
-        EXPECT_EQ(IntersectYLine(0, &rows[i].into, nullptr) + IntersectYLine(0, &rows[i].out_of, nullptr),
+        EXPECT_EQ(IntersectYLine(0, &rows[i].into, nullptr) +
+                      IntersectYLine(0, &rows[i].out_of, nullptr),
                   rows[i].crossings);
     }
 }
@@ -277,16 +291,17 @@ TEST(ScanLines, Arcs)
         {0, arc(0, 0, 1, kPi, 2 * kPi, 1), {}},
         {0, arc(0, 0, 1, kPi, 0, -1), {P(1, 0), P(-1, 0)}},
         {0.5, arc(0, 0, 1, 0, 2 * kPi, 1), {P(kHalfRoot3, 0.5), P(-kHalfRoot3, 0.5)}},
-        {1, arc(0, 0, 1, 0, 2 * kPi, 1), {}},        // tangent
+        {1, arc(0, 0, 1, 0, 2 * kPi, 1), {}}, // tangent
         {0.5, arc(0, 0, 1, 0, kPi / 2, 1), {P(kHalfRoot3, 0.5)}},
         {0, arc(0, 0, 1, kPi / 2, 1.5 * kPi, 1), {P(-1, 0)}},
-        {0, arc(0, 0, 1, 0, kPi / 2, 1), {P(1, 0)}}, // the start on the line
+        {0, arc(0, 0, 1, 0, kPi / 2, 1), {P(1, 0)}},  // the start on the line
         {0, arc(0, 0, 1, 1.5 * kPi, 2 * kPi, 1), {}}, // the end on the line, from below
     };
     for (size_t i = 0; i < std::size(rows); ++i) {
         SCOPED_TRACE(::testing::Message() << "row " << i);
         Buffer buffer;
-        EXPECT_EQ(IntersectYArc(rows[i].y, &rows[i].arc, buffer), static_cast<int32_t>(rows[i].points.size()));
+        EXPECT_EQ(IntersectYArc(rows[i].y, &rows[i].arc, buffer),
+                  static_cast<int32_t>(rows[i].points.size()));
         EXPECT_TRUE(near_points(buffer.points(), rows[i].points));
         // Mirrored in the diagonal: x for y, and the arc the other way round.
         Arc2DRec mirrored = rows[i].arc;
@@ -294,7 +309,8 @@ TEST(ScanLines, Arcs)
         mirrored.end_angle = kPi / 2 - rows[i].arc.end_angle;
         mirrored.direction = -rows[i].arc.direction;
         Buffer mirrored_buffer;
-        EXPECT_EQ(IntersectXArc(rows[i].y, &mirrored, mirrored_buffer), static_cast<int32_t>(rows[i].points.size()));
+        EXPECT_EQ(IntersectXArc(rows[i].y, &mirrored, mirrored_buffer),
+                  static_cast<int32_t>(rows[i].points.size()));
         std::vector<Point2DRec> expected;
         for (const Point2DRec& p : rows[i].points)
             expected.push_back(P(p.y, p.x));
@@ -343,10 +359,8 @@ TEST(StickTo, CirclesAndArcs)
         Point2DRec point;
         Point2DRec on_arc;
     } arc_rows[] = {
-        {P(0, 2), P(0, 1)},
-        {P(-1, -1), P(0, 1)},       // as far from both ends: the end
-        {P(-1, -0.9), P(0, 1)},
-        {P(-0.9, -1), P(1, 0)},
+        {P(0, 2), P(0, 1)},         {P(-1, -1), P(0, 1)}, // as far from both ends: the end
+        {P(-1, -0.9), P(0, 1)},     {P(-0.9, -1), P(1, 0)},
         {P(0.3, 0.4), P(0.6, 0.8)}, // inside the circle
     };
     for (const auto& row : arc_rows) {

@@ -91,8 +91,10 @@ TEST(Lines, RelationsOfTwoLines)
 
     const Line2DRec inner = segment(1, 0, 2, 0);
     const Line2DRec outer = segment(0, 0, 4, 0);
-    EXPECT_EQ(LineIsEmbedded(&inner.start, &inner.end, &outer.start, &outer.end), EmbeddedFirstInSecond);
-    EXPECT_EQ(LineIsEmbedded(&outer.start, &outer.end, &inner.start, &inner.end), EmbeddedSecondInFirst);
+    EXPECT_EQ(LineIsEmbedded(&inner.start, &inner.end, &outer.start, &outer.end),
+              EmbeddedFirstInSecond);
+    EXPECT_EQ(LineIsEmbedded(&outer.start, &outer.end, &inner.start, &inner.end),
+              EmbeddedSecondInFirst);
     EXPECT_EQ(LineIsEmbedded(&outer.start, &outer.end, &outer.end, &outer.start), EmbeddedSame);
     EXPECT_EQ(LineIsEmbedded(&a.start, &a.end, &b.start, &b.end), EmbeddedNone);
 
@@ -115,19 +117,16 @@ TEST(Arcs, Sweep)
         int32_t direction;
         double sweep;
     } rows[] = {
-        {0, kPi / 2, 1, kPi / 2},
-        {0, kPi / 2, -1, 1.5 * kPi},
+        {0, kPi / 2, 1, kPi / 2},     {0, kPi / 2, -1, 1.5 * kPi},
         {0, kPi / 2, 0, kPi / 2}, // 0 reads as counter-clockwise
         {1, 1, 1, 2 * kPi},       // never a zero sweep
-        {2 * kPi, 0, 1, 2 * kPi},
-        {0, 2 * kPi, -1, 2 * kPi},
-        {1.5 * kPi, kPi / 2, 1, kPi},
-        {-kPi / 2, kPi / 2, -7, kPi},
-        {HUGE_VAL, 1, 1, 0},
-        {1, HUGE_VAL, 1, 0},
+        {2 * kPi, 0, 1, 2 * kPi},     {0, 2 * kPi, -1, 2 * kPi},
+        {1.5 * kPi, kPi / 2, 1, kPi}, {-kPi / 2, kPi / 2, -7, kPi},
+        {HUGE_VAL, 1, 1, 0},          {1, HUGE_VAL, 1, 0},
     };
     for (const auto& row : rows) {
-        SCOPED_TRACE(::testing::Message() << row.start << " to " << row.end << " direction " << row.direction);
+        SCOPED_TRACE(::testing::Message()
+                     << row.start << " to " << row.end << " direction " << row.direction);
         EXPECT_NEAR(ArcAngle(row.start, row.end, row.direction), row.sweep, kClose);
         EXPECT_NEAR(ArcLength(2, row.start, row.end, row.direction), 2 * row.sweep, kClose);
     }
@@ -145,17 +144,17 @@ TEST(Arcs, AngleBetween)
         {0, kPi / 2, kPi, 1, 1},
         {0, kPi, kPi / 2, 1, 0},
         {0, kPi, kPi / 2, -1, 1},
-        {1, 4, 1, 1, 1},  // a full circle holds every angle
+        {1, 4, 1, 1, 1}, // a full circle holds every angle
         {0, 3, 2 * kPi, 1, 1},
         {kPi, 0, 2 * kPi, 1, 1},
         {kPi, 0.000002, 2 * kPi, 1, 0},
-        {kPi / 2, 0, 0, 1, 1}, // an end
+        {kPi / 2, 0, 0, 1, 1},                     // an end
         {kPi / 2, kPi / 2 - 0.0000005, kPi, 1, 1}, // within the tolerance of the start
         {kPi / 2, kPi / 2 - 0.000002, kPi, 1, 0},
     };
     for (const auto& row : rows) {
-        SCOPED_TRACE(::testing::Message() << row.angle << " on " << row.start << " to " << row.end << " direction "
-                                          << row.direction);
+        SCOPED_TRACE(::testing::Message() << row.angle << " on " << row.start << " to " << row.end
+                                          << " direction " << row.direction);
         EXPECT_EQ(AngleBetween(row.start, row.angle, row.end, row.direction), row.between);
     }
 }
@@ -195,7 +194,9 @@ TEST(Arcs, PointAndTangentRunInTheArcsDirection)
 TEST(Arcs, EvalSpacesThePointsEvenlyBetweenTheEnds)
 {
     const Point2DRec centre = P(1, 1);
-    const auto at = [](double angle) { return P(1 + 2 * std::cos(angle), 1 + 2 * std::sin(angle)); };
+    const auto at = [](double angle) {
+        return P(1 + 2 * std::cos(angle), 1 + 2 * std::sin(angle));
+    };
     {
         Buffer buffer;
         EXPECT_EQ(ArcEval(&centre, 2, 0, kPi / 2, 1, 0, 1, 1, buffer), 1);
@@ -209,7 +210,8 @@ TEST(Arcs, EvalSpacesThePointsEvenlyBetweenTheEnds)
     {
         Buffer buffer;
         EXPECT_EQ(ArcEval(&centre, 2, 0, kPi / 2, 1, 0, 1, 5, buffer), 5);
-        EXPECT_TRUE(near_points(buffer.points(), {at(0), at(kPi / 8), at(kPi / 4), at(3 * kPi / 8), at(kPi / 2)}));
+        EXPECT_TRUE(near_points(buffer.points(),
+                                {at(0), at(kPi / 8), at(kPi / 4), at(3 * kPi / 8), at(kPi / 2)}));
     }
     {
         Buffer buffer; // clockwise, and t running backwards
@@ -233,7 +235,8 @@ TEST(Arcs, RelationsOfTwoArcs)
     EXPECT_EQ(ArcIsEmbedded(&c, 1, kPi / 2, 0, -1, &c, 1, 0, kPi / 2, 1), EmbeddedSame);
     EXPECT_EQ(ArcIsEmbedded(&c, 1, 0, kPi / 2, 1, &c, 1, kPi, 1.5 * kPi, 1), EmbeddedNone);
     // Both ends of the short arc lie on the long one, but its middle does not.
-    EXPECT_EQ(ArcIsEmbedded(&c, 1, 1.75 * kPi, 0.25 * kPi, 1, &c, 1, 0.25 * kPi, 1.75 * kPi, 1), EmbeddedNone);
+    EXPECT_EQ(ArcIsEmbedded(&c, 1, 1.75 * kPi, 0.25 * kPi, 1, &c, 1, 0.25 * kPi, 1.75 * kPi, 1),
+              EmbeddedNone);
     EXPECT_EQ(ArcIsEmbedded(&c, 1, 0, kPi / 2, 1, &elsewhere, 1, 0, kPi / 2, 1), EmbeddedNone);
     EXPECT_EQ(ArcIsEmbedded(&c, 1, 0, kPi / 2, 1, &c, 1.000002, 0, kPi / 2, 1), EmbeddedNone);
 
@@ -264,7 +267,8 @@ TEST(ArcFitting, ThroughThreePoints)
         Point2DRec centre{};
         double radius = 0, start_angle = 0, end_angle = 0;
         int32_t direction = 0;
-        ASSERT_EQ(FitArc3Points(&start, &row.middle, &end, &centre, &radius, &start_angle, &end_angle, &direction),
+        ASSERT_EQ(FitArc3Points(&start, &row.middle, &end, &centre, &radius, &start_angle,
+                                &end_angle, &direction),
                   1);
         EXPECT_TRUE(near_point(centre, P(1, 0)));
         EXPECT_NEAR(radius, 1, kClose);
@@ -278,7 +282,8 @@ TEST(ArcFitting, ThroughThreePoints)
     int32_t direction = 0;
     EXPECT_EQ(FitArc3Points(&a, &b, &c, &centre, &radius, &start_angle, &end_angle, &direction), 0);
     const Point2DRec end = P(2, 0);
-    EXPECT_EQ(FitArc3Points(&a, &b, &end, nullptr, &radius, &start_angle, &end_angle, &direction), 0);
+    EXPECT_EQ(FitArc3Points(&a, &b, &end, nullptr, &radius, &start_angle, &end_angle, &direction),
+              0);
 }
 
 TEST(ArcFitting, TwoPointsAndASpan)
@@ -288,7 +293,8 @@ TEST(ArcFitting, TwoPointsAndASpan)
     Point2DRec centres[2];
     double radii[2], starts[2], ends[2];
     int32_t directions[2];
-    ASSERT_EQ(FitArc2PointsSpan(&start, &end, kPi / 2, centres, radii, starts, ends, directions), 2);
+    ASSERT_EQ(FitArc2PointsSpan(&start, &end, kPi / 2, centres, radii, starts, ends, directions),
+              2);
     EXPECT_TRUE(near_points({centres[0], centres[1]}, {P(0, 1), P(0, -1)}));
     for (int i = 0; i < 2; ++i) {
         SCOPED_TRACE(i);
@@ -303,10 +309,13 @@ TEST(ArcFitting, TwoPointsAndASpan)
     // A whole turn (and so also two) puts the centres at infinity: no arc.
     for (const double span : {2 * kPi, 4 * kPi, 2 * kPi + 0.0000005, 0.0, 0.0000009}) {
         SCOPED_TRACE(span);
-        EXPECT_EQ(FitArc2PointsSpan(&start, &end, span, centres, radii, starts, ends, directions), 0);
+        EXPECT_EQ(FitArc2PointsSpan(&start, &end, span, centres, radii, starts, ends, directions),
+                  0);
     }
-    EXPECT_EQ(FitArc2PointsSpan(&start, &start, kPi / 2, centres, radii, starts, ends, directions), 0);
-    EXPECT_EQ(FitArc2PointsSpan(&start, &end, kPi / 2, centres, radii, nullptr, ends, directions), 0);
+    EXPECT_EQ(FitArc2PointsSpan(&start, &start, kPi / 2, centres, radii, starts, ends, directions),
+              0);
+    EXPECT_EQ(FitArc2PointsSpan(&start, &end, kPi / 2, centres, radii, nullptr, ends, directions),
+              0);
 }
 
 TEST(ArcFitting, TwoPointsAndAStartTangent)
@@ -328,8 +337,8 @@ TEST(ArcFitting, TwoPointsAndAStartTangent)
         Point2DRec centre{};
         double radius = 0, start_angle = 0, end_angle = 0;
         int32_t direction = 0;
-        ASSERT_EQ(FitArc2PointsVector(&start, &end, &row.tangent, &centre, &radius, &start_angle, &end_angle,
-                                      &direction),
+        ASSERT_EQ(FitArc2PointsVector(&start, &end, &row.tangent, &centre, &radius, &start_angle,
+                                      &end_angle, &direction),
                   1);
         EXPECT_TRUE(near_point(centre, row.centre));
         EXPECT_NEAR(radius, 1, kClose);
@@ -341,10 +350,11 @@ TEST(ArcFitting, TwoPointsAndAStartTangent)
     Point2DRec centre{};
     double radius = 0, start_angle = 0, end_angle = 0;
     int32_t direction = 0;
-    EXPECT_EQ(FitArc2PointsVector(&start, &end, &along_chord, &centre, &radius, &start_angle, &end_angle, &direction),
+    EXPECT_EQ(FitArc2PointsVector(&start, &end, &along_chord, &centre, &radius, &start_angle,
+                                  &end_angle, &direction),
               0);
-    EXPECT_EQ(FitArc2PointsVector(&start, &start, &rows[0].tangent, &centre, &radius, &start_angle, &end_angle,
-                                  &direction),
+    EXPECT_EQ(FitArc2PointsVector(&start, &start, &rows[0].tangent, &centre, &radius, &start_angle,
+                                  &end_angle, &direction),
               0);
 }
 
@@ -355,15 +365,15 @@ TEST(ArcFitting, CentrePointSpanAndDirection)
     Point2DRec out_centre = P(9, 9);
     double radius = 0, start_angle = 0, end_angle = 0;
     int32_t direction = 0;
-    ASSERT_EQ(FitArcCentrePointSpanDir(&centre, &point, kPi / 2, -5, &out_centre, &radius, &start_angle, &end_angle,
-                                       &direction),
+    ASSERT_EQ(FitArcCentrePointSpanDir(&centre, &point, kPi / 2, -5, &out_centre, &radius,
+                                       &start_angle, &end_angle, &direction),
               1);
     EXPECT_EQ(direction, -1);
     EXPECT_NEAR(start_angle, 0, kClose);
     EXPECT_NEAR(end_angle, 1.5 * kPi, kClose);
     const Point2DRec above = P(0, 3);
-    ASSERT_EQ(FitArcCentrePointSpanDir(&centre, &above, 2 * kPi, 1, &out_centre, &radius, &start_angle, &end_angle,
-                                       &direction),
+    ASSERT_EQ(FitArcCentrePointSpanDir(&centre, &above, 2 * kPi, 1, &out_centre, &radius,
+                                       &start_angle, &end_angle, &direction),
               1);
     EXPECT_EQ(start_angle, 0.0);
     EXPECT_EQ(end_angle, 2 * kPi);
@@ -372,14 +382,14 @@ TEST(ArcFitting, CentrePointSpanAndDirection)
     // On the centre: 0, after direction, centre and radius were written.
     const Point2DRec on_centre = P(0.0000005, 0);
     out_centre = P(9, 9);
-    EXPECT_EQ(FitArcCentrePointSpanDir(&centre, &on_centre, 1, 3, &out_centre, &radius, &start_angle, &end_angle,
-                                       &direction),
+    EXPECT_EQ(FitArcCentrePointSpanDir(&centre, &on_centre, 1, 3, &out_centre, &radius,
+                                       &start_angle, &end_angle, &direction),
               0);
     EXPECT_EQ(direction, 1);
     EXPECT_TRUE(near_point(out_centre, centre, 0.0));
     EXPECT_EQ(radius, 0.0);
-    EXPECT_EQ(FitArcCentrePointSpanDir(&centre, &point, 1, 0, &out_centre, &radius, &start_angle, &end_angle,
-                                       &direction),
+    EXPECT_EQ(FitArcCentrePointSpanDir(&centre, &point, 1, 0, &out_centre, &radius, &start_angle,
+                                       &end_angle, &direction),
               0);
 }
 

@@ -199,8 +199,8 @@ TEST(PointBuffers, CountAndProfileIdAreOneRoutine)
 
 TEST(PointBuffers, UnloadFreesTheBuffersOfBothLists)
 {
-    const test_support::ChildResult child =
-        test_support::run_child(test_support::program_beside_test("osmark_probe"), {"pointbuffers"});
+    const test_support::ChildResult child = test_support::run_child(
+        test_support::program_beside_test("osmark_probe"), {"pointbuffers"});
     ASSERT_TRUE(WIFEXITED(child.status));
     EXPECT_EQ(WEXITSTATUS(child.status), 0) << child.err;
     EXPECT_NE(child.err.find("Information: ALLOCATIONS: 0, "), std::string::npos) << child.err;

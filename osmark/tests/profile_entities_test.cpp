@@ -24,8 +24,8 @@ ProfileEntityRec line_entity(double x1, double y1, double x2, double y2, uint32_
     return entity;
 }
 
-ProfileEntityRec arc_entity(double cx, double cy, double radius, double start, double end, int32_t direction,
-                            uint32_t user = 0)
+ProfileEntityRec arc_entity(double cx, double cy, double radius, double start, double end,
+                            int32_t direction, uint32_t user = 0)
 {
     ProfileEntityRec entity{};
     entity.type = EntityTypeArc;
@@ -171,8 +171,8 @@ TEST(ProfileEntities, PointOnWithParameter)
         {line, P(5, 0.000002), 0, -1},
         {line, P(10.000002, 0), 0, -1}, // beyond the end
         {line, P(0, 0), 1, 0},
-        {dot, P(1, 1), 1, 0},           // a zero-length line
-        {quarter, P(1, 0), 1, 0},       // the start is at 0, not a whole turn on
+        {dot, P(1, 1), 1, 0},     // a zero-length line
+        {quarter, P(1, 0), 1, 0}, // the start is at 0, not a whole turn on
         {quarter, P(1, -0.0000005), 1, 0},
         {quarter, P(h, h), 1, 0.5},
         {quarter, P(0, 1), 1, 1},
@@ -226,7 +226,8 @@ TEST(ProfileEntities, ClosestPoint)
 TEST(ProfileEntities, FirstPointOn)
 {
     const ProfileEntityRec line = line_entity(0, 0, 10, 0);
-    const std::vector<Point2DRec> points = {P(5, 0), P(2.000005, 0), P(2, 0), P(0, 0), P(8, 0), P(10, 0), P(3, 1)};
+    const std::vector<Point2DRec> points = {P(5, 0), P(2.000005, 0), P(2, 0), P(0, 0),
+                                            P(8, 0), P(10, 0),       P(3, 1)};
     const struct {
         int32_t from_start;
         int32_t keep_end;
@@ -238,10 +239,12 @@ TEST(ProfileEntities, FirstPointOn)
         {0, 1, P(10, 0)},
     };
     for (const auto& row : rows) {
-        SCOPED_TRACE(::testing::Message() << "from start " << row.from_start << ", keep end " << row.keep_end);
+        SCOPED_TRACE(::testing::Message()
+                     << "from start " << row.from_start << ", keep end " << row.keep_end);
         Point2DRec out{};
-        EXPECT_EQ(ProfileEntityFirstPointOn(&line, points.data(), static_cast<uint32_t>(points.size()),
-                                            row.from_start, row.keep_end, &out),
+        EXPECT_EQ(ProfileEntityFirstPointOn(&line, points.data(),
+                                            static_cast<uint32_t>(points.size()), row.from_start,
+                                            row.keep_end, &out),
                   1);
         EXPECT_TRUE(near_point(out, row.chosen, 0.0));
     }
@@ -329,13 +332,23 @@ TEST(ProfileEntities, Intersections)
         // other shares no such pair.
         {line_entity(0, 0, 4, 0), line_entity(1, 0, 2, 0), {}, 7},
         {line_entity(0, 0, 4, 0), line_entity(0, 1, 4, 1), {}, 7},
-        {line_entity(-2, 0.5, 2, 0.5), arc_entity(0, 0, 1, 0, kPi, 1), {P(std::sqrt(0.75), 0.5), P(-std::sqrt(0.75), 0.5)}, 0},
-        {arc_entity(0, 0, 1, 0, kPi, 1), line_entity(-2, 0.5, 2, 0.5), {P(std::sqrt(0.75), 0.5), P(-std::sqrt(0.75), 0.5)}, 0},
+        {line_entity(-2, 0.5, 2, 0.5),
+         arc_entity(0, 0, 1, 0, kPi, 1),
+         {P(std::sqrt(0.75), 0.5), P(-std::sqrt(0.75), 0.5)},
+         0},
+        {arc_entity(0, 0, 1, 0, kPi, 1),
+         line_entity(-2, 0.5, 2, 0.5),
+         {P(std::sqrt(0.75), 0.5), P(-std::sqrt(0.75), 0.5)},
+         0},
         {line_entity(5, 5, 6, 6), arc_entity(0, 0, 1, 0, kPi, 1), {}, 7},
-        {arc_entity(0, 0, 1, 0, kPi / 2, 1), arc_entity(0, 0, 1, kPi / 4, 3 * kPi / 4, 1),
-         {P(std::sqrt(0.5), std::sqrt(0.5)), P(0, 1)}, 1},
-        {arc_entity(0, 0, 1, 0, 2 * kPi, 1), arc_entity(1, 0, 1, 0, 2 * kPi, 1),
-         {P(0.5, -std::sqrt(0.75)), P(0.5, std::sqrt(0.75))}, 0},
+        {arc_entity(0, 0, 1, 0, kPi / 2, 1),
+         arc_entity(0, 0, 1, kPi / 4, 3 * kPi / 4, 1),
+         {P(std::sqrt(0.5), std::sqrt(0.5)), P(0, 1)},
+         1},
+        {arc_entity(0, 0, 1, 0, 2 * kPi, 1),
+         arc_entity(1, 0, 1, 0, 2 * kPi, 1),
+         {P(0.5, -std::sqrt(0.75)), P(0.5, std::sqrt(0.75))},
+         0},
         {ProfileEntityRec{}, line_entity(0, 0, 1, 1), {}, 7},
     };
     for (size_t i = 0; i < std::size(rows); ++i) {

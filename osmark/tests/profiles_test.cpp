@@ -56,7 +56,11 @@ TEST(Profiles, AreaDirectionCentreAndPerimeter)
     const double third = 4 / (3 * kPi);
     const Measures rows[] = {
         {"square ccw", unit_square_ccw, 1, 1, P(0.5, 0.5), 4},
-        {"square cw", [] { return polygon({P(0, 0), P(0, 1), P(1, 1), P(1, 0)}); }, 1, -1, P(0.5, 0.5), 4},
+        {"square cw",
+         [] {
+             return polygon({P(0, 0), P(0, 1), P(1, 1), P(1, 0)});
+         },
+         1, -1, P(0.5, 0.5), 4},
         {"circle of radius 2, one arc",
          [] {
              ProfileOwner p = new_profile();
@@ -376,11 +380,16 @@ TEST(Profiles, ProfileAgainstAnEntity)
     for (size_t i = 0; i < std::size(rows); ++i) {
         SCOPED_TRACE(::testing::Message() << "row " << i);
         Buffer buffer;
-        EXPECT_EQ(ProfileProfileEntityIntersect(square.get(), &rows[i].entity, 1, rows[i].exclude_ends, buffer),
+        EXPECT_EQ(ProfileProfileEntityIntersect(square.get(), &rows[i].entity, 1,
+                                                rows[i].exclude_ends, buffer),
                   static_cast<int32_t>(rows[i].points.size()));
         EXPECT_TRUE(near_points(buffer.points(), rows[i].points));
-        EXPECT_EQ(ProfileProfileEntityIntersect(square.get(), &rows[i].entity, 0, rows[i].exclude_ends, buffer), 1);
-        EXPECT_EQ(ProfileProfileEntityIntersect(square.get(), &rows[i].entity, 1, rows[i].exclude_ends, nullptr), 1);
+        EXPECT_EQ(ProfileProfileEntityIntersect(square.get(), &rows[i].entity, 0,
+                                                rows[i].exclude_ends, buffer),
+                  1);
+        EXPECT_EQ(ProfileProfileEntityIntersect(square.get(), &rows[i].entity, 1,
+                                                rows[i].exclude_ends, nullptr),
+                  1);
     }
     ProfileEntityRec inside_end{};
     inside_end.type = EntityTypeLine;

@@ -18,8 +18,8 @@ TEST(Vectors, OutputMayBeAnInput)
     using Unary = void (*)(const Point2DRec*, Point2DRec*);
     const Point2DRec a = P(3, -4);
     const Point2DRec b = P(-1.5, 2);
-    for (const Binary operation : {VectorPntToPnt, VectorPntPlusVec, VectorPntMinusVec, VectorVecPlusVec,
-                                   VectorVecMinusVec}) {
+    for (const Binary operation : {VectorPntToPnt, VectorPntPlusVec, VectorPntMinusVec,
+                                   VectorVecPlusVec, VectorVecMinusVec}) {
         Point2DRec expected{};
         operation(&a, &b, &expected);
         Point2DRec first = a;
@@ -29,7 +29,8 @@ TEST(Vectors, OutputMayBeAnInput)
         operation(&a, &second, &second);
         EXPECT_TRUE(near_point(second, expected, 0.0));
     }
-    for (const Unary operation : {VectorNegate, VectorUnitVecMinus90, VectorUnitVecPlus90, VectorUnitize}) {
+    for (const Unary operation :
+         {VectorNegate, VectorUnitVecMinus90, VectorUnitVecPlus90, VectorUnitize}) {
         Point2DRec expected{};
         operation(&a, &expected);
         Point2DRec in_place = a;
@@ -96,8 +97,8 @@ TEST(Vectors, Angles)
         {P(0, 0), P(1, 1), 0, 0},
     };
     for (const auto& row : rows) {
-        SCOPED_TRACE(::testing::Message() << "(" << row.a.x << ", " << row.a.y << ") to (" << row.b.x << ", "
-                                          << row.b.y << ")");
+        SCOPED_TRACE(::testing::Message() << "(" << row.a.x << ", " << row.a.y << ") to ("
+                                          << row.b.x << ", " << row.b.y << ")");
         EXPECT_NEAR(VectorAngleBetweenVecsCCW(&row.a, &row.b), row.ccw, kClose);
         EXPECT_NEAR(VectorAngleBetweenVecs(&row.a, &row.b), row.unsigned_angle, kClose);
     }
@@ -123,15 +124,13 @@ TEST(Vectors, DirectionTests)
         int32_t anti_parallel;
         int32_t perpendicular;
     } rows[] = {
-        {P(1, 1), P(2, 2), 1, 0, 0},
-        {P(1, 1), P(-1, -1), 0, 1, 0},
+        {P(1, 1), P(2, 2), 1, 0, 0}, {P(1, 1), P(-1, -1), 0, 1, 0},
         {P(0, 0), P(5, 7), 0, 0, 1}, // a zero vector is perpendicular to every vector
-        {P(0, 0), P(0, 0), 1, 1, 1},
-        {P(1, 0), P(0, -3), 0, 0, 1},
+        {P(0, 0), P(0, 0), 1, 1, 1}, {P(1, 0), P(0, -3), 0, 0, 1},
     };
     for (const auto& row : rows) {
-        SCOPED_TRACE(::testing::Message() << "(" << row.a.x << ", " << row.a.y << ") and (" << row.b.x << ", "
-                                          << row.b.y << ")");
+        SCOPED_TRACE(::testing::Message() << "(" << row.a.x << ", " << row.a.y << ") and ("
+                                          << row.b.x << ", " << row.b.y << ")");
         EXPECT_EQ(VectorAreVecsParallel(&row.a, &row.b), row.parallel);
         EXPECT_EQ(VectorAreVecsAntiParallel(&row.a, &row.b), row.anti_parallel);
         EXPECT_EQ(VectorAreVecsPerpendicular(&row.a, &row.b), row.perpendicular);
@@ -198,7 +197,8 @@ TEST(Extents, Relations)
         {{P(0, 0), P(1, 1)}, {P(0, 0), P(1, 1)}, ExtentsInside, 1},
         {{P(0, 0), P(1, 1)}, {P(1, 0), P(2, 1)}, ExtentsOverlap, 1},
         {{P(0, 0), P(1, 1)}, {P(2, 2), P(3, 3)}, ExtentsApart, 0},
-        {{P(0, 0), P(1, 1)}, {P(1.0000005, 0), P(2, 1)}, ExtentsOverlap, 1}, // apart by less than the tolerance
+        // Apart by less than the tolerance.
+        {{P(0, 0), P(1, 1)}, {P(1.0000005, 0), P(2, 1)}, ExtentsOverlap, 1},
         {{P(0, 0), P(1, 1)}, {P(1.0000011, 0), P(2, 1)}, ExtentsApart, 0},
         // Sharing a side: neither contains the other.
         {{P(0, 0), P(10, 10)}, {P(0, 1), P(2, 2)}, ExtentsOverlap, 1},

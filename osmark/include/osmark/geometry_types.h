@@ -73,11 +73,11 @@ typedef struct ProfileEntityRec {
 
 /* Bits of Profile.cache_flags: which cached values are valid. */
 enum ProfileCacheFlags {
-    ProfileCacheArea = 2,      /* area and direction */
+    ProfileCacheArea = 2, /* area and direction */
     ProfileCachePerimeter = 4,
-    ProfileCacheCentre = 8,    /* centre of gravity */
+    ProfileCacheCentre = 8, /* centre of gravity */
     ProfileCacheExtents = 16,
-    ProfileCacheAll = 31       /* what adding or removing an entity clears */
+    ProfileCacheAll = 31 /* what adding or removing an entity clears */
 };
 
 struct PagedArray;
@@ -90,12 +90,12 @@ struct PagedArray;
  */
 typedef struct Profile {
     uint32_t cache_flags;
-    int32_t id;                    /* 0 when new */
-    int32_t parent_id;             /* id of the enclosing profile; 0 when new */
-    int32_t level;                 /* nesting depth; 0 when new */
-    double accuracy;               /* tolerance of its own end-point comparisons; 1e-6 */
-    int32_t direction;             /* +1 ccw, -1 cw, 0 open or not yet settled */
-    double area;                   /* positive once the direction is known */
+    int32_t id;        /* 0 when new */
+    int32_t parent_id; /* id of the enclosing profile; 0 when new */
+    int32_t level;     /* nesting depth; 0 when new */
+    double accuracy;   /* tolerance of its own end-point comparisons; 1e-6 */
+    int32_t direction; /* +1 ccw, -1 cw, 0 open or not yet settled */
+    double area;       /* positive once the direction is known */
     double perimeter;
     Rectangle2DRec extents;
     Point2DRec centre_of_gravity;

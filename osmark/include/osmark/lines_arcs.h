@@ -31,8 +31,8 @@ OSMARK_API double LineLength(const Point2DRec* p1, const Point2DRec* p2) OSMARK_
 /* The direction from p1 to p2 in [0, 2*pi]; 0 when the points are equal. */
 OSMARK_API double LineAngle(const Point2DRec* p1, const Point2DRec* p2) OSMARK_NOEXCEPT;
 /* The line counterpart of ArcEval: does nothing and returns 0. */
-OSMARK_API int32_t LineEval(const Point2DRec* p1, const Point2DRec* p2, double t1, double t2, uint32_t count,
-                            PointBuffer buffer) OSMARK_NOEXCEPT;
+OSMARK_API int32_t LineEval(const Point2DRec* p1, const Point2DRec* p2, double t1, double t2,
+                            uint32_t count, PointBuffer buffer) OSMARK_NOEXCEPT;
 /*
  * Writes count records to output: the point at t; then, unless count is 1, the first
  * derivative p2 - p1 (as long as the line); then count - 2 zero vectors. A count of 0
@@ -42,7 +42,8 @@ OSMARK_API void LinePoint(const Point2DRec* p1, const Point2DRec* p2, double t, 
                           Point2DRec* output) OSMARK_NOEXCEPT;
 /* 1 when the point lies on the segment; the distance is measured vertically (along y),
  * except for a vertical segment. */
-OSMARK_API int32_t PointOnLine(const Point2DRec* p1, const Point2DRec* p2, const Point2DRec* point) OSMARK_NOEXCEPT;
+OSMARK_API int32_t PointOnLine(const Point2DRec* p1, const Point2DRec* p2,
+                               const Point2DRec* point) OSMARK_NOEXCEPT;
 
 /* Results of LineIsEmbedded and ArcIsEmbedded. */
 enum EmbeddedRelation {
@@ -76,42 +77,49 @@ OSMARK_API int32_t LineOverlap(const Point2DRec* a1, const Point2DRec* a2, const
 OSMARK_API double ArcAngle(double start, double end, int32_t direction) OSMARK_NOEXCEPT;
 /* 1 when the angle lies on the arc from start to end in the direction (a full circle,
  * start equal to end, holds every angle). */
-OSMARK_API int32_t AngleBetween(double start, double angle, double end, int32_t direction) OSMARK_NOEXCEPT;
+OSMARK_API int32_t AngleBetween(double start, double angle, double end,
+                                int32_t direction) OSMARK_NOEXCEPT;
 /* ArcAngle * radius. */
-OSMARK_API double ArcLength(double radius, double start, double end, int32_t direction) OSMARK_NOEXCEPT;
+OSMARK_API double ArcLength(double radius, double start, double end,
+                            int32_t direction) OSMARK_NOEXCEPT;
 /* 1 when the point lies on the arc; 0 for a NULL centre or point. */
-OSMARK_API int32_t PointOnArc(const Point2DRec* centre, double radius, double start, double end, int32_t direction,
-                              const Point2DRec* point) OSMARK_NOEXCEPT;
+OSMARK_API int32_t PointOnArc(const Point2DRec* centre, double radius, double start, double end,
+                              int32_t direction, const Point2DRec* point) OSMARK_NOEXCEPT;
 /*
  * Writes count records to output: the point at t; then, unless count is 1, the unit
  * tangent in the direction of travel; then count - 2 zero vectors. A count of 0 writes
  * two records.
  */
-OSMARK_API void ArcPoint(const Point2DRec* centre, double radius, double start, double end, int32_t direction,
-                         double t, uint32_t count, Point2DRec* output) OSMARK_NOEXCEPT;
+OSMARK_API void ArcPoint(const Point2DRec* centre, double radius, double start, double end,
+                         int32_t direction, double t, uint32_t count,
+                         Point2DRec* output) OSMARK_NOEXCEPT;
 /*
  * Appends count points of the arc from t1 to t2, evenly spaced, the first at t1 and
  * (for a count above 1) the last at t2; returns count. 0 for a NULL centre or buffer,
  * a count of 0 or a radius within the tolerance of 0.
  */
-OSMARK_API int32_t ArcEval(const Point2DRec* centre, double radius, double start, double end, int32_t direction,
-                           double t1, double t2, uint32_t count, PointBuffer buffer) OSMARK_NOEXCEPT;
+OSMARK_API int32_t ArcEval(const Point2DRec* centre, double radius, double start, double end,
+                           int32_t direction, double t1, double t2, uint32_t count,
+                           PointBuffer buffer) OSMARK_NOEXCEPT;
 /* An EmbeddedRelation of two arcs on one circle; 0 for arcs on different circles. */
-OSMARK_API int32_t ArcIsEmbedded(const Point2DRec* centre_a, double radius_a, double start_a, double end_a,
-                                 int32_t direction_a, const Point2DRec* centre_b, double radius_b, double start_b,
-                                 double end_b, int32_t direction_b) OSMARK_NOEXCEPT;
+OSMARK_API int32_t ArcIsEmbedded(const Point2DRec* centre_a, double radius_a, double start_a,
+                                 double end_a, int32_t direction_a, const Point2DRec* centre_b,
+                                 double radius_b, double start_b, double end_b,
+                                 int32_t direction_b) OSMARK_NOEXCEPT;
 /*
  * Which ends meet: 1 start a = start b, 2 end a = start b, 3 start a = end b, 4 end a =
  * end b, 5 both ends of a meet both of b; each equal pair appends its point of arc a.
  * 0 for any other combination, or when one arc lies on the other.
  */
-OSMARK_API int32_t ArcIsEndToEnd(const Point2DRec* centre_a, double radius_a, double start_a, double end_a,
-                                 int32_t direction_a, const Point2DRec* centre_b, double radius_b, double start_b,
-                                 double end_b, int32_t direction_b, PointBuffer buffer) OSMARK_NOEXCEPT;
+OSMARK_API int32_t ArcIsEndToEnd(const Point2DRec* centre_a, double radius_a, double start_a,
+                                 double end_a, int32_t direction_a, const Point2DRec* centre_b,
+                                 double radius_b, double start_b, double end_b, int32_t direction_b,
+                                 PointBuffer buffer) OSMARK_NOEXCEPT;
 /* LineOverlap for arcs, with PointOnArc for the ends; the circles are not compared. */
-OSMARK_API int32_t ArcsOverlap(const Point2DRec* centre_a, double radius_a, double start_a, double end_a,
-                               int32_t direction_a, const Point2DRec* centre_b, double radius_b, double start_b,
-                               double end_b, int32_t direction_b, PointBuffer buffer) OSMARK_NOEXCEPT;
+OSMARK_API int32_t ArcsOverlap(const Point2DRec* centre_a, double radius_a, double start_a,
+                               double end_a, int32_t direction_a, const Point2DRec* centre_b,
+                               double radius_b, double start_b, double end_b, int32_t direction_b,
+                               PointBuffer buffer) OSMARK_NOEXCEPT;
 
 /* ---- Arc fitting: 0 for any NULL pointer; outputs are undefined after a 0 ---- */
 
@@ -119,8 +127,9 @@ OSMARK_API int32_t ArcsOverlap(const Point2DRec* centre_a, double radius_a, doub
  * 1 with the arc from start through middle to end; 0 for collinear points. The angles
  * are atan2's, in (-pi, pi].
  */
-OSMARK_API int32_t FitArc3Points(const Point2DRec* start, const Point2DRec* middle, const Point2DRec* end,
-                                 Point2DRec* centre, double* radius, double* start_angle, double* end_angle,
+OSMARK_API int32_t FitArc3Points(const Point2DRec* start, const Point2DRec* middle,
+                                 const Point2DRec* end, Point2DRec* centre, double* radius,
+                                 double* start_angle, double* end_angle,
                                  int32_t* direction) OSMARK_NOEXCEPT;
 /*
  * 2 with the two counter-clockwise arcs through both points that sweep the span (taken
@@ -132,8 +141,9 @@ OSMARK_API int32_t FitArc2PointsSpan(const Point2DRec* start, const Point2DRec* 
                                      double end_angles[2], int32_t directions[2]) OSMARK_NOEXCEPT;
 /* 1 with the arc that leaves start along the tangent and ends at end; 0 for equal
  * points or a tangent along the chord. */
-OSMARK_API int32_t FitArc2PointsVector(const Point2DRec* start, const Point2DRec* end, const Point2DRec* tangent,
-                                       Point2DRec* centre, double* radius, double* start_angle, double* end_angle,
+OSMARK_API int32_t FitArc2PointsVector(const Point2DRec* start, const Point2DRec* end,
+                                       const Point2DRec* tangent, Point2DRec* centre,
+                                       double* radius, double* start_angle, double* end_angle,
                                        int32_t* direction) OSMARK_NOEXCEPT;
 /*
  * 1 with the arc about centre that starts at the point and sweeps the span in the
@@ -141,9 +151,9 @@ OSMARK_API int32_t FitArc2PointsVector(const Point2DRec* start, const Point2DRec
  * direction 0, and for a point on the centre, after the direction, centre and radius
  * were written.
  */
-OSMARK_API int32_t FitArcCentrePointSpanDir(const Point2DRec* centre, const Point2DRec* point, double span,
-                                            int32_t direction, Point2DRec* out_centre, double* radius,
-                                            double* start_angle, double* end_angle,
+OSMARK_API int32_t FitArcCentrePointSpanDir(const Point2DRec* centre, const Point2DRec* point,
+                                            double span, int32_t direction, Point2DRec* out_centre,
+                                            double* radius, double* start_angle, double* end_angle,
                                             int32_t* out_direction) OSMARK_NOEXCEPT;
 
 OSMARK_END_DECLS

@@ -24,7 +24,8 @@ OSMARK_API double ProfileEntitySetAccuracy(double accuracy) OSMARK_NOEXCEPT;
 /* Sets the type to 0; returns the entity. */
 OSMARK_API ProfileEntityRec* ProfileEntityInitialise(ProfileEntityRec* entity) OSMARK_NOEXCEPT;
 /* Copies the whole record; 0 (destination untouched) for a source type above 2. */
-OSMARK_API int32_t ProfileEntityCopy(ProfileEntityRec* destination, const ProfileEntityRec* source) OSMARK_NOEXCEPT;
+OSMARK_API int32_t ProfileEntityCopy(ProfileEntityRec* destination,
+                                     const ProfileEntityRec* source) OSMARK_NOEXCEPT;
 OSMARK_API double ProfileEntityLength(const ProfileEntityRec* entity) OSMARK_NOEXCEPT;
 /*
  * Evaluates at t: mode 1 writes the point, mode 2 the point and the tangent in the
@@ -34,14 +35,16 @@ OSMARK_API double ProfileEntityLength(const ProfileEntityRec* entity) OSMARK_NOE
 OSMARK_API int32_t ProfileEntityPoint(const ProfileEntityRec* entity, double t, uint32_t mode,
                                       Point2DRec* output) OSMARK_NOEXCEPT;
 /* The tangent vector of mode 2 at t; 1, or 0. */
-OSMARK_API int32_t ProfileEntityTangent(const ProfileEntityRec* entity, double t, Point2DRec* output) OSMARK_NOEXCEPT;
+OSMARK_API int32_t ProfileEntityTangent(const ProfileEntityRec* entity, double t,
+                                        Point2DRec* output) OSMARK_NOEXCEPT;
 /* The point of the entity that the point snaps to (StickToLine, StickToArc). */
 OSMARK_API void ProfileEntityPointClosestTo(const ProfileEntityRec* entity, const Point2DRec* point,
                                             Point2DRec* output) OSMARK_NOEXCEPT;
 /* A line swaps its ends; an arc swaps its angles and negates its direction. */
 OSMARK_API void ProfileEntityReverse(ProfileEntityRec* entity) OSMARK_NOEXCEPT;
 /* Zeroes the extents, then fills them; 1, or 0 (extents zero) for type 0. */
-OSMARK_API int32_t ProfileEntityExtents(const ProfileEntityRec* entity, Rectangle2DRec* extents) OSMARK_NOEXCEPT;
+OSMARK_API int32_t ProfileEntityExtents(const ProfileEntityRec* entity,
+                                        Rectangle2DRec* extents) OSMARK_NOEXCEPT;
 /*
  * 1 when the point lies on the entity within the entity accuracy; then the point's
  * parameter goes to the optional t (a point at an arc's start is at 0).
@@ -55,8 +58,9 @@ OSMARK_API int32_t PointOnProfileEntity(const ProfileEntityRec* entity, const Po
  * 0 with the first point in output when none was, and 0 with nothing read or written
  * for a count of 0.
  */
-OSMARK_API int32_t ProfileEntityFirstPointOn(const ProfileEntityRec* entity, const Point2DRec* points,
-                                             uint32_t count, int32_t from_start, int32_t keep_end,
+OSMARK_API int32_t ProfileEntityFirstPointOn(const ProfileEntityRec* entity,
+                                             const Point2DRec* points, uint32_t count,
+                                             int32_t from_start, int32_t keep_end,
                                              Point2DRec* output) OSMARK_NOEXCEPT;
 /*
  * Moves the start (which_end non-zero) or the end (0) to the point. A line answers 0
@@ -74,8 +78,8 @@ OSMARK_API int32_t ProfileEntitySplit(const ProfileEntityRec* entity, const Poin
  * part, count 2 and the optional overlap flag 1; a crossing sets the flag to 0; no
  * point leaves it alone.
  */
-OSMARK_API int32_t ProfileEntityIntersect(const ProfileEntityRec* a, const ProfileEntityRec* b, PointBuffer output,
-                                          int32_t* overlap) OSMARK_NOEXCEPT;
+OSMARK_API int32_t ProfileEntityIntersect(const ProfileEntityRec* a, const ProfileEntityRec* b,
+                                          PointBuffer output, int32_t* overlap) OSMARK_NOEXCEPT;
 /* Does nothing: the step the profiles run on an entity before they drop it. */
 OSMARK_API void ProfileEntityClean(ProfileEntityRec* entity) OSMARK_NOEXCEPT;
 

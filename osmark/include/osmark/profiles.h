@@ -36,8 +36,9 @@ OSMARK_API void ProfileAdd(Profile* profile, const ProfileEntityRec* entity) OSM
 OSMARK_API void ProfileAddLine(Profile* profile, double x1, double y1, double x2, double y2,
                                uint32_t user) OSMARK_NOEXCEPT;
 /* A direction of 0 or more is stored as +1, a negative one as -1. */
-OSMARK_API void ProfileAddArc(Profile* profile, double centre_x, double centre_y, double radius, double start_angle,
-                              double end_angle, int32_t direction, uint32_t user) OSMARK_NOEXCEPT;
+OSMARK_API void ProfileAddArc(Profile* profile, double centre_x, double centre_y, double radius,
+                              double start_angle, double end_angle, int32_t direction,
+                              uint32_t user) OSMARK_NOEXCEPT;
 /* Removes the entity at index; later entities move down one place. */
 OSMARK_API void ProfileRemove(Profile* profile, uint32_t index) OSMARK_NOEXCEPT;
 OSMARK_API uint32_t ProfileEntityCount(const Profile* profile) OSMARK_NOEXCEPT;
@@ -88,8 +89,10 @@ OSMARK_API void ProfileReverse(Profile* profile) OSMARK_NOEXCEPT;
  * entity are appended and their number returned; otherwise 1 at the first counting
  * entity, else 0.
  */
-OSMARK_API int32_t ProfileProfileEntityIntersect(const Profile* profile, const ProfileEntityRec* entity, int32_t all,
-                                                 int32_t exclude_ends, PointBuffer output) OSMARK_NOEXCEPT;
+OSMARK_API int32_t ProfileProfileEntityIntersect(const Profile* profile,
+                                                 const ProfileEntityRec* entity, int32_t all,
+                                                 int32_t exclude_ends,
+                                                 PointBuffer output) OSMARK_NOEXCEPT;
 /* ProfileProfileEntityIntersect(b, each entity of a, all, 0, output), summed; without
  * all or an output, 1 at the first entity of a that meets b. */
 OSMARK_API int32_t ProfileProfileIntersect(const Profile* a, const Profile* b, int32_t all,

@@ -23,8 +23,9 @@ OSMARK_API void StickToCircle(const Point2DRec* point, const Point2DRec* centre,
                               Point2DRec* output) OSMARK_NOEXCEPT;
 /* The point of the circle as for StickToCircle when it lies on the arc, else the
  * nearer end of the arc (the end point on a tie). */
-OSMARK_API void StickToArc(const Point2DRec* point, const Point2DRec* centre, double radius, double start,
-                           double end, int32_t direction, Point2DRec* output) OSMARK_NOEXCEPT;
+OSMARK_API void StickToArc(const Point2DRec* point, const Point2DRec* centre, double radius,
+                           double start, double end, int32_t direction,
+                           Point2DRec* output) OSMARK_NOEXCEPT;
 
 OSMARK_END_DECLS
 

@@ -19,18 +19,24 @@
 OSMARK_BEGIN_DECLS
 
 /* out = b - a, the vector from point a to point b. */
-OSMARK_API void VectorPntToPnt(const Point2DRec* a, const Point2DRec* b, Point2DRec* out) OSMARK_NOEXCEPT;
+OSMARK_API void VectorPntToPnt(const Point2DRec* a, const Point2DRec* b,
+                               Point2DRec* out) OSMARK_NOEXCEPT;
 OSMARK_API void VectorNegate(const Point2DRec* v, Point2DRec* out) OSMARK_NOEXCEPT;
-OSMARK_API void VectorPntPlusVec(const Point2DRec* p, const Point2DRec* v, Point2DRec* out) OSMARK_NOEXCEPT;
-OSMARK_API void VectorPntMinusVec(const Point2DRec* p, const Point2DRec* v, Point2DRec* out) OSMARK_NOEXCEPT;
-OSMARK_API void VectorVecPlusVec(const Point2DRec* a, const Point2DRec* b, Point2DRec* out) OSMARK_NOEXCEPT;
-OSMARK_API void VectorVecMinusVec(const Point2DRec* a, const Point2DRec* b, Point2DRec* out) OSMARK_NOEXCEPT;
+OSMARK_API void VectorPntPlusVec(const Point2DRec* p, const Point2DRec* v,
+                                 Point2DRec* out) OSMARK_NOEXCEPT;
+OSMARK_API void VectorPntMinusVec(const Point2DRec* p, const Point2DRec* v,
+                                  Point2DRec* out) OSMARK_NOEXCEPT;
+OSMARK_API void VectorVecPlusVec(const Point2DRec* a, const Point2DRec* b,
+                                 Point2DRec* out) OSMARK_NOEXCEPT;
+OSMARK_API void VectorVecMinusVec(const Point2DRec* a, const Point2DRec* b,
+                                  Point2DRec* out) OSMARK_NOEXCEPT;
 /* out = factor * v. */
 OSMARK_API void VectorScaleVec(double factor, const Point2DRec* v, Point2DRec* out) OSMARK_NOEXCEPT;
 OSMARK_API double VectorVecDotVec(const Point2DRec* a, const Point2DRec* b) OSMARK_NOEXCEPT;
 /* a.x * b.y - a.y * b.x: positive when b lies counter-clockwise of a. */
 OSMARK_API double VectorVecCrossVec(const Point2DRec* a, const Point2DRec* b) OSMARK_NOEXCEPT;
-OSMARK_API void VectorLengthAngleToVec(double length, double angle, Point2DRec* out) OSMARK_NOEXCEPT;
+OSMARK_API void VectorLengthAngleToVec(double length, double angle,
+                                       Point2DRec* out) OSMARK_NOEXCEPT;
 OSMARK_API void VectorUnitVecAtAngle(double angle, Point2DRec* out) OSMARK_NOEXCEPT;
 OSMARK_API double VectorModulus(const Point2DRec* v) OSMARK_NOEXCEPT;
 /* v turned clockwise (Minus90) or counter-clockwise (Plus90) by a right angle; the
@@ -50,12 +56,15 @@ OSMARK_API double VectorAngleOfVec(const Point2DRec* v) OSMARK_NOEXCEPT;
 OSMARK_API double VectorAngleBetweenVecs(const Point2DRec* a, const Point2DRec* b) OSMARK_NOEXCEPT;
 /* The counter-clockwise angle from a to b in [0, 2*pi); parallel vectors give 0,
  * anti-parallel ones pi. */
-OSMARK_API double VectorAngleBetweenVecsCCW(const Point2DRec* a, const Point2DRec* b) OSMARK_NOEXCEPT;
+OSMARK_API double VectorAngleBetweenVecsCCW(const Point2DRec* a,
+                                            const Point2DRec* b) OSMARK_NOEXCEPT;
 /* Direction tests on the unit vectors; a zero vector is parallel to a zero vector and
  * perpendicular to every vector. */
 OSMARK_API int32_t VectorAreVecsParallel(const Point2DRec* a, const Point2DRec* b) OSMARK_NOEXCEPT;
-OSMARK_API int32_t VectorAreVecsAntiParallel(const Point2DRec* a, const Point2DRec* b) OSMARK_NOEXCEPT;
-OSMARK_API int32_t VectorAreVecsPerpendicular(const Point2DRec* a, const Point2DRec* b) OSMARK_NOEXCEPT;
+OSMARK_API int32_t VectorAreVecsAntiParallel(const Point2DRec* a,
+                                             const Point2DRec* b) OSMARK_NOEXCEPT;
+OSMARK_API int32_t VectorAreVecsPerpendicular(const Point2DRec* a,
+                                              const Point2DRec* b) OSMARK_NOEXCEPT;
 
 /* 1 when both coordinates differ by less than the tolerance (a square, not a circle). */
 OSMARK_API int32_t PointOnPoint(const Point2DRec* a, const Point2DRec* b) OSMARK_NOEXCEPT;
@@ -71,10 +80,12 @@ OSMARK_API int32_t PointClosest(const Point2DRec* point, const Point2DRec* point
 /* Grows the extents to take in the point (or the other extents); a point within the
  * tolerance outside leaves them unchanged. Start from a real box, as a rule minimum and
  * maximum both at the first point. */
-OSMARK_API void ExtentsAppendPoint(Rectangle2DRec* extents, const Point2DRec* point) OSMARK_NOEXCEPT;
+OSMARK_API void ExtentsAppendPoint(Rectangle2DRec* extents,
+                                   const Point2DRec* point) OSMARK_NOEXCEPT;
 OSMARK_API void ExtentsAppend(Rectangle2DRec* extents, const Rectangle2DRec* other) OSMARK_NOEXCEPT;
 /* 1 when the extents overlap or touch (or are apart by less than the tolerance). */
-OSMARK_API int32_t ExtentsIntersect(const Rectangle2DRec* a, const Rectangle2DRec* b) OSMARK_NOEXCEPT;
+OSMARK_API int32_t ExtentsIntersect(const Rectangle2DRec* a,
+                                    const Rectangle2DRec* b) OSMARK_NOEXCEPT;
 
 /* Results of ExtentsCmp. */
 enum ExtentsRelation {
