@@ -819,13 +819,20 @@ TEST(DxfReader, MemoryOfTheStandardLibraryThatRunsOutFailsTheReadCleanly)
     // Osmark's blocks, and the read still ends with 0 or -1 and leaks nothing.
     ASSERT_TRUE(test_support::new_follows_allocation_countdown());
     const std::string bytes = dxf_test::ascii(concat({
-        section("BLOCKS", {{0, "BLOCK"}, {2, "B"}, {70, "0"}, {10, "0"}, {20, "0"},
-                           {0, "POINT"}, {10, "1"}, {20, "1"}, {0, "ENDBLK"}}),
+        section("BLOCKS", {{0, "BLOCK"},
+                           {2, "B"},
+                           {70, "0"},
+                           {10, "0"},
+                           {20, "0"},
+                           {0, "POINT"},
+                           {10, "1"},
+                           {20, "1"},
+                           {0, "ENDBLK"}}),
         section("ENTITIES",
-                {{0, "SPLINE"}, {70, "4"}, {71, "2"}, {72, "6"}, {73, "3"}, {40, "0"}, {40, "0"},
-                 {40, "0"}, {40, "1"}, {40, "1"}, {40, "1"}, {10, "0"}, {20, "0"}, {41, "1"},
-                 {10, "1"}, {20, "1"}, {41, "0.7"}, {10, "2"}, {20, "0"}, {41, "1"},
-                 {0, "INSERT"}, {2, "B"}, {10, "5"}, {20, "5"}}),
+                {{0, "SPLINE"}, {70, "4"}, {71, "2"},     {72, "6"}, {73, "3"},   {40, "0"},
+                 {40, "0"},     {40, "0"}, {40, "1"},     {40, "1"}, {40, "1"},   {10, "0"},
+                 {20, "0"},     {41, "1"}, {10, "1"},     {20, "1"}, {41, "0.7"}, {10, "2"},
+                 {20, "0"},     {41, "1"}, {0, "INSERT"}, {2, "B"},  {10, "5"},   {20, "5"}}),
         kEof,
     }));
     uint32_t live_before = 0;

@@ -145,7 +145,8 @@ OSMARK_API int32_t FreeStr(char* string) noexcept
     return FreeVec(string);
 }
 
-OSMARK_TESTING_API void osmark_testing_fail_allocations(uint32_t successes, uint32_t failures) noexcept
+OSMARK_TESTING_API void osmark_testing_fail_allocations(uint32_t successes,
+                                                        uint32_t failures) noexcept
 {
     g_failures_left.store(0, std::memory_order_relaxed);
     g_successes_before_failure.store(successes, std::memory_order_relaxed);

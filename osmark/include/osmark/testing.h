@@ -14,7 +14,8 @@ OSMARK_BEGIN_DECLS
  * `failures` ones fail (AllocVec, CAllocVec, ReAllocVec and everything built on them).
  * osmark_testing_fail_allocations(0, 0) turns the injection off.
  */
-OSMARK_TESTING_API void osmark_testing_fail_allocations(uint32_t successes, uint32_t failures) OSMARK_NOEXCEPT;
+OSMARK_TESTING_API void osmark_testing_fail_allocations(uint32_t successes,
+                                                        uint32_t failures) OSMARK_NOEXCEPT;
 
 /*
  * One step of that countdown for an allocator outside Osmark (the test programs'
@@ -24,7 +25,8 @@ OSMARK_TESTING_API void osmark_testing_fail_allocations(uint32_t successes, uint
 OSMARK_TESTING_API int32_t osmark_testing_allocation_fails(void) OSMARK_NOEXCEPT;
 
 /* The live and the total block counts of AllocVec/FreeVec. */
-OSMARK_TESTING_API void osmark_testing_allocation_counts(uint32_t* live, uint32_t* total) OSMARK_NOEXCEPT;
+OSMARK_TESTING_API void osmark_testing_allocation_counts(uint32_t* live,
+                                                         uint32_t* total) OSMARK_NOEXCEPT;
 
 /* Names of the start-up steps in the order they ran; *count receives their number. */
 OSMARK_TESTING_API const char* const* osmark_testing_startup_steps(uint32_t* count) OSMARK_NOEXCEPT;
