@@ -22,6 +22,8 @@ function(tarvek_add_test name)
     tarvek_test_support tarvek_warnings)
   tarvek_link_static_twin(${name} ${ARG_TWINS})
   target_precompile_headers(${name} REUSE_FROM tarvek_test_pch)
+  # Compiled with -fPIC like the precompiled header: Qt adds it to whatever links Qt.
+  target_compile_options(${name} PRIVATE -fPIC)
   # The environment goes through the sandbox command itself: a list-valued
   # ENVIRONMENT property does not survive gtest_discover_tests.
   set_target_properties(${name} PROPERTIES CROSSCOMPILING_EMULATOR
@@ -46,6 +48,9 @@ if(TARVEK_TESTS)
   file(WRITE ${CMAKE_BINARY_DIR}/tarvek_test_pch.cpp "int tarvek_test_pch_anchor;\n")
   add_library(tarvek_test_pch OBJECT ${CMAKE_BINARY_DIR}/tarvek_test_pch.cpp)
   target_link_libraries(tarvek_test_pch PRIVATE GTest::gtest GTest::gmock)
+  # Tests that link Qt are compiled position-independent (Qt's requirement), so all
+  # tests are, and the header they share is too.
+  set_target_properties(tarvek_test_pch PROPERTIES POSITION_INDEPENDENT_CODE ON)
   target_precompile_headers(tarvek_test_pch PRIVATE
     <gtest/gtest.h> <gmock/gmock.h> <string> <vector> <cstring> <cstdint>)
 endif()

@@ -14,15 +14,26 @@
 
 typedef uint8_t BYTE;
 typedef uint16_t WORD;
+typedef int16_t SHORT;
 typedef uint32_t DWORD;
 typedef int32_t LONG;
 typedef uint32_t ULONG;
 typedef uint32_t UINT;
 typedef int32_t INT;
+typedef INT* LPINT;
 typedef int32_t BOOL;
 typedef char CHAR;
 typedef CHAR* LPSTR;
 typedef const CHAR* LPCSTR;
+/* UTF-16 code units: char16_t, so that C++ callers write u"text". */
+#ifdef __cplusplus
+typedef char16_t WCHAR;
+#else
+#include <uchar.h>
+typedef char16_t WCHAR;
+#endif
+typedef WCHAR* LPWSTR;
+typedef const WCHAR* LPCWSTR;
 typedef void* LPVOID;
 typedef const void* LPCVOID;
 typedef DWORD* LPDWORD;
