@@ -24,6 +24,7 @@
 #include "osmark/format.h"
 #include "osmark/memory.h"
 #include "osmark/testing.h"
+#include "test_support/allocation_failure.h"
 #include "test_support/temp_folder.h"
 
 namespace {
@@ -809,6 +810,52 @@ TEST(DxfReader, AnItemThatCannotBeMadeFailsTheReadButLaterEntitiesStay)
         }
     }
     EXPECT_TRUE(lost_one);
+}
+
+TEST(DxfReader, MemoryOfTheStandardLibraryThatRunsOutFailsTheReadCleanly)
+{
+    // The knots and weights of a spline and the index of block names come from operator
+    // new, not from Osmark: each of those allocations fails in turn too, together with
+    // Osmark's blocks, and the read still ends with 0 or -1 and leaks nothing.
+    ASSERT_TRUE(test_support::new_follows_allocation_countdown());
+    const std::string bytes = dxf_test::ascii(concat({
+        section("BLOCKS", {{0, "BLOCK"},
+                           {2, "B"},
+                           {70, "0"},
+                           {10, "0"},
+                           {20, "0"},
+                           {0, "POINT"},
+                           {10, "1"},
+                           {20, "1"},
+                           {0, "ENDBLK"}}),
+        section("ENTITIES",
+                {{0, "SPLINE"}, {70, "4"}, {71, "2"},     {72, "6"}, {73, "3"},   {40, "0"},
+                 {40, "0"},     {40, "0"}, {40, "1"},     {40, "1"}, {40, "1"},   {10, "0"},
+                 {20, "0"},     {41, "1"}, {10, "1"},     {20, "1"}, {41, "0.7"}, {10, "2"},
+                 {20, "0"},     {41, "1"}, {0, "INSERT"}, {2, "B"},  {10, "5"},   {20, "5"}}),
+        kEof,
+    }));
+    uint32_t live_before = 0;
+    uint32_t total = 0;
+    osmark_testing_allocation_counts(&live_before, &total);
+    bool read_whole = false;
+    for (uint32_t successes = 0; successes < 400 && !read_whole; ++successes) {
+        SCOPED_TRACE(successes);
+        Drawing drawing;
+        int32_t result = 0;
+        {
+            const test_support::NewJoinsCountdown joined;
+            osmark_testing_fail_allocations(successes, 1);
+            result = read_image(bytes, drawing.get());
+            osmark_testing_fail_allocations(0, 0);
+        }
+        ASSERT_TRUE(result == 0 || result == -1) << result;
+        read_whole = result == 0 && drawing->dxf_ItemBuffer.ib_N == 2;
+    }
+    EXPECT_TRUE(read_whole);
+    uint32_t live_after = 0;
+    osmark_testing_allocation_counts(&live_after, &total);
+    EXPECT_EQ(live_after, live_before);
 }
 
 // ---------------------------------------------------------------------------------------

@@ -14,6 +14,7 @@
 #include "halvern/items_from_data.h"
 #include "osmark/paged_array.h"
 #include "osmark/testing.h"
+#include "test_support/allocation_failure.h"
 
 namespace {
 
@@ -526,6 +527,9 @@ TEST(CreateItemFromData, MemoryThatRunsOutGivesNullAndLeavesNothingBehind)
                 SCOPED_TRACE(std::to_string(successes) + " then " + std::to_string(failures) + " failing");
                 const ItemRec* item = nullptr;
                 {
+                    // The group list's arranged order and a spline's knots come from
+                    // operator new: they fail in the same count.
+                    const test_support::NewJoinsCountdown joined;
                     const FailingAllocations failing(successes, failures);
                     item = CreateItemFromData(nullptr, list.get(), 0, 0, 0, pool);
                 }

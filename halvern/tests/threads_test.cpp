@@ -7,10 +7,6 @@
 // scripts/tsan_test.sh runs these tests under ThreadSanitizer as well.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <latch>
 #include <string>
 #include <thread>
@@ -21,47 +17,16 @@
 #include "dxf_test_support.h"
 #include "halvern/halvern.h"
 #include "osmark/memory.h"
+#include "test_support/files.h"
+#include "test_support/temp_folder.h"
 
 namespace {
 
-namespace fs = std::filesystem;
 using dxf_test::Group;
+using test_support::read_file;
 
 constexpr int kWidth = 160;
 constexpr int kHeight = 120;
-
-// A folder of the test's own in the temporary folder, removed at the end.
-class TempFolder {
-public:
-    explicit TempFolder(const std::string& name)
-    {
-        const char* base = std::getenv("TMPDIR");
-        m_path = fs::path(base != nullptr ? base : "/tmp") / name;
-        fs::remove_all(m_path);
-        fs::create_directories(m_path);
-    }
-    ~TempFolder() { fs::remove_all(m_path); }
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-
-    std::string write(const std::string& name, const std::string& bytes) const
-    {
-        const fs::path path = m_path / name;
-        fs::create_directories(path.parent_path());
-        std::ofstream(path, std::ios::binary) << bytes;
-        return path.string();
-    }
-    std::string path(const std::string& name) const { return (m_path / name).string(); }
-
-private:
-    fs::path m_path;
-};
-
-std::string read_file(const std::string& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-}
 
 void append(std::vector<Group>& groups, std::initializer_list<Group> more)
 {
@@ -392,7 +357,7 @@ protected:
         return copy;
     }
 
-    TempFolder m_folder{"threads_test"};
+    test_support::TempFolder m_folder;
     std::vector<Scene> m_scenes;
 };
 

@@ -183,18 +183,18 @@ OSMARK_API int32_t EasyRequest(struct Window* /*window*/, const char* title, con
     return 0;
 }
 
-OSMARK_API void osmark_testing_gui_counters(OsmarkGuiCounters* counters) noexcept
+OSMARK_TESTING_API void osmark_testing_gui_counters(OsmarkGuiCounters* counters) noexcept
 {
     if (counters != nullptr)
         *counters = g_counters;
 }
 
-OSMARK_API void osmark_testing_script_requester(int32_t answer) noexcept
+OSMARK_TESTING_API void osmark_testing_script_requester(int32_t answer) noexcept
 {
     g_scripted_answer = answer;
 }
 
-OSMARK_API const char* osmark_testing_last_requester_body(void) noexcept
+OSMARK_TESTING_API const char* osmark_testing_last_requester_body(void) noexcept
 {
     return g_last_requester_body;
 }

@@ -3,6 +3,7 @@
 #define HALVERN_HALVERN_H
 
 #include "halvern/api.h"
+#include "halvern/block_labels.h"
 #include "halvern/contours.h"
 #include "halvern/drawing.h"
 #include "halvern/dxf_groups.h"
@@ -20,6 +21,7 @@
 #include "halvern/packed.h"
 #include "halvern/palette.h"
 #include "halvern/pick.h"
+#include "halvern/regions.h"
 #include "halvern/render.h"
 #include "halvern/tables.h"
 #include "halvern/transform.h"

@@ -131,8 +131,8 @@ typedef struct InsertRec {
     };
     Point3DRec in_Scale;          /* default (1, 1, 1) */
     char* in_Label;               /* references into the block identifier, owning */
-    Point2DRec* in_LabelPos;      /* nothing; NULL except in the INSERT written for */
-    DXFFontRec* in_LabelAttr;     /* a block version */
+    Point2DRec* in_LabelPos;      /* nothing; set by SetBlockLabel (block_labels.h), */
+    DXFFontRec* in_LabelAttr;     /* else NULL */
     int32_t in_BlockIndex;        /* BLOCK item in dxf_BlockItemBuffer, -1 undefined */
     Point3DRec in_Extrusion;
 } InsertRec;

@@ -12,6 +12,7 @@
 #include "osmark/format.h"
 #include "osmark/library.h"
 #include "osmark/memory.h"
+#include "osmark/owners.h"
 #include "osmark/paths.h"
 #include "osmark/versions.h"
 #include "platform/registry.h"
@@ -109,24 +110,23 @@ OSMARK_API int32_t AssignLoad(const char* file_name) noexcept
         osmark::set_io_error(IoErrRequiredArgMissing);
         return 0;
     }
-    FileHandle* fh = Open(file_name, FileModeRead);
-    if (fh == nullptr)
+    osmark::StreamOwner stream(Open(file_name, FileModeRead));
+    if (stream == nullptr)
         return 0;
-    if (GetFileVersion(fh, kAssignFileHeader) != kAssignFileVersion) {
-        Close(fh);
+    if (GetFileVersion(stream.get(), kAssignFileHeader) != kAssignFileVersion) {
+        stream.reset();
         osmark::set_io_error(IoErrObjectInvalid);
         return 0;
     }
     int32_t result = 1;
     char line[kLineSize];
-    while (result != 0 && FGets(fh, line, sizeof line) != nullptr) {
+    while (result != 0 && FGets(stream.get(), line, sizeof line) != nullptr) {
         if (is_skipped_line(line))
             continue;
         char* colon = std::strchr(line, ':');
         *colon = '\0';
         result = AssignPath(line, colon + 1);
     }
-    Close(fh);
     return result;
 }
 

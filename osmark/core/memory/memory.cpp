@@ -145,19 +145,20 @@ OSMARK_API int32_t FreeStr(char* string) noexcept
     return FreeVec(string);
 }
 
-OSMARK_API void osmark_testing_fail_allocations(uint32_t successes, uint32_t failures) noexcept
+OSMARK_TESTING_API void osmark_testing_fail_allocations(uint32_t successes,
+                                                        uint32_t failures) noexcept
 {
     g_failures_left.store(0, std::memory_order_relaxed);
     g_successes_before_failure.store(successes, std::memory_order_relaxed);
     g_failures_left.store(failures, std::memory_order_relaxed);
 }
 
-OSMARK_API int32_t osmark_testing_allocation_fails(void) noexcept
+OSMARK_TESTING_API int32_t osmark_testing_allocation_fails(void) noexcept
 {
     return injected_failure() ? 1 : 0;
 }
 
-OSMARK_API void osmark_testing_allocation_counts(uint32_t* live, uint32_t* total) noexcept
+OSMARK_TESTING_API void osmark_testing_allocation_counts(uint32_t* live, uint32_t* total) noexcept
 {
     if (live != nullptr)
         *live = g_live_blocks.load();

@@ -109,7 +109,7 @@ OSMARK_API uint32_t GetProgramName(char* buffer, uint32_t size) noexcept
     return GetModuleFileNameA(nullptr, buffer, size);
 }
 
-OSMARK_API char* osmark_testing_parse_arguments(char* command_line) noexcept
+OSMARK_TESTING_API char* osmark_testing_parse_arguments(char* command_line) noexcept
 {
     return make_argument_string(command_line);
 }

@@ -11,6 +11,7 @@
 #include "osmark/library.h"
 #include "osmark/memory.h"
 #include "osmark/numbers.h"
+#include "osmark/owners.h"
 #include "osmark/strings.h"
 
 #include <algorithm>
@@ -269,12 +270,12 @@ extern "C" {
 OSMARK_API int32_t ReadGUIMsgs(int32_t offset, const char* name) noexcept
 {
     const bool batch_was_open = g_batch_open;
-    FileHandle* fh = Open(name, FileModeRead);
-    if (fh == nullptr)
+    const osmark::StreamOwner stream(Open(name, FileModeRead));
+    if (stream == nullptr)
         return 0;
     char line[1024];
     bool any_set = false;
-    while (FGets(fh, line, sizeof line) != nullptr) {
+    while (FGets(stream.get(), line, sizeof line) != nullptr) {
         if (line[0] == '\0')
             continue;
         StrStrip(line, 'B');
@@ -291,7 +292,6 @@ OSMARK_API int32_t ReadGUIMsgs(int32_t offset, const char* name) noexcept
         }
         SetGUIMsg(static_cast<int32_t>(id), text);
     }
-    Close(fh);
     if (any_set) {
         EndSetGUIMsg();
         if (batch_was_open)

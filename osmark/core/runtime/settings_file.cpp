@@ -9,6 +9,7 @@
 #include "osmark/library.h"
 #include "osmark/locale.h"
 #include "osmark/memory.h"
+#include "osmark/owners.h"
 #include "osmark/paths.h"
 #include "osmark/strings.h"
 #include "osmark/versions.h"
@@ -210,19 +211,18 @@ OSMARK_API int32_t ReadEnvString(const char* file, const char* section, const ch
         const std::optional<std::string> path = osmark::settings::locate(file);
         if (!path)
             return default_length;
-        FileHandle* fh = Open(path->c_str(), FileModeRead);
-        if (fh == nullptr)
+        const osmark::StreamOwner stream(Open(path->c_str(), FileModeRead));
+        if (stream == nullptr)
             return default_length;
         const ReadMode mode = section == nullptr ? ReadMode::Sections
                               : key == nullptr   ? ReadMode::Keys
                                                  : ReadMode::Value;
         std::optional<std::string> answer;
         try {
-            answer = read_answer(fh, mode, section, key);
+            answer = read_answer(stream.get(), mode, section, key);
         } catch (...) {
             answer.reset();
         }
-        Close(fh);
         if (!answer)
             return default_length;
         if (answer->size() >= INT32_MAX)

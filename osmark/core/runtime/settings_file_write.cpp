@@ -9,6 +9,7 @@
 #include "osmark/errors.h"
 #include "osmark/files.h"
 #include "osmark/memory.h"
+#include "osmark/owners.h"
 #include "osmark/paths.h"
 
 #include <cstring>
@@ -191,18 +192,15 @@ int32_t create_file(const std::string& path, const char* section, const char* ke
 // from the backup; the backup goes only when the file is whole again.
 int32_t rewrite_file(const std::string& path, const char* section, const char* key, const char* value)
 {
-    struct OwnedString {
-        char* text;
-        ~OwnedString() { FreeStr(text); }
-    };
-    const OwnedString backup_name{ChangeFileExt(path.c_str(), "bak")};
+    const osmark::StringOwner backup_owner(ChangeFileExt(path.c_str(), "bak"));
+    const char* backup_name = backup_owner.get();
     // A "*.bak" file would be its own backup's name: BackupFile makes a numbered copy
     // then, and the rewrite would read the file it truncates.
-    if (backup_name.text == nullptr || FileNameCmp(backup_name.text, path.c_str()) == 0)
+    if (backup_name == nullptr || FileNameCmp(backup_name, path.c_str()) == 0)
         return 0;
     if (!BackupFile(path.c_str(), 1))
         return 0;
-    OpenFile backup(Open(backup_name.text, FileModeRead));
+    OpenFile backup(Open(backup_name, FileModeRead));
     if (backup.get() == nullptr)
         return 0;
     Output out;
@@ -210,7 +208,7 @@ int32_t rewrite_file(const std::string& path, const char* section, const char* k
         rewrite(backup.get(), section, key, value, out);
     } catch (...) {
         backup.close();
-        DeleteFile_(backup_name.text);
+        DeleteFile_(backup_name);
         osmark::set_io_error(IoErrNoMemory);
         return 0;
     }
@@ -218,7 +216,7 @@ int32_t rewrite_file(const std::string& path, const char* section, const char* k
     const bool read_whole = (backup.get()->fh_Flags & FileFlagError) == 0;
     backup.close();
     if (!read_whole) {
-        DeleteFile_(backup_name.text);
+        DeleteFile_(backup_name);
         osmark::set_io_error(IoErrBadIO);
         return 0;
     }
@@ -226,12 +224,12 @@ int32_t rewrite_file(const std::string& path, const char* section, const char* k
     if (file.get() == nullptr)
         return 0;
     if (out.write_to(file)) {
-        DeleteFile_(backup_name.text);
+        DeleteFile_(backup_name);
         return 1;
     }
     const IoErrCode failure = IoErr();
-    if (Copy(backup_name.text, path.c_str(), 0))
-        DeleteFile_(backup_name.text);
+    if (Copy(backup_name, path.c_str(), 0))
+        DeleteFile_(backup_name);
     SetIoErr(failure);
     return 0;
 }

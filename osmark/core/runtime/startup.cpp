@@ -131,7 +131,7 @@ extern "C" {
 OSMARK_API HINSTANCE Instance = nullptr;
 OSMARK_API ExitList LibraryExitList = {nullptr, nullptr};
 
-OSMARK_API const char* const* osmark_testing_startup_steps(uint32_t* count) noexcept
+OSMARK_TESTING_API const char* const* osmark_testing_startup_steps(uint32_t* count) noexcept
 {
     if (count != nullptr)
         *count = g_steps_run_count;

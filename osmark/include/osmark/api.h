@@ -21,6 +21,14 @@
 #define OSMARK_API
 #endif
 
+/* The test seams of osmark/testing.h leave the library only in builds made for tests
+   and fuzzing; a product build keeps them inside. */
+#if defined(OSMARK_BUILDING) && defined(OSMARK_TESTING_SEAMS)
+#define OSMARK_TESTING_API __attribute__((visibility("default")))
+#else
+#define OSMARK_TESTING_API
+#endif
+
 #ifdef __cplusplus
 #define OSMARK_BEGIN_DECLS extern "C" {
 #define OSMARK_END_DECLS }
