@@ -241,8 +241,19 @@ int retrieve(MSG* out, HWND filter, UINT first, UINT last, bool remove, bool wai
         const bool found = peek_locked(queue, *out, filter, first, last, remove);
         queue.changed = false;
         queue.last_look = clock_now();
-        if (found)
+        if (found) {
+            // The window under the pointer chooses the cursor before it hears of the
+            // mouse, unless a window has the capture.
+            const UINT number = out->message;
+            if (remove && queue.last_was_input && queue.capture == nullptr &&
+                number >= WM_MOUSEFIRST && number <= WM_MBUTTONDBLCLK) {
+                queue.cursor_window = out->hwnd;
+                lock.unlock();
+                SendMessageW(out->hwnd, WM_SETCURSOR, reinterpret_cast<WPARAM>(out->hwnd),
+                             MAKELPARAM(HTCLIENT, number));
+            }
             return 1;
+        }
         if (!wait)
             return 0;
         if (!queue.sent.empty() || !queue.tasks.empty())
@@ -325,6 +336,37 @@ void post(ThreadQueue& queue, const QueuedMessage& message)
 {
     queue.posted.push_back(message);
     queue.wake();
+}
+
+void post_input(HWND handle, UINT message, WPARAM wparam, LPARAM lparam, POINT screen,
+                std::u16string typed)
+{
+    const UserLock lock(user_mutex());
+    const Window* window = window_of(handle);
+    if (window == nullptr || !window->queue->alive)
+        return;
+    set_cursor_position(screen);
+    if (message == WM_KEYDOWN || message == WM_SYSKEYDOWN)
+        note_async_key(static_cast<int>(wparam), true);
+    else if (message == WM_KEYUP || message == WM_SYSKEYUP)
+        note_async_key(static_cast<int>(wparam), false);
+    QueuedMessage queued;
+    queued.msg.hwnd = handle;
+    queued.msg.message = message;
+    queued.msg.wParam = wparam;
+    queued.msg.lParam = lparam;
+    queued.msg.time = message_time();
+    queued.msg.pt = screen;
+    queued.typed = std::move(typed);
+    queued.input = true;
+    post(*window->queue, queued);
+}
+
+std::shared_ptr<ThreadQueue> queue_of(HWND handle)
+{
+    const UserLock lock(user_mutex());
+    const Window* window = window_of(handle);
+    return window != nullptr ? window->queue : nullptr;
 }
 
 void post_task(const std::shared_ptr<ThreadQueue>& queue, std::function<void()> task)

@@ -70,7 +70,6 @@ std::shared_ptr<WindowClass> find_class(LPCWSTR name);
 // ---- Windows ----------------------------------------------------------------------------
 
 class ThreadQueue;
-struct WindowBacking;
 
 struct ScrollBarState {
     int minimum = 0;
@@ -138,9 +137,6 @@ struct Window {
 
     ScrollBarState bars[2];
     bool drop_target = false;
-
-    // The Qt side, when a widget backs the window (qt_backing.cpp).
-    WindowBacking* backing = nullptr;
 
     int width() const { return rect.right - rect.left; }
     int height() const { return rect.bottom - rect.top; }
@@ -247,6 +243,12 @@ std::shared_ptr<ThreadQueue> current_queue_shared();
 // Posts a message to the window's queue (or a thread message with window NULL).
 // Under the lock.
 void post(ThreadQueue& queue, const QueuedMessage& message);
+// Posts input that Qt delivered for the window (messages of a window that is gone are
+// dropped); the pointer is at `screen`. Takes the lock.
+void post_input(HWND window, UINT message, WPARAM wparam, LPARAM lparam, POINT screen,
+                std::u16string typed = std::u16string());
+// The queue of the window's thread, or NULL. Takes the lock.
+std::shared_ptr<ThreadQueue> queue_of(HWND window);
 // Leaves work for the queue's thread (from Qt event handlers). Takes the lock.
 void post_task(const std::shared_ptr<ThreadQueue>& queue, std::function<void()> task);
 

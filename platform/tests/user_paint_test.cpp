@@ -291,3 +291,48 @@ TEST_F(PaintTest, DrawTextPlacesClipsAndMeasures)
 }
 
 }
+
+namespace {
+
+TEST_F(PaintTest, BitBltCopiesABackBufferIntoTheWindowClipped)
+{
+    HWND window = make_shown(40, 30);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = 50;
+    info.bmiHeader.biHeight = -50;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    HDC buffer = CreateCompatibleDC(nullptr);
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(buffer, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(buffer, bitmap);
+    auto* pixels = static_cast<uint32_t*>(bits);
+    for (int i = 0; i < 50 * 50; ++i)
+        pixels[i] = static_cast<uint32_t>(i % 50) << 16 |
+                    static_cast<uint32_t>(i / 50); // red = x, blue = y
+    HDC dc = GetDC(window);
+    ASSERT_TRUE(BitBlt(dc, 10, 5, 50, 50, buffer, 0, 0, SRCCOPY)); // runs past the window
+    QImage surface = platform::test::WindowSurface(window);
+    EXPECT_EQ(surface.pixel(10, 5), qRgb(0, 0, 0));
+    EXPECT_EQ(surface.pixel(39, 29), qRgb(29, 0, 24));
+    EXPECT_EQ(surface.pixel(9, 5), 0xFFFFFFFFu);
+    const QImage before = surface;
+    BitBlt(dc, 0, 0, 40, 30, buffer, 3, 3, SRCINVERT);
+    EXPECT_NE(platform::test::WindowSurface(window), before);
+    BitBlt(dc, 0, 0, 40, 30, buffer, 3, 3, SRCINVERT);
+    EXPECT_EQ(platform::test::WindowSurface(window), before);
+    BitBlt(dc, 0, 0, 1, 1, nullptr, 0, 0, DSTINVERT); // needs no source
+    EXPECT_EQ(platform::test::WindowSurface(window).pixel(0, 0), 0xFF000000u);
+    EXPECT_FALSE(BitBlt(dc, 0, 0, 1, 1, nullptr, 0, 0, SRCCOPY));
+    // An overlapping copy on one surface moves the pixels as a whole.
+    BitBlt(dc, 12, 7, 20, 20, dc, 10, 5, SRCCOPY);
+    EXPECT_EQ(platform::test::WindowSurface(window).pixel(12, 7), qRgb(0, 0, 0));
+    EXPECT_EQ(platform::test::WindowSurface(window).pixel(31, 26), qRgb(19, 0, 19));
+    ReleaseDC(window, dc);
+    SelectObject(buffer, old);
+    DeleteObject(bitmap);
+    DeleteDC(buffer);
+}
+
+}
