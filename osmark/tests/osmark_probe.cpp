@@ -1,10 +1,11 @@
 // A program that tests start as a child process to see Osmark's start-up and
 // shut-down from outside: the argument string, the program folder and the report at
-// unload.
+// unload, also after point buffers were left in use and on the free list.
 
 #include "osmark/exit_list.h"
 #include "osmark/library.h"
 #include "osmark/memory.h"
+#include "osmark/point_buffers.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -32,6 +33,17 @@ int main(int argc, char** argv)
         for (int i = 0; i < blocks; ++i)
             FreeVec(AllocVec(16));
         return 0;
+    }
+    if (std::strcmp(mode, "pointbuffers") == 0) {
+        DebugOn(DebugAllocations);
+        PointBuffer deleted = PointBufferCreate();
+        PointBuffer grown = PointBufferCreate();
+        PointBuffer kept = PointBufferCreate();
+        if (deleted == nullptr || grown == nullptr || kept == nullptr)
+            return 1;
+        PointBufferSetCount(grown, 500);
+        PointBufferDelete(deleted);
+        return 0; // grown and kept stay in use until unload
     }
     return 2;
 }

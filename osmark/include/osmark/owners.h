@@ -18,6 +18,8 @@
 #include "osmark/files.h"
 #include "osmark/memory.h"
 #include "osmark/paged_array.h"
+#include "osmark/point_buffers.h"
+#include "osmark/profiles.h"
 
 #include <memory>
 
@@ -47,6 +49,18 @@ struct PagedArrayDeleter {
     void operator()(PagedArray* array) const noexcept { PagedArrayDelete(array); }
 };
 using PagedArrayOwner = std::unique_ptr<PagedArray, PagedArrayDeleter>;
+
+// A point buffer of PointBufferCreate (given back to the free list).
+struct PointBufferDeleter {
+    void operator()(PointBufferRec* buffer) const noexcept { PointBufferDelete(buffer); }
+};
+using PointBufferOwner = std::unique_ptr<PointBufferRec, PointBufferDeleter>;
+
+// A profile of ProfileCreate or ProfileCopy.
+struct ProfileDeleter {
+    void operator()(Profile* profile) const noexcept { ProfileDelete(profile); }
+};
+using ProfileOwner = std::unique_ptr<Profile, ProfileDeleter>;
 
 // A path of AllocExpandedPath.
 struct ExpandedPathDeleter {
