@@ -4,6 +4,7 @@
 
 #include "make_win32_error.h"
 #include "qt_pump.h"
+#include "wait_signals.h"
 #include "user_state.h"
 
 #include <algorithm>
@@ -22,6 +23,12 @@ struct QueueHolder {
 };
 
 thread_local QueueHolder t_holder;
+
+// MsgWaitForMultipleObjects learns of the queues' input through this check.
+[[maybe_unused]] const bool g_input_check_installed = [] {
+    set_queue_input_check([](DWORD wake_mask) { return queue_has_input(wake_mask); });
+    return true;
+}();
 
 void forget_window_silently(Window& window)
 {
@@ -326,10 +333,9 @@ void ThreadQueue::wake()
 {
     changed = true;
     arrived.notify_all();
-    for (QueueWaiter* waiter : waiters)
-        waiter->wake();
     if (waiting_in_qt)
         qt_wake();
+    notify_waiters();
 }
 
 void post(ThreadQueue& queue, const QueuedMessage& message)
@@ -376,18 +382,6 @@ void post_task(const std::shared_ptr<ThreadQueue>& queue, std::function<void()> 
         return;
     queue->tasks.push_back(std::move(task));
     queue->wake();
-}
-
-void add_queue_waiter(QueueWaiter& waiter)
-{
-    const UserLock lock(user_mutex());
-    current_queue().waiters.push_back(&waiter);
-}
-
-void remove_queue_waiter(QueueWaiter& waiter)
-{
-    const UserLock lock(user_mutex());
-    std::erase(current_queue().waiters, &waiter);
 }
 
 bool queue_has_input(UINT flags)

@@ -191,17 +191,6 @@ struct SentMessage {
     std::weak_ptr<ThreadQueue> sender;
 };
 
-// Something that waits on a thread's queue from outside the queue functions (the
-// kernel's waits on handles together with messages): wake() is called, with the user
-// lock held, whenever something arrives for the queue. It must only signal.
-class QueueWaiter {
-public:
-    virtual void wake() noexcept = 0;
-
-protected:
-    ~QueueWaiter() = default;
-};
-
 class ThreadQueue {
 public:
     std::thread::id thread;
@@ -219,7 +208,6 @@ public:
     bool changed = false;
     uint64_t last_look = 0;
     std::condition_variable arrived;
-    std::vector<QueueWaiter*> waiters;
     bool waiting_in_qt = false;
 
     // Thread state of the input.
@@ -232,7 +220,8 @@ public:
     std::u16string last_typed;
     bool last_was_input = false;
 
-    // Wakes the thread if it waits for its queue. Under the lock.
+    // Wakes the thread if it waits for its queue, and the threads waiting for queues and
+    // objects together (MsgWaitForMultipleObjects). Under the lock.
     void wake();
 };
 
@@ -252,10 +241,8 @@ std::shared_ptr<ThreadQueue> queue_of(HWND window);
 // Leaves work for the queue's thread (from Qt event handlers). Takes the lock.
 void post_task(const std::shared_ptr<ThreadQueue>& queue, std::function<void()> task);
 
-// Registers an outside waiter for the calling thread's queue.
-void add_queue_waiter(QueueWaiter& waiter);
-void remove_queue_waiter(QueueWaiter& waiter);
-// Whether the calling thread's queue holds something of the QS_ kinds asked for.
+// Whether the calling thread's queue holds something of the QS_ kinds asked for (what
+// MsgWaitForMultipleObjects asks; every wake() tells its waiters, wait_signals.h).
 bool queue_has_input(UINT flags);
 
 // Handles messages sent from other threads and the queue's tasks. Takes the lock.

@@ -1,6 +1,7 @@
 // The message queue: order of retrieval, WM_QUIT, WM_PAINT and WM_TIMER, timers on the
 // test clock, messages between threads, and key translation.
 
+#include "platform/handles.h"
 #include "platform/qt.h"
 #include "user_test_support.h"
 
@@ -172,6 +173,20 @@ TEST_F(WindowTest, MessagesFromOtherThreads)
     poster.join();
     ASSERT_TRUE(PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE));
     EXPECT_EQ(message.message, static_cast<UINT>(WM_USER + 2));
+}
+
+TEST_F(WindowTest, WaitsForObjectsWakeForMessagesOfTheQueue)
+{
+    HWND window = make_window(WS_POPUP, RECT{0, 0, 10, 10});
+    EXPECT_EQ(MsgWaitForMultipleObjects(0, nullptr, FALSE, 0, QS_ALLINPUT),
+              static_cast<DWORD>(WAIT_TIMEOUT));
+    std::thread poster([window] { PostMessageW(window, WM_USER, 0, 0); });
+    EXPECT_EQ(MsgWaitForMultipleObjects(0, nullptr, FALSE, INFINITE, QS_POSTMESSAGE),
+              static_cast<DWORD>(WAIT_OBJECT_0));
+    poster.join();
+    EXPECT_EQ(MsgWaitForMultipleObjects(0, nullptr, FALSE, 0, QS_KEY),
+              static_cast<DWORD>(WAIT_TIMEOUT));
+    pump();
 }
 
 TEST_F(WindowTest, TranslatedKeysTypeCharactersAheadOfLaterInput)
