@@ -1,6 +1,8 @@
 #include "platform/kernel.h"
 #include "platform/process_support.h"
 
+#include "command_line_split.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -116,6 +118,94 @@ void make_command_line()
     g_command_line = static_cast<char*>(std::malloc(needed + 1));
     if (g_command_line != nullptr)
         platform_build_command_line(pointers.data(), pointers.size(), g_command_line, needed + 1);
+}
+
+}
+
+namespace platform {
+
+namespace {
+
+bool is_blank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+
+// The program: to the next blank, or between double quotes.
+std::string take_program(std::string_view line, size_t& position)
+{
+    if (line[position] == '"') {
+        const size_t end = line.find('"', position + 1);
+        const size_t stop = end == std::string_view::npos ? line.size() : end;
+        std::string program(line.substr(position + 1, stop - position - 1));
+        position = end == std::string_view::npos ? line.size() : end + 1;
+        return program;
+    }
+    const size_t start = position;
+    while (position < line.size() && !is_blank(line[position]))
+        ++position;
+    return std::string(line.substr(start, position - start));
+}
+
+std::string take_argument(std::string_view line, size_t& position)
+{
+    std::string argument;
+    bool quoted = false;
+    while (position < line.size()) {
+        const char c = line[position];
+        if (is_blank(c) && !quoted)
+            break;
+        if (c == '\\') {
+            size_t backslashes = 0;
+            while (position < line.size() && line[position] == '\\') {
+                ++backslashes;
+                ++position;
+            }
+            if (position < line.size() && line[position] == '"') {
+                argument.append(backslashes / 2, '\\');
+                if (backslashes % 2 != 0) {
+                    argument += '"';
+                    ++position;
+                }
+            } else {
+                argument.append(backslashes, '\\');
+            }
+            continue;
+        }
+        if (c == '"') {
+            if (quoted && position + 1 < line.size() && line[position + 1] == '"') {
+                argument += '"';
+                position += 2;
+                continue;
+            }
+            quoted = !quoted;
+            ++position;
+            continue;
+        }
+        argument += c;
+        ++position;
+    }
+    return argument;
+}
+
+}
+
+std::vector<std::string> split_command_line(std::string_view line)
+{
+    std::vector<std::string> arguments;
+    size_t position = 0;
+    while (position < line.size() && is_blank(line[position]))
+        ++position;
+    if (position == line.size())
+        return arguments;
+    arguments.push_back(take_program(line, position));
+    for (;;) {
+        while (position < line.size() && is_blank(line[position]))
+            ++position;
+        if (position == line.size())
+            return arguments;
+        arguments.push_back(take_argument(line, position));
+    }
 }
 
 }

@@ -1,5 +1,6 @@
-// Drives, volume information, the error mode and the (empty) network
-// (platform/volumes.h).
+// Drives, volume information, the error mode and the network (platform/volumes.h):
+// one drive and no network, unless a test lays drives over folders or scripts a
+// network.
 
 #include "platform/volumes.h"
 
@@ -8,6 +9,7 @@
 #include "make_win32_error.h"
 #include "path_translation.h"
 #include "platform/kernel.h"
+#include "test_drives.h"
 
 #include <sys/stat.h>
 #include <sys/statvfs.h>
@@ -16,9 +18,11 @@
 #include <atomic>
 #include <cstring>
 #include <fstream>
+#include <mutex>
 #include <new>
 #include <sstream>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -28,8 +32,157 @@ constexpr DWORD kDriveStringsLength = sizeof kDriveStrings - 1;
 
 std::atomic<UINT> g_error_mode{0};
 
-// An enumeration of network resources; there are none to give.
-class NetworkEnumeration final : public platform::KernelObject {};
+// One resource of the network, its texts held in the record.
+struct NetworkResource {
+    DWORD scope = 0;
+    DWORD type = 0;
+    DWORD display_type = 0;
+    DWORD usage = 0;
+    std::string local_name;
+    std::string remote_name;
+    std::string comment;
+    std::string provider;
+    bool has_local_name = false;
+    bool has_comment = false;
+    bool has_provider = false;
+};
+
+// The network that a test scripted; empty otherwise. The entries stay the test's.
+struct NetworkScript {
+    std::mutex mutex;
+    const PlatformNetworkEntry* entries = nullptr;
+    size_t count = 0;
+};
+
+NetworkScript& network_script()
+{
+    static NetworkScript* script = new NetworkScript;
+    return *script;
+}
+
+std::string text_or_empty(const char* text)
+{
+    return text != nullptr ? text : "";
+}
+
+NetworkResource resource_of(const NETRESOURCEA& record)
+{
+    NetworkResource resource;
+    resource.scope = record.dwScope;
+    resource.type = record.dwType;
+    resource.display_type = record.dwDisplayType;
+    resource.usage = record.dwUsage;
+    resource.local_name = text_or_empty(record.lpLocalName);
+    resource.remote_name = text_or_empty(record.lpRemoteName);
+    resource.comment = text_or_empty(record.lpComment);
+    resource.provider = text_or_empty(record.lpProvider);
+    resource.has_local_name = record.lpLocalName != nullptr;
+    resource.has_comment = record.lpComment != nullptr;
+    resource.has_provider = record.lpProvider != nullptr;
+    return resource;
+}
+
+bool same_container(const char* entry_container, const char* container)
+{
+    if (entry_container == nullptr || container == nullptr)
+        return entry_container == container;
+    return std::strcmp(entry_container, container) == 0;
+}
+
+// The resources that the container (NULL: the top of the network) lists, or the error
+// that the script gives for listing it.
+DWORD list_network(const char* container, std::vector<NetworkResource>& resources)
+{
+    NetworkScript& script = network_script();
+    const std::lock_guard lock(script.mutex);
+    for (size_t i = 0; i < script.count && container != nullptr; ++i) {
+        const PlatformNetworkEntry& entry = script.entries[i];
+        const char* name = entry.resource.lpRemoteName;
+        if (name != nullptr && std::strcmp(name, container) == 0 &&
+            entry.open_error != ERROR_SUCCESS)
+            return entry.open_error;
+    }
+    for (size_t i = 0; i < script.count; ++i) {
+        if (same_container(script.entries[i].container, container))
+            resources.push_back(resource_of(script.entries[i].resource));
+    }
+    return ERROR_SUCCESS;
+}
+
+// An enumeration of network resources: what the container listed when it was
+// opened, handed out in turn.
+class NetworkEnumeration final : public platform::KernelObject {
+public:
+    explicit NetworkEnumeration(std::vector<NetworkResource> resources)
+        : m_resources(std::move(resources))
+    {
+    }
+
+    DWORD next(DWORD& count, void* buffer, DWORD& buffer_size);
+
+private:
+    std::mutex m_mutex;
+    std::vector<NetworkResource> m_resources;
+    size_t m_next = 0;
+};
+
+size_t text_size(const std::string& text, bool present)
+{
+    return present ? text.size() + 1 : 0;
+}
+
+size_t packed_size(const NetworkResource& resource)
+{
+    return sizeof(NETRESOURCEA) + text_size(resource.local_name, resource.has_local_name) +
+           text_size(resource.remote_name, true) +
+           text_size(resource.comment, resource.has_comment) +
+           text_size(resource.provider, resource.has_provider);
+}
+
+// Records from the front of the buffer, their texts from its end, as Win32 packs them.
+DWORD NetworkEnumeration::next(DWORD& count, void* buffer, DWORD& buffer_size)
+{
+    const std::lock_guard lock(m_mutex);
+    if (m_next >= m_resources.size()) {
+        count = 0;
+        return ERROR_NO_MORE_ITEMS;
+    }
+    const size_t first_size = packed_size(m_resources[m_next]);
+    if (buffer == nullptr || buffer_size < first_size) {
+        count = 0;
+        buffer_size = static_cast<DWORD>(first_size);
+        return platform::make_win32_status(ERROR_MORE_DATA);
+    }
+    auto* records = static_cast<NETRESOURCEA*>(buffer);
+    char* text_end = static_cast<char*>(buffer) + buffer_size;
+    size_t used = 0;
+    DWORD given = 0;
+    while (given < count && m_next < m_resources.size() &&
+           used + packed_size(m_resources[m_next]) <= buffer_size) {
+        const NetworkResource& resource = m_resources[m_next];
+        used += packed_size(resource);
+        const auto place = [&](const std::string& text, bool present) -> LPSTR {
+            if (!present)
+                return nullptr;
+            text_end -= text.size() + 1;
+            std::memcpy(text_end, text.c_str(), text.size() + 1);
+            return text_end;
+        };
+        NETRESOURCEA& record = records[given];
+        record.dwScope = resource.scope;
+        record.dwType = resource.type;
+        record.dwDisplayType = resource.display_type;
+        record.dwUsage = resource.usage;
+        record.lpLocalName = place(resource.local_name, resource.has_local_name);
+        record.lpRemoteName = place(resource.remote_name, true);
+        record.lpComment = place(resource.comment, resource.has_comment);
+        record.lpProvider = place(resource.provider, resource.has_provider);
+        ++given;
+        ++m_next;
+    }
+    count = given;
+    return ERROR_SUCCESS;
+}
 
 BOOL fail(DWORD error, platform::SourceSite where = platform::SourceSite::current())
 {
@@ -113,15 +266,29 @@ extern "C" {
 
 PLATFORM_API DWORD GetLogicalDriveStringsA(DWORD size, LPSTR buffer) noexcept
 {
-    if (buffer == nullptr || size < kDriveStringsLength + 1)
-        return kDriveStringsLength + 1;
-    std::memcpy(buffer, kDriveStrings, kDriveStringsLength + 1);
-    return kDriveStringsLength;
+    try {
+        const std::string strings =
+            std::string(kDriveStrings, kDriveStringsLength) + platform::test_drive_strings();
+        const DWORD length = static_cast<DWORD>(strings.size());
+        if (buffer == nullptr || size < length + 1)
+            return length + 1;
+        std::memcpy(buffer, strings.c_str(), length + 1);
+        return length;
+    } catch (const std::bad_alloc&) {
+        platform::make_win32_error(ERROR_NOT_ENOUGH_MEMORY);
+        return 0;
+    }
 }
 
 PLATFORM_API UINT GetDriveTypeA(LPCSTR root_path) noexcept
 {
     try {
+        platform::TestDrive drive;
+        if (root_path != nullptr && root_path[0] != '\0' && root_path[1] == ':' &&
+            platform::find_test_drive(root_path[0], drive)) {
+            std::string native;
+            return folder_of(root_path, native) ? drive.type : DRIVE_NO_ROOT_DIR;
+        }
         std::string native;
         if (!folder_of(root_path, native))
             return DRIVE_NO_ROOT_DIR;
@@ -181,14 +348,22 @@ PLATFORM_API UINT SetErrorMode(UINT mode) noexcept
     return g_error_mode.exchange(mode);
 }
 
-PLATFORM_API DWORD WNetOpenEnumA(DWORD scope, DWORD /*type*/, DWORD /*usage*/, LPNETRESOURCEA /*resource*/,
-                                 HANDLE* enumeration) noexcept
+PLATFORM_API DWORD WNetOpenEnumA(DWORD scope, DWORD /*type*/, DWORD /*usage*/,
+                                 LPNETRESOURCEA resource, HANDLE* enumeration) noexcept
 {
     if (enumeration == nullptr || scope < RESOURCE_CONNECTED || scope > RESOURCE_REMEMBERED)
         return platform::make_win32_status(ERROR_INVALID_PARAMETER);
     *enumeration = nullptr;
     try {
-        const HANDLE handle = platform::add_handle(std::make_shared<NetworkEnumeration>());
+        std::vector<NetworkResource> resources;
+        const char* container = resource != nullptr ? resource->lpRemoteName : nullptr;
+        if (resource != nullptr && container == nullptr)
+            return platform::make_win32_status(ERROR_INVALID_PARAMETER);
+        const DWORD error = list_network(container, resources);
+        if (error != ERROR_SUCCESS)
+            return platform::make_win32_status(static_cast<LONG>(error));
+        const HANDLE handle =
+            platform::add_handle(std::make_shared<NetworkEnumeration>(std::move(resources)));
         if (handle == nullptr)
             return platform::make_win32_status(ERROR_NOT_ENOUGH_MEMORY);
         *enumeration = handle;
@@ -198,15 +373,16 @@ PLATFORM_API DWORD WNetOpenEnumA(DWORD scope, DWORD /*type*/, DWORD /*usage*/, L
     }
 }
 
-PLATFORM_API DWORD WNetEnumResourceA(HANDLE enumeration, LPDWORD count, LPVOID /*buffer*/,
-                                     LPDWORD /*buffer_size*/) noexcept
+PLATFORM_API DWORD WNetEnumResourceA(HANDLE enumeration, LPDWORD count, LPVOID buffer,
+                                     LPDWORD buffer_size) noexcept
 {
-    if (platform::object_of_kind<NetworkEnumeration>(enumeration) == nullptr)
+    const std::shared_ptr<NetworkEnumeration> object =
+        platform::object_of_kind<NetworkEnumeration>(enumeration);
+    if (object == nullptr)
         return platform::make_win32_status(ERROR_INVALID_HANDLE);
-    if (count == nullptr)
+    if (count == nullptr || buffer_size == nullptr)
         return platform::make_win32_status(ERROR_INVALID_PARAMETER);
-    *count = 0;
-    return ERROR_NO_MORE_ITEMS;
+    return object->next(*count, buffer, *buffer_size);
 }
 
 PLATFORM_API DWORD WNetCloseEnum(HANDLE enumeration) noexcept
@@ -225,4 +401,12 @@ PLATFORM_API DWORD WNetGetUniversalNameA(LPCSTR local_path, DWORD /*info_level*/
     return platform::make_win32_status(ERROR_NOT_CONNECTED);
 }
 
+PLATFORM_API void platform_set_network_for_testing(const PlatformNetworkEntry* entries,
+                                                   size_t count) noexcept
+{
+    NetworkScript& script = network_script();
+    const std::lock_guard lock(script.mutex);
+    script.entries = count != 0 ? entries : nullptr;
+    script.count = entries != nullptr ? count : 0;
+}
 }

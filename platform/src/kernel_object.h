@@ -27,6 +27,11 @@ public:
     // WaitForSingleObject's work; objects that cannot be waited for fail with
     // ERROR_INVALID_HANDLE.
     virtual DWORD wait(DWORD milliseconds);
+
+    // Whether another process can signal the object: a wait for several objects then
+    // looks at it every few milliseconds, since no signal of this process tells of
+    // the change (wait_signals.h).
+    virtual bool changes_elsewhere() const { return false; }
 };
 
 // A new handle for the object; NULL with ERROR_NOT_ENOUGH_MEMORY when the table

@@ -4,6 +4,7 @@
 #include "make_win32_error.h"
 #include "platform/files.h"
 #include "platform/kernel.h"
+#include "test_drives.h"
 
 #include <dirent.h>
 #include <sys/stat.h>
@@ -34,13 +35,23 @@ struct SplitPath {
 SplitPath split_lexically(std::string_view name)
 {
     SplitPath split;
+    // A drive that a test laid over a folder leads into that folder.
+    std::string over_test_drive;
     if (name.size() >= 2 && is_ascii_letter(name[0]) && name[1] == ':') {
+        platform::TestDrive drive;
+        const bool is_test_drive = platform::find_test_drive(name[0], drive);
         name.remove_prefix(2);
         split.absolute = true;
+        if (is_test_drive) {
+            over_test_drive = drive.folder + '/';
+            over_test_drive += name;
+        }
     } else if (!name.empty() && is_separator(name.front())) {
         split.absolute = true;
     }
     split.trailing_separator = !name.empty() && is_separator(name.back());
+    if (!over_test_drive.empty())
+        name = over_test_drive;
 
     size_t start = 0;
     while (start <= name.size()) {

@@ -3,7 +3,7 @@
 //
 //  - '\' and '/' both separate components;
 //  - a one-letter drive prefix "X:" stands for the root "/" (so "C:\a" and "C:a" are
-//    both "/a");
+//    both "/a"), or for its folder when a test laid the drive over one;
 //  - "." and ".." are resolved in the text, as Win32 does, before the file system is
 //    asked (so "missing\..\a" is "a"); a relative path stays relative to the current
 //    directory;

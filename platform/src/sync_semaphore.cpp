@@ -8,6 +8,7 @@
 #include "make_win32_error.h"
 #include "platform/kernel.h"
 #include "sync_named_object.h"
+#include "wait_signals.h"
 
 #include <semaphore.h>
 
@@ -48,6 +49,7 @@ public:
     }
 
     DWORD wait(DWORD milliseconds) override;
+    bool changes_elsewhere() const override { return m_segment != nullptr; }
     BOOL release(LONG count, LONG* previous);
 
 private:
@@ -128,6 +130,7 @@ BOOL SemaphoreObject::release(LONG count, LONG* previous)
             return FALSE;
         }
     }
+    platform::notify_waiters();
     return TRUE;
 }
 

@@ -6,6 +6,9 @@
  * functions map any one-letter drive prefix to "/"). Volume information describes the
  * Linux file system that holds a path. There is no Windows network here: a network
  * enumeration lists no resources, and no path is on a network drive.
+ *
+ * Test seams lay further drives over folders and script a network
+ * (platform_set_drive_for_testing, platform_set_network_for_testing).
  */
 #ifndef PLATFORM_VOLUMES_H
 #define PLATFORM_VOLUMES_H
@@ -21,6 +24,15 @@ PLATFORM_BEGIN_DECLS
 #endif
 #ifndef ERROR_NOT_CONNECTED
 #define ERROR_NOT_CONNECTED 2250
+#endif
+#ifndef ERROR_MORE_DATA
+#define ERROR_MORE_DATA 234
+#endif
+#ifndef ERROR_ACCESS_DENIED
+#define ERROR_ACCESS_DENIED 5
+#endif
+#ifndef ERROR_NOT_AUTHENTICATED
+#define ERROR_NOT_AUTHENTICATED 1244
 #endif
 
 /*
@@ -92,12 +104,23 @@ typedef struct NETRESOURCEA {
 } NETRESOURCEA;
 typedef NETRESOURCEA* LPNETRESOURCEA;
 
-/* Starts an enumeration of network resources (of the whole network, or of a
- * container); it finds none. The handle is ended with WNetCloseEnum. Returns 0 or an
- * error number (ERROR_INVALID_PARAMETER for an unknown scope or a NULL out pointer). */
+#define RESOURCEDISPLAYTYPE_GENERIC 0x00000000u
+#define RESOURCEDISPLAYTYPE_DOMAIN 0x00000001u
+#define RESOURCEDISPLAYTYPE_SERVER 0x00000002u
+#define RESOURCEDISPLAYTYPE_SHARE 0x00000003u
+#define RESOURCEDISPLAYTYPE_NETWORK 0x00000006u
+
+/* Starts an enumeration of network resources (of the whole network for a NULL
+ * resource, or of the container that resource->lpRemoteName names); without a
+ * scripted network it finds none. The handle is ended with WNetCloseEnum. Returns 0
+ * or an error number (ERROR_INVALID_PARAMETER for an unknown scope or a NULL out
+ * pointer; a scripted container may refuse with its own error). */
 PLATFORM_API DWORD WNetOpenEnumA(DWORD scope, DWORD type, DWORD usage, LPNETRESOURCEA resource,
                                  HANDLE* enumeration) PLATFORM_NOEXCEPT;
-/* ERROR_NO_MORE_ITEMS (with *count 0): there are no resources. */
+/* Hands out up to *count resources (0xFFFFFFFF: as many as fit) into buffer of
+ * *buffer_size bytes: the records from its start, their texts from its end. 0 with
+ * *count set; ERROR_MORE_DATA with *buffer_size the size needed when not even one
+ * fits; ERROR_NO_MORE_ITEMS (with *count 0) when every resource was handed out. */
 PLATFORM_API DWORD WNetEnumResourceA(HANDLE enumeration, LPDWORD count, LPVOID buffer,
                                      LPDWORD buffer_size) PLATFORM_NOEXCEPT;
 PLATFORM_API DWORD WNetCloseEnum(HANDLE enumeration) PLATFORM_NOEXCEPT;
@@ -107,6 +130,33 @@ PLATFORM_API DWORD WNetCloseEnum(HANDLE enumeration) PLATFORM_NOEXCEPT;
 /* ERROR_NOT_CONNECTED: no path is on a network drive. */
 PLATFORM_API DWORD WNetGetUniversalNameA(LPCSTR local_path, DWORD info_level, LPVOID buffer,
                                          LPDWORD buffer_size) PLATFORM_NOEXCEPT;
+
+/* ---- Test seams ------------------------------------------------------------------ */
+
+/*
+ * Lays the drive letter (A-Z but C, either case) over a Linux folder with a drive type:
+ * GetLogicalDriveStringsA lists its root after "C:\", GetDriveTypeA of a path on it
+ * answers drive_type, and every path that begins with the letter and ':' leads into
+ * the folder. A NULL folder takes the drive away again.
+ */
+PLATFORM_API void platform_set_drive_for_testing(char letter, const char* folder,
+                                                 UINT drive_type) PLATFORM_NOEXCEPT;
+
+/*
+ * One resource of a scripted network: the container that lists it (the remote name
+ * of a container entry; NULL: the top of the network), the resource, and for a
+ * container the error that WNetOpenEnumA answers for it (0: it lists its entries).
+ */
+typedef struct PlatformNetworkEntry {
+    const char* container;
+    NETRESOURCEA resource;
+    DWORD open_error;
+} PlatformNetworkEntry;
+
+/* Makes the network the entries given (count of them); they must stay valid until the
+ * network is scripted again. NULL or 0 restores the empty network. */
+PLATFORM_API void platform_set_network_for_testing(const PlatformNetworkEntry* entries,
+                                                   size_t count) PLATFORM_NOEXCEPT;
 
 PLATFORM_END_DECLS
 
