@@ -8,6 +8,8 @@
 #include "platform/kernel.h"
 #include "wait_signals.h"
 
+#include <pthread.h>
+
 #include <atomic>
 #include <condition_variable>
 #include <memory>
@@ -28,12 +30,29 @@ struct WaitSignal {
     std::atomic<platform::QueueInputCheck> queue_input_check{nullptr};
 };
 
+std::atomic<WaitSignal*> g_wait_signal{nullptr};
+// The parent's signal in a forked child, kept reachable.
+WaitSignal* g_parents_signal = nullptr;
+
+// A forked child has none of its parent's waiting threads, but a copy of their state
+// in the condition variable, which would make a notification wait for them for ever:
+// it starts with a fresh signal (the old one is left, as memory of the parent).
+void renew_signal_in_child()
+{
+    g_parents_signal = g_wait_signal.exchange(new WaitSignal);
+}
+
 // Made on first use and kept for the life of the process: child processes end and
 // semaphores are released while static destructors run.
 WaitSignal& wait_signal()
 {
-    static WaitSignal* signal = new WaitSignal;
-    return *signal;
+    static const bool made = [] {
+        g_wait_signal.store(new WaitSignal);
+        pthread_atfork(nullptr, nullptr, renew_signal_in_child);
+        return true;
+    }();
+    (void)made;
+    return *g_wait_signal.load();
 }
 
 bool queue_has_input(DWORD wake_mask)

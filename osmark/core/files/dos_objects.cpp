@@ -1,11 +1,14 @@
-// DOS objects: file handles, ExAll controls and file information blocks handed out
-// by AllocDosObjectA and tracked on one list until FreeDosObject or unload.
+// DOS objects: file handles, ExAll controls, file information blocks and argument
+// blocks handed out by AllocDosObjectA and tracked on one list until FreeDosObject or
+// unload.
 
 #include "osmark/files.h"
 
 #include "core/files/file_stream_internal.h"
 #include "core/runtime/make_error.h"
+#include "core/runtime/read_args_internal.h"
 #include "core/runtime/startup_steps.h"
+#include "osmark/args.h"
 #include "osmark/directories.h"
 #include "osmark/errors.h"
 #include "osmark/exit_list.h"
@@ -48,6 +51,8 @@ size_t object_size(uint32_t kind)
         return sizeof(ExAllControl);
     case DosObjectFileInfoBlock:
         return sizeof(FileInfoBlock);
+    case DosObjectArgBlock:
+        return sizeof(ArgBlock);
     default:
         return 0;
     }
@@ -63,6 +68,8 @@ void release(DosObjectNode* node)
         ExAllEnd(control);
         FreeVec(control->eac_Pattern.pp_Tokens);
         control->eac_Pattern.pp_Tokens = nullptr;
+    } else if (node->kind == DosObjectArgBlock) {
+        osmark::free_arg_parse(static_cast<ArgBlock*>(node->object));
     }
     FreeVec(node);
 }
@@ -127,6 +134,13 @@ OSMARK_API void* AllocDosObjectA(uint32_t kind, const TagItem* tags) noexcept
         node->object = handle;
     } else {
         node->object = node + 1;
+    }
+    if (kind == DosObjectArgBlock) {
+        // Over the program's own arguments until the caller gives another text.
+        auto* block = static_cast<ArgBlock*>(node->object);
+        block->ab_Source = GetArgStr();
+        block->ab_Length =
+            block->ab_Source != nullptr ? static_cast<uint32_t>(std::strlen(block->ab_Source)) : 0;
     }
     AddHead(tracked(), reinterpret_cast<Node*>(&node->link));
     return node->object;

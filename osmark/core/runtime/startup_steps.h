@@ -13,6 +13,8 @@ namespace osmark {
 void InitialiseIoErrTable();
 void InitialiseForbid();
 void InitialiseSharedMemory();
+void InitialiseFileSystems();
+void InitialiseMsgPorts();
 void InitialiseGUIMsgs();
 void InitialiseLocaleDefaults();
 void InitialiseArgStr();

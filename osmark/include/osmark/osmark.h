@@ -28,6 +28,7 @@
 #include "osmark/locale.h"
 #include "osmark/memory.h"
 #include "osmark/modules.h"
+#include "osmark/msg_ports.h"
 #include "osmark/numbers.h"
 #include "osmark/paged_array.h"
 #include "osmark/paths.h"
