@@ -7,6 +7,7 @@
 #include "osmark/assigns.h"
 #include "osmark/collectable.h"
 #include "osmark/containment.h"
+#include "osmark/contouring.h"
 #include "osmark/dates.h"
 #include "osmark/directories.h"
 #include "osmark/distances.h"
