@@ -6,6 +6,7 @@
 #include "osmark/array.h"
 #include "osmark/assigns.h"
 #include "osmark/collectable.h"
+#include "osmark/combination.h"
 #include "osmark/containment.h"
 #include "osmark/contouring.h"
 #include "osmark/dates.h"
