@@ -32,6 +32,7 @@
 #include "osmark/modules.h"
 #include "osmark/msg_ports.h"
 #include "osmark/numbers.h"
+#include "osmark/offsetting.h"
 #include "osmark/paged_array.h"
 #include "osmark/paths.h"
 #include "osmark/patterns.h"
