@@ -16,6 +16,7 @@
 #include "osmark/exit_list.h"
 #include "osmark/files.h"
 #include "osmark/format.h"
+#include "osmark/geometry_file.h"
 #include "osmark/geometry_types.h"
 #include "osmark/graph.h"
 #include "osmark/gui_services.h"
