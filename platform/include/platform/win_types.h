@@ -23,6 +23,15 @@ typedef int32_t BOOL;
 typedef char CHAR;
 typedef CHAR* LPSTR;
 typedef const CHAR* LPCSTR;
+/* UTF-16 code units: char16_t, so that C++ callers write u"text". */
+#ifdef __cplusplus
+typedef char16_t WCHAR;
+#else
+#include <uchar.h>
+typedef char16_t WCHAR;
+#endif
+typedef WCHAR* LPWSTR;
+typedef const WCHAR* LPCWSTR;
 typedef void* LPVOID;
 typedef const void* LPCVOID;
 typedef DWORD* LPDWORD;
@@ -35,6 +44,20 @@ typedef size_t SIZE_T;
 typedef UINT_PTR WPARAM;
 typedef LONG_PTR LPARAM;
 typedef LONG_PTR LRESULT;
+
+/* COM-style result codes: negative for failure. */
+typedef LONG HRESULT;
+#define S_OK 0
+#define S_FALSE 1
+#ifdef __cplusplus
+#define E_NOINTERFACE (static_cast<HRESULT>(0x80004002u))
+#define E_FAIL (static_cast<HRESULT>(0x80004005u))
+#define E_INVALIDARG (static_cast<HRESULT>(0x80070057u))
+#else
+#define E_NOINTERFACE ((HRESULT)0x80004002u)
+#define E_FAIL ((HRESULT)0x80004005u)
+#define E_INVALIDARG ((HRESULT)0x80070057u)
+#endif
 
 #ifndef TRUE
 #define TRUE 1
