@@ -52,11 +52,6 @@ OSMARK_API void InitialiseFonts(void) noexcept
     AddExitProc(&LibraryExitList, release_nothing);
 }
 
-OSMARK_API void InitialiseClipFormats(void) noexcept
-{
-    AddExitProc(&LibraryExitList, release_nothing);
-}
-
 OSMARK_API void InitialiseImages(void) noexcept
 {
     AddExitProc(&LibraryExitList, release_nothing);

@@ -54,6 +54,17 @@ constexpr char kDibMime[] = "application/x-tarvek-dib";
 constexpr char kTextMime[] = "text/plain";
 
 struct ClipboardState {
+    // The blocks' register is made first, so that it is still there when this goes.
+    ClipboardState() { live_blocks(); }
+    ~ClipboardState()
+    {
+        free_blocks(held);
+        free_blocks(fetched);
+    }
+    ClipboardState(const ClipboardState&) = delete;
+    ClipboardState& operator=(const ClipboardState&) = delete;
+    static void free_blocks(std::map<UINT, HGLOBAL>& blocks);
+
     bool open = false;
     HWND owner = nullptr;
     // The blocks handed over by this process, by format, until the next EmptyClipboard.
@@ -100,11 +111,16 @@ QString mime_of(const ClipboardState& state, UINT format)
     return QStringLiteral("application/x-tarvek-clip;name=") + QString::fromStdString(name);
 }
 
-void free_blocks(std::map<UINT, HGLOBAL>& blocks)
+void ClipboardState::free_blocks(std::map<UINT, HGLOBAL>& blocks)
 {
     for (auto& entry : blocks)
         GlobalFree(entry.second);
     blocks.clear();
+}
+
+void free_blocks(std::map<UINT, HGLOBAL>& blocks)
+{
+    ClipboardState::free_blocks(blocks);
 }
 
 HGLOBAL block_with(const QByteArray& bytes)

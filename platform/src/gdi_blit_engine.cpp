@@ -67,7 +67,8 @@ BlitSource read_source(const DeviceContext& source, const Surface& destination, 
             const uint32_t stored = *from.pixel(x, y) & 0x00FFFFFFu;
             uint32_t value = stored;
             if (from.is_mono() && !destination.is_mono())
-                value = stored != 0 ? one_bits : zero_bits;
+                value = from.colour_table ? destination.device_pixel(from.colour_at(stored))
+                                          : stored != 0 ? one_bits : zero_bits;
             else if (!from.is_mono() && destination.is_mono())
                 value = stored == source_background ? 0x00FFFFFFu : 0u;
             const size_t index = static_cast<size_t>(row) * static_cast<size_t>(width) + static_cast<size_t>(column);

@@ -418,8 +418,10 @@ Surface Bitmap::surface() const
     Surface surface;
     if (m_pixels == nullptr)
         return surface;
-    if (m_mono)
+    if (m_mono) {
         surface.palette = m_palette;
+        surface.colour_table = m_packed != nullptr;
+    }
     surface.width = m_width;
     surface.height = m_height;
     if (m_top_down) {

@@ -26,6 +26,7 @@ struct Surface {
     uint32_t alpha = 0;
     const uint8_t* clip = nullptr;
     const uint32_t* palette = nullptr; // two 0x00RRGGBB colours of a monochrome surface
+    bool colour_table = false;         // a 1-bit DIB section: blits take its table's colours
 
     bool is_empty() const { return top_row == nullptr || width <= 0 || height <= 0; }
     bool contains(int64_t x, int64_t y) const

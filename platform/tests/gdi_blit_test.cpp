@@ -77,6 +77,23 @@ TEST(GdiMonochrome, ColourRulesOfBlitsBetweenMonochromeAndColour)
     EXPECT_EQ(colour.at(1, 0), kRed);
     EXPECT_EQ(colour.at(2, 0), kBlue);
 
+    // A 1-bit DIB section gives the colours of its table instead.
+    DibInfo info = dib(4, -1, 1);
+    info.table[0] = 0x00FF00;
+    info.table[1] = 0xFFFFFF;
+    void* section_bits = nullptr;
+    HBITMAP section = CreateDIBSection(nullptr, as_info(info), DIB_RGB_COLORS, &section_bits, nullptr, 0);
+    ASSERT_NE(section, nullptr);
+    static_cast<uint8_t*>(section_bits)[0] = 0xA0;
+    HDC section_dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(section_dc, section);
+    ASSERT_TRUE(BitBlt(colour.dc(), 0, 0, 4, 1, section_dc, 0, 0, SRCCOPY));
+    EXPECT_EQ(colour.at(0, 0), kWhite);
+    EXPECT_EQ(colour.at(1, 0), 0x0000FF00u);
+    SelectObject(section_dc, old);
+    DeleteObject(section);
+    DeleteDC(section_dc);
+
     // Colour to monochrome: set exactly where the source has its background colour.
     colour.at(0, 0) = 0x00123456;
     colour.at(1, 0) = kWhite;

@@ -72,6 +72,10 @@ struct DibHeader {
 };
 DibHeader dib_header_of(const BitMap* bitmap);
 
+// A bitmap from a packed DIB (40-byte header, table or bit fields, rows) of the
+// clipboard; NULL for data that does not hold one.
+BitMap* bitmap_from_packed_dib(const uint8_t* data, uint32_t size);
+
 }
 
 #endif

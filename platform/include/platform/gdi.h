@@ -483,10 +483,11 @@ PLATFORM_API BOOL BitBlt(HDC destination, int x, int y, int width, int height, H
  * width or height on one side only mirrors; a rectangle of negative width w at x covers
  * the columns x + w + 1 to x (rows alike). Shrinking merges the source pixels of one
  * destination pixel as the stretch mode says: BLACKONWHITE by AND, WHITEONBLACK by OR,
- * COLORONCOLOR and HALFTONE keep one. A monochrome source put on a colour destination
- * gives the destination's text colour for its 0 bits and background colour for its 1
- * bits; a colour source put on a monochrome destination gives 1 exactly where it has
- * the source DC's background colour. */
+ * COLORONCOLOR and HALFTONE keep one. A monochrome bitmap (CreateBitmap) put on a colour
+ * destination gives the destination's text colour for its 0 bits and background colour
+ * for its 1 bits; a 1-bit DIB section gives the colours of its table. A colour source
+ * put on a monochrome destination gives 1 exactly where it has the source DC's
+ * background colour. */
 PLATFORM_API BOOL StretchBlt(HDC destination, int x, int y, int width, int height, HDC source,
                              int source_x, int source_y, int source_width, int source_height,
                              DWORD rop) PLATFORM_NOEXCEPT;
