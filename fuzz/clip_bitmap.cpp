@@ -13,7 +13,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         return 0;
     // The reader gets memory of exactly the data's size, so that any overrun shows.
     std::vector<uint8_t> bytes(data, data + size);
-    BitMap* bitmap = osmark::graphics::bitmap_from_packed_dib(bytes.data(), static_cast<uint32_t>(bytes.size()));
+    BitMap* bitmap =
+        osmark::graphics::bitmap_from_packed_dib(bytes.data(), static_cast<uint32_t>(bytes.size()));
     FreeBitMap(bitmap);
     return 0;
 }

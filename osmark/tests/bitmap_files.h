@@ -11,7 +11,7 @@ namespace bitmap_files {
 struct BmpSpec {
     uint32_t header_size = 40; // 12 (core), 40, 108, 124
     int32_t width = 2;
-    int32_t height = 2;        // negative: top-down
+    int32_t height = 2; // negative: top-down
     uint16_t bits = 24;
     uint32_t compression = 0;
     uint32_t colours_used = 0;

@@ -295,7 +295,8 @@ TEST(BitMapResources, LoadedFromWhatAModuleRegistered)
     info.colours[1] = RGBQUAD{255, 255, 255, 0};
     const uint8_t row[4] = {0xA0, 0, 0, 0};
     HINSTANCE module = reinterpret_cast<HINSTANCE>(0x1234);
-    ASSERT_TRUE(platform_register_bitmap(module, 7, reinterpret_cast<const BITMAPINFO*>(&info), row));
+    ASSERT_TRUE(
+        platform_register_bitmap(module, 7, reinterpret_cast<const BITMAPINFO*>(&info), row));
     BitMapPtr mask(LoadBitMapResource(module, 7));
     ASSERT_NE(mask, nullptr);
     EXPECT_EQ(mask->bm_Flags, BMF_MASK);

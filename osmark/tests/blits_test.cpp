@@ -17,7 +17,8 @@ constexpr Colour kBlue = 0xFF0000;
 struct BitmapPort {
     BitMap* bitmap;
     RastPort* rp;
-    BitmapPort(int32_t width, int32_t height, Colour fill = kWhite) : bitmap(AllocBitMap(width, height, nullptr))
+    BitmapPort(int32_t width, int32_t height, Colour fill = kWhite)
+        : bitmap(AllocBitMap(width, height, nullptr))
     {
         for (int32_t y = 0; y < height; ++y) {
             for (int32_t x = 0; x < width; ++x)
@@ -127,7 +128,8 @@ TEST(Blits, PatternTilesFromTheGrid)
     BitmapPort port(16, 4);
     const RectangleBox box{2, 0, 14, 4};
     BltPattern(port.rp, pattern, &box, ColourNone, 0);
-    EXPECT_EQ(port.row(2), (std::vector<Colour>{kWhite, kWhite, 3, 4, 1, 2, 3, 4, 1, 2, 3, 4, 1, 2, kWhite, kWhite}));
+    EXPECT_EQ(port.row(2), (std::vector<Colour>{kWhite, kWhite, 3, 4, 1, 2, 3, 4, 1, 2, 3, 4, 1, 2,
+                                                kWhite, kWhite}));
     // Corners in either order tile the same area.
     BitmapPort reversed(16, 4);
     const RectangleBox backwards{14, 4, 2, 0};
@@ -138,7 +140,8 @@ TEST(Blits, PatternTilesFromTheGrid)
     BitmapPort phased(12, 4);
     const RectangleBox two{3, 0, 11, 4};
     BltPatternPt(phased.rp, pattern, &two, ColourNone, BLTPAT_MIRROR_X, 3, 0);
-    EXPECT_EQ(phased.row(1), (std::vector<Colour>{kWhite, kWhite, kWhite, 1, 2, 3, 4, 4, 3, 2, 1, kWhite}));
+    EXPECT_EQ(phased.row(1),
+              (std::vector<Colour>{kWhite, kWhite, kWhite, 1, 2, 3, 4, 4, 3, 2, 1, kWhite}));
 
     // A phase right of the corner anchors the grid below it: column floor((0 - 6) / 4).
     BitmapPort ahead(8, 4);

@@ -160,13 +160,15 @@ TEST(Clipboard, BadPackedDibsGiveNoBitMap)
         return data;
     };
     const std::vector<std::vector<uint8_t>> bad = {
-        header(2, 2, 24, 0),              // rows missing
-        header(2, 2, 8, 1),               // RLE
-        header(0x10000000, 0x10, 32, 0),  // oversized
-        header(2, 2, 3, 0),               // no such depth
+        header(2, 2, 24, 0),             // rows missing
+        header(2, 2, 8, 1),              // RLE
+        header(0x10000000, 0x10, 32, 0), // oversized
+        header(2, 2, 3, 0),              // no such depth
     };
     for (const std::vector<uint8_t>& data : bad) {
-        ASSERT_EQ(WriteClip(nullptr, ClipFormatBitMap, data.data(), static_cast<uint32_t>(data.size())), 1);
+        ASSERT_EQ(
+            WriteClip(nullptr, ClipFormatBitMap, data.data(), static_cast<uint32_t>(data.size())),
+            1);
         EXPECT_EQ(ReadBitMapFromClip(nullptr), nullptr);
     }
     // Bit fields are read from after the header.

@@ -33,13 +33,19 @@ RastPortOps recording_ops()
     ops.rpo_ClipChanged = [](RastPort*) { record("clip"); };
     ops.rpo_Move = [](RastPort*, int32_t x, int32_t y) { record(xy("move", x, y)); };
     ops.rpo_Draw = [](RastPort*, int32_t x, int32_t y) { record(xy("draw", x, y)); };
-    ops.rpo_ReadPixel = [](RastPort*, int32_t x, int32_t y, Colour* result) { *result = static_cast<Colour>(x + y); };
+    ops.rpo_ReadPixel = [](RastPort*, int32_t x, int32_t y, Colour* result) {
+        *result = static_cast<Colour>(x + y);
+    };
     ops.rpo_FillRectangle = [](RastPort*, int32_t x0, int32_t y0, int32_t x1, int32_t y1, Colour) {
         record(xy("fill", x0, y0) + xy("", x1, y1));
     };
-    ops.rpo_RoundRectangle = [](RastPort*, int32_t fill, int32_t, int32_t, int32_t, int32_t, int32_t rx,
-                                int32_t ry) { record(xy(fill != 0 ? "area-round" : "round", rx, ry)); };
-    ops.rpo_Text = [](RastPort*, const char* text, int32_t length) { record("text " + std::string(text, length)); };
+    ops.rpo_RoundRectangle = [](RastPort*, int32_t fill, int32_t, int32_t, int32_t, int32_t,
+                                int32_t rx, int32_t ry) {
+        record(xy(fill != 0 ? "area-round" : "round", rx, ry));
+    };
+    ops.rpo_Text = [](RastPort*, const char* text, int32_t length) {
+        record("text " + std::string(text, length));
+    };
     return ops;
 }
 
@@ -134,12 +140,13 @@ TEST(RastPort, PolylineAndRectangleFallBackOnMoveAndDraw)
     g_calls.clear();
     const int32_t points[] = {0, 0, 4, 0, 4, 3};
     DrawPoly(port.rp, 3, points);
-    EXPECT_EQ(g_calls, (std::vector<std::string>{"move(1,1)", "draw(5,1)", "draw(5,4)", "move(1,1)"}));
+    EXPECT_EQ(g_calls,
+              (std::vector<std::string>{"move(1,1)", "draw(5,1)", "draw(5,4)", "move(1,1)"}));
     g_calls.clear();
     const RectangleBox box{0, 0, 3, 2};
     DrawRect(port.rp, &box);
-    EXPECT_EQ(g_calls, (std::vector<std::string>{"move(1,1)", "draw(1,2)", "draw(3,2)", "draw(3,1)", "draw(1,1)",
-                                                 "move(1,1)"}));
+    EXPECT_EQ(g_calls, (std::vector<std::string>{"move(1,1)", "draw(1,2)", "draw(3,2)", "draw(3,1)",
+                                                 "draw(1,1)", "move(1,1)"}));
 }
 
 TEST(RastPort, RoundRadiiAreCutOnlyForTheOutline)
@@ -183,16 +190,20 @@ TEST(RastPort, AttributeTagsSetAndAnswer)
 {
     Port port;
     const int32_t origin[2] = {3, 4};
-    const TagItem set[] = {{RPTAG_APen, 0x0000FF},      {RPTAG_Origin, reinterpret_cast<uintptr_t>(origin)},
-                           {RPTAG_Size, 0},             {RPTAG_PenWidth, 0x10002},
-                           {RPTAG_ClipArea, 0},         {0x80000077u, 1},
-                           {RPTAG_Lock, 5},             {TagEnd, 0}};
+    const TagItem set[] = {
+        {RPTAG_APen, 0x0000FF}, {RPTAG_Origin, reinterpret_cast<uintptr_t>(origin)},
+        {RPTAG_Size, 0},        {RPTAG_PenWidth, 0x10002},
+        {RPTAG_ClipArea, 0},    {0x80000077u, 1},
+        {RPTAG_Lock, 5},        {TagEnd, 0}};
     EXPECT_EQ(SetRPAttrsA(port.rp, set), 4);
     EXPECT_EQ(GetPenWidth(port.rp), 2);
     EXPECT_EQ(GetRPLock(port.rp), 1);
     int32_t where[2] = {};
-    TagItem get[] = {{RPTAG_APen, 1}, {RPTAG_Font, 0}, {RPTAG_Origin, reinterpret_cast<uintptr_t>(where)},
-                     {RPTAG_DrMd, 1}, {TagEnd, 0}};
+    TagItem get[] = {{RPTAG_APen, 1},
+                     {RPTAG_Font, 0},
+                     {RPTAG_Origin, reinterpret_cast<uintptr_t>(where)},
+                     {RPTAG_DrMd, 1},
+                     {TagEnd, 0}};
     EXPECT_EQ(GetRPAttrsA(port.rp, get), 3);
     EXPECT_EQ(get[0].ti_Data, 0x0000FFu);
     EXPECT_EQ(where[1], 4);
@@ -202,12 +213,14 @@ TEST(RastPort, AttributeTagsSetAndAnswer)
 TEST(RastPort, HandlerThatRefusesIsAskedAgain)
 {
     static int asked = 0;
-    static Hook hook{{nullptr, nullptr}, [](Hook*, void*, void* message) -> uintptr_t {
+    static Hook hook{{nullptr, nullptr},
+                     [](Hook*, void*, void* message) -> uintptr_t {
                          if (reinterpret_cast<uintptr_t>(message) == RPHM_FirstPort)
                              ++asked;
                          return 1;
                      },
-                     nullptr, 0};
+                     nullptr,
+                     0};
     static RastPortHandler refusing = {"refusing", 0, &hook, &kOps};
     EXPECT_EQ(AllocRastPort(&refusing, nullptr, 0), nullptr);
     EXPECT_EQ(AllocRastPort(&refusing, nullptr, 0), nullptr);
@@ -220,7 +233,10 @@ TEST(RastPort, WalkVisitsThePortsOfAHandler)
     Port second;
     std::vector<RastPort*> seen;
     WalkRastPorts(
-        &g_handler, [](RastPort* rp, uintptr_t value) { reinterpret_cast<std::vector<RastPort*>*>(value)->push_back(rp); },
+        &g_handler,
+        [](RastPort* rp, uintptr_t value) {
+            reinterpret_cast<std::vector<RastPort*>*>(value)->push_back(rp);
+        },
         reinterpret_cast<uintptr_t>(&seen));
     EXPECT_EQ(seen, (std::vector<RastPort*>{second.rp, first.rp}));
 }

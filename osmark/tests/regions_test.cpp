@@ -44,7 +44,8 @@ int64_t covered_pixels(const Region* region, bool& overlapping)
         area += int64_t{rects[i].x1 - rects[i].x0} * (rects[i].y1 - rects[i].y0);
         for (size_t j = i + 1; j < rects.size(); ++j) {
             RectangleBox both{};
-            if (IntersectRectangle(&both, &rects[i], &rects[j]) != 0 && both.x1 > both.x0 && both.y1 > both.y0)
+            if (IntersectRectangle(&both, &rects[i], &rects[j]) != 0 && both.x1 > both.x0 &&
+                both.y1 > both.y0)
                 overlapping = true;
         }
     }
@@ -113,7 +114,9 @@ TEST(Regions, CombiningKeepsTheRectanglesDisjoint)
     RegionPtr region = region_of({{0, 0, 10, 10}});
     const RectangleBox hole{2, 2, 8, 8};
     CombineRectRegion(region.get(), &hole, RegionOpSubtract);
-    EXPECT_EQ(top_level(region.get()), (std::vector<RectangleBox>{{0, 0, 2, 10}, {2, 0, 8, 2}, {2, 8, 8, 10}, {8, 0, 10, 10}}));
+    EXPECT_EQ(
+        top_level(region.get()),
+        (std::vector<RectangleBox>{{0, 0, 2, 10}, {2, 0, 8, 2}, {2, 8, 8, 10}, {8, 0, 10, 10}}));
 }
 
 TEST(Regions, ExclusiveOrAgainstManyRectanglesStaysDisjoint)

@@ -85,8 +85,9 @@ ClipboardState& clipboard_state()
 std::string lower(const char* name)
 {
     std::string text(name);
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](char c) { return static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c); });
+    std::transform(text.begin(), text.end(), text.begin(), [](char c) {
+        return static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    });
     return text;
 }
 
@@ -154,7 +155,8 @@ void publish(const ClipboardState& state)
             continue;
         QByteArray bytes;
         if (const void* memory = GlobalLock(handle); memory != nullptr) {
-            bytes = QByteArray(static_cast<const char*>(memory), static_cast<qsizetype>(GlobalSize(handle)));
+            bytes = QByteArray(static_cast<const char*>(memory),
+                               static_cast<qsizetype>(GlobalSize(handle)));
             GlobalUnlock(handle);
         }
         if (format == CF_TEXT) {
@@ -276,7 +278,8 @@ PLATFORM_API HANDLE SetClipboardData(UINT format, HANDLE data) noexcept
     if (!state.open || data == nullptr)
         return nullptr;
     try {
-        if (auto found = state.held.find(format); found != state.held.end() && found->second != data)
+        if (auto found = state.held.find(format);
+            found != state.held.end() && found->second != data)
             GlobalFree(found->second);
         state.held[format] = data;
         publish(state);
@@ -358,5 +361,4 @@ PLATFORM_API UINT RegisterClipboardFormatA(LPCSTR name) noexcept
         return 0;
     }
 }
-
 }

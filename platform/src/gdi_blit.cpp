@@ -65,13 +65,15 @@ PLATFORM_API BOOL BitBlt(HDC destination_dc, int x, int y, int width, int height
         const auto h = static_cast<int>(bottom - top);
         try {
             if (!with_source) {
-                blit(*destination, static_cast<int>(left), static_cast<int>(top), w, h, nullptr, 0, 0, rop);
+                blit(*destination, static_cast<int>(left), static_cast<int>(top), w, h, nullptr, 0,
+                     0, rop);
                 return TRUE;
             }
-            const BlitSource pixels =
-                read_source(*source, to, destination->text_colour, destination->background_colour,
-                            static_cast<int>(left + shift_x), static_cast<int>(top + shift_y), w, h);
-            blit(*destination, static_cast<int>(left), static_cast<int>(top), w, h, &pixels, w, h, rop);
+            const BlitSource pixels = read_source(
+                *source, to, destination->text_colour, destination->background_colour,
+                static_cast<int>(left + shift_x), static_cast<int>(top + shift_y), w, h);
+            blit(*destination, static_cast<int>(left), static_cast<int>(top), w, h, &pixels, w, h,
+                 rop);
         } catch (const std::bad_alloc&) {
             platform::make_win32_error(ERROR_NOT_ENOUGH_MEMORY);
             return FALSE;
@@ -114,14 +116,15 @@ PLATFORM_API BOOL BitBlt(HDC destination_dc, int x, int y, int width, int height
     return TRUE;
 }
 
-PLATFORM_API BOOL StretchBlt(HDC destination_dc, int x, int y, int width, int height, HDC source_dc, int source_x,
-                             int source_y, int source_width, int source_height, DWORD rop) noexcept
+PLATFORM_API BOOL StretchBlt(HDC destination_dc, int x, int y, int width, int height, HDC source_dc,
+                             int source_x, int source_y, int source_width, int source_height,
+                             DWORD rop) noexcept
 {
     DeviceContext* destination = object_of_kind<DeviceContext>(destination_dc);
     if (destination == nullptr)
         return FALSE;
-    destination->record("StretchBlt(%d, %d, %d, %d, %d, %d, %d, %d, 0x%08X)", x, y, width, height, source_x,
-                        source_y, source_width, source_height, rop);
+    destination->record("StretchBlt(%d, %d, %d, %d, %d, %d, %d, %d, 0x%08X)", x, y, width, height,
+                        source_x, source_y, source_width, source_height, rop);
     const auto operation = static_cast<uint8_t>(rop >> 16);
     if (!uses_source(operation)) {
         blit(*destination, x, y, width, height, nullptr, 0, 0, rop);
@@ -138,15 +141,16 @@ PLATFORM_API BOOL StretchBlt(HDC destination_dc, int x, int y, int width, int he
     const int64_t top = source_height > 0 ? source_y : int64_t{source_y} + source_height + 1;
     const int64_t span_x = std::llabs(int64_t{source_width});
     const int64_t span_y = std::llabs(int64_t{source_height});
-    if (span_x > kMaxSurfaceSide || span_y > kMaxSurfaceSide || left < INT32_MIN || top < INT32_MIN) {
+    if (span_x > kMaxSurfaceSide || span_y > kMaxSurfaceSide || left < INT32_MIN ||
+        top < INT32_MIN) {
         platform::make_win32_error(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
     try {
         const BlitSource pixels =
-            read_source(*source, destination->surface(), destination->text_colour, destination->background_colour,
-                        static_cast<int>(left), static_cast<int>(top), static_cast<int>(span_x),
-                        static_cast<int>(span_y));
+            read_source(*source, destination->surface(), destination->text_colour,
+                        destination->background_colour, static_cast<int>(left),
+                        static_cast<int>(top), static_cast<int>(span_x), static_cast<int>(span_y));
         blit(*destination, x, y, width, height, &pixels, source_width, source_height, rop);
     } catch (const std::bad_alloc&) {
         platform::make_win32_error(ERROR_NOT_ENOUGH_MEMORY);
@@ -187,5 +191,4 @@ PLATFORM_API int GetStretchBltMode(HDC dc) noexcept
     const DeviceContext* context = object_of_kind<DeviceContext>(dc);
     return context != nullptr ? context->stretch_mode : 0;
 }
-
 }

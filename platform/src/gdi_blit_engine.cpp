@@ -45,8 +45,9 @@ bool uses_source(uint8_t operation)
     return ((operation >> 2) & 0x33) != (operation & 0x33);
 }
 
-BlitSource read_source(const DeviceContext& source, const Surface& destination, COLORREF text_colour,
-                       COLORREF background_colour, int left, int top, int width, int height)
+BlitSource read_source(const DeviceContext& source, const Surface& destination,
+                       COLORREF text_colour, COLORREF background_colour, int left, int top,
+                       int width, int height)
 {
     BlitSource result;
     result.width = width;
@@ -68,10 +69,12 @@ BlitSource read_source(const DeviceContext& source, const Surface& destination, 
             uint32_t value = stored;
             if (from.is_mono() && !destination.is_mono())
                 value = from.colour_table ? destination.device_pixel(from.colour_at(stored))
-                                          : stored != 0 ? one_bits : zero_bits;
+                        : stored != 0     ? one_bits
+                                          : zero_bits;
             else if (!from.is_mono() && destination.is_mono())
                 value = stored == source_background ? 0x00FFFFFFu : 0u;
-            const size_t index = static_cast<size_t>(row) * static_cast<size_t>(width) + static_cast<size_t>(column);
+            const size_t index =
+                static_cast<size_t>(row) * static_cast<size_t>(width) + static_cast<size_t>(column);
             result.pixels[index] = value;
             result.present[index] = 1;
         }
@@ -83,7 +86,8 @@ namespace {
 
 // The source index span [first, last) that destination step k of `steps` takes from
 // `source_steps` source pixels.
-void span_of(int64_t k, int64_t steps, int64_t source_steps, bool merge, int64_t& first, int64_t& last)
+void span_of(int64_t k, int64_t steps, int64_t source_steps, bool merge, int64_t& first,
+             int64_t& last)
 {
     if (!merge || source_steps <= steps) {
         first = ((2 * k + 1) * source_steps) / (2 * steps);
@@ -102,7 +106,8 @@ void blit(DeviceContext& destination, int x, int y, int width, int height, const
     const Surface& to = destination.surface();
     if (to.is_empty() || width == 0 || height == 0)
         return;
-    if (source != nullptr && (source_width == 0 || source_height == 0 || source->width == 0 || source->height == 0))
+    if (source != nullptr &&
+        (source_width == 0 || source_height == 0 || source->width == 0 || source->height == 0))
         return;
     const auto operation = static_cast<uint8_t>(rop >> 16);
     const uint32_t pattern = to.device_pixel(destination.brush().record().lbColor);
@@ -119,7 +124,8 @@ void blit(DeviceContext& destination, int x, int y, int width, int height, const
     const bool merge = mode == BLACKONWHITE || mode == WHITEONBLACK;
     const bool monochrome_merge = to.is_mono();
     // Only the steps that land on the surface.
-    auto step_range = [](int64_t origin, int direction, int64_t steps, int64_t size, int64_t& first, int64_t& last) {
+    auto step_range = [](int64_t origin, int direction, int64_t steps, int64_t size, int64_t& first,
+                         int64_t& last) {
         if (direction > 0) {
             first = std::max<int64_t>(0, -origin);
             last = std::min<int64_t>(steps, size - origin);
@@ -161,7 +167,8 @@ void blit(DeviceContext& destination, int x, int y, int width, int height, const
                         if (!any) {
                             value = pixel;
                             any = true;
-                        } else if (mode == BLACKONWHITE || (monochrome_merge && mode != WHITEONBLACK)) {
+                        } else if (mode == BLACKONWHITE ||
+                                   (monochrome_merge && mode != WHITEONBLACK)) {
                             value &= pixel;
                         } else if (mode == WHITEONBLACK) {
                             value |= pixel;

@@ -26,8 +26,9 @@ bool uses_source(uint8_t operation);
 
 // The source rectangle (left, top, width, height; both positive, in source surface
 // pixels) of a DC as the destination takes it (monochrome rules of Win32).
-BlitSource read_source(const DeviceContext& source, const Surface& destination, COLORREF text_colour,
-                       COLORREF background_colour, int left, int top, int width, int height);
+BlitSource read_source(const DeviceContext& source, const Surface& destination,
+                       COLORREF text_colour, COLORREF background_colour, int left, int top,
+                       int width, int height);
 
 // Puts the source (or, without one, the pattern alone) on the destination rectangle
 // x, y, width, height, stretched and mirrored as the signs say; source_width and

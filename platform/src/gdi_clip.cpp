@@ -49,7 +49,8 @@ PLATFORM_API int CombineRgn(HRGN destination, HRGN a, HRGN b, int mode) noexcept
             return ERROR;
     }
     try {
-        target->set_region(combined(first->region(), second != nullptr ? second->region() : QRegion(), mode));
+        target->set_region(
+            combined(first->region(), second != nullptr ? second->region() : QRegion(), mode));
         return kind_of_region(target->region());
     } catch (const std::bad_alloc&) {
         platform::make_win32_error(ERROR_NOT_ENOUGH_MEMORY);
@@ -77,7 +78,8 @@ PLATFORM_API int ExtSelectClipRgn(HDC hdc, HRGN region, int mode) noexcept
             return ERROR;
         const Surface& surface = dc->surface();
         const QRegion current = dc->clip().value_or(QRegion(0, 0, surface.width, surface.height));
-        const QRegion result = mode == RGN_COPY ? given->region() : combined(current, given->region(), mode);
+        const QRegion result =
+            mode == RGN_COPY ? given->region() : combined(current, given->region(), mode);
         dc->set_clip(result);
         return kind_of_region(result);
     } catch (const std::bad_alloc&) {
@@ -101,18 +103,20 @@ PLATFORM_API int GetClipBox(HDC hdc, LPRECT rect) noexcept
     if (dc->clip().has_value())
         visible &= *dc->clip();
     const QRect box = visible.boundingRect();
-    *rect = visible.isEmpty() ? RECT{0, 0, 0, 0} : RECT{box.left(), box.top(), box.right() + 1, box.bottom() + 1};
+    *rect = visible.isEmpty() ? RECT{0, 0, 0, 0}
+                              : RECT{box.left(), box.top(), box.right() + 1, box.bottom() + 1};
     return kind_of_region(visible);
 }
 
 PLATFORM_API BOOL LPtoDP(HDC hdc, LPPOINT points, int count) noexcept
 {
-    return object_of_kind<DeviceContext>(hdc) != nullptr && (points != nullptr || count == 0) ? TRUE : FALSE;
+    return object_of_kind<DeviceContext>(hdc) != nullptr && (points != nullptr || count == 0)
+               ? TRUE
+               : FALSE;
 }
 
 PLATFORM_API BOOL DPtoLP(HDC hdc, LPPOINT points, int count) noexcept
 {
     return LPtoDP(hdc, points, count);
 }
-
 }

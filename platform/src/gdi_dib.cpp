@@ -23,7 +23,7 @@ struct DibFormat {
     int bits = 0;
     size_t stride = 0;
     uint32_t masks[3] = {0, 0, 0}; // red, green, blue of 16 and 32 bits
-    uint32_t table[256] = {};       // 0x00RRGGBB
+    uint32_t table[256] = {};      // 0x00RRGGBB
     int table_size = 0;
 };
 
@@ -34,13 +34,15 @@ bool dib_format(const BITMAPINFO* info, DibFormat& format)
         return false;
     const BITMAPINFOHEADER& header = info->bmiHeader;
     if (header.biSize < sizeof(BITMAPINFOHEADER) || header.biWidth <= 0 || header.biHeight == 0 ||
-        header.biWidth > kMaxSurfaceSide || header.biHeight < -kMaxSurfaceSide || header.biHeight > kMaxSurfaceSide)
+        header.biWidth > kMaxSurfaceSide || header.biHeight < -kMaxSurfaceSide ||
+        header.biHeight > kMaxSurfaceSide)
         return false;
     format.width = header.biWidth;
     format.top_down = header.biHeight < 0;
     format.height = format.top_down ? -header.biHeight : header.biHeight;
     format.bits = header.biBitCount;
-    format.stride = static_cast<size_t>((static_cast<int64_t>(format.width) * format.bits + 31) / 32 * 4);
+    format.stride =
+        static_cast<size_t>((static_cast<int64_t>(format.width) * format.bits + 31) / 32 * 4);
     const auto* after_header = reinterpret_cast<const uint8_t*>(info) + header.biSize;
     switch (format.bits) {
     case 1:
@@ -54,7 +56,8 @@ bool dib_format(const BITMAPINFO* info, DibFormat& format)
         for (uint32_t i = 0; i < used; ++i) {
             RGBQUAD entry;
             std::memcpy(&entry, after_header + i * sizeof(RGBQUAD), sizeof entry);
-            format.table[i] = (uint32_t{entry.rgbRed} << 16) | (uint32_t{entry.rgbGreen} << 8) | entry.rgbBlue;
+            format.table[i] =
+                (uint32_t{entry.rgbRed} << 16) | (uint32_t{entry.rgbGreen} << 8) | entry.rgbBlue;
         }
         return true;
     }
@@ -139,8 +142,9 @@ int picture_row(const DibFormat& format, int i)
     return format.top_down ? i : format.height - 1 - i;
 }
 
-std::unique_ptr<Bitmap> make_mono_bitmap(int64_t width, int64_t height, bool top_down, uint32_t colour0,
-                                         uint32_t colour1, bool packed_rows, uint8_t** packed_out)
+std::unique_ptr<Bitmap> make_mono_bitmap(int64_t width, int64_t height, bool top_down,
+                                         uint32_t colour0, uint32_t colour1, bool packed_rows,
+                                         uint8_t** packed_out)
 {
     std::unique_ptr<Bitmap> bitmap = make_dib(width, height, top_down);
     if (bitmap == nullptr)
@@ -174,12 +178,13 @@ HBITMAP create_mono_section(const BITMAPINFO* info, void** bits)
 {
     const BITMAPINFOHEADER& header = info->bmiHeader;
     const int64_t height = header.biHeight;
-    const auto* table = reinterpret_cast<const RGBQUAD*>(reinterpret_cast<const uint8_t*>(info) + header.biSize);
+    const auto* table =
+        reinterpret_cast<const RGBQUAD*>(reinterpret_cast<const uint8_t*>(info) + header.biSize);
     const uint32_t colour0 = quad_colour(table[0]);
     const uint32_t colour1 = header.biClrUsed == 1 ? 0u : quad_colour(table[1]);
     uint8_t* packed = nullptr;
-    std::unique_ptr<Bitmap> bitmap =
-        make_mono_bitmap(header.biWidth, height < 0 ? -height : height, height < 0, colour0, colour1, true, &packed);
+    std::unique_ptr<Bitmap> bitmap = make_mono_bitmap(header.biWidth, height < 0 ? -height : height,
+                                                      height < 0, colour0, colour1, true, &packed);
     if (bitmap == nullptr)
         return nullptr;
     const HGDIOBJ handle = add_object(std::move(bitmap));
@@ -192,15 +197,16 @@ HBITMAP create_mono_section(const BITMAPINFO* info, void** bits)
 
 extern "C" {
 
-PLATFORM_API HBITMAP CreateBitmap(int width, int height, UINT planes, UINT bits_per_pixel, const void* bits) noexcept
+PLATFORM_API HBITMAP CreateBitmap(int width, int height, UINT planes, UINT bits_per_pixel,
+                                  const void* bits) noexcept
 {
     if (planes != 1 || (bits_per_pixel != 1 && bits_per_pixel != 32)) {
         platform::make_win32_error(ERROR_INVALID_PARAMETER);
         return nullptr;
     }
-    std::unique_ptr<Bitmap> bitmap = bits_per_pixel == 1
-                                         ? make_mono_bitmap(width, height, true, 0, 0x00FFFFFFu, false, nullptr)
-                                         : make_dib(width, height, true);
+    std::unique_ptr<Bitmap> bitmap =
+        bits_per_pixel == 1 ? make_mono_bitmap(width, height, true, 0, 0x00FFFFFFu, false, nullptr)
+                            : make_dib(width, height, true);
     if (bitmap == nullptr)
         return nullptr;
     if (bits != nullptr) {
@@ -239,7 +245,8 @@ PLATFORM_API int SetDIBits(HDC /*dc*/, HBITMAP handle, UINT start, UINT lines, c
     if (bitmap == nullptr)
         return 0;
     DibFormat format;
-    if (bits == nullptr || usage != DIB_RGB_COLORS || !dib_format(info, format) || bitmap->pixels() == nullptr) {
+    if (bits == nullptr || usage != DIB_RGB_COLORS || !dib_format(info, format) ||
+        bitmap->pixels() == nullptr) {
         platform::make_win32_error(ERROR_INVALID_PARAMETER);
         return 0;
     }
@@ -276,8 +283,8 @@ PLATFORM_API int SetDIBits(HDC /*dc*/, HBITMAP handle, UINT start, UINT lines, c
     return written;
 }
 
-PLATFORM_API int GetDIBits(HDC /*dc*/, HBITMAP handle, UINT start, UINT lines, void* bits, BITMAPINFO* info,
-                           UINT usage) noexcept
+PLATFORM_API int GetDIBits(HDC /*dc*/, HBITMAP handle, UINT start, UINT lines, void* bits,
+                           BITMAPINFO* info, UINT usage) noexcept
 {
     Bitmap* bitmap = object_of_kind<Bitmap>(handle);
     if (bitmap == nullptr)
@@ -313,7 +320,8 @@ PLATFORM_API int GetDIBits(HDC /*dc*/, HBITMAP handle, UINT start, UINT lines, v
             table[0] = palette[0];
             table[1] = palette[1];
         }
-        auto* colours = reinterpret_cast<RGBQUAD*>(reinterpret_cast<uint8_t*>(info) + header.biSize);
+        auto* colours =
+            reinterpret_cast<RGBQUAD*>(reinterpret_cast<uint8_t*>(info) + header.biSize);
         for (int i = 0; i < 2; ++i)
             colours[i] = RGBQUAD{static_cast<BYTE>(table[i]), static_cast<BYTE>(table[i] >> 8),
                                  static_cast<BYTE>(table[i] >> 16), 0};
@@ -343,7 +351,8 @@ PLATFORM_API int GetDIBits(HDC /*dc*/, HBITMAP handle, UINT start, UINT lines, v
                 row[3 * x + 1] = static_cast<uint8_t>(colour >> 8);
                 row[3 * x + 2] = static_cast<uint8_t>(colour >> 16);
             } else {
-                const bool set = palette != nullptr ? stored != 0 : nearest_index(table, colour) != 0;
+                const bool set =
+                    palette != nullptr ? stored != 0 : nearest_index(table, colour) != 0;
                 if (set)
                     row[x / 8] = static_cast<uint8_t>(row[x / 8] | (0x80u >> (x % 8)));
             }
@@ -352,15 +361,15 @@ PLATFORM_API int GetDIBits(HDC /*dc*/, HBITMAP handle, UINT start, UINT lines, v
     return read;
 }
 
-PLATFORM_API int StretchDIBits(HDC dc, int x, int y, int width, int height, int source_x, int source_y,
-                               int source_width, int source_height, const void* bits, const BITMAPINFO* info,
-                               UINT usage, DWORD rop) noexcept
+PLATFORM_API int StretchDIBits(HDC dc, int x, int y, int width, int height, int source_x,
+                               int source_y, int source_width, int source_height, const void* bits,
+                               const BITMAPINFO* info, UINT usage, DWORD rop) noexcept
 {
     DeviceContext* destination = object_of_kind<DeviceContext>(dc);
     if (destination == nullptr)
         return 0;
-    destination->record("StretchDIBits(%d, %d, %d, %d, %d, %d, %d, %d, 0x%08X)", x, y, width, height, source_x,
-                        source_y, source_width, source_height, rop);
+    destination->record("StretchDIBits(%d, %d, %d, %d, %d, %d, %d, %d, 0x%08X)", x, y, width,
+                        height, source_x, source_y, source_width, source_height, rop);
     DibFormat format;
     if (bits == nullptr || usage != DIB_RGB_COLORS || !dib_format(info, format)) {
         platform::make_win32_error(ERROR_INVALID_PARAMETER);
@@ -428,5 +437,4 @@ PLATFORM_API BOOL GdiFlush(void) noexcept
     flush_packed_sections();
     return TRUE;
 }
-
 }

@@ -99,8 +99,8 @@ PLATFORM_API BOOL LineTo(HDC hdc, int x, int y) noexcept
     const Pen& pen = dc->pen();
     if (dc->path_state != PathState::Open && !pen.is_wide()) [[likely]] {
         if (pen.draws())
-            draw_line(dc->surface(), from.x, from.y, x, y, dc->surface().device_pixel(pen.record().lopnColor),
-                      dc->rop2);
+            draw_line(dc->surface(), from.x, from.y, x, y,
+                      dc->surface().device_pixel(pen.record().lopnColor), dc->rop2);
         return TRUE;
     }
     try {
@@ -186,8 +186,9 @@ PLATFORM_API BOOL Arc(HDC hdc, int left, int top, int right, int bottom, int x_s
         }
         if (pen.draws()) {
             const ArcOutline outline = arc_outline(left, top, right, bottom, x_start, y_start, x_end, y_end);
-            draw_ellipse(dc->surface(), outline.left, outline.top, outline.right, outline.bottom, outline.start,
-                         outline.sweep, dc->surface().device_pixel(pen.record().lopnColor), dc->rop2);
+            draw_ellipse(dc->surface(), outline.left, outline.top, outline.right, outline.bottom,
+                         outline.start, outline.sweep,
+                         dc->surface().device_pixel(pen.record().lopnColor), dc->rop2);
         }
         return TRUE;
     } catch (const std::bad_alloc&) {

@@ -42,7 +42,8 @@ void draw_lines(DeviceContext& dc, const POINT* points, int count, bool closed)
         if (pen.is_wide())
             draw_wide_line(surface, pen, a.x, a.y, b.x, b.y, dc.rop2);
         else
-            draw_line(surface, a.x, a.y, b.x, b.y, surface.device_pixel(pen.record().lopnColor), dc.rop2);
+            draw_line(surface, a.x, a.y, b.x, b.y, surface.device_pixel(pen.record().lopnColor),
+                      dc.rop2);
     }
 }
 
@@ -151,7 +152,8 @@ PLATFORM_API BOOL Rectangle(HDC hdc, int left, int top, int right, int bottom) n
             fill_path(dc->surface(), *dc, area);
         }
         if (outlined && right > left && bottom > top) {
-            const POINT corners[4] = {{left, top}, {right - 1, top}, {right - 1, bottom - 1}, {left, bottom - 1}};
+            const POINT corners[4] = {
+                {left, top}, {right - 1, top}, {right - 1, bottom - 1}, {left, bottom - 1}};
             draw_lines(*dc, corners, 4, true);
         }
         return TRUE;
@@ -164,7 +166,8 @@ PLATFORM_API BOOL RoundRect(HDC hdc, int left, int top, int right, int bottom, i
     DeviceContext* dc = object_of_kind<DeviceContext>(hdc);
     if (dc == nullptr)
         return FALSE;
-    dc->record("RoundRect(%d, %d, %d, %d, %d, %d)", left, top, right, bottom, corner_width, corner_height);
+    dc->record("RoundRect(%d, %d, %d, %d, %d, %d)", left, top, right, bottom, corner_width,
+               corner_height);
     if (!in_curve_range({left, top, right, bottom, corner_width, corner_height})) {
         platform::make_win32_error(ERROR_INVALID_PARAMETER);
         return FALSE;
@@ -199,25 +202,27 @@ PLATFORM_API BOOL Ellipse(HDC hdc, int left, int top, int right, int bottom) noe
         std::swap(top, bottom);
     return guarded([&] {
         QPainterPath path;
-        path.addEllipse(QRectF(left, top, std::max(0, right - left - 1), std::max(0, bottom - top - 1)));
+        path.addEllipse(
+            QRectF(left, top, std::max(0, right - left - 1), std::max(0, bottom - top - 1)));
         fill_centred(*dc, path);
         const Pen& pen = dc->pen();
         if (pen.draws() && !pen.is_wide())
-            draw_ellipse(dc->surface(), left, top, int64_t{right} - 1, int64_t{bottom} - 1, 0.0, 7.0,
-                         dc->surface().device_pixel(pen.record().lopnColor), dc->rop2);
+            draw_ellipse(dc->surface(), left, top, int64_t{right} - 1, int64_t{bottom} - 1, 0.0,
+                         7.0, dc->surface().device_pixel(pen.record().lopnColor), dc->rop2);
         else
             stroke_figure(*dc, path);
         return TRUE;
     });
 }
 
-PLATFORM_API BOOL Pie(HDC hdc, int left, int top, int right, int bottom, int x_start, int y_start, int x_end,
-                      int y_end) noexcept
+PLATFORM_API BOOL Pie(HDC hdc, int left, int top, int right, int bottom, int x_start, int y_start,
+                      int x_end, int y_end) noexcept
 {
     DeviceContext* dc = object_of_kind<DeviceContext>(hdc);
     if (dc == nullptr)
         return FALSE;
-    dc->record("Pie(%d, %d, %d, %d, %d, %d, %d, %d)", left, top, right, bottom, x_start, y_start, x_end, y_end);
+    dc->record("Pie(%d, %d, %d, %d, %d, %d, %d, %d)", left, top, right, bottom, x_start, y_start,
+               x_end, y_end);
     if (dc->arc_direction == AD_CLOCKWISE) {
         std::swap(x_start, x_end);
         std::swap(y_start, y_end);
@@ -228,7 +233,8 @@ PLATFORM_API BOOL Pie(HDC hdc, int left, int top, int right, int bottom, int x_s
             platform::make_win32_error(ERROR_INVALID_PARAMETER);
             return FALSE;
         }
-        const QRectF box(std::min(left, right), std::min(top, bottom), std::max(0, std::abs(right - left) - 1),
+        const QRectF box(std::min(left, right), std::min(top, bottom),
+                         std::max(0, std::abs(right - left) - 1),
                          std::max(0, std::abs(bottom - top) - 1));
         path.lineTo(box.center());
         path.closeSubpath();
@@ -264,7 +270,8 @@ PLATFORM_API BOOL ExtFloodFill(HDC hdc, int x, int y, COLORREF colour, UINT type
         return FALSE;
     dc->record("ExtFloodFill(%d, %d, 0x%06X, %u)", x, y, colour, type);
     const Surface& surface = dc->surface();
-    if (surface.is_empty() || !surface.contains(x, y) || (type != FLOODFILLBORDER && type != FLOODFILLSURFACE))
+    if (surface.is_empty() || !surface.contains(x, y) ||
+        (type != FLOODFILLBORDER && type != FLOODFILLSURFACE))
         return FALSE;
     auto fills = [&](int px, int py) {
         const COLORREF here = surface.colour_at(*surface.pixel(px, py));
@@ -275,7 +282,8 @@ PLATFORM_API BOOL ExtFloodFill(HDC hdc, int x, int y, COLORREF colour, UINT type
     return guarded([&] {
         const Brush& brush = dc->brush();
         const uint32_t paint = surface.device_pixel(brush.record().lbColor) | surface.alpha;
-        std::vector<uint8_t> seen(static_cast<size_t>(surface.width) * static_cast<size_t>(surface.height), 0);
+        std::vector<uint8_t> seen(
+            static_cast<size_t>(surface.width) * static_cast<size_t>(surface.height), 0);
         std::deque<std::pair<int, int>> pending{{x, y}};
         seen[static_cast<size_t>(y) * surface.width + x] = 1;
         // Decide every pixel before painting any, so that the brush's colour does not
@@ -285,7 +293,8 @@ PLATFORM_API BOOL ExtFloodFill(HDC hdc, int x, int y, COLORREF colour, UINT type
             const auto [px, py] = pending.front();
             pending.pop_front();
             area.emplace_back(px, py);
-            const std::pair<int, int> around[4] = {{px - 1, py}, {px + 1, py}, {px, py - 1}, {px, py + 1}};
+            const std::pair<int, int> around[4] = {
+                {px - 1, py}, {px + 1, py}, {px, py - 1}, {px, py + 1}};
             for (const auto& [nx, ny] : around) {
                 if (!surface.contains(nx, ny))
                     continue;
@@ -306,8 +315,8 @@ PLATFORM_API BOOL ExtFloodFill(HDC hdc, int x, int y, COLORREF colour, UINT type
     });
 }
 
-PLATFORM_API BOOL ScrollDC(HDC hdc, int dx, int dy, const RECT* scroll, const RECT* clip, HRGN update_region,
-                           LPRECT update_rect) noexcept
+PLATFORM_API BOOL ScrollDC(HDC hdc, int dx, int dy, const RECT* scroll, const RECT* clip,
+                           HRGN update_region, LPRECT update_rect) noexcept
 {
     DeviceContext* dc = object_of_kind<DeviceContext>(hdc);
     if (dc == nullptr)
@@ -318,14 +327,17 @@ PLATFORM_API BOOL ScrollDC(HDC hdc, int dx, int dy, const RECT* scroll, const RE
         return FALSE;
     }
     const Surface& surface = dc->surface();
-    auto as_rect = [](const RECT& r) { return QRect(QPoint(r.left, r.top), QPoint(r.right - 1, r.bottom - 1)); };
+    auto as_rect = [](const RECT& r) {
+        return QRect(QPoint(r.left, r.top), QPoint(r.right - 1, r.bottom - 1));
+    };
     return guarded([&] {
         const QRect all(0, 0, surface.width, surface.height);
         const QRect from = (scroll != nullptr ? as_rect(*scroll) : all) & all;
         const QRect limit = (clip != nullptr ? as_rect(*clip) : all) & all;
         const QRect to = from.translated(dx, dy) & limit;
         if (!surface.is_empty() && !to.isEmpty()) {
-            std::vector<uint32_t> copy(static_cast<size_t>(from.width()) * static_cast<size_t>(from.height()));
+            std::vector<uint32_t> copy(static_cast<size_t>(from.width()) *
+                                       static_cast<size_t>(from.height()));
             for (int row = 0; row < from.height(); ++row)
                 std::copy_n(surface.pixel(from.left(), from.top() + row), from.width(),
                             copy.begin() + static_cast<ptrdiff_t>(row) * from.width());
@@ -333,7 +345,8 @@ PLATFORM_API BOOL ScrollDC(HDC hdc, int dx, int dy, const RECT* scroll, const RE
                 for (int px = to.left(); px <= to.right(); ++px) {
                     if (surface.visible(px, py))
                         *surface.pixel(px, py) =
-                            copy[static_cast<size_t>(py - dy - from.top()) * from.width() + (px - dx - from.left())];
+                            copy[static_cast<size_t>(py - dy - from.top()) * from.width() +
+                                 (px - dx - from.left())];
                 }
             }
         }
@@ -341,13 +354,15 @@ PLATFORM_API BOOL ScrollDC(HDC hdc, int dx, int dy, const RECT* scroll, const RE
             const QRect uncovered = (QRegion(from & limit) - QRegion(to)).boundingRect();
             *update_rect = uncovered.isEmpty()
                                ? RECT{0, 0, 0, 0}
-                               : RECT{uncovered.left(), uncovered.top(), uncovered.right() + 1, uncovered.bottom() + 1};
+                               : RECT{uncovered.left(), uncovered.top(), uncovered.right() + 1,
+                                      uncovered.bottom() + 1};
         }
         return TRUE;
     });
 }
 
-PLATFORM_API BOOL LineDDA(int x0, int y0, int x1, int y1, LINEDDAPROC procedure, LPARAM data) noexcept
+PLATFORM_API BOOL LineDDA(int x0, int y0, int x1, int y1, LINEDDAPROC procedure,
+                          LPARAM data) noexcept
 {
     if (procedure == nullptr)
         return FALSE;
@@ -364,9 +379,9 @@ PLATFORM_API BOOL LineDDA(int x0, int y0, int x1, int y1, LINEDDAPROC procedure,
         const int64_t q = (2 * i * dk + bias) / (2 * dm);
         const int64_t major = (x_major ? x0 : y0) + major_sign * i;
         const int64_t minor = (x_major ? y0 : x0) + minor_sign * q;
-        procedure(static_cast<int>(x_major ? major : minor), static_cast<int>(x_major ? minor : major), data);
+        procedure(static_cast<int>(x_major ? major : minor),
+                  static_cast<int>(x_major ? minor : major), data);
     }
     return TRUE;
 }
-
 }

@@ -153,7 +153,8 @@ PLATFORM_API HBITMAP CreateDIBSection(HDC /*dc*/, const BITMAPINFO* info, UINT u
     }
     if (header.biBitCount == 1) {
         const int64_t rows = header.biHeight < 0 ? -int64_t{header.biHeight} : header.biHeight;
-        if (header.biWidth <= 0 || rows == 0 || header.biWidth > kMaxSurfaceSide || rows > kMaxSurfaceSide) {
+        if (header.biWidth <= 0 || rows == 0 || header.biWidth > kMaxSurfaceSide ||
+            rows > kMaxSurfaceSide) {
             platform::make_win32_error(ERROR_INVALID_PARAMETER);
             return nullptr;
         }
@@ -209,7 +210,8 @@ PLATFORM_API int GetObjectA(HGDIOBJ object, int size, LPVOID buffer) noexcept
     case ObjectKind::Bitmap: {
         const auto* bitmap = static_cast<const Bitmap*>(found);
         if (bitmap->is_mono()) {
-            const BITMAP record{0, bitmap->width(), bitmap->height(), bitmap->packed_stride(), 1, 1, bitmap->packed()};
+            const BITMAP record{0, bitmap->width(), bitmap->height(), bitmap->packed_stride(), 1,
+                                1, bitmap->packed()};
             return copy_record(record, size, buffer);
         }
         const BITMAP record{0, bitmap->width(), bitmap->height(), bitmap->width() * 4, 1, 32, bitmap->pixels()};

@@ -382,7 +382,8 @@ void Bitmap::pixels_to_packed() const
     const Surface picture = surface();
     const int stride = packed_stride();
     for (int y = 0; y < m_height; ++y) {
-        uint8_t* row = m_packed + static_cast<ptrdiff_t>(m_top_down ? y : m_height - 1 - y) * stride;
+        uint8_t* row =
+            m_packed + static_cast<ptrdiff_t>(m_top_down ? y : m_height - 1 - y) * stride;
         std::memset(row, 0, static_cast<size_t>(stride));
         const uint32_t* pixels = picture.pixel(0, y);
         for (int x = 0; x < m_width; ++x) {
@@ -399,7 +400,8 @@ void Bitmap::packed_to_pixels()
     const Surface picture = surface();
     const int stride = packed_stride();
     for (int y = 0; y < m_height; ++y) {
-        const uint8_t* row = m_packed + static_cast<ptrdiff_t>(m_top_down ? y : m_height - 1 - y) * stride;
+        const uint8_t* row =
+            m_packed + static_cast<ptrdiff_t>(m_top_down ? y : m_height - 1 - y) * stride;
         uint32_t* pixels = picture.pixel(0, y);
         for (int x = 0; x < m_width; ++x)
             pixels[x] = ((row[x / 8] >> (7 - x % 8)) & 1u) != 0 ? 0x00FFFFFFu : 0u;
@@ -464,8 +466,9 @@ void DeviceContext::take_surface(const Surface& surface)
     const ptrdiff_t stride = surface.stride;
     const size_t row_span = static_cast<size_t>(stride < 0 ? -stride : stride);
     m_clip_mask.assign(row_span * static_cast<size_t>(surface.height), 0);
-    uint8_t* top = m_clip_mask.data() + (stride < 0 ? row_span * static_cast<size_t>(surface.height - 1) : 0);
-    for (const QRect& rect : *m_clip & QRegion(0, 0, surface.width, surface.height)) {
+    uint8_t* top =
+        m_clip_mask.data() + (stride < 0 ? row_span * static_cast<size_t>(surface.height - 1) : 0);
+    for (const QRect& rect : *m_clip& QRegion(0, 0, surface.width, surface.height)) {
         for (int y = rect.top(); y <= rect.bottom(); ++y)
             std::memset(top + y * stride + rect.left(), 1, static_cast<size_t>(rect.width()));
     }

@@ -172,7 +172,8 @@ void draw_line(const Surface& surface, int x0, int y0, int x1, int y1, uint32_t 
         walk.error = bias;
         walk.error_step = 2 * dk;
         walk.limit = 2 * dm;
-        kLineFunctions[static_cast<size_t>(rop2 - 1)](surface.top_row, surface.clip, walk, pen, surface.alpha);
+        kLineFunctions[static_cast<size_t>(rop2 - 1)](surface.top_row, surface.clip, walk, pen,
+                                                      surface.alpha);
         return;
     }
     clip_major(m0, major_sign, 0, major_size, first, last);
@@ -211,7 +212,8 @@ void draw_line(const Surface& surface, int x0, int y0, int x1, int y1, uint32_t 
     walk.error = error;
     walk.error_step = 2 * dk;
     walk.limit = 2 * dm;
-    kLineFunctions[static_cast<size_t>(rop2 - 1)](surface.top_row, surface.clip, walk, pen, surface.alpha);
+    kLineFunctions[static_cast<size_t>(rop2 - 1)](surface.top_row, surface.clip, walk, pen,
+                                                  surface.alpha);
 }
 
 // ---- Ellipses ---------------------------------------------------------------------
@@ -341,8 +343,8 @@ void plot(const Surface& surface, int x, int y, uint32_t pen, int rop2)
 namespace {
 
 template <int Code>
-void composite_solid(uint32_t* row, const uint8_t* mask, const uint8_t* clip, int width, uint32_t pen,
-                     uint32_t alpha)
+void composite_solid(uint32_t* row, const uint8_t* mask, const uint8_t* clip, int width,
+                     uint32_t pen, uint32_t alpha)
 {
     for (int x = 0; x < width; ++x) {
         if (mask[x] != 0 && (clip == nullptr || clip[x] != 0))
@@ -385,8 +387,8 @@ void composite_mask(const Surface& surface, const uint8_t* mask, ptrdiff_t mask_
     if (paint.hatch == nullptr) {
         const SpanFunction span = kSpanFunctions[rop_index];
         for (int r = 0; r < height; ++r)
-            span(surface.pixel(left, top + r), mask + r * mask_stride, surface.clip_row(left, top + r), width,
-                 paint.colour, surface.alpha);
+            span(surface.pixel(left, top + r), mask + r * mask_stride,
+                 surface.clip_row(left, top + r), width, paint.colour, surface.alpha);
         return;
     }
     // Hatched brushes are rare; one table call per pixel keeps this loop short.

@@ -36,7 +36,10 @@ struct Surface {
     uint32_t* pixel(int x, int y) const { return top_row + y * stride + x; }
     // Drawing may land on the pixel (which lies on the surface).
     bool visible(int x, int y) const { return clip == nullptr || clip[y * stride + x] != 0; }
-    const uint8_t* clip_row(int x, int y) const { return clip == nullptr ? nullptr : clip + y * stride + x; }
+    const uint8_t* clip_row(int x, int y) const
+    {
+        return clip == nullptr ? nullptr : clip + y * stride + x;
+    }
     bool is_mono() const { return palette != nullptr; }
     // What the surface stores for a colour: the colour, or the index of the nearer
     // palette colour on a monochrome surface.

@@ -537,8 +537,8 @@ PLATFORM_API BOOL GetTextExtentPoint32A(HDC hdc, LPCSTR text, int count, LPSIZE 
     }
 }
 
-PLATFORM_API BOOL GetTextExtentExPointA(HDC hdc, LPCSTR text, int count, int max_extent, LPINT fit, LPINT widths,
-                                        LPSIZE size) noexcept
+PLATFORM_API BOOL GetTextExtentExPointA(HDC hdc, LPCSTR text, int count, int max_extent, LPINT fit,
+                                        LPINT widths, LPSIZE size) noexcept
 {
     DeviceContext* dc = object_of_kind<DeviceContext>(hdc);
     if (dc == nullptr)
@@ -555,7 +555,8 @@ PLATFORM_API BOOL GetTextExtentExPointA(HDC hdc, LPCSTR text, int count, int max
         // measured with the bytes that complete it.
         int fitting = 0;
         for (int i = 1; i <= count; ++i) {
-            const bool inside_sequence = i < count && (static_cast<unsigned char>(text[i]) & 0xC0u) == 0x80u;
+            const bool inside_sequence =
+                i < count && (static_cast<unsigned char>(text[i]) & 0xC0u) == 0x80u;
             const int extent = font->advance(text, i);
             if (widths != nullptr)
                 widths[i - 1] = extent;
@@ -572,5 +573,4 @@ PLATFORM_API BOOL GetTextExtentExPointA(HDC hdc, LPCSTR text, int count, int max
         return FALSE;
     }
 }
-
 }

@@ -152,8 +152,10 @@ PLATFORM_API BOOL platform_register_bitmap(HINSTANCE module, UINT id, const BITM
     const BITMAPINFOHEADER& header = info->bmiHeader;
     const int64_t rows = header.biHeight < 0 ? -int64_t{header.biHeight} : header.biHeight;
     const int64_t stride = (int64_t{header.biWidth} * header.biBitCount + 31) / 32 * 4;
-    const uint32_t colours = header.biBitCount <= 8 ? (header.biClrUsed != 0 ? header.biClrUsed : 1u << header.biBitCount)
-                                                    : (header.biCompression == BI_BITFIELDS ? 3u : 0u);
+    const uint32_t colours =
+        header.biBitCount <= 8
+            ? (header.biClrUsed != 0 ? header.biClrUsed : 1u << header.biBitCount)
+            : (header.biCompression == BI_BITFIELDS ? 3u : 0u);
     if (header.biWidth <= 0 || rows <= 0 || rows > 65536 || stride > 65536 * 4 || colours > 256) {
         platform::make_win32_error(ERROR_INVALID_PARAMETER);
         return FALSE;
@@ -194,14 +196,15 @@ PLATFORM_API HBITMAP LoadBitmapA(HINSTANCE module, LPCSTR name) noexcept
     const auto* info = reinterpret_cast<const BITMAPINFO*>(bitmap.header.data());
     const BITMAPINFOHEADER& header = info->bmiHeader;
     const LONG rows = header.biHeight < 0 ? -header.biHeight : header.biHeight;
-    HBITMAP result = CreateBitmap(header.biWidth, rows, 1, header.biBitCount == 1 ? 1 : 32, nullptr);
+    HBITMAP result =
+        CreateBitmap(header.biWidth, rows, 1, header.biBitCount == 1 ? 1 : 32, nullptr);
     if (result == nullptr)
         return nullptr;
-    if (SetDIBits(nullptr, result, 0, static_cast<UINT>(rows), bitmap.rows.data(), info, DIB_RGB_COLORS) == 0) {
+    if (SetDIBits(nullptr, result, 0, static_cast<UINT>(rows), bitmap.rows.data(), info,
+                  DIB_RGB_COLORS) == 0) {
         DeleteObject(result);
         return nullptr;
     }
     return result;
 }
-
 }

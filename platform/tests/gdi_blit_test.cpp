@@ -15,7 +15,7 @@ using gdi_test::Selected;
 
 namespace {
 
-constexpr uint32_t kRed = 0x00FF0000;   // pixel order
+constexpr uint32_t kRed = 0x00FF0000; // pixel order
 constexpr uint32_t kBlue = 0x000000FF;
 constexpr uint32_t kWhite = 0x00FFFFFF;
 
@@ -82,7 +82,8 @@ TEST(GdiMonochrome, ColourRulesOfBlitsBetweenMonochromeAndColour)
     info.table[0] = 0x00FF00;
     info.table[1] = 0xFFFFFF;
     void* section_bits = nullptr;
-    HBITMAP section = CreateDIBSection(nullptr, as_info(info), DIB_RGB_COLORS, &section_bits, nullptr, 0);
+    HBITMAP section =
+        CreateDIBSection(nullptr, as_info(info), DIB_RGB_COLORS, &section_bits, nullptr, 0);
     ASSERT_NE(section, nullptr);
     static_cast<uint8_t*>(section_bits)[0] = 0xA0;
     HDC section_dc = CreateCompatibleDC(nullptr);
@@ -162,20 +163,25 @@ TEST(GdiDib, SetDIBitsReadsEveryDepthAndGetDIBitsGivesThemBack)
             info.header.biClrUsed = static_cast<DWORD>(test.table.size());
         MemorySurface target(2, 1);
         HBITMAP bitmap = static_cast<HBITMAP>(GetCurrentObject(target.dc(), OBJ_BITMAP));
-        ASSERT_EQ(SetDIBits(target.dc(), bitmap, 0, 1, test.row.data(), as_info(info), DIB_RGB_COLORS), 1);
+        ASSERT_EQ(
+            SetDIBits(target.dc(), bitmap, 0, 1, test.row.data(), as_info(info), DIB_RGB_COLORS),
+            1);
         EXPECT_EQ(target.at(0, 0), kRed);
         EXPECT_EQ(target.at(1, 0), kBlue);
 
         DibInfo out = dib(2, -1, 24);
         uint8_t row[8] = {};
-        ASSERT_EQ(GetDIBits(target.dc(), bitmap, 0, 1, row, reinterpret_cast<BITMAPINFO*>(&out), DIB_RGB_COLORS), 1);
+        ASSERT_EQ(GetDIBits(target.dc(), bitmap, 0, 1, row, reinterpret_cast<BITMAPINFO*>(&out),
+                            DIB_RGB_COLORS),
+                  1);
         EXPECT_EQ(std::vector<uint8_t>(row, row + 6), (std::vector<uint8_t>{0, 0, 255, 255, 0, 0}));
     }
     // Compressed rows are refused.
     DibInfo rle = dib(2, 1, 8, BI_RLE8);
     MemorySurface target(2, 1);
     const uint8_t data[4] = {};
-    EXPECT_EQ(SetDIBits(target.dc(), static_cast<HBITMAP>(GetCurrentObject(target.dc(), OBJ_BITMAP)), 0, 1, data,
+    EXPECT_EQ(SetDIBits(target.dc(),
+                        static_cast<HBITMAP>(GetCurrentObject(target.dc(), OBJ_BITMAP)), 0, 1, data,
                         as_info(rle), DIB_RGB_COLORS),
               0);
 }
@@ -226,8 +232,11 @@ TEST(GdiStretch, StretchDIBitsTakesOneBitColoursFromTheTable)
     info.table[1] = 0x0000FF;
     const uint8_t row[4] = {0x40, 0, 0, 0};
     MemorySurface target(4, 2);
-    ASSERT_EQ(StretchDIBits(target.dc(), 0, 0, 4, 2, 0, 0, 2, 1, row, as_info(info), DIB_RGB_COLORS, SRCCOPY), 1);
-    EXPECT_EQ(target.snapshot(), (std::vector<uint32_t>{kRed, kRed, kBlue, kBlue, kRed, kRed, kBlue, kBlue}));
+    ASSERT_EQ(StretchDIBits(target.dc(), 0, 0, 4, 2, 0, 0, 2, 1, row, as_info(info), DIB_RGB_COLORS,
+                            SRCCOPY),
+              1);
+    EXPECT_EQ(target.snapshot(),
+              (std::vector<uint32_t>{kRed, kRed, kBlue, kBlue, kRed, kRed, kBlue, kBlue}));
 }
 
 TEST(GdiClip, EveryOutputKeepsToTheClipRegion)
@@ -262,7 +271,10 @@ TEST(GdiClip, EveryOutputKeepsToTheClipRegion)
     const POINT triangle[3] = {{0, 0}, {7, 0}, {7, 7}};
     const std::vector<std::function<void()>> outputs = {
         [&] { MoveToEx(surface.dc(), 0, 4, nullptr), LineTo(surface.dc(), 8, 4); },
-        [&] { SetPixelV(surface.dc(), 6, 6, RGB(255, 255, 255)), SetPixelV(surface.dc(), 1, 6, RGB(255, 255, 255)); },
+        [&] {
+            SetPixelV(surface.dc(), 6, 6, RGB(255, 255, 255)),
+                SetPixelV(surface.dc(), 1, 6, RGB(255, 255, 255));
+        },
         [&] { Rectangle(surface.dc(), 0, 0, 8, 8); },
         [&] { Ellipse(surface.dc(), 0, 0, 8, 8); },
         [&] { Polygon(surface.dc(), triangle, 3); },
@@ -395,7 +407,9 @@ TEST(GdiFigures, LineDDAWalksThePixelsOfLineTo)
         std::vector<POINT> points;
         LineDDA(
             7, 2, end.x, end.y,
-            [](int x, int y, LPARAM data) { reinterpret_cast<std::vector<POINT>*>(data)->push_back({x, y}); },
+            [](int x, int y, LPARAM data) {
+                reinterpret_cast<std::vector<POINT>*>(data)->push_back({x, y});
+            },
             reinterpret_cast<LPARAM>(&points));
         EXPECT_EQ(static_cast<int>(points.size()), surface.count(kWhite));
         for (const POINT& point : points)

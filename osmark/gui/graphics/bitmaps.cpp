@@ -53,8 +53,8 @@ HBITMAP CreateDIBFromBitMap(const BitMap* bitmap)
     const DibHeader info = dib_header_of(bitmap);
     HDC screen = GetDC(nullptr);
     void* bits = nullptr;
-    HBITMAP section = CreateDIBSection(screen, reinterpret_cast<const BITMAPINFO*>(&info), DIB_RGB_COLORS, &bits,
-                                       nullptr, 0);
+    HBITMAP section = CreateDIBSection(screen, reinterpret_cast<const BITMAPINFO*>(&info),
+                                       DIB_RGB_COLORS, &bits, nullptr, 0);
     if (section != nullptr)
         SetDIBits(screen, section, 0, static_cast<UINT>(bitmap->bm_Height), bitmap->bm_Pixels,
                   reinterpret_cast<const BITMAPINFO*>(&info), DIB_RGB_COLORS);
@@ -85,18 +85,20 @@ constexpr char kTag[4] = {'B', 'M', 'B', 'M'};
 
 bool has_tag(const BitMap* bitmap)
 {
-    return std::memcmp(bitmap->bm_Tag, "BM", 2) == 0 && std::memcmp(bitmap->bm_Tag + 2, "BM", 2) == 0;
+    return std::memcmp(bitmap->bm_Tag, "BM", 2) == 0 &&
+           std::memcmp(bitmap->bm_Tag + 2, "BM", 2) == 0;
 }
 
 uint8_t* row_of(const BitMap* bitmap, int32_t y)
 {
-    return static_cast<uint8_t*>(bitmap->bm_Pixels) + static_cast<size_t>(y) * bitmap_row_bytes(bitmap);
+    return static_cast<uint8_t*>(bitmap->bm_Pixels) +
+           static_cast<size_t>(y) * bitmap_row_bytes(bitmap);
 }
 
 bool inside(const BitMap* bitmap, int32_t x, int32_t y)
 {
-    return bitmap != nullptr && bitmap->bm_Pixels != nullptr && x >= 0 && y >= 0 && x < bitmap->bm_Width &&
-           y < bitmap->bm_Height;
+    return bitmap != nullptr && bitmap->bm_Pixels != nullptr && x >= 0 && y >= 0 &&
+           x < bitmap->bm_Width && y < bitmap->bm_Height;
 }
 
 bool mask_bit(const BitMap* bitmap, int32_t x, int32_t y)
@@ -134,10 +136,10 @@ BitMap* new_record(uint32_t flags, int32_t width, int32_t height)
 }
 
 // The 8 x 8 ordered-dither matrix.
-constexpr uint8_t kBayer[8][8] = {
-    {0, 32, 8, 40, 2, 34, 10, 42},  {48, 16, 56, 24, 50, 18, 58, 26}, {12, 44, 4, 36, 14, 46, 6, 38},
-    {60, 28, 52, 20, 62, 30, 54, 22}, {3, 35, 11, 43, 1, 33, 9, 41},   {51, 19, 59, 27, 49, 17, 57, 25},
-    {15, 47, 7, 39, 13, 45, 5, 37},  {63, 31, 55, 23, 61, 29, 53, 21}};
+constexpr uint8_t kBayer[8][8] = {{0, 32, 8, 40, 2, 34, 10, 42},  {48, 16, 56, 24, 50, 18, 58, 26},
+                                  {12, 44, 4, 36, 14, 46, 6, 38}, {60, 28, 52, 20, 62, 30, 54, 22},
+                                  {3, 35, 11, 43, 1, 33, 9, 41},  {51, 19, 59, 27, 49, 17, 57, 25},
+                                  {15, 47, 7, 39, 13, 45, 5, 37}, {63, 31, 55, 23, 61, 29, 53, 21}};
 
 }
 
@@ -148,7 +150,8 @@ OSMARK_API uint32_t RowBytesForDepth(int32_t width, int32_t depth) noexcept
     return row_bytes_for_depth(width, depth);
 }
 
-OSMARK_API void* AllocBits(int32_t width, int32_t height, uint32_t flags, int32_t depth, uint32_t* row_bytes) noexcept
+OSMARK_API void* AllocBits(int32_t width, int32_t height, uint32_t flags, int32_t depth,
+                           uint32_t* row_bytes) noexcept
 {
     if (width == 0)
         width = 1;
@@ -194,9 +197,11 @@ OSMARK_API BitMap* AllocBitMask(uint32_t width, uint32_t height, const void* ini
         SetIoErr(IoErrNoMemory);
         return nullptr;
     }
-    BitMap* bitmap = new_record(BMF_MASK, static_cast<int32_t>(width), static_cast<int32_t>(height));
+    BitMap* bitmap =
+        new_record(BMF_MASK, static_cast<int32_t>(width), static_cast<int32_t>(height));
     if (bitmap != nullptr && initial != nullptr)
-        std::memcpy(bitmap->bm_Pixels, initial, static_cast<size_t>(bitmap_row_bytes(bitmap)) * height);
+        std::memcpy(bitmap->bm_Pixels, initial,
+                    static_cast<size_t>(bitmap_row_bytes(bitmap)) * height);
     return bitmap;
 }
 
@@ -254,7 +259,8 @@ OSMARK_API BitMap* CopyBitMap(const BitMap* bitmap, const RectangleBox* rect) no
     }
     const int32_t width = box.x1 - box.x0;
     const int32_t height = box.y1 - box.y0;
-    BitMap* copy = is_mask(bitmap) ? AllocBitMask(static_cast<uint32_t>(width), static_cast<uint32_t>(height), nullptr)
+    BitMap* copy = is_mask(bitmap) ? AllocBitMask(static_cast<uint32_t>(width),
+                                                  static_cast<uint32_t>(height), nullptr)
                                    : AllocBitMap(width, height, nullptr);
     if (copy == nullptr)
         return nullptr;
@@ -324,14 +330,14 @@ OSMARK_API Colour SetBitMapPixel(BitMap* bitmap, int32_t x, int32_t y, Colour co
     pixel_at(bitmap, x, y) = swap_red_blue(resolved) & 0x00FFFFFFu;
     return resolved;
 }
-
 }
 
 namespace {
 
 // Calls move(x, y, index) for every pixel of the ordered rectangle inside the map.
 template <typename Move>
-int32_t for_rectangle(const BitMap* bitmap, int32_t x0, int32_t y0, int32_t x1, int32_t y1, Move&& move)
+int32_t for_rectangle(const BitMap* bitmap, int32_t x0, int32_t y0, int32_t x1, int32_t y1,
+                      Move&& move)
 {
     if (x0 > x1)
         std::swap(x0, x1);
@@ -356,11 +362,11 @@ int32_t for_rectangle(const BitMap* bitmap, int32_t x0, int32_t y0, int32_t x1, 
 
 extern "C" {
 
-OSMARK_API int32_t GetBitMapPixels(const BitMap* bitmap, int32_t x0, int32_t y0, int32_t x1, int32_t y1,
-                                   uint32_t* buffer) noexcept
+OSMARK_API int32_t GetBitMapPixels(const BitMap* bitmap, int32_t x0, int32_t y0, int32_t x1,
+                                   int32_t y1, uint32_t* buffer) noexcept
 {
-    if (bitmap == nullptr || buffer == nullptr || bitmap->bm_Pixels == nullptr || bitmap->bm_Width < 1 ||
-        bitmap->bm_Height < 1)
+    if (bitmap == nullptr || buffer == nullptr || bitmap->bm_Pixels == nullptr ||
+        bitmap->bm_Width < 1 || bitmap->bm_Height < 1)
         return 0;
     return for_rectangle(bitmap, x0, y0, x1, y1, [&](int32_t x, int32_t y, size_t index) {
         buffer[index] = is_mask(bitmap) ? (mask_bit(bitmap, x, y) ? 0xFFFFFFu : 0u)
@@ -393,7 +399,8 @@ OSMARK_API Colour SetBitMapTransparentColour(BitMap* bitmap, Colour colour) noex
 
 OSMARK_API BitMap* AllocDitheredBitMask(uint32_t level, int32_t width, int32_t height) noexcept
 {
-    BitMap* mask = AllocBitMask(static_cast<uint32_t>(width), static_cast<uint32_t>(height), nullptr);
+    BitMap* mask =
+        AllocBitMask(static_cast<uint32_t>(width), static_cast<uint32_t>(height), nullptr);
     if (mask == nullptr)
         return nullptr;
     // level / 4 rounded half away from zero: level 2 gives 1.
@@ -440,5 +447,4 @@ OSMARK_API void FreeBitMapRastPort(RastPort* rp) noexcept
 {
     FreeRastPort(rp);
 }
-
 }

@@ -60,10 +60,7 @@ struct WorkContext {
         if (bitmap != nullptr)
             DeleteObject(bitmap);
     }
-    bool ready() const
-    {
-        return dc != nullptr;
-    }
+    bool ready() const { return dc != nullptr; }
     // The section's pixels into the bitmap.
     void copy_back(BitMap* target) const
     {
@@ -89,8 +86,8 @@ bool has_op(const RastPort* rp, auto RastPortOps::*slot)
 
 void stretch(HDC to, const RectangleBox& dest, HDC from, const RectangleBox& src, uint32_t code)
 {
-    StretchBlt(to, dest.x0, dest.y0, dest.x1 - dest.x0, dest.y1 - dest.y0, from, src.x0, src.y0, src.x1 - src.x0,
-               src.y1 - src.y0, code);
+    StretchBlt(to, dest.x0, dest.y0, dest.x1 - dest.x0, dest.y1 - dest.y0, from, src.x0, src.y0,
+               src.x1 - src.x0, src.y1 - src.y0, code);
 }
 
 int64_t floor_div(int64_t a, int64_t b)
@@ -101,15 +98,16 @@ int64_t floor_div(int64_t a, int64_t b)
 
 }
 
-void tile_pattern(RastPort* rp, BitMap* pattern, const RectangleBox& rect, Colour transparent, uint32_t flags,
-                  int32_t phase_x, int32_t phase_y)
+void tile_pattern(RastPort* rp, BitMap* pattern, const RectangleBox& rect, Colour transparent,
+                  uint32_t flags, int32_t phase_x, int32_t phase_y)
 {
     const int32_t pw = pattern->bm_Width;
     const int32_t ph = pattern->bm_Height;
-    if (pw == 0 || ph == 0 || !has_op(rp, &RastPortOps::rpo_ReadArea) || !has_op(rp, &RastPortOps::rpo_WriteBitMap))
+    if (pw == 0 || ph == 0 || !has_op(rp, &RastPortOps::rpo_ReadArea) ||
+        !has_op(rp, &RastPortOps::rpo_WriteBitMap))
         return;
-    const RectangleBox box{std::min(rect.x0, rect.x1), std::min(rect.y0, rect.y1), std::max(rect.x0, rect.x1),
-                           std::max(rect.y0, rect.y1)};
+    const RectangleBox box{std::min(rect.x0, rect.x1), std::min(rect.y0, rect.y1),
+                           std::max(rect.x0, rect.x1), std::max(rect.y0, rect.y1)};
     const int32_t width = box.x1 - box.x0;
     const int32_t height = box.y1 - box.y0;
     if (width <= 0 || height <= 0)
@@ -133,8 +131,9 @@ void tile_pattern(RastPort* rp, BitMap* pattern, const RectangleBox& rect, Colou
                 SetBkColor(dc, rgb(rp->rp_BPen));
                 if (one_bit) {
                     const COLORREF b_pen = rgb(rp->rp_BPen);
-                    const RGBQUAD table[2] = {{GetBValue(a_pen), GetGValue(a_pen), GetRValue(a_pen), 0},
-                                              {GetBValue(b_pen), GetGValue(b_pen), GetRValue(b_pen), 0}};
+                    const RGBQUAD table[2] = {
+                        {GetBValue(a_pen), GetGValue(a_pen), GetRValue(a_pen), 0},
+                        {GetBValue(b_pen), GetGValue(b_pen), GetRValue(b_pen), 0}};
                     SetDIBColorTable(picture.dc, 0, 2, table);
                 }
             } else {
@@ -165,8 +164,9 @@ void tile_pattern(RastPort* rp, BitMap* pattern, const RectangleBox& rect, Colou
                     RectangleBox dest{x, y, x + piece_w, y + piece_h};
                     const RectangleBox src{sx, sy, sx + piece_w, sy + piece_h};
                     // A negative width or height reverses: the box runs from its far edge.
-                    const RectangleBox flipped{mirror_x ? dest.x1 - 1 : dest.x0, mirror_y ? dest.y1 - 1 : dest.y0,
-                                               mirror_x ? dest.x0 - 1 : dest.x1, mirror_y ? dest.y0 - 1 : dest.y1};
+                    const RectangleBox flipped{
+                        mirror_x ? dest.x1 - 1 : dest.x0, mirror_y ? dest.y1 - 1 : dest.y0,
+                        mirror_x ? dest.x0 - 1 : dest.x1, mirror_y ? dest.y0 - 1 : dest.y1};
                     if (!keyed) {
                         stretch(dc, flipped, picture.dc, src, kCopy);
                     } else if (!one_bit) {
@@ -232,7 +232,8 @@ OSMARK_API void BltBitMap(BitMap* destination, const RectangleBox* dest_rect, Bi
             SetBkColor(to.dc, 0xFFFFFF);
             SetTextColor(to.dc, 0);
             SetBkColor(from.dc, rgb(transparent));
-            BitBlt(mono.dc, 0, 0, src.x1 - src.x0, src.y1 - src.y0, from.dc, src.x0, src.y0, SRCCOPY);
+            BitBlt(mono.dc, 0, 0, src.x1 - src.x0, src.y1 - src.y0, from.dc, src.x0, src.y0,
+                   SRCCOPY);
             const RectangleBox mono_box{0, 0, src.x1 - src.x0, src.y1 - src.y0};
             stretch(to.dc, dest, from.dc, src, kInvert);
             stretch(to.dc, dest, mono.dc, mono_box, kAnd);
@@ -268,8 +269,8 @@ OSMARK_API void BltBitMapMask(BitMap* destination, const RectangleBox* dest_rect
 
 namespace {
 
-void blit_to_port(RastPort* rp, const RectangleBox* dest_rect, BitMap* bitmap, const RectangleBox* src_rect,
-                  Colour transparent, BitMap* mask, bool masked)
+void blit_to_port(RastPort* rp, const RectangleBox* dest_rect, BitMap* bitmap,
+                  const RectangleBox* src_rect, Colour transparent, BitMap* mask, bool masked)
 {
     if (rp == nullptr || bitmap == nullptr || dest_rect == nullptr || rp->rp_Lock == 1)
         return;
@@ -315,8 +316,9 @@ OSMARK_API void BltBitMapRastPortMask(RastPort* rp, const RectangleBox* dest_rec
     blit_to_port(rp, dest_rect, bitmap, src_rect, ColourNone, mask, true);
 }
 
-OSMARK_API void BltPatternPt(RastPort* rp, BitMap* pattern, const RectangleBox* rect, Colour transparent,
-                             uint32_t flags, int32_t phase_x, int32_t phase_y) noexcept
+OSMARK_API void BltPatternPt(RastPort* rp, BitMap* pattern, const RectangleBox* rect,
+                             Colour transparent, uint32_t flags, int32_t phase_x,
+                             int32_t phase_y) noexcept
 {
     if (rp == nullptr || pattern == nullptr || rect == nullptr || rp->rp_Lock == 1)
         return;
@@ -324,8 +326,8 @@ OSMARK_API void BltPatternPt(RastPort* rp, BitMap* pattern, const RectangleBox* 
                  phase_x + rp->rp_OriginX, phase_y + rp->rp_OriginY);
 }
 
-OSMARK_API void BltPattern(RastPort* rp, BitMap* pattern, const RectangleBox* rect, Colour transparent,
-                           uint32_t flags) noexcept
+OSMARK_API void BltPattern(RastPort* rp, BitMap* pattern, const RectangleBox* rect,
+                           Colour transparent, uint32_t flags) noexcept
 {
     BltPatternPt(rp, pattern, rect, transparent, flags, 0, 0);
 }
@@ -333,16 +335,18 @@ OSMARK_API void BltPattern(RastPort* rp, BitMap* pattern, const RectangleBox* re
 OSMARK_API void ClipBlit(RastPort* destination, const RectangleBox* dest_rect, RastPort* source,
                          const RectangleBox* src_rect, uint32_t code) noexcept
 {
-    if (destination == nullptr || source == nullptr || dest_rect == nullptr || src_rect == nullptr ||
-        destination->rp_Lock == 1)
+    if (destination == nullptr || source == nullptr || dest_rect == nullptr ||
+        src_rect == nullptr || destination->rp_Lock == 1)
         return;
     const RectangleBox dest = shifted(*dest_rect, destination->rp_OriginX, destination->rp_OriginY);
     const RectangleBox src = shifted(*src_rect, source->rp_OriginX, source->rp_OriginY);
-    if (destination->rp_Handler == source->rp_Handler && has_op(destination, &RastPortOps::rpo_PortBlit)) {
+    if (destination->rp_Handler == source->rp_Handler &&
+        has_op(destination, &RastPortOps::rpo_PortBlit)) {
         destination->rp_Ops->rpo_PortBlit(destination, &dest, source, &src, code);
         return;
     }
-    if (!has_op(source, &RastPortOps::rpo_ReadArea) || !has_op(destination, &RastPortOps::rpo_WriteBitMap))
+    if (!has_op(source, &RastPortOps::rpo_ReadArea) ||
+        !has_op(destination, &RastPortOps::rpo_WriteBitMap))
         return;
     BitMap* copy = nullptr;
     source->rp_Ops->rpo_ReadArea(source, &src, &copy);
@@ -361,12 +365,13 @@ OSMARK_API int32_t CreateMaskBitMap(BitMap* bitmap, Colour key, BitMap** mask) n
     if (bitmap == nullptr || bitmap->bm_Pixels == nullptr)
         return 0;
     const uint32_t resolved = rgb(key);
-    BitMap* result = AllocBitMask(static_cast<uint32_t>(bitmap->bm_Width), static_cast<uint32_t>(bitmap->bm_Height),
-                                  nullptr);
+    BitMap* result = AllocBitMask(static_cast<uint32_t>(bitmap->bm_Width),
+                                  static_cast<uint32_t>(bitmap->bm_Height), nullptr);
     if (result == nullptr)
         return 0;
     const uint32_t row_bytes = bitmap_row_bytes(result);
-    const size_t mask_bytes = static_cast<size_t>(row_bytes) * static_cast<size_t>(result->bm_Height);
+    const size_t mask_bytes =
+        static_cast<size_t>(row_bytes) * static_cast<size_t>(result->bm_Height);
     auto* bits = static_cast<uint8_t*>(result->bm_Pixels);
     std::memset(bits, 0xFF, mask_bytes);
     const uint32_t stored_key = swap_red_blue(resolved) & 0x00FFFFFFu;
@@ -374,9 +379,11 @@ OSMARK_API int32_t CreateMaskBitMap(BitMap* bitmap, Colour key, BitMap** mask) n
         auto* pixels = static_cast<uint32_t*>(bitmap->bm_Pixels);
         for (int32_t y = 0; y < bitmap->bm_Height; ++y) {
             for (int32_t x = 0; x < bitmap->bm_Width; ++x) {
-                uint32_t& pixel = pixels[static_cast<size_t>(y) * static_cast<size_t>(bitmap->bm_Width) + x];
+                uint32_t& pixel =
+                    pixels[static_cast<size_t>(y) * static_cast<size_t>(bitmap->bm_Width) + x];
                 if ((pixel & 0x00FFFFFFu) != stored_key) {
-                    bits[static_cast<size_t>(y) * row_bytes + x / 8] &= static_cast<uint8_t>(~(0x80u >> (x % 8)));
+                    bits[static_cast<size_t>(y) * row_bytes + x / 8] &=
+                        static_cast<uint8_t>(~(0x80u >> (x % 8)));
                 } else {
                     pixel = 0;
                 }
@@ -416,9 +423,11 @@ OSMARK_API void BltBitMapRastPortState(RastPort* rp, const RectangleBox* box, Bi
     const int32_t w = src_rect != nullptr ? src_rect->x1 - src_rect->x0 : bitmap->bm_Width;
     const int32_t h = src_rect != nullptr ? src_rect->y1 - src_rect->y0 : bitmap->bm_Height;
     const uint32_t text = (flags & BlitStateBlackText) != 0 ? 0u : GetSysColor(COLOR_BTNTEXT);
-    const uint32_t shadow = (flags & BlitStateGreyShadow) != 0 ? 0x808080u : GetSysColor(COLOR_BTNSHADOW);
+    const uint32_t shadow =
+        (flags & BlitStateGreyShadow) != 0 ? 0x808080u : GetSysColor(COLOR_BTNSHADOW);
     const uint32_t face = (flags & BlitStateGreyFace) != 0 ? 0xC0C0C0u : GetSysColor(COLOR_BTNFACE);
-    const uint32_t highlight = (flags & BlitStateWhiteHighlight) != 0 ? 0xFFFFFFu : GetSysColor(COLOR_BTNHIGHLIGHT);
+    const uint32_t highlight =
+        (flags & BlitStateWhiteHighlight) != 0 ? 0xFFFFFFu : GetSysColor(COLOR_BTNHIGHLIGHT);
     const int32_t box_w = area.x1 - area.x0;
     const int32_t box_h = area.y1 - area.y0;
     const int32_t dx = (box_w - w) / 2 + static_cast<int32_t>(flags & 1u);
@@ -437,8 +446,9 @@ OSMARK_API void BltBitMapRastPortState(RastPort* rp, const RectangleBox* box, Bi
         return;
     }
     if (draw) {
-        const bool standard = (text == 0 && shadow == 0x808080u && face == 0xC0C0C0u && highlight == 0xFFFFFFu) ||
-                              (flags & 0xF00u) == 0xF00u;
+        const bool standard =
+            (text == 0 && shadow == 0x808080u && face == 0xC0C0C0u && highlight == 0xFFFFFFu) ||
+            (flags & 0xF00u) == 0xF00u;
         if (standard) {
             const RectangleBox part{sx, sy, sx + w, sy + h};
             picture = CopyBitMap(bitmap, &part);
@@ -501,5 +511,4 @@ OSMARK_API void BltBitMapRastPortState(RastPort* rp, const RectangleBox* box, Bi
     FreeBitMap(picture);
     FreeBitMap(back);
 }
-
 }

@@ -52,7 +52,8 @@ struct Buffer {
     ~Buffer() { FreeVec(data); }
 };
 
-BitMap* convert(const DibInfo& info, int32_t width, int32_t height, const void* pixels, bool one_bit)
+BitMap* convert(const DibInfo& info, int32_t width, int32_t height, const void* pixels,
+                bool one_bit)
 {
     HDC dc = CreateCompatibleDC(nullptr);
     if (dc == nullptr)
@@ -68,14 +69,15 @@ BitMap* convert(const DibInfo& info, int32_t width, int32_t height, const void* 
     section_info.colours[0] = two_colours ? info.colours[0] : RGBQUAD{0, 0, 0, 0};
     section_info.colours[1] = two_colours ? info.colours[1] : RGBQUAD{255, 255, 255, 0};
     void* bits = nullptr;
-    HBITMAP section = CreateDIBSection(dc, reinterpret_cast<const BITMAPINFO*>(&section_info), DIB_RGB_COLORS, &bits,
-                                       nullptr, 0);
+    HBITMAP section = CreateDIBSection(dc, reinterpret_cast<const BITMAPINFO*>(&section_info),
+                                       DIB_RGB_COLORS, &bits, nullptr, 0);
     BitMap* result = nullptr;
     if (section != nullptr &&
-        SetDIBits(dc, section, 0, static_cast<UINT>(height), pixels, reinterpret_cast<const BITMAPINFO*>(&info),
-                  DIB_RGB_COLORS) != 0) {
+        SetDIBits(dc, section, 0, static_cast<UINT>(height), pixels,
+                  reinterpret_cast<const BITMAPINFO*>(&info), DIB_RGB_COLORS) != 0) {
         GdiFlush();
-        result = one_bit ? AllocBitMask(static_cast<uint32_t>(width), static_cast<uint32_t>(height), nullptr)
+        result = one_bit ? AllocBitMask(static_cast<uint32_t>(width), static_cast<uint32_t>(height),
+                                        nullptr)
                          : AllocBitMap(width, height, nullptr);
         if (result != nullptr) {
             CopyDIBToBitMap(section, result);
@@ -102,7 +104,8 @@ OSMARK_API BitMap* __LoadBitMapFromFile(FileHandle* file) noexcept
     if (file == nullptr)
         return nullptr;
     uint8_t file_header[kFileHeaderSize];
-    if (!read_exactly(file, file_header, kFileHeaderSize) || file_header[0] != 'B' || file_header[1] != 'M')
+    if (!read_exactly(file, file_header, kFileHeaderSize) || file_header[0] != 'B' ||
+        file_header[1] != 'M')
         return nullptr;
     const uint32_t data_offset = u32(file_header + 10);
     uint8_t header[40] = {};
@@ -145,8 +148,10 @@ OSMARK_API BitMap* __LoadBitMapFromFile(FileHandle* file) noexcept
     if (compression != BI_RGB && !(compression == BI_BITFIELDS && (bits == 16 || bits == 32)))
         return nullptr;
     const int64_t width = info.header.biWidth;
-    const int64_t height = info.header.biHeight < 0 ? -int64_t{info.header.biHeight} : info.header.biHeight;
-    if (width <= 0 || height <= 0 || width > kMaxSide || height > kMaxSide || width * height > kMaxPixels)
+    const int64_t height =
+        info.header.biHeight < 0 ? -int64_t{info.header.biHeight} : info.header.biHeight;
+    if (width <= 0 || height <= 0 || width > kMaxSide || height > kMaxSide ||
+        width * height > kMaxPixels)
         return nullptr;
 
     // The colour table: what the header counts (all of 1 to 8 bits by default), of which
@@ -182,7 +187,8 @@ OSMARK_API BitMap* __LoadBitMapFromFile(FileHandle* file) noexcept
     else if (compression != BI_BITFIELDS)
         info.header.biClrUsed = 0;
 
-    const uint64_t stride = (static_cast<uint64_t>(bits) * static_cast<uint64_t>(width) + 31) / 32 * 4;
+    const uint64_t stride =
+        (static_cast<uint64_t>(bits) * static_cast<uint64_t>(width) + 31) / 32 * 4;
     const uint64_t image_size = stride * static_cast<uint64_t>(height);
     if (image_size > 0x7FFFFFFFu || consumed > data_offset)
         return nullptr;
@@ -199,18 +205,21 @@ OSMARK_API BitMap* __LoadBitMapFromFile(FileHandle* file) noexcept
 
     if (bits == 32 && compression == BI_RGB) {
         // 32-bit rows are the map's rows: taken whole, the fourth byte kept.
-        BitMap* result = AllocBitMap(static_cast<int32_t>(width), static_cast<int32_t>(height), nullptr);
+        BitMap* result =
+            AllocBitMap(static_cast<int32_t>(width), static_cast<int32_t>(height), nullptr);
         if (result == nullptr)
             return nullptr;
         const bool top_down = info.header.biHeight < 0;
         for (int64_t row = 0; row < height; ++row) {
             const int64_t from = top_down ? row : height - 1 - row;
             std::memcpy(static_cast<uint8_t*>(result->bm_Pixels) + row * stride,
-                        static_cast<const uint8_t*>(image.data) + from * stride, static_cast<size_t>(stride));
+                        static_cast<const uint8_t*>(image.data) + from * stride,
+                        static_cast<size_t>(stride));
         }
         return result;
     }
-    return convert(info, static_cast<int32_t>(width), static_cast<int32_t>(height), image.data, bits == 1);
+    return convert(info, static_cast<int32_t>(width), static_cast<int32_t>(height), image.data,
+                   bits == 1);
 }
 
 OSMARK_API int32_t __SaveBitMapToFile(FileHandle* file, const BitMap* bitmap) noexcept
@@ -231,7 +240,8 @@ OSMARK_API int32_t __SaveBitMapToFile(FileHandle* file, const BitMap* bitmap) no
     header[12] = 1;
     header[14] = mask ? 1 : 32;
     put32(header + 20, image_size);
-    if (FWrite(file, file_header, sizeof file_header, 1) != 1 || FWrite(file, header, sizeof header, 1) != 1)
+    if (FWrite(file, file_header, sizeof file_header, 1) != 1 ||
+        FWrite(file, header, sizeof header, 1) != 1)
         return 0;
     if (mask) {
         const uint8_t colours[8] = {0, 0, 0, 0, 255, 255, 255, 0};
@@ -239,7 +249,8 @@ OSMARK_API int32_t __SaveBitMapToFile(FileHandle* file, const BitMap* bitmap) no
             return 0;
     }
     for (int32_t y = bitmap->bm_Height - 1; y >= 0; --y) {
-        const auto* row = static_cast<const uint8_t*>(bitmap->bm_Pixels) + static_cast<size_t>(y) * row_bytes;
+        const auto* row =
+            static_cast<const uint8_t*>(bitmap->bm_Pixels) + static_cast<size_t>(y) * row_bytes;
         if (FWrite(file, row, row_bytes, 1) != 1)
             return 0;
     }
@@ -275,7 +286,8 @@ OSMARK_API BitMap* LoadBitMapResource(HINSTANCE module, uint32_t id) noexcept
     BitMap* bitmap = nullptr;
     if (GetObjectA(resource, sizeof record, &record) != 0) {
         bitmap = record.bmBitsPixel == 1
-                     ? AllocBitMask(static_cast<uint32_t>(record.bmWidth), static_cast<uint32_t>(record.bmHeight), nullptr)
+                     ? AllocBitMask(static_cast<uint32_t>(record.bmWidth),
+                                    static_cast<uint32_t>(record.bmHeight), nullptr)
                      : AllocBitMap(record.bmWidth, record.bmHeight, nullptr);
         if (bitmap != nullptr)
             CopyDIBToBitMap(resource, bitmap);
@@ -283,5 +295,4 @@ OSMARK_API BitMap* LoadBitMapResource(HINSTANCE module, uint32_t id) noexcept
     DeleteObject(resource);
     return bitmap;
 }
-
 }

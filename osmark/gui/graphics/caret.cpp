@@ -78,5 +78,4 @@ OSMARK_API int32_t DisplayBeep(Window* window) noexcept
     Sleep(500);
     return FlashWindow(handle, TRUE);
 }
-
 }

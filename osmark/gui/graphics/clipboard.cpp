@@ -149,9 +149,10 @@ bool file_has_format(const std::string& path, int32_t format)
     if (file == nullptr)
         return false;
     uint8_t id[4];
-    const bool match = FRead(file, id, 4, 1) == 1 &&
-                       static_cast<int32_t>(uint32_t{id[0]} | (uint32_t{id[1]} << 8) | (uint32_t{id[2]} << 16) |
-                                            (uint32_t{id[3]} << 24)) == format;
+    const bool match =
+        FRead(file, id, 4, 1) == 1 &&
+        static_cast<int32_t>(uint32_t{id[0]} | (uint32_t{id[1]} << 8) | (uint32_t{id[2]} << 16) |
+                             (uint32_t{id[3]} << 24)) == format;
     Close(file);
     return match;
 }
@@ -255,8 +256,10 @@ BitMap* bitmap_from_packed_dib(const uint8_t* data, uint32_t size)
     if (compression != BI_RGB && !(compression == BI_BITFIELDS && (bits == 16 || bits == 32)))
         return nullptr;
     const int64_t width = info.header.biWidth;
-    const int64_t height = info.header.biHeight < 0 ? -int64_t{info.header.biHeight} : info.header.biHeight;
-    if (width <= 0 || height <= 0 || width > 65536 || height > 65536 || width * height > (int64_t{1} << 28))
+    const int64_t height =
+        info.header.biHeight < 0 ? -int64_t{info.header.biHeight} : info.header.biHeight;
+    if (width <= 0 || height <= 0 || width > 65536 || height > 65536 ||
+        width * height > (int64_t{1} << 28))
         return nullptr;
     uint64_t table_bytes = 0;
     if (bits <= 8) {
@@ -270,7 +273,8 @@ BitMap* bitmap_from_packed_dib(const uint8_t* data, uint32_t size)
         // A table that 16 to 32 bits do not use may still be there.
         table_bytes = uint64_t{std::min<uint32_t>(used, 256)} * 4;
     }
-    const uint64_t stride = (static_cast<uint64_t>(bits) * static_cast<uint64_t>(width) + 31) / 32 * 4;
+    const uint64_t stride =
+        (static_cast<uint64_t>(bits) * static_cast<uint64_t>(width) + 31) / 32 * 4;
     if (kHeader + table_bytes + stride * static_cast<uint64_t>(height) > size)
         return nullptr;
     if (bits <= 8 || compression == BI_BITFIELDS)
@@ -288,16 +292,18 @@ BitMap* bitmap_from_packed_dib(const uint8_t* data, uint32_t size)
     section_info.header.biBitCount = bits == 1 ? 1 : 32;
     section_info.colours[1] = RGBQUAD{255, 255, 255, 0};
     void* section_bits = nullptr;
-    HBITMAP section = CreateDIBSection(dc, reinterpret_cast<const BITMAPINFO*>(&section_info), DIB_RGB_COLORS,
-                                       &section_bits, nullptr, 0);
+    HBITMAP section = CreateDIBSection(dc, reinterpret_cast<const BITMAPINFO*>(&section_info),
+                                       DIB_RGB_COLORS, &section_bits, nullptr, 0);
     BitMap* result = nullptr;
     if (section != nullptr) {
         HGDIOBJ previous = SelectObject(dc, section);
-        if (SetDIBits(dc, section, 0, static_cast<UINT>(height), rows, reinterpret_cast<const BITMAPINFO*>(&info),
-                      DIB_RGB_COLORS) != 0) {
+        if (SetDIBits(dc, section, 0, static_cast<UINT>(height), rows,
+                      reinterpret_cast<const BITMAPINFO*>(&info), DIB_RGB_COLORS) != 0) {
             GdiFlush();
-            result = bits == 1 ? AllocBitMask(static_cast<uint32_t>(width), static_cast<uint32_t>(height), nullptr)
-                               : AllocBitMap(static_cast<int32_t>(width), static_cast<int32_t>(height), nullptr);
+            result = bits == 1 ? AllocBitMask(static_cast<uint32_t>(width),
+                                              static_cast<uint32_t>(height), nullptr)
+                               : AllocBitMap(static_cast<int32_t>(width),
+                                             static_cast<int32_t>(height), nullptr);
             if (result != nullptr)
                 CopyDIBToBitMap(section, result);
         }
@@ -373,7 +379,8 @@ OSMARK_API void ClearClip(const char* unit) noexcept
     CloseClip(id);
 }
 
-OSMARK_API int32_t WriteClip(const char* unit, int32_t format, const void* data, uint32_t size) noexcept
+OSMARK_API int32_t WriteClip(const char* unit, int32_t format, const void* data,
+                             uint32_t size) noexcept
 {
     const ClipFormat* clip_format = format_of(format);
     if (clip_format == nullptr) {
@@ -528,7 +535,8 @@ OSMARK_API int32_t WriteBitMapToClip(const char* unit, const BitMap* bitmap) noe
     const bool mask = is_mask(bitmap);
     const uint32_t row_bytes = bitmap_row_bytes(bitmap);
     const uint32_t table = mask ? 8 : 0;
-    const uint64_t size = 40 + table + uint64_t{row_bytes} * static_cast<uint32_t>(bitmap->bm_Height);
+    const uint64_t size =
+        40 + table + uint64_t{row_bytes} * static_cast<uint32_t>(bitmap->bm_Height);
     if (size > 0x7FFFFFFFu)
         return 0;
     auto* block = static_cast<uint8_t*>(AllocVec(static_cast<uint32_t>(size)));
@@ -547,7 +555,10 @@ OSMARK_API int32_t WriteBitMapToClip(const char* unit, const BitMap* bitmap) noe
     }
     uint8_t* out = block + 40 + table;
     for (int32_t y = bitmap->bm_Height - 1; y >= 0; --y, out += row_bytes)
-        std::memcpy(out, static_cast<const uint8_t*>(bitmap->bm_Pixels) + static_cast<size_t>(y) * row_bytes, row_bytes);
+        std::memcpy(out,
+                    static_cast<const uint8_t*>(bitmap->bm_Pixels) +
+                        static_cast<size_t>(y) * row_bytes,
+                    row_bytes);
     const int32_t written = WriteClip(unit, ClipFormatBitMap, block, static_cast<uint32_t>(size));
     FreeVec(block);
     return written;
@@ -586,7 +597,8 @@ OSMARK_API void InitialiseClipFormats(void) noexcept
     g_system = SystemClipboard{};
     try {
         g_formats = new std::vector<ClipFormat>{
-            {ClipFormatIFF, RegisterClipboardFormatA("Interchange File Format Clip"), "Interchange File Format Clip"},
+            {ClipFormatIFF, RegisterClipboardFormatA("Interchange File Format Clip"),
+             "Interchange File Format Clip"},
             {ClipFormatText, CF_TEXT, "Text Format Clip"},
             {ClipFormatBitMap, CF_DIB, "BitMap Format Clip"}};
     } catch (const std::bad_alloc&) {
@@ -595,5 +607,4 @@ OSMARK_API void InitialiseClipFormats(void) noexcept
     g_started = true;
     AddExitProc(&LibraryExitList, clean_up_clipboard);
 }
-
 }

@@ -133,7 +133,8 @@ void op_close(RastPort* rp)
 void op_pen_changed(RastPort* rp)
 {
     OSPortData& data = port_data(rp);
-    const int32_t index = g_pens.obtain(PenEntry::key(rp->rp_APen, rp->rp_PenWidth, rp->rp_APenStyle));
+    const int32_t index =
+        g_pens.obtain(PenEntry::key(rp->rp_APen, rp->rp_PenWidth, rp->rp_APenStyle));
     if (index == data.pen_index) {
         g_pens.release(index);
         return;
@@ -201,7 +202,8 @@ void op_flush(RastPort* rp)
 {
     GdiFlush();
     if (rp->rp_SavedBitMap != nullptr)
-        CopyDIBToBitMap(static_cast<HBITMAP>(GetCurrentObject(dc_of(rp), OBJ_BITMAP)), rp->rp_BitMap);
+        CopyDIBToBitMap(static_cast<HBITMAP>(GetCurrentObject(dc_of(rp), OBJ_BITMAP)),
+                        rp->rp_BitMap);
 }
 
 void op_move(RastPort* rp, int32_t x, int32_t y)
@@ -316,8 +318,8 @@ void op_round_rectangle(RastPort* rp, int32_t fill, int32_t x0, int32_t y0, int3
         without_brush(dc, [&] { RoundRect(dc, x0, y0, x1, y1, 2 * radius_x, 2 * radius_y); });
 }
 
-void op_arc(RastPort* rp, int32_t fill, int32_t x, int32_t y, int32_t width, int32_t height, int32_t start,
-            int32_t sweep)
+void op_arc(RastPort* rp, int32_t fill, int32_t x, int32_t y, int32_t width, int32_t height,
+            int32_t start, int32_t sweep)
 {
     HDC dc = dc_of(rp);
     if (width == 0 || height == 0)
@@ -378,7 +380,8 @@ void op_flood(RastPort* rp, int32_t x, int32_t y, Colour colour, int32_t mode)
     ExtFloodFill(dc_of(rp), x, y, rgb(colour), mode == 1 ? FLOODFILLSURFACE : FLOODFILLBORDER);
 }
 
-void op_scroll(RastPort* rp, int32_t dx, int32_t dy, const RectangleBox* scroll, const RectangleBox* clip)
+void op_scroll(RastPort* rp, int32_t dx, int32_t dy, const RectangleBox* scroll,
+               const RectangleBox* clip)
 {
     if (dx == 0 && dy == 0)
         return;
@@ -388,8 +391,8 @@ void op_scroll(RastPort* rp, int32_t dx, int32_t dy, const RectangleBox* scroll,
         scroll_rect = RECT{scroll->x0, scroll->y0, scroll->x1, scroll->y1};
     if (clip != nullptr)
         clip_rect = RECT{clip->x0, clip->y0, clip->x1, clip->y1};
-    ScrollDC(dc_of(rp), dx, dy, scroll != nullptr ? &scroll_rect : nullptr, clip != nullptr ? &clip_rect : nullptr,
-             nullptr, nullptr);
+    ScrollDC(dc_of(rp), dx, dy, scroll != nullptr ? &scroll_rect : nullptr,
+             clip != nullptr ? &clip_rect : nullptr, nullptr, nullptr);
 }
 
 void op_text(RastPort* rp, const char* text, int32_t length)
@@ -428,10 +431,11 @@ void op_text_fit(RastPort* rp, const char* text, int32_t length, int32_t width, 
         *count = fit;
 }
 
-void op_port_blit(RastPort* rp, const RectangleBox* dest, RastPort* source, const RectangleBox* src, uint32_t code)
+void op_port_blit(RastPort* rp, const RectangleBox* dest, RastPort* source, const RectangleBox* src,
+                  uint32_t code)
 {
-    StretchBlt(dc_of(rp), dest->x0, dest->y0, dest->x1 - dest->x0, dest->y1 - dest->y0, dc_of(source), src->x0,
-               src->y0, src->x1 - src->x0, src->y1 - src->y0, code);
+    StretchBlt(dc_of(rp), dest->x0, dest->y0, dest->x1 - dest->x0, dest->y1 - dest->y0,
+               dc_of(source), src->x0, src->y0, src->x1 - src->x0, src->y1 - src->y0, code);
 }
 
 void op_read_area(RastPort* rp, const RectangleBox* box, BitMap** result)
@@ -457,8 +461,8 @@ void op_read_area(RastPort* rp, const RectangleBox* box, BitMap** result)
     *result = bitmap;
 }
 
-void op_write_bitmap(RastPort* rp, const RectangleBox* dest, BitMap* bitmap, const RectangleBox* src,
-                     uint32_t code)
+void op_write_bitmap(RastPort* rp, const RectangleBox* dest, BitMap* bitmap,
+                     const RectangleBox* src, uint32_t code)
 {
     if (bitmap == nullptr || bitmap->bm_Pixels == nullptr)
         return;
@@ -469,8 +473,8 @@ void op_write_bitmap(RastPort* rp, const RectangleBox* dest, BitMap* bitmap, con
         info.colours[0] = RGBQUAD{GetBValue(a_pen), GetGValue(a_pen), GetRValue(a_pen), 0};
         info.colours[1] = RGBQUAD{GetBValue(b_pen), GetGValue(b_pen), GetRValue(b_pen), 0};
     }
-    StretchDIBits(dc_of(rp), dest->x0, dest->y0, dest->x1 - dest->x0, dest->y1 - dest->y0, src->x0, src->y0,
-                  src->x1 - src->x0, src->y1 - src->y0, bitmap->bm_Pixels,
+    StretchDIBits(dc_of(rp), dest->x0, dest->y0, dest->x1 - dest->x0, dest->y1 - dest->y0, src->x0,
+                  src->y0, src->x1 - src->x0, src->y1 - src->y0, bitmap->bm_Pixels,
                   reinterpret_cast<const BITMAPINFO*>(&info), DIB_RGB_COLORS, code);
 }
 
@@ -500,14 +504,11 @@ struct SectionContext {
         if (section != nullptr)
             DeleteObject(section);
     }
-    bool ready() const
-    {
-        return dc != nullptr;
-    }
+    bool ready() const { return dc != nullptr; }
 };
 
-void op_transparent_blit(RastPort* rp, const RectangleBox* dest, BitMap* bitmap, const RectangleBox* src,
-                         BitMap* mask, uint32_t colour)
+void op_transparent_blit(RastPort* rp, const RectangleBox* dest, BitMap* bitmap,
+                         const RectangleBox* src, BitMap* mask, uint32_t colour)
 {
     HDC dc = dc_of(rp);
     SectionContext picture(dc, bitmap);
@@ -575,7 +576,8 @@ void select_cached(RastPort* rp, uintptr_t brushes)
     if (rp->rp_OSHandle == nullptr)
         return;
     const OSPortData& data = port_data(rp);
-    HGDIOBJ object = brushes != 0 ? g_brushes.object(data.brush_index) : g_pens.object(data.pen_index);
+    HGDIOBJ object =
+        brushes != 0 ? g_brushes.object(data.brush_index) : g_pens.object(data.pen_index);
     if (object == nullptr)
         return;
     HGDIOBJ displaced = SelectObject(rp->rp_OSHandle, object);
@@ -680,5 +682,4 @@ OSMARK_API RastPort* __CreateOSBitMapRastPort(HDC memory_dc, BitMap* bitmap) noe
     rp->rp_SavedBitMap = SelectObject(memory_dc, section);
     return rp;
 }
-
 }

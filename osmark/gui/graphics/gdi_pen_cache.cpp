@@ -13,19 +13,22 @@ namespace {
 
 constexpr int32_t kGrowth = 256;
 
-constexpr Colour kStandardPens[] = {ColourSystem(1),  ColourSystem(5),  ColourSystem(8),  0,
-                                    0xFFFFFF,         ColourSystem(15), ColourSystem(18), ColourSystem(16),
-                                    ColourSystem(21), ColourSystem(22), ColourSystem(20)};
-constexpr Colour kStandardBrushes[] = {ColourSystem(1),  ColourSystem(15), ColourSystem(13),
-                                       ColourSystem(0),  ColourSystem(24), ColourSystem(18),
-                                       ColourSystem(21), 0,                0xFFFFFF};
+constexpr Colour kStandardPens[] = {
+    ColourSystem(1),  ColourSystem(5),  ColourSystem(8),  0,
+    0xFFFFFF,         ColourSystem(15), ColourSystem(18), ColourSystem(16),
+    ColourSystem(21), ColourSystem(22), ColourSystem(20)};
+constexpr Colour kStandardBrushes[] = {
+    ColourSystem(1),  ColourSystem(15), ColourSystem(13), ColourSystem(0),
+    ColourSystem(24), ColourSystem(18), ColourSystem(21), 0,
+    0xFFFFFF};
 
 uint32_t distance(Colour a, uint32_t wanted_rgb)
 {
     const uint32_t rgb = ColourToRGB(static_cast<int32_t>(a));
     uint32_t sum = 0;
     for (int shift = 0; shift < 24; shift += 8) {
-        const int32_t d = static_cast<int32_t>((rgb >> shift) & 0xFF) - static_cast<int32_t>((wanted_rgb >> shift) & 0xFF);
+        const int32_t d = static_cast<int32_t>((rgb >> shift) & 0xFF) -
+                          static_cast<int32_t>((wanted_rgb >> shift) & 0xFF);
         sum += static_cast<uint32_t>(d * d);
     }
     return sum;
@@ -37,7 +40,8 @@ template <typename Entry>
 bool ObjectCache<Entry>::grow()
 {
     const int32_t new_capacity = capacity + kGrowth;
-    auto** table = static_cast<Entry**>(AllocVec(static_cast<uint32_t>(new_capacity * sizeof(Entry*))));
+    auto** table =
+        static_cast<Entry**>(AllocVec(static_cast<uint32_t>(new_capacity * sizeof(Entry*))));
     if (table == nullptr)
         return false;
     std::memset(table, 0, new_capacity * sizeof(Entry*));

@@ -29,8 +29,8 @@ int32_t font_y_size(const RastPort* rp);
 
 extern RastPortHandler g_os_handler;
 // The handler's transparent blit and pattern fills tile through this (blits).
-void tile_pattern(RastPort* rp, BitMap* pattern, const RectangleBox& box, Colour transparent, uint32_t flags,
-                  int32_t phase_x, int32_t phase_y);
+void tile_pattern(RastPort* rp, BitMap* pattern, const RectangleBox& box, Colour transparent,
+                  uint32_t flags, int32_t phase_x, int32_t phase_y);
 
 // ---- Regions --------------------------------------------------------------------------
 

@@ -35,7 +35,8 @@ int32_t* shifted_points(const RastPort* rp, int32_t count, const int32_t* points
     failed = false;
     if (rp->rp_OriginX == 0 && rp->rp_OriginY == 0)
         return nullptr;
-    auto* copy = static_cast<int32_t*>(AllocVec(static_cast<uint32_t>(count) * 2 * sizeof(int32_t)));
+    auto* copy =
+        static_cast<int32_t*>(AllocVec(static_cast<uint32_t>(count) * 2 * sizeof(int32_t)));
     if (copy == nullptr) {
         failed = true;
         return nullptr;
@@ -227,8 +228,8 @@ OSMARK_API void ClearScreen(RastPort* rp) noexcept
                   rp->rp_Height - rp->rp_OriginY);
 }
 
-OSMARK_API void DrawRectRound(RastPort* rp, int32_t x0, int32_t y0, int32_t x1, int32_t y1, int32_t radius_x,
-                              int32_t radius_y) noexcept
+OSMARK_API void DrawRectRound(RastPort* rp, int32_t x0, int32_t y0, int32_t x1, int32_t y1,
+                              int32_t radius_x, int32_t radius_y) noexcept
 {
     if (!drawable(rp) || !has(rp, &RastPortOps::rpo_RoundRectangle))
         return;
@@ -238,31 +239,33 @@ OSMARK_API void DrawRectRound(RastPort* rp, int32_t x0, int32_t y0, int32_t x1, 
         radius_x = width / 2;
     if (2 * int64_t{radius_y} > height)
         radius_y = height / 2;
-    rp->rp_Ops->rpo_RoundRectangle(rp, 0, x0 + rp->rp_OriginX, y0 + rp->rp_OriginY, x1 + rp->rp_OriginX,
-                                   y1 + rp->rp_OriginY, radius_x, radius_y);
+    rp->rp_Ops->rpo_RoundRectangle(rp, 0, x0 + rp->rp_OriginX, y0 + rp->rp_OriginY,
+                                   x1 + rp->rp_OriginX, y1 + rp->rp_OriginY, radius_x, radius_y);
 }
 
-OSMARK_API void AreaRectRound(RastPort* rp, int32_t x0, int32_t y0, int32_t x1, int32_t y1, int32_t radius_x,
-                              int32_t radius_y) noexcept
+OSMARK_API void AreaRectRound(RastPort* rp, int32_t x0, int32_t y0, int32_t x1, int32_t y1,
+                              int32_t radius_x, int32_t radius_y) noexcept
 {
     if (!drawable(rp) || !has(rp, &RastPortOps::rpo_RoundRectangle))
         return;
-    rp->rp_Ops->rpo_RoundRectangle(rp, 1, x0 + rp->rp_OriginX, y0 + rp->rp_OriginY, x1 + rp->rp_OriginX,
-                                   y1 + rp->rp_OriginY, radius_x, radius_y);
+    rp->rp_Ops->rpo_RoundRectangle(rp, 1, x0 + rp->rp_OriginX, y0 + rp->rp_OriginY,
+                                   x1 + rp->rp_OriginX, y1 + rp->rp_OriginY, radius_x, radius_y);
 }
 
-OSMARK_API void DrawArc(RastPort* rp, int32_t x, int32_t y, int32_t width, int32_t height, int32_t start,
-                        int32_t sweep) noexcept
+OSMARK_API void DrawArc(RastPort* rp, int32_t x, int32_t y, int32_t width, int32_t height,
+                        int32_t start, int32_t sweep) noexcept
 {
     if (drawable(rp) && has(rp, &RastPortOps::rpo_Arc))
-        rp->rp_Ops->rpo_Arc(rp, 0, x + rp->rp_OriginX, y + rp->rp_OriginY, width, height, start, sweep);
+        rp->rp_Ops->rpo_Arc(rp, 0, x + rp->rp_OriginX, y + rp->rp_OriginY, width, height, start,
+                            sweep);
 }
 
-OSMARK_API void AreaArc(RastPort* rp, int32_t x, int32_t y, int32_t width, int32_t height, int32_t start,
-                        int32_t sweep) noexcept
+OSMARK_API void AreaArc(RastPort* rp, int32_t x, int32_t y, int32_t width, int32_t height,
+                        int32_t start, int32_t sweep) noexcept
 {
     if (drawable(rp) && has(rp, &RastPortOps::rpo_Arc))
-        rp->rp_Ops->rpo_Arc(rp, 1, x + rp->rp_OriginX, y + rp->rp_OriginY, width, height, start, sweep);
+        rp->rp_Ops->rpo_Arc(rp, 1, x + rp->rp_OriginX, y + rp->rp_OriginY, width, height, start,
+                            sweep);
 }
 
 OSMARK_API void Flood(RastPort* rp, int32_t x, int32_t y, Colour colour, int32_t mode) noexcept
@@ -277,8 +280,8 @@ OSMARK_API void ScrollRaster(RastPort* rp, int32_t dx, int32_t dy, const Rectang
     if (!drawable(rp) || !has(rp, &RastPortOps::rpo_Scroll))
         return;
     auto shifted = [rp](const RectangleBox* box) {
-        return RectangleBox{box->x0 + rp->rp_OriginX, box->y0 + rp->rp_OriginY, box->x1 + rp->rp_OriginX,
-                            box->y1 + rp->rp_OriginY};
+        return RectangleBox{box->x0 + rp->rp_OriginX, box->y0 + rp->rp_OriginY,
+                            box->x1 + rp->rp_OriginX, box->y1 + rp->rp_OriginY};
     };
     RectangleBox scroll_box{};
     RectangleBox clip_box{};
@@ -289,7 +292,8 @@ OSMARK_API void ScrollRaster(RastPort* rp, int32_t dx, int32_t dy, const Rectang
     const bool caret_shown = __CaretInfo.ci_Created != 0 && __CaretInfo.ci_Visible != 0;
     if (caret_shown)
         DisplayCaret(0);
-    rp->rp_Ops->rpo_Scroll(rp, dx, dy, scroll != nullptr ? &scroll_box : nullptr, clip != nullptr ? &clip_box : nullptr);
+    rp->rp_Ops->rpo_Scroll(rp, dx, dy, scroll != nullptr ? &scroll_box : nullptr,
+                           clip != nullptr ? &clip_box : nullptr);
     if (caret_shown)
         DisplayCaret(1);
 }
@@ -323,11 +327,11 @@ OSMARK_API int32_t TextLength(RastPort* rp, const char* text, int32_t length) no
 
 OSMARK_API int32_t TextFit(RastPort* rp, const char* text, int32_t length, int32_t width) noexcept
 {
-    if (rp == nullptr || text == nullptr || width == 0 || length == 0 || !has(rp, &RastPortOps::rpo_TextFit))
+    if (rp == nullptr || text == nullptr || width == 0 || length == 0 ||
+        !has(rp, &RastPortOps::rpo_TextFit))
         return 0;
     int32_t count = 0;
     rp->rp_Ops->rpo_TextFit(rp, text, text_length(text, length), width, &count);
     return count;
 }
-
 }

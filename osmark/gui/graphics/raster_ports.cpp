@@ -105,7 +105,8 @@ void clean_up_rast_ports()
         HandlerNode* node = g_handlers;
         unlink(g_handlers, node);
         if (node->handler->rph_Hook != nullptr)
-            CallHookA(node->handler->rph_Hook, node->handler, reinterpret_cast<void*>(uintptr_t{RPHM_Unload}));
+            CallHookA(node->handler->rph_Hook, node->handler,
+                      reinterpret_cast<void*>(uintptr_t{RPHM_Unload}));
         FreeVec(node);
     }
 }
@@ -131,7 +132,8 @@ namespace osmark::graphics {
 
 RectangleBox whole_port(const RastPort* rp)
 {
-    return {-rp->rp_OriginX, -rp->rp_OriginY, rp->rp_Width - rp->rp_OriginX, rp->rp_Height - rp->rp_OriginY};
+    return {-rp->rp_OriginX, -rp->rp_OriginY, rp->rp_Width - rp->rp_OriginX,
+            rp->rp_Height - rp->rp_OriginY};
 }
 
 int32_t font_y_size(const RastPort* /*rp*/)
@@ -168,7 +170,8 @@ OSMARK_API RastPort* AllocRastPort(RastPortHandler* handler, HDC os_handle, uint
         node->handler = handler;
         link_head(g_handlers, node);
         if (handler->rph_Hook != nullptr &&
-            CallHookA(handler->rph_Hook, handler, reinterpret_cast<void*>(uintptr_t{RPHM_FirstPort})) != 0) {
+            CallHookA(handler->rph_Hook, handler,
+                      reinterpret_cast<void*>(uintptr_t{RPHM_FirstPort})) != 0) {
             unlink(g_handlers, node);
             FreeVec(node);
             return nullptr;
@@ -176,7 +179,8 @@ OSMARK_API RastPort* AllocRastPort(RastPortHandler* handler, HDC os_handle, uint
     }
     if (extra > 0xFFFFu)
         return nullptr;
-    auto* node = static_cast<PortNode*>(AllocVec(static_cast<uint32_t>(sizeof(PortNode) + sizeof(RastPort) + extra)));
+    auto* node = static_cast<PortNode*>(
+        AllocVec(static_cast<uint32_t>(sizeof(PortNode) + sizeof(RastPort) + extra)));
     if (node == nullptr)
         return nullptr;
     std::memset(node, 0, sizeof(PortNode) + sizeof(RastPort) + extra);
@@ -520,7 +524,8 @@ OSMARK_API int32_t GetRPAttrsA(RastPort* rp, TagItem* tags) noexcept
             tag->ti_Data = reinterpret_cast<uintptr_t>(GetAfPt(rp));
             break;
         case RPTAG_PenWidth:
-            tag->ti_Data = static_cast<uintptr_t>(static_cast<intptr_t>(static_cast<int16_t>(GetPenWidth(rp))));
+            tag->ti_Data = static_cast<uintptr_t>(
+                static_cast<intptr_t>(static_cast<int16_t>(GetPenWidth(rp))));
             break;
         case RPTAG_Origin: {
             auto* pair = reinterpret_cast<int32_t*>(tag->ti_Data);
@@ -564,7 +569,8 @@ OSMARK_API int32_t GetRPAttrs(RastPort* rp, ...) noexcept
     return answered;
 }
 
-OSMARK_API void WalkRastPorts(RastPortHandler* handler, RastPortWalkFunc func, uintptr_t value) noexcept
+OSMARK_API void WalkRastPorts(RastPortHandler* handler, RastPortWalkFunc func,
+                              uintptr_t value) noexcept
 {
     if (func == nullptr)
         return;
@@ -581,8 +587,10 @@ OSMARK_API void RefreshRastPortPens(void) noexcept
     for (HandlerNode* node = g_handlers; node != nullptr; node = node->succ) {
         if (node->handler->rph_Hook == nullptr)
             continue;
-        CallHookA(node->handler->rph_Hook, node->handler, reinterpret_cast<void*>(uintptr_t{RPHM_RebuildPens}));
-        CallHookA(node->handler->rph_Hook, node->handler, reinterpret_cast<void*>(uintptr_t{RPHM_RebuildBrushes}));
+        CallHookA(node->handler->rph_Hook, node->handler,
+                  reinterpret_cast<void*>(uintptr_t{RPHM_RebuildPens}));
+        CallHookA(node->handler->rph_Hook, node->handler,
+                  reinterpret_cast<void*>(uintptr_t{RPHM_RebuildBrushes}));
     }
 }
 
@@ -600,5 +608,4 @@ OSMARK_API void InitialiseRastPorts(void) noexcept
     __GetRastPort();
     AddExitProc(&LibraryExitList, close_default_rast_port);
 }
-
 }

@@ -137,14 +137,14 @@ OSMARK_API int32_t OffsetClipRegion(RastPort* rp, int32_t dx, int32_t dy) noexce
     apply_clip(rp);
     return bounds_result(clip);
 }
-
 }
 
 extern "C" {
 
 OSMARK_API RastPort* AllocRegionRastPort(int32_t width, int32_t height) noexcept
 {
-    BitMap* mask = AllocBitMask(static_cast<uint32_t>(width), static_cast<uint32_t>(height), nullptr);
+    BitMap* mask =
+        AllocBitMask(static_cast<uint32_t>(width), static_cast<uint32_t>(height), nullptr);
     if (mask == nullptr)
         return nullptr;
     RastPort* rp = AllocBitMapRastPort(mask);
@@ -184,8 +184,9 @@ OSMARK_API void FreeRegionRastPort(RastPort* rp, Region* region) noexcept
                     continue;
                 }
                 RegionRectList* list = region->rg_Levels[region->rg_Top];
-                RectangleBox* last = list != nullptr && list->rrl_Count > 0 ? &list->rrl_Rects[list->rrl_Count - 1]
-                                                                            : nullptr;
+                RectangleBox* last = list != nullptr && list->rrl_Count > 0
+                                         ? &list->rrl_Rects[list->rrl_Count - 1]
+                                         : nullptr;
                 // A run continues the rectangle above it only when that ends on the row
                 // just above: a white row between them stays outside.
                 if (last != nullptr && last->x0 == run.x0 && last->x1 == run.x1 && last->y1 == y) {
@@ -199,5 +200,4 @@ OSMARK_API void FreeRegionRastPort(RastPort* rp, Region* region) noexcept
     }
     FreeBitMap(mask);
 }
-
 }

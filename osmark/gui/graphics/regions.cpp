@@ -43,8 +43,10 @@ RectangleBox overlap_of(const RectangleBox& a, const RectangleBox& b)
 std::vector<RectangleBox> split_rectangle(const RectangleBox& b, const RectangleBox& a)
 {
     std::vector<RectangleBox> parts;
-    const RectangleBox candidates[4] = {
-        {b.x0, b.y0, a.x0, b.y1}, {a.x0, b.y0, a.x1, a.y0}, {a.x0, a.y1, a.x1, b.y1}, {a.x1, b.y0, b.x1, b.y1}};
+    const RectangleBox candidates[4] = {{b.x0, b.y0, a.x0, b.y1},
+                                        {a.x0, b.y0, a.x1, a.y0},
+                                        {a.x0, a.y1, a.x1, b.y1},
+                                        {a.x1, b.y0, b.x1, b.y1}};
     for (const RectangleBox& part : candidates) {
         if (!is_empty(part))
             parts.push_back(part);
@@ -54,12 +56,14 @@ std::vector<RectangleBox> split_rectangle(const RectangleBox& b, const Rectangle
 
 size_t list_bytes(int32_t capacity)
 {
-    return offsetof(RegionRectList, rrl_Rects) + static_cast<size_t>(capacity) * sizeof(RectangleBox);
+    return offsetof(RegionRectList, rrl_Rects) +
+           static_cast<size_t>(capacity) * sizeof(RectangleBox);
 }
 
 RegionRectList* new_list(int32_t capacity)
 {
-    auto* list = static_cast<RegionRectList*>(AllocVecPooled(g_region_pool, static_cast<uint32_t>(list_bytes(capacity))));
+    auto* list = static_cast<RegionRectList*>(
+        AllocVecPooled(g_region_pool, static_cast<uint32_t>(list_bytes(capacity))));
     if (list != nullptr) {
         list->rrl_Count = 0;
         list->rrl_Capacity = capacity;
@@ -191,11 +195,12 @@ bool push_level(Region* region)
 {
     if (region->rg_LevelCapacity == 0 || region->rg_Top >= region->rg_LevelCapacity - 1) {
         const int32_t capacity = region->rg_LevelCapacity + kLevelGrowth;
-        auto* levels = static_cast<RegionRectList**>(
-            AllocVecPooled(g_region_pool, static_cast<uint32_t>(capacity * sizeof(RegionRectList*))));
+        auto* levels = static_cast<RegionRectList**>(AllocVecPooled(
+            g_region_pool, static_cast<uint32_t>(capacity * sizeof(RegionRectList*))));
         if (levels != nullptr) {
             for (int32_t i = 0; i < capacity; ++i)
-                levels[i] = i < region->rg_LevelCapacity ? region->rg_Levels[i] : new_list(kListGrowth);
+                levels[i] =
+                    i < region->rg_LevelCapacity ? region->rg_Levels[i] : new_list(kListGrowth);
             FreeVecPooled(g_region_pool, region->rg_Levels);
             region->rg_Levels = levels;
             region->rg_LevelCapacity = capacity;
@@ -252,7 +257,8 @@ void append_rect(Region* region, const RectangleBox& box)
 {
     if (region->rg_Top < 0 && !push_level(region))
         return;
-    if (RegionRectList* list = top_list(region); list != nullptr && list->rrl_Count < list->rrl_Capacity) {
+    if (RegionRectList* list = top_list(region);
+        list != nullptr && list->rrl_Count < list->rrl_Capacity) {
         list->rrl_Rects[list->rrl_Count++] = box;
         return;
     }
@@ -277,7 +283,8 @@ void set_top_level(Region* region, const RectangleBox& box)
 
 extern "C" {
 
-OSMARK_API int32_t UnionRectangle(RectangleBox* result, const RectangleBox* a, const RectangleBox* b) noexcept
+OSMARK_API int32_t UnionRectangle(RectangleBox* result, const RectangleBox* a,
+                                  const RectangleBox* b) noexcept
 {
     if (result == nullptr || a == nullptr || b == nullptr)
         return 0;
@@ -291,12 +298,13 @@ OSMARK_API int32_t UnionRectangle(RectangleBox* result, const RectangleBox* a, c
         *result = first;
         return 1;
     }
-    *result = {std::min(first.x0, second.x0), std::min(first.y0, second.y0), std::max(first.x1, second.x1),
-               std::max(first.y1, second.y1)};
+    *result = {std::min(first.x0, second.x0), std::min(first.y0, second.y0),
+               std::max(first.x1, second.x1), std::max(first.y1, second.y1)};
     return 1;
 }
 
-OSMARK_API int32_t IntersectRectangle(RectangleBox* result, const RectangleBox* a, const RectangleBox* b) noexcept
+OSMARK_API int32_t IntersectRectangle(RectangleBox* result, const RectangleBox* a,
+                                      const RectangleBox* b) noexcept
 {
     if (result == nullptr || a == nullptr || b == nullptr)
         return 0;
@@ -310,7 +318,8 @@ OSMARK_API int32_t IntersectRectangle(RectangleBox* result, const RectangleBox* 
         *result = first;
         return 1;
     }
-    if (first.x0 <= second.x1 && first.x1 >= second.x0 && first.y0 <= second.y1 && first.y1 >= second.y0) {
+    if (first.x0 <= second.x1 && first.x1 >= second.x0 && first.y0 <= second.y1 &&
+        first.y1 >= second.y0) {
         *result = overlap_of(first, second);
         return 1;
     }
@@ -368,7 +377,8 @@ OSMARK_API int32_t PushRectRegion(Region* region, const RectangleBox* box, int32
     return CombineRectRegion(region, box, op);
 }
 
-OSMARK_API int32_t CombineRegionRegion(Region* destination, const Region* source, int32_t op) noexcept
+OSMARK_API int32_t CombineRegionRegion(Region* destination, const Region* source,
+                                       int32_t op) noexcept
 {
     if (g_region_pool == nullptr || destination == nullptr)
         return 0;
@@ -453,7 +463,8 @@ OSMARK_API int32_t PointInRegion(const Region* region, int32_t x, int32_t y) noe
 OSMARK_API void DrawRegion(RastPort* rp, const Region* region) noexcept
 {
     const RegionRectList* list = g_region_pool != nullptr ? top_list(region) : nullptr;
-    if (list == nullptr || rp == nullptr || rp->rp_Lock == 1 || rp->rp_APen == ColourNone || list->rrl_Count == 0)
+    if (list == nullptr || rp == nullptr || rp->rp_Lock == 1 || rp->rp_APen == ColourNone ||
+        list->rrl_Count == 0)
         return;
     auto covered = [region](int32_t x, int32_t y) { return PointInRegion(region, x, y) != 0; };
     // Runs of an edge whose neighbour on the outside is not in the region, each drawn
@@ -508,5 +519,4 @@ OSMARK_API void InitialiseRegionPool(void) noexcept
     if (g_region_pool != nullptr)
         AddExitProc(&LibraryExitList, clean_up_region_pool);
 }
-
 }

@@ -54,8 +54,10 @@ void fill_geometry(Window* window)
     ClientToScreen(window->win_Handle, &origin);
     window->win_BorderLeft = static_cast<int16_t>(origin.x - outer.left);
     window->win_BorderTop = static_cast<int16_t>(origin.y - outer.top);
-    window->win_BorderRight = static_cast<int16_t>(outer.right - origin.x - window->win_ClientWidth);
-    window->win_BorderBottom = static_cast<int16_t>(outer.bottom - origin.y - window->win_ClientHeight);
+    window->win_BorderRight =
+        static_cast<int16_t>(outer.right - origin.x - window->win_ClientWidth);
+    window->win_BorderBottom =
+        static_cast<int16_t>(outer.bottom - origin.y - window->win_ClientHeight);
 }
 
 }
@@ -78,8 +80,9 @@ OSMARK_API Window* OpenWindowTagList(const TagItem* /*tags*/) noexcept
     // Every tag keeps its default here: a window at (100, 100) of 200 by 200, shown
     // unless it is the only one.
     const bool shown = g_open_windows != nullptr;
-    window->win_Handle = CreateWindowExW(0, kClassName, u"", WS_OVERLAPPEDWINDOW | (shown ? WS_VISIBLE : 0u), 100,
-                                         100, 200, 200, nullptr, nullptr, nullptr, nullptr);
+    window->win_Handle =
+        CreateWindowExW(0, kClassName, u"", WS_OVERLAPPEDWINDOW | (shown ? WS_VISIBLE : 0u), 100,
+                        100, 200, 200, nullptr, nullptr, nullptr, nullptr);
     if (window->win_Handle == nullptr) {
         FreeVec(window);
         return nullptr;
@@ -131,5 +134,4 @@ OSMARK_API Window* GetFirstWindow(void) noexcept
 {
     return g_open_windows;
 }
-
 }

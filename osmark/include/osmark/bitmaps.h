@@ -18,11 +18,11 @@ OSMARK_BEGIN_DECLS
 #define BMF_MASK 0x1u
 
 typedef struct BitMap {
-    uint32_t bm_Flags;   /* BMF_MASK: 1-bit mask; else 32-bit colour */
+    uint32_t bm_Flags; /* BMF_MASK: 1-bit mask; else 32-bit colour */
     int32_t bm_Width;
     int32_t bm_Height;
-    void* bm_Pixels;     /* from AllocVec, owned by the record; may be NULL in a hand-made record */
-    char bm_Tag[4];      /* "BMBM" in every record the allocators make */
+    void* bm_Pixels; /* from AllocVec, owned by the record; may be NULL in a hand-made record */
+    char bm_Tag[4];  /* "BMBM" in every record the allocators make */
 } BitMap;
 
 typedef struct Image {
@@ -30,8 +30,8 @@ typedef struct Image {
     int32_t im_Top;
     int32_t im_Width;
     int32_t im_Height;
-    uint16_t im_Depth;   /* 0xFFFF: an image object of the class system */
-    BitMap* im_BitMap;   /* not owned */
+    uint16_t im_Depth; /* 0xFFFF: an image object of the class system */
+    BitMap* im_BitMap; /* not owned */
     struct Image* im_Next;
 } Image;
 
@@ -50,9 +50,11 @@ OSMARK_API uint32_t RowBytesForDepth(int32_t width, int32_t depth) OSMARK_NOEXCE
 OSMARK_API void* AllocBits(int32_t width, int32_t height, uint32_t flags, int32_t depth,
                            uint32_t* row_bytes) OSMARK_NOEXCEPT;
 /* initial: width * height Colour words, top row first, or NULL. */
-OSMARK_API BitMap* AllocBitMap(int32_t width, int32_t height, const Colour* initial) OSMARK_NOEXCEPT;
+OSMARK_API BitMap* AllocBitMap(int32_t width, int32_t height,
+                               const Colour* initial) OSMARK_NOEXCEPT;
 /* initial: packed mask rows, or NULL. */
-OSMARK_API BitMap* AllocBitMask(uint32_t width, uint32_t height, const void* initial) OSMARK_NOEXCEPT;
+OSMARK_API BitMap* AllocBitMask(uint32_t width, uint32_t height,
+                                const void* initial) OSMARK_NOEXCEPT;
 OSMARK_API void FreeBitMap(BitMap* bitmap) OSMARK_NOEXCEPT;
 OSMARK_API int32_t ResizeBitMap(BitMap* bitmap, int32_t width, int32_t height) OSMARK_NOEXCEPT;
 OSMARK_API int32_t EmptyBitMap(const BitMap* bitmap) OSMARK_NOEXCEPT;
@@ -63,11 +65,12 @@ OSMARK_API void FreeImage(Image* image) OSMARK_NOEXCEPT;
 
 OSMARK_API uintptr_t GetBitMapAttr(const BitMap* bitmap, uint32_t attribute) OSMARK_NOEXCEPT;
 OSMARK_API Colour GetBitMapPixel(const BitMap* bitmap, int32_t x, int32_t y) OSMARK_NOEXCEPT;
-OSMARK_API Colour SetBitMapPixel(BitMap* bitmap, int32_t x, int32_t y, Colour colour) OSMARK_NOEXCEPT;
+OSMARK_API Colour SetBitMapPixel(BitMap* bitmap, int32_t x, int32_t y,
+                                 Colour colour) OSMARK_NOEXCEPT;
 /* Inclusive corners in any order; the buffer covers the whole rectangle, only the part
  * inside the map moves. Answers the number of pixels moved. */
-OSMARK_API int32_t GetBitMapPixels(const BitMap* bitmap, int32_t x0, int32_t y0, int32_t x1, int32_t y1,
-                                   uint32_t* buffer) OSMARK_NOEXCEPT;
+OSMARK_API int32_t GetBitMapPixels(const BitMap* bitmap, int32_t x0, int32_t y0, int32_t x1,
+                                   int32_t y1, uint32_t* buffer) OSMARK_NOEXCEPT;
 OSMARK_API int32_t SetBitMapPixels(BitMap* bitmap, int32_t x0, int32_t y0, int32_t x1, int32_t y1,
                                    const uint32_t* buffer) OSMARK_NOEXCEPT;
 OSMARK_API Colour BitMapTransparentColour(const BitMap* bitmap) OSMARK_NOEXCEPT;
@@ -82,7 +85,8 @@ OSMARK_API BitMap* LoadBitMapResource(HINSTANCE module, uint32_t id) OSMARK_NOEX
 
 /* A mask whose bit (x, y) is set where the 8 x 8 ordered-dither entry is below
  * Round(level / 4). */
-OSMARK_API BitMap* AllocDitheredBitMask(uint32_t level, int32_t width, int32_t height) OSMARK_NOEXCEPT;
+OSMARK_API BitMap* AllocDitheredBitMask(uint32_t level, int32_t width,
+                                        int32_t height) OSMARK_NOEXCEPT;
 
 /* A port that draws into the bitmap; the pixels arrive on flush and on free. */
 OSMARK_API RastPort* AllocBitMapRastPort(BitMap* bitmap) OSMARK_NOEXCEPT;

@@ -42,16 +42,18 @@ OSMARK_API void BltBitMapRastPort(RastPort* rp, const RectangleBox* dest_rect, B
 OSMARK_API void BltBitMapRastPortMask(RastPort* rp, const RectangleBox* dest_rect, BitMap* bitmap,
                                       const RectangleBox* src_rect, BitMap* mask) OSMARK_NOEXCEPT;
 /* The phase point is the corner of the tile grid in port coordinates. */
-OSMARK_API void BltPatternPt(RastPort* rp, BitMap* pattern, const RectangleBox* rect, Colour transparent,
-                             uint32_t flags, int32_t phase_x, int32_t phase_y) OSMARK_NOEXCEPT;
-OSMARK_API void BltPattern(RastPort* rp, BitMap* pattern, const RectangleBox* rect, Colour transparent,
-                           uint32_t flags) OSMARK_NOEXCEPT;
+OSMARK_API void BltPatternPt(RastPort* rp, BitMap* pattern, const RectangleBox* rect,
+                             Colour transparent, uint32_t flags, int32_t phase_x,
+                             int32_t phase_y) OSMARK_NOEXCEPT;
+OSMARK_API void BltPattern(RastPort* rp, BitMap* pattern, const RectangleBox* rect,
+                           Colour transparent, uint32_t flags) OSMARK_NOEXCEPT;
 OSMARK_API void ClipBlit(RastPort* destination, const RectangleBox* dest_rect, RastPort* source,
                          const RectangleBox* src_rect, uint32_t code) OSMARK_NOEXCEPT;
 /* A mask set where the bitmap has the key colour, and those pixels turned black. */
 OSMARK_API int32_t CreateMaskBitMap(BitMap* bitmap, Colour key, BitMap** mask) OSMARK_NOEXCEPT;
 OSMARK_API void BltBitMapRastPortState(RastPort* rp, const RectangleBox* box, BitMap* bitmap,
-                                       const RectangleBox* src_rect, uint32_t flags) OSMARK_NOEXCEPT;
+                                       const RectangleBox* src_rect,
+                                       uint32_t flags) OSMARK_NOEXCEPT;
 
 OSMARK_END_DECLS
 

@@ -25,7 +25,8 @@ enum ClipFormatId {
 OSMARK_API int32_t OpenClip(const char* unit) OSMARK_NOEXCEPT;
 OSMARK_API void CloseClip(int32_t unit_id) OSMARK_NOEXCEPT;
 OSMARK_API void ClearClip(const char* unit) OSMARK_NOEXCEPT;
-OSMARK_API int32_t WriteClip(const char* unit, int32_t format, const void* data, uint32_t size) OSMARK_NOEXCEPT;
+OSMARK_API int32_t WriteClip(const char* unit, int32_t format, const void* data,
+                             uint32_t size) OSMARK_NOEXCEPT;
 /* A new block (FreeVec it) with the data of the format, its size through size; NULL
  * when there is none. */
 OSMARK_API void* ReadClip(const char* unit, int32_t format, uint32_t* size) OSMARK_NOEXCEPT;

@@ -48,33 +48,34 @@ struct RastPortHandler;
 struct RastPortOps;
 
 typedef struct RastPort {
-    Colour rp_APen;            /* outline and text colour; 0 */
-    Colour rp_BPen;            /* fill and text background; 0x80000005 */
-    int32_t rp_DrMd;           /* DrawMode; -2 */
-    uint16_t rp_PenWidth;      /* 1 */
-    uint32_t rp_APenStyle;     /* 0 solid, 1 dash, 2 dot, 3 dash-dot, 4 dash-dot-dot, 5 null, 6 inside frame */
-    uint32_t rp_BPenStyle;     /* 0 solid, 1 hollow, 2 and above hatched with style - 2 */
+    Colour rp_APen;       /* outline and text colour; 0 */
+    Colour rp_BPen;       /* fill and text background; 0x80000005 */
+    int32_t rp_DrMd;      /* DrawMode; -2 */
+    uint16_t rp_PenWidth; /* 1 */
+    uint32_t
+        rp_APenStyle; /* 0 solid, 1 dash, 2 dot, 3 dash-dot, 4 dash-dot-dot, 5 null, 6 inside frame */
+    uint32_t rp_BPenStyle;      /* 0 solid, 1 hollow, 2 and above hatched with style - 2 */
     struct BitMap* rp_AreaPtrn; /* fill pattern; NULL solid */
     struct TextFont* rp_Font;
-    uint8_t rp_LineSpacing;    /* extra pixels between lines of formatted text */
-    int32_t rp_Lock;           /* 1: every drawing call returns at once */
-    Hook* rp_BackFillHook;     /* called by EraseRect */
+    uint8_t rp_LineSpacing;       /* extra pixels between lines of formatted text */
+    int32_t rp_Lock;              /* 1: every drawing call returns at once */
+    Hook* rp_BackFillHook;        /* called by EraseRect */
     struct Region* rp_ClipRegion; /* clip levels in port coordinates */
-    int32_t rp_PenX;           /* pen position in handler coordinates (origin included) */
+    int32_t rp_PenX;              /* pen position in handler coordinates (origin included) */
     int32_t rp_PenY;
-    int32_t rp_OriginX;        /* added to every public coordinate */
+    int32_t rp_OriginX; /* added to every public coordinate */
     int32_t rp_OriginY;
-    int32_t rp_Width;          /* size of the drawing surface */
+    int32_t rp_Width; /* size of the drawing surface */
     int32_t rp_Height;
-    uint32_t rp_BltCode;       /* raster operation of blits; 0xCC0020 */
-    int32_t rp_Resolution[4];  /* pixels per inch x, y; aspect x, y (the handler's open) */
-    uint32_t rp_LinePtrn;      /* dash pattern; 0xFFFFFFFF solid */
-    uint8_t rp_LinePtrnPos;    /* next pattern bit, 0-31 */
+    uint32_t rp_BltCode;      /* raster operation of blits; 0xCC0020 */
+    int32_t rp_Resolution[4]; /* pixels per inch x, y; aspect x, y (the handler's open) */
+    uint32_t rp_LinePtrn;     /* dash pattern; 0xFFFFFFFF solid */
+    uint8_t rp_LinePtrnPos;   /* next pattern bit, 0-31 */
     struct RastPortHandler* rp_Handler;
     const struct RastPortOps* rp_Ops;
-    struct BitMap* rp_BitMap;  /* the BitMap of a bitmap port */
-    HDC rp_OSHandle;           /* the device context */
-    void* rp_SavedPen;         /* device objects displaced by the handler */
+    struct BitMap* rp_BitMap; /* the BitMap of a bitmap port */
+    HDC rp_OSHandle;          /* the device context */
+    void* rp_SavedPen;        /* device objects displaced by the handler */
     void* rp_SavedBrush;
     void* rp_SavedFont;
     void* rp_SavedBitMap;
@@ -83,7 +84,8 @@ typedef struct RastPort {
 /* Called for every point of StepDraw's line. */
 typedef void (*StepDrawFunc)(RastPort* rp, int32_t x, int32_t y, void* data);
 /* Font enumeration: answers 0 to go on. */
-typedef int32_t (*FontEnumFunc)(struct TextAttr* attr, uint32_t type, uintptr_t value, void* user_data);
+typedef int32_t (*FontEnumFunc)(struct TextAttr* attr, uint32_t type, uintptr_t value,
+                                void* user_data);
 
 /* The operations of a handler; coordinates are handler coordinates. A NULL slot makes
  * its public call do nothing. */
@@ -104,20 +106,23 @@ typedef struct RastPortOps {
     void (*rpo_ReadPixel)(RastPort* rp, int32_t x, int32_t y, Colour* result);
     void (*rpo_WritePixel)(RastPort* rp, int32_t x, int32_t y, Colour colour);
     void (*rpo_Polygon)(RastPort* rp, int32_t fill, int32_t count, const int32_t* points);
-    void (*rpo_Rectangle)(RastPort* rp, int32_t fill, int32_t x0, int32_t y0, int32_t x1, int32_t y1);
-    void (*rpo_RoundRectangle)(RastPort* rp, int32_t fill, int32_t x0, int32_t y0, int32_t x1, int32_t y1,
-                               int32_t radius_x, int32_t radius_y);
+    void (*rpo_Rectangle)(RastPort* rp, int32_t fill, int32_t x0, int32_t y0, int32_t x1,
+                          int32_t y1);
+    void (*rpo_RoundRectangle)(RastPort* rp, int32_t fill, int32_t x0, int32_t y0, int32_t x1,
+                               int32_t y1, int32_t radius_x, int32_t radius_y);
     void (*rpo_Arc)(RastPort* rp, int32_t fill, int32_t x, int32_t y, int32_t width, int32_t height,
                     int32_t start, int32_t sweep);
-    void (*rpo_FillRectangle)(RastPort* rp, int32_t x0, int32_t y0, int32_t x1, int32_t y1, Colour colour);
+    void (*rpo_FillRectangle)(RastPort* rp, int32_t x0, int32_t y0, int32_t x1, int32_t y1,
+                              Colour colour);
     void (*rpo_Flood)(RastPort* rp, int32_t x, int32_t y, Colour colour, int32_t mode);
     void (*rpo_Scroll)(RastPort* rp, int32_t dx, int32_t dy, const RectangleBox* scroll,
                        const RectangleBox* clip);
     void (*rpo_Text)(RastPort* rp, const char* text, int32_t length);
     void (*rpo_TextExtent)(RastPort* rp, const char* text, int32_t length, int32_t* size);
-    void (*rpo_TextFit)(RastPort* rp, const char* text, int32_t length, int32_t width, int32_t* count);
-    void (*rpo_PortBlit)(RastPort* rp, const RectangleBox* dest, RastPort* source, const RectangleBox* src,
-                         uint32_t code);
+    void (*rpo_TextFit)(RastPort* rp, const char* text, int32_t length, int32_t width,
+                        int32_t* count);
+    void (*rpo_PortBlit)(RastPort* rp, const RectangleBox* dest, RastPort* source,
+                         const RectangleBox* src, uint32_t code);
     void (*rpo_ReadArea)(RastPort* rp, const RectangleBox* box, struct BitMap** result);
     void (*rpo_WriteBitMap)(RastPort* rp, const RectangleBox* dest, struct BitMap* bitmap,
                             const RectangleBox* src, uint32_t code);
@@ -137,7 +142,7 @@ typedef struct RastPortHandler {
 
 /* Messages to a handler's hook (the message argument is the number itself). */
 enum RastPortHandlerMsg {
-    RPHM_FirstPort = 100,      /* non-zero refuses the port */
+    RPHM_FirstPort = 100, /* non-zero refuses the port */
     RPHM_Unload = 101,
     RPHM_RebuildPens = 102,
     RPHM_RebuildBrushes = 103
@@ -174,7 +179,8 @@ typedef struct BPenData {
 
 /* ---- Creation and state ------------------------------------------------------------ */
 
-OSMARK_API RastPort* AllocRastPort(RastPortHandler* handler, HDC os_handle, uint32_t extra) OSMARK_NOEXCEPT;
+OSMARK_API RastPort* AllocRastPort(RastPortHandler* handler, HDC os_handle,
+                                   uint32_t extra) OSMARK_NOEXCEPT;
 OSMARK_API void FreeRastPort(RastPort* rp) OSMARK_NOEXCEPT;
 /* The library's default port: the port of a hidden window that the library opens. */
 OSMARK_API RastPort* __GetRastPort(void) OSMARK_NOEXCEPT;
@@ -199,7 +205,8 @@ OSMARK_API void SetDrPt(RastPort* rp, uint32_t pattern) OSMARK_NOEXCEPT;
 OSMARK_API uint32_t GetDrPt(const RastPort* rp) OSMARK_NOEXCEPT;
 OSMARK_API void SetRastPortOrigin(RastPort* rp, int32_t x, int32_t y) OSMARK_NOEXCEPT;
 OSMARK_API void GetRastPortOrigin(const RastPort* rp, int32_t* x, int32_t* y) OSMARK_NOEXCEPT;
-OSMARK_API void GetRastPortSize(const RastPort* rp, int32_t* width, int32_t* height) OSMARK_NOEXCEPT;
+OSMARK_API void GetRastPortSize(const RastPort* rp, int32_t* width,
+                                int32_t* height) OSMARK_NOEXCEPT;
 OSMARK_API void SetRPLock(RastPort* rp, int32_t lock) OSMARK_NOEXCEPT;
 OSMARK_API int32_t GetRPLock(const RastPort* rp) OSMARK_NOEXCEPT;
 /* Only open fonts are taken; until fonts exist every font is refused. */
@@ -213,7 +220,8 @@ OSMARK_API int32_t SetRPAttrs(RastPort* rp, ...) OSMARK_NOEXCEPT;
 OSMARK_API int32_t GetRPAttrsA(RastPort* rp, TagItem* tags) OSMARK_NOEXCEPT;
 OSMARK_API int32_t GetRPAttrs(RastPort* rp, ...) OSMARK_NOEXCEPT;
 typedef void (*RastPortWalkFunc)(RastPort* rp, uintptr_t value);
-OSMARK_API void WalkRastPorts(RastPortHandler* handler, RastPortWalkFunc func, uintptr_t value) OSMARK_NOEXCEPT;
+OSMARK_API void WalkRastPorts(RastPortHandler* handler, RastPortWalkFunc func,
+                              uintptr_t value) OSMARK_NOEXCEPT;
 OSMARK_API void RefreshRastPortPens(void) OSMARK_NOEXCEPT;
 OSMARK_API void FlushRastPort(RastPort* rp) OSMARK_NOEXCEPT;
 
@@ -221,7 +229,8 @@ OSMARK_API void FlushRastPort(RastPort* rp) OSMARK_NOEXCEPT;
 
 OSMARK_API void Move(RastPort* rp, int32_t x, int32_t y) OSMARK_NOEXCEPT;
 OSMARK_API void Draw(RastPort* rp, int32_t x, int32_t y) OSMARK_NOEXCEPT;
-OSMARK_API void StepDraw(RastPort* rp, int32_t x, int32_t y, StepDrawFunc func, void* data) OSMARK_NOEXCEPT;
+OSMARK_API void StepDraw(RastPort* rp, int32_t x, int32_t y, StepDrawFunc func,
+                         void* data) OSMARK_NOEXCEPT;
 /* The pen position less the origin; 1, or 0 for a NULL port. */
 OSMARK_API int32_t GetPenPos(const RastPort* rp, int32_t* xy) OSMARK_NOEXCEPT;
 /* Reads also while the port is locked; ColourNone without the operation. */
@@ -235,21 +244,23 @@ OSMARK_API void AreaRect(RastPort* rp, const RectangleBox* box) OSMARK_NOEXCEPT;
 OSMARK_API void RectFill(RastPort* rp, const RectangleBox* box, Colour colour) OSMARK_NOEXCEPT;
 OSMARK_API void RectangleFill(RastPort* rp, const RectangleBox* box) OSMARK_NOEXCEPT;
 /* Calls the back-fill hook with the port and the box (port coordinates). */
-OSMARK_API void EraseRect(RastPort* rp, int32_t x0, int32_t y0, int32_t x1, int32_t y1) OSMARK_NOEXCEPT;
+OSMARK_API void EraseRect(RastPort* rp, int32_t x0, int32_t y0, int32_t x1,
+                          int32_t y1) OSMARK_NOEXCEPT;
 OSMARK_API void SetRast(RastPort* rp, Colour colour) OSMARK_NOEXCEPT;
 OSMARK_API void ClearEOL(RastPort* rp) OSMARK_NOEXCEPT;
 OSMARK_API void ClearScreen(RastPort* rp) OSMARK_NOEXCEPT;
-OSMARK_API void DrawRectRound(RastPort* rp, int32_t x0, int32_t y0, int32_t x1, int32_t y1, int32_t radius_x,
-                              int32_t radius_y) OSMARK_NOEXCEPT;
-OSMARK_API void AreaRectRound(RastPort* rp, int32_t x0, int32_t y0, int32_t x1, int32_t y1, int32_t radius_x,
-                              int32_t radius_y) OSMARK_NOEXCEPT;
+OSMARK_API void DrawRectRound(RastPort* rp, int32_t x0, int32_t y0, int32_t x1, int32_t y1,
+                              int32_t radius_x, int32_t radius_y) OSMARK_NOEXCEPT;
+OSMARK_API void AreaRectRound(RastPort* rp, int32_t x0, int32_t y0, int32_t x1, int32_t y1,
+                              int32_t radius_x, int32_t radius_y) OSMARK_NOEXCEPT;
 /* Angles in hundredths of a degree, counter-clockwise. */
-OSMARK_API void DrawArc(RastPort* rp, int32_t x, int32_t y, int32_t width, int32_t height, int32_t start,
-                        int32_t sweep) OSMARK_NOEXCEPT;
-OSMARK_API void AreaArc(RastPort* rp, int32_t x, int32_t y, int32_t width, int32_t height, int32_t start,
-                        int32_t sweep) OSMARK_NOEXCEPT;
+OSMARK_API void DrawArc(RastPort* rp, int32_t x, int32_t y, int32_t width, int32_t height,
+                        int32_t start, int32_t sweep) OSMARK_NOEXCEPT;
+OSMARK_API void AreaArc(RastPort* rp, int32_t x, int32_t y, int32_t width, int32_t height,
+                        int32_t start, int32_t sweep) OSMARK_NOEXCEPT;
 /* mode 1 fills the area of the colour; any other mode up to a border of the colour. */
-OSMARK_API void Flood(RastPort* rp, int32_t x, int32_t y, Colour colour, int32_t mode) OSMARK_NOEXCEPT;
+OSMARK_API void Flood(RastPort* rp, int32_t x, int32_t y, Colour colour,
+                      int32_t mode) OSMARK_NOEXCEPT;
 OSMARK_API void ScrollRaster(RastPort* rp, int32_t dx, int32_t dy, const RectangleBox* scroll,
                              const RectangleBox* clip) OSMARK_NOEXCEPT;
 
@@ -257,9 +268,11 @@ OSMARK_API void ScrollRaster(RastPort* rp, int32_t dx, int32_t dy, const Rectang
 
 OSMARK_API void Text(RastPort* rp, const char* text, int32_t length) OSMARK_NOEXCEPT;
 /* size: a width, height pair, cleared first. */
-OSMARK_API void TextExtent(RastPort* rp, const char* text, int32_t length, int32_t* size) OSMARK_NOEXCEPT;
+OSMARK_API void TextExtent(RastPort* rp, const char* text, int32_t length,
+                           int32_t* size) OSMARK_NOEXCEPT;
 OSMARK_API int32_t TextLength(RastPort* rp, const char* text, int32_t length) OSMARK_NOEXCEPT;
-OSMARK_API int32_t TextFit(RastPort* rp, const char* text, int32_t length, int32_t width) OSMARK_NOEXCEPT;
+OSMARK_API int32_t TextFit(RastPort* rp, const char* text, int32_t length,
+                           int32_t width) OSMARK_NOEXCEPT;
 
 /* ---- The OS handler ------------------------------------------------------------------ */
 

@@ -21,9 +21,9 @@ typedef struct RegionRectList {
 } RegionRectList;
 
 typedef struct Region {
-    RectangleBox rg_Bounds;     /* the union of the top level's rectangles */
-    int32_t rg_Top;             /* index of the top level; -1: none (empty) */
-    int32_t rg_LevelCapacity;   /* slots; grows by 5 */
+    RectangleBox rg_Bounds;   /* the union of the top level's rectangles */
+    int32_t rg_Top;           /* index of the top level; -1: none (empty) */
+    int32_t rg_LevelCapacity; /* slots; grows by 5 */
     RegionRectList** rg_Levels;
 } Region;
 
@@ -36,7 +36,8 @@ enum RegionOp {
 };
 
 /* result = a and b together; 1, or 0 when both are empty (result all zero). */
-OSMARK_API int32_t UnionRectangle(RectangleBox* result, const RectangleBox* a, const RectangleBox* b) OSMARK_NOEXCEPT;
+OSMARK_API int32_t UnionRectangle(RectangleBox* result, const RectangleBox* a,
+                                  const RectangleBox* b) OSMARK_NOEXCEPT;
 /* result = the overlap; an empty box counts as "no constraint": the other one. 0 with
  * an all-zero result when the boxes neither overlap nor touch. */
 OSMARK_API int32_t IntersectRectangle(RectangleBox* result, const RectangleBox* a,
@@ -45,10 +46,14 @@ OSMARK_API int32_t IntersectRectangle(RectangleBox* result, const RectangleBox* 
 OSMARK_API Region* NewRegion(void) OSMARK_NOEXCEPT;
 OSMARK_API void DisposeRegion(Region* region) OSMARK_NOEXCEPT;
 /* The combining calls answer 1 when the bounds are not empty afterwards. */
-OSMARK_API int32_t CombineRectRegion(Region* region, const RectangleBox* box, int32_t op) OSMARK_NOEXCEPT;
-OSMARK_API int32_t PushRectRegion(Region* region, const RectangleBox* box, int32_t op) OSMARK_NOEXCEPT;
-OSMARK_API int32_t CombineRegionRegion(Region* destination, const Region* source, int32_t op) OSMARK_NOEXCEPT;
-OSMARK_API int32_t PushRegionRegion(Region* destination, const Region* source, int32_t op) OSMARK_NOEXCEPT;
+OSMARK_API int32_t CombineRectRegion(Region* region, const RectangleBox* box,
+                                     int32_t op) OSMARK_NOEXCEPT;
+OSMARK_API int32_t PushRectRegion(Region* region, const RectangleBox* box,
+                                  int32_t op) OSMARK_NOEXCEPT;
+OSMARK_API int32_t CombineRegionRegion(Region* destination, const Region* source,
+                                       int32_t op) OSMARK_NOEXCEPT;
+OSMARK_API int32_t PushRegionRegion(Region* destination, const Region* source,
+                                    int32_t op) OSMARK_NOEXCEPT;
 OSMARK_API int32_t PopRegion(Region* region) OSMARK_NOEXCEPT;
 OSMARK_API void OffsetRegion(Region* region, int32_t dx, int32_t dy) OSMARK_NOEXCEPT;
 OSMARK_API int32_t PointInRegion(const Region* region, int32_t x, int32_t y) OSMARK_NOEXCEPT;
@@ -66,8 +71,10 @@ OSMARK_API void FreeRegionRastPort(RastPort* rp, Region* region) OSMARK_NOEXCEPT
 
 /* The clip's bounds, or the whole port without a clip; 1 when not empty, -1 for NULL. */
 OSMARK_API int32_t GetClipArea(RastPort* rp, RectangleBox* box) OSMARK_NOEXCEPT;
-OSMARK_API int32_t InstallClipRegion(RastPort* rp, const Region* region, int32_t op) OSMARK_NOEXCEPT;
-OSMARK_API int32_t InstallClipRect(RastPort* rp, const RectangleBox* box, int32_t op) OSMARK_NOEXCEPT;
+OSMARK_API int32_t InstallClipRegion(RastPort* rp, const Region* region,
+                                     int32_t op) OSMARK_NOEXCEPT;
+OSMARK_API int32_t InstallClipRect(RastPort* rp, const RectangleBox* box,
+                                   int32_t op) OSMARK_NOEXCEPT;
 OSMARK_API int32_t PushClipRegion(RastPort* rp, const Region* region, int32_t op) OSMARK_NOEXCEPT;
 /* Always answers 0. */
 OSMARK_API int32_t PushClipRect(RastPort* rp, const RectangleBox* box, int32_t op) OSMARK_NOEXCEPT;

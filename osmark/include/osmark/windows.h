@@ -20,8 +20,8 @@ struct BitMap;
 struct IDCMPMsg;
 
 typedef struct Window {
-    struct Window* win_Next;      /* the open list, later the stale list */
-    int32_t win_Left;             /* outer box in screen coordinates */
+    struct Window* win_Next; /* the open list, later the stale list */
+    int32_t win_Left;        /* outer box in screen coordinates */
     int32_t win_Top;
     int32_t win_Width;
     int32_t win_Height;
@@ -40,7 +40,7 @@ typedef struct Window {
     struct Menu* win_PopupMenuStrip;
     struct Menu* win_ShownPopupMenu;
     char* win_Title;
-    RastPort* win_RPort;          /* the current port for drawing */
+    RastPort* win_RPort; /* the current port for drawing */
     struct Gadget* win_FirstGadget;
     struct Window* win_Owner;
     struct Window* win_Parent;
@@ -56,7 +56,7 @@ typedef struct Window {
     uintptr_t win_UserData;
     void* win_Object;
     struct Pointer* win_Pointer;
-    RastPort* win_OwnRPort;       /* the port over the window's device context */
+    RastPort* win_OwnRPort; /* the port over the window's device context */
     struct BitMap* win_BackingBitMap;
     uint32_t win_Flags2;
     uint32_t win_HelpGroup;

@@ -541,9 +541,8 @@ PLATFORM_API int SetDIBits(HDC dc, HBITMAP bitmap, UINT start, UINT lines, const
 PLATFORM_API int GetDIBits(HDC dc, HBITMAP bitmap, UINT start, UINT lines, void* bits,
                            BITMAPINFO* info, UINT usage) PLATFORM_NOEXCEPT;
 PLATFORM_API int StretchDIBits(HDC dc, int x, int y, int width, int height, int source_x,
-                               int source_y, int source_width, int source_height,
-                               const void* bits, const BITMAPINFO* info, UINT usage,
-                               DWORD rop) PLATFORM_NOEXCEPT;
+                               int source_y, int source_width, int source_height, const void* bits,
+                               const BITMAPINFO* info, UINT usage, DWORD rop) PLATFORM_NOEXCEPT;
 /* The colour table of the monochrome DIB section in the memory DC (entries first to
  * first + count - 1 of 2); the entries set. */
 PLATFORM_API UINT SetDIBColorTable(HDC dc, UINT first, UINT count,
