@@ -149,19 +149,17 @@ enum RastPortHandlerMsg {
 };
 
 /* Tags of SetRPAttrsA and GetRPAttrsA. */
-enum RastPortTag {
-    RPTAG_Font = 0x80000000,
-    RPTAG_APen = 0x80000001,
-    RPTAG_BPen = 0x80000002,
-    RPTAG_DrMd = 0x80000003,
-    RPTAG_LinePtrn = 0x80000004,
-    RPTAG_AreaPtrn = 0x80000005,
-    RPTAG_PenWidth = 0x80000006,
-    RPTAG_Origin = 0x80000007,
-    RPTAG_Size = 0x80000008,
-    RPTAG_Lock = 0x80000009,
-    RPTAG_ClipArea = 0x8000000A
-};
+#define RPTAG_Font 0x80000000u
+#define RPTAG_APen 0x80000001u
+#define RPTAG_BPen 0x80000002u
+#define RPTAG_DrMd 0x80000003u
+#define RPTAG_LinePtrn 0x80000004u
+#define RPTAG_AreaPtrn 0x80000005u
+#define RPTAG_PenWidth 0x80000006u
+#define RPTAG_Origin 0x80000007u
+#define RPTAG_Size 0x80000008u
+#define RPTAG_Lock 0x80000009u
+#define RPTAG_ClipArea 0x8000000Au
 
 typedef struct APenData {
     Colour apd_Colour;
