@@ -12,6 +12,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vistrel {
 
@@ -83,6 +84,29 @@ public:
     // kept by the document, outside the tree, and freed with it.
     TXmlNode* StyleSheetNode();
 
+    // Loading: the encoding is found from the bytes (and a declaration of "UTF-8"); the
+    // tree keeps what was parsed before an error. Saving writes ExternalEncoding.
+    void LoadFromFile(const QString& file_name);
+    virtual void LoadFromStream(fw::TStream* stream);
+    // The bytes of text are the tree's characters: no encoding is looked for.
+    virtual void ReadFromString(std::string_view text);
+    void SaveToFile(const QString& file_name);
+    virtual void SaveToStream(fw::TStream* stream);
+    virtual std::string WriteToString();
+    // Parses the top-level nodes from a stream of 8-bit characters, and writes them.
+    virtual void ReadFromStream(fw::TStream* stream);
+    virtual void WriteToStream(fw::TStream* stream);
+    // Reads the rest of a DOCTYPE (its name, external identifier and internal subset)
+    // into node.
+    virtual void ParseDTD(TXmlNode* node, fw::TStream* stream);
+    // Replaces references to the DOCTYPE's entities in the root element's values (an
+    // entity holding markup becomes nodes) and attribute values. An entity is never
+    // expanded inside its own expansion; EFilerError "Too many entity expansions" ends
+    // expansions that would grow the tree past a fixed size.
+    void ResolveEntityReferences();
+    // The line break of the document's output: CR LF when readable, LF when compact.
+    virtual std::string GetLineFeed() const;
+
     TXmlNodeCompareEvent OnNodeCompare;
     TXmlNodeEvent OnNodeNew;
     TXmlNodeEvent OnNodeLoaded;
@@ -95,8 +119,18 @@ public:
     void DoProgress(int64_t size);
     void DoUnicodeLoss(fw::TObject* sender);
 
+    // The value of the DOCTYPE's entity of that name (trimmed and unquoted), empty
+    // without one.
+    std::string EntityByName(std::string_view name) const;
+
 private:
+    struct EntityExpansion;
+
     TXmlNode* Declaration() const;
+    int ExpandEntity(const std::string& markup, TXmlNode* receiver, int index,
+                     const std::vector<std::string>& chain, EntityExpansion& expansion);
+    void ResolveNodeEntities(TXmlNode* node, const std::vector<std::string>& outer_chain,
+                             EntityExpansion& expansion);
 
     bool m_abort_parsing = false;
     TBinaryEncodingType m_binary_encoding = xbeBase64;

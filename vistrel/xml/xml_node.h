@@ -173,6 +173,23 @@ public:
     bool HasAttribute(std::string_view name) const { return AttributeIndexByName(name) >= 0; }
     void AttributesClear();
 
+    // ---- Markup -------------------------------------------------------------------------
+    // Parses one node (an element with its whole subtree) from the 8-bit characters of
+    // the stream. Errors are EFilerError with the element's name.
+    virtual void ReadFromStream(fw::TStream* stream);
+    virtual void ReadFromString(std::string_view text);
+    virtual void WriteToStream(fw::TStream* stream);
+    virtual std::string WriteToString();
+    // The attribute entries, each after a blank, and "/" for a short tag.
+    virtual std::string WriteInner();
+    // An element with nothing inside below the root, written as "<name/>".
+    bool IsShortTag() const;
+    // The indentation and the line break of readable output (empty in compact output).
+    std::string GetIndent() const;
+    std::string GetLineFeed() const;
+    // Removes every attribute whose value is empty.
+    void DeleteEmptyAttributes();
+
     // ---- Comparison, order and copies -------------------------------------------------
     bool IsEqualTo(TXmlNode* node, TXmlCompareOptions options, fw::TList* mismatch_nodes = nullptr);
     void SortChildNodes(const TXMLNodeCompareFunction& compare = nullptr, void* info = nullptr);

@@ -159,21 +159,28 @@ int32_t TxdCodecStream::Write(const void* buffer, int32_t count)
 
 int64_t TxdCodecStream::Seek(int64_t offset, fw::TSeekOrigin origin)
 {
-    if (m_mode == umUnknown)
-        raise_stream_error("Cannot seek before reading or writing in conversion stream");
+    // Where the stream stands and how long it is may be asked before anything was read
+    // or written (a document whose first nodes write nothing asks so).
     if (origin == fw::soCurrent && offset == 0)
         return m_stream->Position();
+    if (origin == fw::soEnd && offset == 0)
+        return m_stream->Size();
+    if (m_mode == umUnknown)
+        raise_stream_error("Cannot seek before reading or writing in conversion stream");
     if (origin == fw::soCurrent && (offset == -1 || offset == -2) && m_mode == umRead) {
         m_buffer.clear();
         m_buffer_pos = 0;
         m_stream->SetPosition(offset == -1 ? m_pos_min1 : m_pos_min2);
         return 0;
     }
-    if (origin == fw::soEnd && offset == 0)
-        return m_stream->Size();
     if (origin == fw::soBeginning)
         return 0;
     raise_stream_error("Cannot perform seek on codec stream");
+}
+
+int64_t TxdCodecStream::GetSize()
+{
+    return m_stream->Size();
 }
 
 char TxdCodecStream::ReadByte()

@@ -64,6 +64,8 @@ public:
     fw::TNotifyEvent OnUnicodeLoss;
 
 protected:
+    // The size of the stream below.
+    int64_t GetSize() override;
     // One character of the text side; the zero character at the end of the data.
     virtual char ReadByte();
     // Remembers where the character about to be read starts, for a step back.
