@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <limits>
+#include <type_traits>
 
 namespace vistrel {
 
@@ -639,15 +640,22 @@ std::string BoolToString(bool value)
     return value ? "True" : "False";
 }
 
-bool TryParseInteger(std::string_view text, int32_t& value)
+namespace {
+
+// Decimal text with an optional sign, or hexadecimal after "$", "0x" or "x" (which may
+// spell a negative number by its bits, as "$FFFFFFFF" does -1 for 32 bits), with
+// optional blanks before it and nothing after it, within the range of T.
+template <typename T>
+bool parse_integer(std::string_view text, T& value)
 {
+    using Unsigned = std::make_unsigned_t<T>;
     size_t i = 0;
     while (i < text.size() && text[i] == ' ')
         ++i;
     bool negative = false;
     if (i < text.size() && (text[i] == '-' || text[i] == '+'))
         negative = text[i++] == '-';
-    int base = 10;
+    unsigned base = 10;
     if (i < text.size() && text[i] == '$') {
         base = 16;
         ++i;
@@ -661,28 +669,50 @@ bool TryParseInteger(std::string_view text, int32_t& value)
     }
     if (i == text.size())
         return false;
-    int64_t magnitude = 0;
+    const Unsigned limit = base == 16 && !negative
+                               ? std::numeric_limits<Unsigned>::max()
+                               : Unsigned(std::numeric_limits<T>::max()) + (negative ? 1 : 0);
+    Unsigned magnitude = 0;
     for (; i < text.size(); ++i) {
         const int digit = base == 16 ? hex_value(text[i])
                                      : (text[i] >= '0' && text[i] <= '9' ? text[i] - '0' : -1);
-        if (digit < 0)
+        if (digit < 0 || magnitude > (limit - static_cast<Unsigned>(digit)) / base)
             return false;
-        magnitude = magnitude * base + digit;
-        if (magnitude >
-            (base == 16 ? 0xFFFFFFFFLL : int64_t{std::numeric_limits<int32_t>::max()} + 1))
-            return false;
+        magnitude = magnitude * base + static_cast<Unsigned>(digit);
     }
-    const int64_t signed_value = negative ? -magnitude : magnitude;
-    // Hexadecimal text may spell a negative number by its bit pattern ($FFFFFFFF).
-    if (base == 16 && !negative && signed_value <= 0xFFFFFFFFLL) {
-        value = static_cast<int32_t>(static_cast<uint32_t>(signed_value));
-        return true;
-    }
-    if (signed_value < std::numeric_limits<int32_t>::min() ||
-        signed_value > std::numeric_limits<int32_t>::max())
-        return false;
-    value = static_cast<int32_t>(signed_value);
+    value = negative ? static_cast<T>(Unsigned(0) - magnitude) : static_cast<T>(magnitude);
     return true;
+}
+
+}
+
+bool TryParseInteger(std::string_view text, int32_t& value)
+{
+    return parse_integer(text, value);
+}
+
+bool TryParseInt64(std::string_view text, int64_t& value)
+{
+    return parse_integer(text, value);
+}
+
+int64_t ParseInt64(std::string_view text)
+{
+    int64_t value = 0;
+    if (!TryParseInt64(text, value))
+        throw fw::EConvertError(
+            "'%s' is not a valid integer value",
+            {QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()))});
+    return value;
+}
+
+bool TryParseFloat(std::string_view text, double& value)
+{
+    QString number = QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+    const qsizetype comma = number.indexOf(u',');
+    if (comma >= 0)
+        number[comma] = u'.';
+    return fw::TryStrToFloat(number, value);
 }
 
 int32_t ParseInteger(std::string_view text)

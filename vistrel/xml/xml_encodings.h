@@ -90,6 +90,11 @@ std::string BoolToString(bool value);
 // "$"-hexadecimal), raising its EConvertError; TryParseInteger answers false instead.
 int32_t ParseInteger(std::string_view text);
 bool TryParseInteger(std::string_view text, int32_t& value);
+int64_t ParseInt64(std::string_view text);
+bool TryParseInt64(std::string_view text, int64_t& value);
+// A real with "." as the point (the first "," counts as one), an optional exponent;
+// false for anything else.
+bool TryParseFloat(std::string_view text, double& value);
 
 }
 

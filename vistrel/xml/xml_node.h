@@ -12,6 +12,8 @@
 #include "xml/xml_streams.h"
 
 #include <framework/classes.h>
+#include <framework/sysutils.h>
+#include <framework/types.h>
 
 #include <cstdint>
 #include <functional>
@@ -104,6 +106,93 @@ public:
     // The value unescaped, and set escaped.
     std::string ValueAsString() const;
     void SetValueAsString(std::string_view text);
+
+    // ---- Typed values (the node's own) --------------------------------------------------
+    // Reads raise: Exception "Cannot convert value to bool" / "Cannot convert value to
+    // float", EConvertError of the integer and date conversions; the Def forms answer
+    // their default instead.
+    std::u16string ValueAsWidestring() const;
+    void SetValueAsWidestring(std::u16string_view text);
+    bool ValueAsBool() const;
+    void SetValueAsBool(bool value);
+    int32_t ValueAsInteger() const;
+    void SetValueAsInteger(int32_t value);
+    int64_t ValueAsInt64() const;
+    void SetValueAsInt64(int64_t value);
+    double ValueAsFloat() const;
+    void SetValueAsFloat(double value);
+    fw::TDateTime ValueAsDateTime() const;
+    void SetValueAsDateTime(fw::TDateTime value);
+    virtual bool ValueAsBoolDef(bool fallback) const;
+    virtual int32_t ValueAsIntegerDef(int32_t fallback) const;
+    virtual int64_t ValueAsInt64Def(int64_t fallback) const;
+    virtual double ValueAsFloatDef(double fallback) const;
+    virtual fw::TDateTime ValueAsDateTimeDef(fw::TDateTime fallback) const;
+
+    // Between the node's text (UTF-8 or Windows-1252) and the system code page or UTF-16.
+    std::string FromAnsiString(std::string_view text) const;
+    std::string ToAnsiString(std::string_view text) const;
+    std::string FromWidestring(std::u16string_view text) const;
+    std::u16string ToWidestring(std::string_view text) const;
+
+    // ---- Typed attributes -----------------------------------------------------------------
+    // The Read forms answer their default for a missing or unreadable attribute; the
+    // Write forms write only when WriteOnDefault is set or the value differs from the
+    // default, replacing the attribute in place or adding it.
+    virtual std::string ReadAttributeString(std::string_view name,
+                                            std::string_view fallback = {}) const;
+    virtual bool ReadAttributeBool(std::string_view name, bool fallback = false) const;
+    virtual int32_t ReadAttributeInteger(std::string_view name, int32_t fallback = 0) const;
+    virtual int64_t ReadAttributeInt64(std::string_view name, int64_t fallback = 0) const;
+    double ReadAttributeFloat(std::string_view name, double fallback = 0) const;
+    virtual fw::TDateTime ReadAttributeDateTime(std::string_view name,
+                                                fw::TDateTime fallback = 0) const;
+    virtual void WriteAttributeString(std::string_view name, std::string_view value,
+                                      std::string_view fallback = {});
+    virtual void WriteAttributeBool(std::string_view name, bool value, bool fallback = false);
+    virtual void WriteAttributeInteger(std::string_view name, int32_t value, int32_t fallback = 0);
+    virtual void WriteAttributeInt64(std::string_view name, int64_t value, int64_t fallback = 0);
+    virtual void WriteAttributeFloat(std::string_view name, double value, double fallback = 0);
+    virtual void WriteAttributeDateTime(std::string_view name, fw::TDateTime value,
+                                        fw::TDateTime fallback = 0);
+
+    // ---- Typed child elements ---------------------------------------------------------------
+    // Values of the first child of that name (without regard to case), one value each.
+    virtual std::string ReadString(std::string_view name, std::string_view fallback = {}) const;
+    virtual std::u16string ReadWidestring(std::string_view name,
+                                          std::u16string_view fallback = {}) const;
+    virtual bool ReadBool(std::string_view name, bool fallback = false) const;
+    virtual int32_t ReadInteger(std::string_view name, int32_t fallback = 0) const;
+    virtual int64_t ReadInt64(std::string_view name, int64_t fallback = 0) const;
+    virtual double ReadFloat(std::string_view name, double fallback = 0) const;
+    virtual fw::TDateTime ReadDateTime(std::string_view name, fw::TDateTime fallback = 0) const;
+    // No default for unreadable text: the conversion's error passes on.
+    virtual fw::TColor ReadColor(std::string_view name, fw::TColor fallback = 0) const;
+    virtual void WriteString(std::string_view name, std::string_view value,
+                             std::string_view fallback = {});
+    virtual void WriteWidestring(std::string_view name, std::u16string_view value,
+                                 std::u16string_view fallback = {});
+    virtual void WriteBool(std::string_view name, bool value, bool fallback = false);
+    virtual void WriteInteger(std::string_view name, int32_t value, int32_t fallback = 0);
+    virtual void WriteInt64(std::string_view name, int64_t value, int64_t fallback = 0);
+    virtual void WriteFloat(std::string_view name, double value, double fallback = 0);
+    virtual void WriteDateTime(std::string_view name, fw::TDateTime value,
+                               fw::TDateTime fallback = 0);
+    // "$" and at least `digits` upper-case hexadecimal digits.
+    virtual void WriteHex(std::string_view name, uint32_t value, int digits, uint32_t fallback = 0);
+
+    // ---- Binary values ----------------------------------------------------------------------
+    // In the document's binary encoding (hexadecimal without a document), broken into
+    // lines of 76 characters in readable output. BufferLength raises EFilerError "Error
+    // while calculating streamlength" for text of a length no encoding makes;
+    // BufferRead raises "Missing data in binary stream" before writing when the text
+    // holds fewer bytes than asked.
+    virtual int BufferLength() const;
+    virtual void BufferRead(void* buffer, int count) const;
+    virtual void BufferWrite(const void* buffer, int count);
+    // The value as bytes, always in Base64 where the node has a document.
+    std::string BinaryString();
+    void SetBinaryString(std::string_view bytes);
     // The value's text with references resolved by the document's encoding.
     std::string UnescapeString(std::string_view text) const;
 
