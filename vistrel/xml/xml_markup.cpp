@@ -443,10 +443,11 @@ void TXmlNode::WriteToStream(fw::TStream* stream)
     std::string line;
     switch (ElementType()) {
     case xeNormal: {
-        line = indent + "<" + name + WriteInner() + ">" + value;
+        // The value goes out as it stands: a long text is not copied into the line.
+        WriteStringToStream(stream, indent + "<" + name + WriteInner() + ">");
+        WriteStringToStream(stream, value);
         if (NodeCount() > 0)
-            line += line_feed;
-        WriteStringToStream(stream, line);
+            WriteStringToStream(stream, line_feed);
         for (int i = 0; i < NodeCount(); ++i) {
             TXmlNode* child = Nodes(i);
             child->WriteToStream(stream);
