@@ -229,8 +229,12 @@ bool DecodePng(const uint8_t* data, size_t size, DecodedImage& image)
             const uint8_t* body = type + 4;
             const uint32_t crc =
                 static_cast<uint32_t>(crc32(crc32(0L, nullptr, 0), type, length + 4));
+#ifndef FUZZING_BUILD_MODE_UNSAFE_FOR_PRODUCTION
             if (crc != be32(body + length))
                 return false;
+#else
+            static_cast<void>(crc);
+#endif
             at += 12 + size_t{length};
             const auto is = [&](const char* name) { return std::memcmp(type, name, 4) == 0; };
             if (!have_header) {
