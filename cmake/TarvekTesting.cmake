@@ -9,20 +9,27 @@ endif()
 
 set(TARVEK_TEST_SANDBOX ${CMAKE_SOURCE_DIR}/cmake/test_sandbox.sh)
 
-# tarvek_add_test(<name> SOURCES <file>... [LINKS <target>...] [TWINS <library>...])
+# tarvek_add_test(<name> SOURCES <file>... [LINKS <target>...] [TWINS <library>...] [QT])
 # TWINS: libraries whose internals the test reaches, linked as their static twins
 # (the shared libraries export their C interface only).
+# QT: the test uses Qt in its own code (the framework and the viewer): it compiles
+# position-independent, as Qt requires, with a precompiled header of its own kind.
 function(tarvek_add_test name)
   if(NOT TARVEK_TESTS)
     return()
   endif()
-  cmake_parse_arguments(ARG "" "" "SOURCES;LINKS;TWINS" ${ARGN})
+  cmake_parse_arguments(ARG "QT" "" "SOURCES;LINKS;TWINS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LINKS} GTest::gtest GTest::gtest_main GTest::gmock
     tarvek_test_support tarvek_warnings)
   tarvek_link_static_twin(${name} ${ARG_TWINS})
-  target_precompile_headers(${name} REUSE_FROM tarvek_test_pch)
-  # Compiled with -fPIC like the precompiled header: Qt adds it to whatever links Qt.
+  if(ARG_QT)
+    target_link_libraries(${name} PRIVATE Qt6::Core)
+    target_precompile_headers(${name} REUSE_FROM tarvek_test_pch_qt)
+  else()
+    target_precompile_headers(${name} REUSE_FROM tarvek_test_pch)
+  endif()
+  # Compiled with -fPIC like the precompiled headers: Qt adds it to whatever links Qt.
   target_compile_options(${name} PRIVATE -fPIC)
   # The environment goes through the sandbox command itself: a list-valued
   # ENVIRONMENT property does not survive gtest_discover_tests.
@@ -53,4 +60,13 @@ if(TARVEK_TESTS)
   set_target_properties(tarvek_test_pch PROPERTIES POSITION_INDEPENDENT_CODE ON)
   target_precompile_headers(tarvek_test_pch PRIVATE
     <gtest/gtest.h> <gmock/gmock.h> <string> <vector> <cstring> <cstdint>)
+
+  # The same with Qt's strings, for tests on Qt.
+  find_package(Qt6 REQUIRED COMPONENTS Core)
+  file(WRITE ${CMAKE_BINARY_DIR}/tarvek_test_pch_qt.cpp "int tarvek_test_pch_qt_anchor;\n")
+  add_library(tarvek_test_pch_qt OBJECT ${CMAKE_BINARY_DIR}/tarvek_test_pch_qt.cpp)
+  target_link_libraries(tarvek_test_pch_qt PRIVATE GTest::gtest GTest::gmock Qt6::Core)
+  set_target_properties(tarvek_test_pch_qt PROPERTIES POSITION_INDEPENDENT_CODE ON)
+  target_precompile_headers(tarvek_test_pch_qt PRIVATE
+    <gtest/gtest.h> <gmock/gmock.h> <string> <vector> <cstring> <cstdint> <QtCore/QString>)
 endif()

@@ -3,6 +3,8 @@
 
 #include "command_line_split.h"
 
+#include <QtCore/QString>
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -120,6 +122,24 @@ void make_command_line()
         platform_build_command_line(pointers.data(), pointers.size(), g_command_line, needed + 1);
 }
 
+// The UTF-16 form, made once from the 8-bit line as it was first built.
+WCHAR* g_wide_command_line = nullptr;
+std::once_flag g_wide_command_line_once;
+
+void make_wide_command_line()
+{
+    std::call_once(g_command_line_once, make_command_line);
+    if (g_command_line == nullptr)
+        return;
+    const QString line = QString::fromUtf8(g_command_line);
+    const size_t units = static_cast<size_t>(line.size());
+    g_wide_command_line = static_cast<WCHAR*>(std::malloc((units + 1) * sizeof(WCHAR)));
+    if (g_wide_command_line == nullptr)
+        return;
+    std::memcpy(g_wide_command_line, line.utf16(), units * sizeof(WCHAR));
+    g_wide_command_line[units] = 0;
+}
+
 }
 
 namespace platform {
@@ -235,6 +255,17 @@ PLATFORM_API LPSTR GetCommandLineA(void) noexcept
         return empty_line;
     }
     return g_command_line != nullptr ? g_command_line : empty_line;
+}
+
+PLATFORM_API LPWSTR GetCommandLineW(void) noexcept
+{
+    static WCHAR empty_line[1] = {0};
+    try {
+        std::call_once(g_wide_command_line_once, make_wide_command_line);
+    } catch (const std::bad_alloc&) {
+        return empty_line;
+    }
+    return g_wide_command_line != nullptr ? g_wide_command_line : empty_line;
 }
 
 }

@@ -59,6 +59,19 @@ TEST(CommandLine, ProcessLineBeginsWithTheProgram)
     EXPECT_EQ(GetCommandLineA(), line) << "one buffer for the life of the process";
 }
 
+TEST(CommandLine, WideLineIsTheSameLineInUtf16)
+{
+    const char* line = GetCommandLineA();
+    const WCHAR* wide = GetCommandLineW();
+    ASSERT_NE(wide, nullptr);
+    // The test's command line is ASCII: unit for byte.
+    size_t i = 0;
+    for (; line[i] != '\0'; ++i)
+        ASSERT_EQ(wide[i], static_cast<WCHAR>(static_cast<unsigned char>(line[i]))) << "at " << i;
+    EXPECT_EQ(wide[i], 0);
+    EXPECT_EQ(GetCommandLineW(), wide) << "one buffer for the life of the process";
+}
+
 TEST(Modules, ProgramFileNameAndItsCut)
 {
     char path[4096];

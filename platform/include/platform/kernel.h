@@ -2,8 +2,8 @@
  * Kernel services of the platform layer: the subset of Win32's kernel interface that
  * the libraries call, implemented on POSIX.
  *
- * Provided here: the thread's last error, the process command line, module handles
- * and module file names, and the process heap.
+ * Provided here: the thread's last error, the process command line (8-bit and UTF-16),
+ * module handles and module file names, and the process heap.
  */
 #ifndef PLATFORM_KERNEL_H
 #define PLATFORM_KERNEL_H
@@ -38,6 +38,9 @@ PLATFORM_API DWORD platform_set_last_error_from_errno(void) PLATFORM_NOEXCEPT;
  * may be changed in place; it lives until the process ends.
  */
 PLATFORM_API LPSTR GetCommandLineA(void) PLATFORM_NOEXCEPT;
+/* The same line in UTF-16 (bytes that are no UTF-8 become U+FFFD), made once from the
+ * line as it was before any change; it lives until the process ends. */
+PLATFORM_API LPWSTR GetCommandLineW(void) PLATFORM_NOEXCEPT;
 
 /*
  * Module handles. NULL stands for the program itself. A handle of a loaded module

@@ -47,6 +47,20 @@ typedef UINT_PTR WPARAM;
 typedef LONG_PTR LPARAM;
 typedef LONG_PTR LRESULT;
 
+/* COM-style result codes: negative for failure. */
+typedef LONG HRESULT;
+#define S_OK 0
+#define S_FALSE 1
+#ifdef __cplusplus
+#define E_NOINTERFACE (static_cast<HRESULT>(0x80004002u))
+#define E_FAIL (static_cast<HRESULT>(0x80004005u))
+#define E_INVALIDARG (static_cast<HRESULT>(0x80070057u))
+#else
+#define E_NOINTERFACE ((HRESULT)0x80004002u)
+#define E_FAIL ((HRESULT)0x80004005u)
+#define E_INVALIDARG ((HRESULT)0x80070057u)
+#endif
+
 #ifndef TRUE
 #define TRUE 1
 #endif
