@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <type_traits>
 
 #include "halvern/render.h"
 #include "model/make_error.h"
@@ -16,6 +17,9 @@
 namespace {
 
 using halvern::make_error;
+
+static_assert(std::is_standard_layout_v<DXFRegionRec> &&
+              std::is_trivially_copyable_v<DXFRegionRec>);
 
 constexpr double kSmallestExtent = 1e-6;
 // Lengths in pixels are whole numbers below this, exact in a double and an int64_t.
