@@ -3,6 +3,7 @@
 #include "framework/types.h"
 
 #include "platform/gdi.h"
+#include "platform/system_metrics.h"
 
 #include <gtest/gtest.h>
 
@@ -89,4 +90,26 @@ TEST(Types, MessageRecordsTakeSignedCoordinatesAndWheelDeltas)
     const TWMKey key = TWMKey::From({0x0100, 0x25, 0x014B0001, 0});
     EXPECT_EQ(key.CharCode, 0x25);
     EXPECT_EQ(key.KeyData, 0x014B0001);
+}
+
+TEST(Types, SystemColoursBecomeThePlatformsColours)
+{
+    EXPECT_EQ(ColorToRGB(clRed), 0x0000FF);
+    EXPECT_EQ(ColorToRGB(0x208FFF), 0x208FFF);
+    EXPECT_EQ(ColorToRGB(clNone), clNone);
+    struct Row {
+        TColor color;
+        int index;
+    };
+    const Row rows[] = {
+        {clBtnFace, COLOR_BTNFACE},          {clHighlight, COLOR_HIGHLIGHT},
+        {clHighlightText, COLOR_HIGHLIGHTTEXT}, {clInactiveBorder, COLOR_INACTIVEBORDER},
+        {clGrayText, COLOR_GRAYTEXT},        {clWindow, COLOR_WINDOW},
+        {clMenuBar, COLOR_MENUBAR},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.index);
+        EXPECT_EQ(static_cast<DWORD>(ColorToRGB(row.color)), GetSysColor(row.index));
+        EXPECT_EQ(static_cast<uint32_t>(ColorToRGB(row.color)) & 0xFF000000u, 0u);
+    }
 }
