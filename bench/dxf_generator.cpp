@@ -63,9 +63,13 @@ private:
     bool m_ok = true;
 };
 
-// One group at a time in the chosen form. The caller names each value's type, which
-// must be the type the group code has in DXF (reals 10-59 and 210-239, 16-bit
-// integers 60-79, 32-bit integers 90-99, strings 0-9 and 100).
+// One group at a time in the chosen form, as programs from R13 on write binary files.
+// The caller names each value's type, which must be the type the group code has in DXF
+// (reals 10-59 and 210-239, 16-bit integers 60-79 and 270-289, 32-bit integers 90-99
+// and 420-459, 64-bit integers 160-169, booleans 290-299, strings 0-9 and 100, binary
+// chunks 310-319 and 1004). In binary files a boolean is one byte and a chunk a length
+// byte and its bytes (hex text in ASCII); one-byte codes from 255 up follow the byte
+// 255 as a 16-bit integer.
 class GroupWriter {
 public:
     GroupWriter(Sink& sink, DxfForm form) : m_sink(sink), m_form(form) {}
@@ -103,6 +107,24 @@ public:
 
     void int16(int code, int value) { integer(code, value, 2); }
     void int32(int code, int32_t value) { integer(code, value, 4); }
+    void int64(int code, int64_t value) { integer(code, value, 8); }
+    void boolean(int code, bool value) { integer(code, value ? 1 : 0, 1); }
+
+    void chunk(int code, const uint8_t* bytes, size_t count)
+    {
+        write_code(code);
+        if (m_form == DxfForm::Ascii) {
+            constexpr char kDigits[] = "0123456789ABCDEF";
+            for (size_t i = 0; i < count; ++i) {
+                m_sink.append(kDigits[bytes[i] >> 4]);
+                m_sink.append(kDigits[bytes[i] & 0x0F]);
+            }
+            m_sink.append("\r\n", 2);
+            return;
+        }
+        m_sink.append(static_cast<char>(count));
+        m_sink.append(reinterpret_cast<const char*>(bytes), count);
+    }
 
     // x, y and z of a point: codes code, code + 10 and code + 20.
     void point(int code, double x, double y, double z = 0.0)
@@ -128,7 +150,14 @@ private:
             break;
         }
         case DxfForm::Binary16: append_little_endian(static_cast<uint16_t>(code), 2); break;
-        case DxfForm::Binary8: m_sink.append(static_cast<char>(code)); break;
+        case DxfForm::Binary8:
+            if (code >= 255) {
+                m_sink.append('\xff');
+                append_little_endian(static_cast<uint16_t>(code), 2);
+            } else {
+                m_sink.append(static_cast<char>(code));
+            }
+            break;
         }
     }
 
@@ -220,14 +249,14 @@ public:
     {
     }
 
-    void write(uint64_t target_bytes)
+    void write(uint64_t target_bytes, uint64_t entity_limit)
     {
         if (m_form != DxfForm::Ascii)
             m_sink.append(kBinarySentinel, sizeof kBinarySentinel);
         header(target_bytes);
         tables();
         blocks();
-        entities(target_bytes);
+        entities(target_bytes, entity_limit);
         objects();
         m_out.string(0, "EOF");
     }
@@ -278,6 +307,15 @@ private:
         m_out.int16(70, 4);
         variable("$HANDSEED");
         m_out.string(5, "FFFFFFF");
+        // Booleans, lineweights and end caps, as every file from R2000 on has them.
+        for (const char* name : {"$LWDISPLAY", "$XEDIT", "$PSTYLEMODE", "$EXTNAMES", "$OLESTARTUP"}) {
+            variable(name);
+            m_out.boolean(290, name[1] != 'O');
+        }
+        variable("$CELWEIGHT");
+        m_out.int16(370, -1);
+        variable("$ENDCAPS");
+        m_out.int16(280, 0);
         end_section();
     }
 
@@ -418,10 +456,18 @@ private:
             ++m_contents.blocks;
     }
 
-    void entities(uint64_t target_bytes)
+    // Until the file holds target_bytes, or, with a limit, that many entities.
+    bool wants_more(uint64_t target_bytes, uint64_t entity_limit) const
+    {
+        if (entity_limit != 0)
+            return m_entities - m_contents.block_members < entity_limit;
+        return m_sink.written() < target_bytes;
+    }
+
+    void entities(uint64_t target_bytes, uint64_t entity_limit)
     {
         begin_section("ENTITIES");
-        for (uint64_t sheet = 0; m_sink.written() < target_bytes; ++sheet) {
+        for (uint64_t sheet = 0; wants_more(target_bytes, entity_limit); ++sheet) {
             const double x0 = static_cast<double>(sheet % kSheetsPerRow) * kSheetWidth * 1.1;
             const double y0 = static_cast<double>(sheet / kSheetsPerRow) * kSheetHeight * 1.1;
             // Frame and title block of the sheet.
@@ -429,7 +475,7 @@ private:
                         {x0, y0 + kSheetHeight, 0}},
                        true, "0");
             insert(kBlocks[4], x0 + kSheetWidth - 190, y0 + 10, 1, 1, 0, "0");
-            for (int i = 0; i < kEntitiesPerSheet && m_sink.written() < target_bytes; ++i)
+            for (int i = 0; i < kEntitiesPerSheet && wants_more(target_bytes, entity_limit); ++i)
                 random_entity(x0, y0);
         }
         end_section();
@@ -438,12 +484,23 @@ private:
 
     void objects()
     {
-        // A section the reader passes over.
+        // A section the reader passes over, with the value kinds that objects hold.
         begin_section("OBJECTS");
         m_out.string(0, "DICTIONARY");
         handle();
         m_out.string(100, "AcDbDictionary");
+        m_out.int16(281, 1);
         m_out.string(3, "ACAD_GROUP");
+        m_out.string(350, "D");
+        m_out.string(0, "XRECORD");
+        handle();
+        m_out.string(100, "AcDbXrecord");
+        m_out.int16(280, 1);
+        m_out.int64(160, 1099511627776);
+        m_out.boolean(290, true);
+        const uint8_t data[] = {0xDE, 0xAD, 0xBE, 0xEF, 0x01, 0x02};
+        m_out.chunk(310, data, sizeof data);
+        m_out.int32(1071, 70000);
         end_section();
     }
 
@@ -528,6 +585,18 @@ private:
         m_out.string(8, layer);
         if (m_random.chance(0.05))
             m_out.int16(62, m_random.between(1, 255));
+        // True colours and lineweights, and now and then proxy graphics.
+        if (m_random.chance(0.1))
+            m_out.int32(420, static_cast<int32_t>(m_random.next() & 0xFFFFFF));
+        if (m_random.chance(0.05))
+            m_out.int16(370, 25);
+        if (m_random.chance(0.02)) {
+            uint8_t graphics[32];
+            for (uint8_t& byte : graphics)
+                byte = static_cast<uint8_t>(m_random.next());
+            m_out.int32(92, static_cast<int32_t>(sizeof graphics));
+            m_out.chunk(310, graphics, sizeof graphics);
+        }
         if (m_random.chance(0.05))
             m_out.string(6, kLineTypes[static_cast<size_t>(m_random.between(1, 4))]);
         m_out.string(100, subclass);
@@ -658,7 +727,7 @@ private:
 }
 
 bool write_dxf_file(const std::string& path, DxfForm form, uint64_t target_bytes,
-                    DxfContents& contents, std::string& error)
+                    DxfContents& contents, std::string& error, uint64_t entity_limit)
 {
     contents = DxfContents{};
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "wb"), &std::fclose);
@@ -667,7 +736,7 @@ bool write_dxf_file(const std::string& path, DxfForm form, uint64_t target_bytes
         return false;
     }
     Sink sink(file.get());
-    DrawingWriter(sink, form, contents).write(target_bytes);
+    DrawingWriter(sink, form, contents).write(target_bytes, entity_limit);
     const bool written = sink.flush() && std::fflush(file.get()) == 0;
     contents.bytes = sink.written();
     if (!written || std::fclose(file.release()) != 0) {
@@ -677,11 +746,12 @@ bool write_dxf_file(const std::string& path, DxfForm form, uint64_t target_bytes
     return true;
 }
 
-std::string make_dxf(DxfForm form, uint64_t target_bytes, DxfContents& contents)
+std::string make_dxf(DxfForm form, uint64_t target_bytes, DxfContents& contents,
+                     uint64_t entity_limit)
 {
     contents = DxfContents{};
     Sink sink(nullptr);
-    DrawingWriter(sink, form, contents).write(target_bytes);
+    DrawingWriter(sink, form, contents).write(target_bytes, entity_limit);
     contents.bytes = sink.written();
     return sink.take();
 }

@@ -6,7 +6,11 @@
 //   Render/view      DrawDXFDrawing of the whole drawing into a 1920 by 1080 memory DC,
 //                    as the viewer draws its view;
 //   Render/thumbnail the same into 64 by 64 pixels with the viewer's thumbnail settings
-//                    (monochrome, texts and points hidden).
+//                    (monochrome, texts and points hidden);
+//   Pick             PickDXF of a 5 by 5 pixel box in the middle of the full view, the
+//                    marks cleared after each;
+//   Array/...        a one-item block in an array of 32767 by 32767 cells: its extents,
+//                    its full view and a pick in it.
 // The window drawn is the drawing's extents padded by a hundredth of their size plus
 // one unit, as the viewer pads them after loading.
 //
@@ -27,6 +31,9 @@
 #include "halvern/drawing.h"
 #include "halvern/dxf_reader.h"
 #include "halvern/extents.h"
+#include "halvern/items.h"
+#include "halvern/tables.h"
+#include "halvern/pick.h"
 #include "halvern/render.h"
 #include "platform/gdi.h"
 
@@ -137,6 +144,93 @@ void BM_Render(benchmark::State& state, Target target)
     state.counters["items"] = drawing.dxf_ItemBuffer.ib_N;
 }
 
+void BM_Pick(benchmark::State& state)
+{
+    LoadedDrawing loaded;
+    if (!loaded.ok()) {
+        state.SkipWithError("ReadDXF failed");
+        return;
+    }
+    DXFDrawingRec& drawing = loaded.get();
+    gdi_test::MemorySurface surface(1920, 1080);
+    RectangleRec view = view_port(surface);
+    // The pick maps the point through the view the last draw left.
+    DrawDXFDrawing(surface.dc(), &drawing, &view, nullptr, nullptr, 0.0);
+    int64_t marked = 0;
+    for (auto _ : state) {
+        PickDXF(surface.dc(), &drawing, 960, 540, 5, 5);
+        marked += ClearDXFPick(&drawing);
+    }
+    state.counters["picks_with_marks"] = static_cast<double>(marked);
+}
+
+// A drawing of one INSERT: a block of one short line in 32767 columns and rows, at its
+// full view (its extents, padded).
+class ArrayDrawing {
+public:
+    ArrayDrawing()
+    {
+        NewDXFDrawing(&m_drawing);
+        m_drawing.dxf_Pool = CreatePool(0x4000, 0x4000);
+        ItemRec* block = CreateItem(DXFItemBlock, 0, 0, 0, 0, m_drawing.dxf_Pool);
+        ItemRec* line = CreateItem(DXFItemLine, 0, 0, 0, 0, m_drawing.dxf_Pool);
+        line->it_Line.ln_End = Point3DRec{0.5, 0.25, 0.0};
+        ItemRec* end = CreateItem(DXFItemEndBlock, 0, 0, 0, 0, m_drawing.dxf_Pool);
+        for (ItemRec* item : {block, line, end})
+            AddItem(&m_drawing, &m_drawing.dxf_BlockItemBuffer, item);
+        AddBlockIdentifier(&m_drawing.dxf_BlockIdentifierBuffer, "DOT", 0, 0);
+        ItemRec* insert = CreateItem(DXFItemInsert, 0, 0, 0, 0, m_drawing.dxf_Pool);
+        InsertRec& array = insert->it_Insert;
+        IsBlockKnown(&m_drawing.dxf_BlockIdentifierBuffer, "DOT", &array.in_BlockName, &array.in_BlockIndex);
+        array.in_ArrayKind = 1;
+        array.in_Scale = Point3DRec{1.0, 1.0, 1.0};
+        array.in_Extrusion = Point3DRec{0.0, 0.0, 1.0};
+        array.in_RowAngle = 1.5707963267948966;
+        array.in_Columns = 32767;
+        array.in_Rows = 32767;
+        array.in_ColumnSpacing = 1.0;
+        array.in_RowSpacing = 1.0;
+        AddItem(&m_drawing, &m_drawing.dxf_ItemBuffer, insert);
+        CalcDXFDrawingSize(&m_drawing);
+    }
+    ~ArrayDrawing() { FreeDXFDrawing(&m_drawing); }
+    ArrayDrawing(const ArrayDrawing&) = delete;
+    ArrayDrawing& operator=(const ArrayDrawing&) = delete;
+    DXFDrawingRec& get() { return m_drawing; }
+
+private:
+    DXFDrawingRec m_drawing{};
+};
+
+enum class ArrayTask { Extents, View, Pick };
+
+void BM_Array(benchmark::State& state, ArrayTask task)
+{
+    ArrayDrawing array;
+    DXFDrawingRec& drawing = array.get();
+    gdi_test::MemorySurface surface(1920, 1080);
+    RectangleRec view = view_port(surface);
+    const Rectangle2DRec window = drawing.dxf_DrwgSize;
+    DrawDXFDrawing(surface.dc(), &drawing, &view, nullptr, nullptr, 0.0);
+    for (auto _ : state) {
+        switch (task) {
+        case ArrayTask::Extents:
+            CalcDXFDrawingSize(&drawing);
+            break;
+        case ArrayTask::View:
+            drawing.dxf_DrwgSize = window;
+            DrawDXFDrawing(surface.dc(), &drawing, &view, nullptr, nullptr, 0.0);
+            break;
+        case ArrayTask::Pick:
+            PickDXF(surface.dc(), &drawing, 960, 540, 5, 5);
+            ClearDXFPick(&drawing);
+            break;
+        }
+        benchmark::ClobberMemory();
+    }
+    state.counters["width"] = window.max.x - window.min.x;
+}
+
 uint64_t take_size(int& argc, char** argv)
 {
     uint64_t size = 100;
@@ -176,6 +270,10 @@ int main(int argc, char** argv)
         ->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark(("Render/thumbnail" + suffix).c_str(), BM_Render, Target::Thumbnail)
         ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark(("Pick" + suffix).c_str(), BM_Pick)->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("Array/extents", BM_Array, ArrayTask::Extents)->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("Array/view", BM_Array, ArrayTask::View)->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("Array/pick", BM_Array, ArrayTask::Pick)->Unit(benchmark::kMillisecond);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     remove_input();

@@ -29,6 +29,8 @@ function(tarvek_add_test name)
   else()
     target_precompile_headers(${name} REUSE_FROM tarvek_test_pch)
   endif()
+  # Compiled with -fPIC like the precompiled headers: Qt adds it to whatever links Qt.
+  target_compile_options(${name} PRIVATE -fPIC)
   # The environment goes through the sandbox command itself: a list-valued
   # ENVIRONMENT property does not survive gtest_discover_tests.
   set_target_properties(${name} PROPERTIES CROSSCOMPILING_EMULATOR
@@ -53,15 +55,18 @@ if(TARVEK_TESTS)
   file(WRITE ${CMAKE_BINARY_DIR}/tarvek_test_pch.cpp "int tarvek_test_pch_anchor;\n")
   add_library(tarvek_test_pch OBJECT ${CMAKE_BINARY_DIR}/tarvek_test_pch.cpp)
   target_link_libraries(tarvek_test_pch PRIVATE GTest::gtest GTest::gmock)
+  # Tests that link Qt are compiled position-independent (Qt's requirement), so all
+  # tests are, and the header they share is too.
+  set_target_properties(tarvek_test_pch PROPERTIES POSITION_INDEPENDENT_CODE ON)
   target_precompile_headers(tarvek_test_pch PRIVATE
     <gtest/gtest.h> <gmock/gmock.h> <string> <vector> <cstring> <cstdint>)
 
-  # The same for tests on Qt, which compile with Qt's -fPIC: a header precompiled
-  # without it cannot serve them.
+  # The same with Qt's strings, for tests on Qt.
   find_package(Qt6 REQUIRED COMPONENTS Core)
   file(WRITE ${CMAKE_BINARY_DIR}/tarvek_test_pch_qt.cpp "int tarvek_test_pch_qt_anchor;\n")
   add_library(tarvek_test_pch_qt OBJECT ${CMAKE_BINARY_DIR}/tarvek_test_pch_qt.cpp)
   target_link_libraries(tarvek_test_pch_qt PRIVATE GTest::gtest GTest::gmock Qt6::Core)
+  set_target_properties(tarvek_test_pch_qt PROPERTIES POSITION_INDEPENDENT_CODE ON)
   target_precompile_headers(tarvek_test_pch_qt PRIVATE
     <gtest/gtest.h> <gmock/gmock.h> <string> <vector> <cstring> <cstdint> <QtCore/QString>)
 endif()

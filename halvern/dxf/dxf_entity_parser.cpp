@@ -124,7 +124,10 @@ ItemRec* EntityState::create_item(int32_t type, int64_t extra, Pool* pool) const
 {
     if (extra < INT32_MIN || extra > INT32_MAX)
         return nullptr;
-    return CreateItem(type, static_cast<int32_t>(extra), m_layer, m_colour, m_line_type, pool);
+    ItemRec* item = CreateItem(type, static_cast<int32_t>(extra), m_layer, m_colour, m_line_type, pool);
+    if (item != nullptr)
+        item->it_Header.ih_Space = m_space;
+    return item;
 }
 
 bool EntityState::append_vertex(double x, double y, double z, double bulge, uint32_t flags) noexcept

@@ -118,6 +118,8 @@ public:
     // The layer (code 8) or the line type (code 6) called text.
     void set_table_entry(int32_t code, const char* text) noexcept;
     void set_colour(int32_t colour) noexcept { m_colour = colour; }
+    // Group 67: 1 puts the entity into a layout (paper space), 0 into the model.
+    void set_space(int32_t space) noexcept { m_space = space != 0 ? 1u : 0u; }
     // One coordinate of the extrusion: code 210, 220 or 230.
     void set_extrusion(int32_t code, double value) noexcept
     {
@@ -148,6 +150,7 @@ private:
     int32_t m_layer = 0;
     int32_t m_colour = 0;
     int32_t m_line_type = 0;
+    uint32_t m_space = 0;
     Point3DRec m_extrusion{0.0, 0.0, 1.0};
 };
 
@@ -207,13 +210,15 @@ public:
     double y() const noexcept { return real() - offset().y; }
     double z() const noexcept { return real() - offset().z; }
 
-    // Layer (8), line type (6) and colour (62); true when the group was one of them.
+    // Layer (8), line type (6), colour (62) and space (67); true when the group was one
+    // of them.
     bool take_common() noexcept
     {
         switch (code()) {
         case 8:
         case 6: set_table_entry(code(), text()); return true;
         case 62: set_colour(integer()); return true;
+        case 67: set_space(integer()); return true;
         default: return false;
         }
     }

@@ -11,7 +11,9 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <charconv>
 #include <cstring>
+#include <span>
 
 #include "dxf/dxf_group_reader_numbers.h"
 #include "model/make_error.h"
@@ -38,6 +40,7 @@ struct CodeRange {
     uint8_t type;
 };
 
+// The value types that DXF readers have always known, searched in this order.
 constexpr CodeRange kCodeRanges[] = {
     {0, 9, DXFValueString},        {10, 59, DXFValueReal},       {60, 79, DXFValueInt16},
     {90, 99, DXFValueInt32},       {100, 100, DXFValueString},   {102, 102, DXFValueString},
@@ -50,14 +53,26 @@ constexpr CodeRange kCodeRanges[] = {
 };
 static_assert(std::size(kCodeRanges) == 22);
 
+// The codes that files from R13 on use besides: 64-bit integers, true colours and
+// transparency (32-bit), colour names and further handles (strings), and reals.
+constexpr CodeRange kLaterCodeRanges[] = {
+    {160, 169, DXFValueInt64},  {420, 429, DXFValueInt32},  {430, 439, DXFValueString},
+    {440, 459, DXFValueInt32},  {460, 469, DXFValueReal},   {470, 481, DXFValueString},
+};
+
 constexpr int32_t kHighestTypedCode = 1071;
 
 // The ranges as a direct table: one load per group instead of a search.
 constexpr auto kValueTypes = [] {
     std::array<uint8_t, kHighestTypedCode + 1> table{};
-    for (const CodeRange& range : kCodeRanges) {
-        for (int32_t code = range.first; code <= range.last; ++code)
-            table[static_cast<size_t>(code)] = range.type;
+    for (const auto& ranges : {std::span<const CodeRange>(kCodeRanges),
+                               std::span<const CodeRange>(kLaterCodeRanges)}) {
+        for (const CodeRange& range : ranges) {
+            for (int32_t code = range.first; code <= range.last; ++code) {
+                if (table[static_cast<size_t>(code)] == DXFValueNone)
+                    table[static_cast<size_t>(code)] = range.type;
+            }
+        }
     }
     return table;
 }();
@@ -68,6 +83,40 @@ int32_t value_type(int32_t code)
         return DXFValueNone;
     return kValueTypes[static_cast<size_t>(code)];
 }
+
+// How a value lies in a binary file: by its type, but for the booleans (one byte) and
+// the binary chunks of 310 to 319 and 1004, which are strings in ASCII files (hex
+// text) and a length byte and that many bytes in binary ones.
+enum class BinaryForm : uint8_t { None, String, Real, Int16, Int32, Int64, Boolean, Chunk };
+
+constexpr auto kBinaryForms = [] {
+    std::array<BinaryForm, kHighestTypedCode + 1> table{};
+    for (size_t code = 0; code < table.size(); ++code) {
+        switch (kValueTypes[code]) {
+        case DXFValueString: table[code] = BinaryForm::String; break;
+        case DXFValueReal: table[code] = BinaryForm::Real; break;
+        case DXFValueInt64: table[code] = BinaryForm::Int64; break;
+        case DXFValueInt16: table[code] = BinaryForm::Int16; break;
+        case DXFValueInt32: table[code] = BinaryForm::Int32; break;
+        case DXFValueBoolean: table[code] = BinaryForm::Boolean; break;
+        default: table[code] = BinaryForm::None; break;
+        }
+    }
+    for (size_t code = 310; code <= 319; ++code)
+        table[code] = BinaryForm::Chunk;
+    table[1004] = BinaryForm::Chunk;
+    return table;
+}();
+
+BinaryForm binary_form(int32_t code)
+{
+    if (code < 0 || code > kHighestTypedCode)
+        return BinaryForm::None;
+    return kBinaryForms[static_cast<size_t>(code)];
+}
+
+// A one-byte code of this value announces the code as a 16-bit integer.
+constexpr uint8_t kWideCodeEscape = 255;
 
 constexpr int32_t kCommentCode = 999;
 
@@ -326,6 +375,33 @@ void store_integer(char* value, int32_t size, int32_t integer)
     store_text(value, size, text, std::min(length, 31));
 }
 
+void store_integer64(char* value, int32_t size, int64_t integer)
+{
+    char text[32];
+    const char* end = std::to_chars(text, text + sizeof text, integer).ptr;
+    store_text(value, size, text, static_cast<int32_t>(end - text));
+}
+
+// A binary chunk: a length byte and that many bytes, given to the caller as the hex
+// text that ASCII files hold (two upper-case digits a byte). false when the file ends
+// first.
+bool read_chunk(FileHandle* fh, char* value, int32_t size)
+{
+    uint8_t length = 0;
+    uint8_t bytes[UINT8_MAX];
+    if (!read_exact(fh, &length, 1) || !read_exact(fh, bytes, length))
+        return false;
+    constexpr char kDigits[] = "0123456789ABCDEF";
+    // Buffers hold 4096 bytes everywhere; a smaller one keeps what fits.
+    const int32_t kept = std::min<int32_t>(length, (size - 1) / 2);
+    for (int32_t i = 0; i < kept; ++i) {
+        value[2 * i] = kDigits[bytes[i] >> 4];
+        value[2 * i + 1] = kDigits[bytes[i] & 0x0F];
+    }
+    value[2 * kept] = '\0';
+    return true;
+}
+
 // The sentinel of binary files: its text, CR, LF, 0x1A and the terminating NUL.
 constexpr char kBinarySentinel[] = "AutoCAD Binary DXF\r\n\x1a";
 constexpr int32_t kSentinelSize = 22;
@@ -482,54 +558,72 @@ bool DXFGroupStream::next_binary() noexcept
     FileHandle& fh = m_stream;
     for (;;) {
         int32_t code = 0;
+        uint8_t bytes[8];
         if (m_encoding == DXFEncodingBinary2) {
-            uint8_t bytes[2];
             if (!read_exact(&fh, bytes, 2))
                 return end();
             code = static_cast<int16_t>(little_endian(bytes, 2));
         } else {
-            uint8_t byte = 0;
-            if (!read_exact(&fh, &byte, 1))
+            if (!read_exact(&fh, bytes, 1))
                 return end();
-            code = byte;
+            code = bytes[0];
+            // Codes beyond one byte follow the escape as a 16-bit integer.
+            if (code == kWideCodeEscape) {
+                if (!read_exact(&fh, bytes, 2))
+                    return end();
+                code = static_cast<int16_t>(little_endian(bytes, 2));
+            }
         }
         count_one();
-        uint8_t bytes[8];
-        bool complete = code >= 0;
-        if (complete) {
-            switch (value_type(code)) {
-            case DXFValueString: {
-                // The string ends at its NUL: its length is the bound of the text.
-                const int32_t length = read_string(&fh, m_value, m_size);
-                complete = length >= 0;
-                if (complete)
-                    strip(m_value, static_cast<size_t>(length));
-                m_form = Form::Text;
-                break;
-            }
-            case DXFValueReal:
-                complete = read_exact(&fh, bytes, 8);
-                if (complete)
-                    m_real = std::bit_cast<double>(little_endian(bytes, 8));
-                m_form = Form::Real;
-                break;
-            case DXFValueInt16:
-            case DXFValueBoolean:
-                complete = read_exact(&fh, bytes, 2);
-                if (complete)
-                    m_integer = static_cast<int16_t>(little_endian(bytes, 2));
-                m_form = Form::Integer;
-                break;
-            case DXFValueInt32:
-                complete = read_exact(&fh, bytes, 4);
-                if (complete)
-                    m_integer = static_cast<int32_t>(little_endian(bytes, 4));
-                m_form = Form::Integer;
-                break;
-            default:
-                complete = false;
-                break;
-            }
+        bool complete = false;
+        switch (binary_form(code)) {
+        case BinaryForm::String: {
+            // The string ends at its NUL: its length is the bound of the text.
+            const int32_t length = read_string(&fh, m_value, m_size);
+            complete = length >= 0;
+            if (complete)
+                strip(m_value, static_cast<size_t>(length));
+            m_form = Form::Text;
+            break;
+        }
+        case BinaryForm::Real:
+            complete = read_exact(&fh, bytes, 8);
+            if (complete)
+                m_real = std::bit_cast<double>(little_endian(bytes, 8));
+            m_form = Form::Real;
+            break;
+        case BinaryForm::Int16:
+            complete = read_exact(&fh, bytes, 2);
+            if (complete)
+                m_integer = static_cast<int16_t>(little_endian(bytes, 2));
+            m_form = Form::Integer;
+            break;
+        case BinaryForm::Boolean:
+            complete = read_exact(&fh, bytes, 1);
+            if (complete)
+                m_integer = bytes[0];
+            m_form = Form::Integer;
+            break;
+        case BinaryForm::Int32:
+            complete = read_exact(&fh, bytes, 4);
+            if (complete)
+                m_integer = static_cast<int32_t>(little_endian(bytes, 4));
+            m_form = Form::Integer;
+            break;
+        case BinaryForm::Int64:
+            complete = read_exact(&fh, bytes, 8);
+            if (complete)
+                store_integer64(m_value, m_size, static_cast<int64_t>(little_endian(bytes, 8)));
+            m_form = Form::Text;
+            break;
+        case BinaryForm::Chunk:
+            complete = read_chunk(&fh, m_value, m_size);
+            m_form = Form::Text;
+            break;
+        case BinaryForm::None:
+            // A code the format does not define (negative ones included): its value
+            // cannot be sized.
+            break;
         }
         if (!complete) {
             end_groups(&fh);

@@ -50,8 +50,8 @@ char* full_path(const char* path)
 
 // A name that does not depend on the folder it is read from: one that starts at a root
 // (a path separator, which also begins a "\\server\share" name) or names a drive or an
-// assign (a volume separator). Osmark's own joining (AddPart, ExpandFileName) takes a
-// leading separator for a relative name, so the test is made here.
+// assign (a volume separator). Osmark's AddPart takes a leading separator for a
+// relative name, so the test is made here.
 bool is_absolute(const char* name)
 {
     const Locale* locale = GetSystemLocale();

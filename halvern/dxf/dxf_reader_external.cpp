@@ -151,6 +151,14 @@ int32_t load_external_block(const char* path, DXFDrawingRec* drawing,
         ItemBufferRec& block_items = drawing->dxf_BlockItemBuffer;
         const int32_t members = block_items.ib_N;
         CopyContext context{*drawing, external, block_items.ib_Size};
+        // A reference brings in the model of its file, not its layouts (a file with
+        // nothing but a layout has had that taken into its model): the walk passes over
+        // them as over hidden items.
+        ItemBufferRec& items = external.dxf_ItemBuffer;
+        for (int32_t i = 0; i < items.ib_N; ++i) {
+            if (items.ib_Items[i] != nullptr && items.ib_Items[i]->it_Header.ih_Space != 0)
+                items.ib_Items[i]->it_Header.ih_Flags |= DXFItemHidden;
+        }
         StepDXFDrawing(&external, DXFWalkAll, copy_into_host, &context);
         if (context.too_many) {
             // Not loaded, as a file that cannot be read: the block keeps its own members.

@@ -97,6 +97,7 @@ private:
     bool add_end_block() noexcept;
     Flow read_entities() noexcept;
     void resolve_inserts() noexcept;
+    void show_layout_without_model() noexcept;
 
     FileHandle& m_stream;
     DXFDrawingRec& m_drawing;

@@ -181,13 +181,19 @@ bool DXFFileReader::skip_to_next_entity() noexcept
 int32_t DXFFileReader::read() noexcept
 {
     Flow flow = Flow::Go;
+    // A file is DXF once one of its sections began (or it ends at EOF before any).
+    bool has_section = false;
+    bool has_end = false;
     while (flow == Flow::Go && (m_stream.fh_Flags & FileFlagEndOfFile) == 0) {
         if (!next())
             break;
-        if (is_zero("EOF"))
+        if (is_zero("EOF")) {
+            has_end = true;
             break;
+        }
         if (!is_zero("SECTION"))
             continue;
+        has_section = true;
         // The section's name; any other group after SECTION is dropped.
         if (!next())
             break;
@@ -198,8 +204,22 @@ int32_t DXFFileReader::read() noexcept
         else if (is(2, "ENTITIES"))
             flow = read_entities();
     }
-    if (flow == Flow::Go)
-        resolve_inserts();
+    if (flow == Flow::Stop) {
+        // Only a file cut off right after a TABLE stops without a failure of its own.
+        if (m_result == 0)
+            SetIoErr(make_error(IoErrObjectInvalid));
+        return m_result;
+    }
+    // Nothing of a file that is no DXF at all (an image, an empty file, binary junk) was
+    // read: that is a wrong file, not an empty drawing, and the drawing is as it was.
+    if (!has_section && !has_end)
+        return make_error(IoErrObjectInvalid);
+    resolve_inserts();
+    show_layout_without_model();
+    // A file that breaks off (or is damaged) keeps what was read; IoErr tells the caller,
+    // and the line counter says where the reading stopped.
+    if (!has_end && m_result == 0)
+        SetIoErr(make_error(IoErrObjectInvalid));
     return m_result;
 }
 
@@ -427,6 +447,33 @@ DXFFileReader::Flow DXFFileReader::read_entities() noexcept
             return Flow::Stop;
         if (!skip_to_next_entity())
             return Flow::Go;
+    }
+}
+
+// ---------------------------------------------------------------------------------------
+// Model and layouts
+
+// Items of a layout (paper space, group 67) are left out of the drawing's view, its
+// extents and its picks. A drawing that has nothing in the model (a file of one sheet
+// drawn in a layout) would then show nothing: its layout items are taken into the model.
+void DXFFileReader::show_layout_without_model() noexcept
+{
+    ItemBufferRec& items = m_drawing.dxf_ItemBuffer;
+    bool has_layout_item = false;
+    for (int32_t i = 0; i < items.ib_N; ++i) {
+        const ItemRec* item = items.ib_Items[i];
+        if (item == nullptr || item->it_Header.ih_ItemType == DXFItemBlock ||
+            item->it_Header.ih_ItemType == DXFItemEndBlock)
+            continue;
+        if (item->it_Header.ih_Space == 0)
+            return;
+        has_layout_item = true;
+    }
+    if (!has_layout_item)
+        return;
+    for (int32_t i = 0; i < items.ib_N; ++i) {
+        if (items.ib_Items[i] != nullptr)
+            items.ib_Items[i]->it_Header.ih_Space = 0;
     }
 }
 

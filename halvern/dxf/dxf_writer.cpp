@@ -174,12 +174,20 @@ void SectionWriter::header() noexcept
     if (!m_full)
         return;
     write_fixed(m_handle, kHeaderHead);
-    const int64_t seed = int64_t{m_drawing.dxf_BlockItemBuffer.ib_N} +
-                         2 * int64_t{m_drawing.dxf_BlockIdentifierBuffer.bib_N} +
-                         int64_t{m_drawing.dxf_ItemBuffer.ib_N} +
-                         int64_t{m_drawing.dxf_LayerTable.lt_N} +
-                         int64_t{m_drawing.dxf_LineTypeTable.lt_N} + kHandSeedBase;
-    write_hex(m_handle, 5, static_cast<uint32_t>(seed));
+    int64_t seed = int64_t{m_drawing.dxf_BlockItemBuffer.ib_N} +
+                   2 * int64_t{m_drawing.dxf_BlockIdentifierBuffer.bib_N} +
+                   int64_t{m_drawing.dxf_ItemBuffer.ib_N} + int64_t{m_drawing.dxf_LayerTable.lt_N} +
+                   int64_t{m_drawing.dxf_LineTypeTable.lt_N} + kHandSeedBase;
+    // The count above gives every item one handle; VERTEX records and the placed items
+    // of an INSERT written as such take more, and the seed must lie above them all (a
+    // program that adds to the file takes its handles from there).
+    for (const ItemBufferRec* buffer : {&m_drawing.dxf_BlockItemBuffer, &m_drawing.dxf_ItemBuffer}) {
+        for (int32_t i = 0; buffer->ib_Items != nullptr && i < buffer->ib_N; ++i) {
+            if (buffer->ib_Items[i] != nullptr)
+                seed += extra_entity_handles(&m_drawing, *buffer->ib_Items[i]);
+        }
+    }
+    write_hex(m_handle, 5, static_cast<uint32_t>(std::min<int64_t>(seed, UINT32_MAX)));
     write_fixed(m_handle, kHeaderTail);
 }
 

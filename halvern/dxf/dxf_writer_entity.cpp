@@ -72,6 +72,9 @@ void EntityWriter::prefix(const ItemRec& item, const char* name, const char* mar
         write_group(m_handle, 330, "1D");
         write_group(m_handle, 100, "AcDbEntity");
     }
+    // An item of a layout stays in paper space when the file is read again.
+    if (item.it_Header.ih_Space != 0)
+        write_group(m_handle, 67, "1");
     if (const char* layer = layer_name(m_drawing, item.it_Header.ih_Layer))
         write_group(m_handle, 8, layer);
     if (m_full)
@@ -407,6 +410,35 @@ const char* line_type_name(const DXFDrawingRec* drawing, int32_t index) noexcept
         return nullptr;
     const LineTypeTableRec& table = drawing->dxf_LineTypeTable;
     return entry_name(table.lt_LineTypes, table.lt_N, index);
+}
+
+namespace {
+
+int32_t count_placed_item(ItemRec*, ItemRec* item, void* user) noexcept
+{
+    // A polyline is handed over split into lines and arcs: one handle each.
+    if (item->it_Header.ih_ItemType != DXFItemBlock && item->it_Header.ih_ItemType != DXFItemEndBlock)
+        ++*static_cast<int64_t*>(user);
+    return DXFStepContinue;
+}
+
+}
+
+int64_t extra_entity_handles(DXFDrawingRec* drawing, const ItemRec& item) noexcept
+{
+    if ((item.it_Header.ih_Flags & DXFItemExcluded) != 0)
+        return 0;
+    switch (item.it_Header.ih_ItemType) {
+    case DXFItemPolyline: return std::max(item.it_Polyline.pl_NumVertices, 0);
+    case DXFItemInsert: {
+        if (drawing == nullptr || is_plain_insert(item.it_Insert))
+            return 0;
+        int64_t placed = 0;
+        StepDXFBlock(drawing, const_cast<ItemRec*>(&item), DXFWalkAll, count_placed_item, &placed);
+        return placed;
+    }
+    default: return 0;
+    }
 }
 
 void write_entity(FileHandle& handle, DXFDrawingRec* drawing, const ItemRec& item,

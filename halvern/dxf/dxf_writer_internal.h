@@ -66,6 +66,11 @@ void reset_handle_counter() noexcept;
 void write_entity(FileHandle& handle, DXFDrawingRec* drawing, const ItemRec& item,
                   int32_t version) noexcept;
 
+// Handles that writing the item takes beyond the one the whole-drawing count gives each
+// item: its VERTEX records, and for an INSERT written as its placed items, every one of
+// them (an upper bound: $HANDSEED must lie above every handle of the file).
+int64_t extra_entity_handles(DXFDrawingRec* drawing, const ItemRec& item) noexcept;
+
 // The name of layer index, or NULL when the index is not that of a named layer above 0.
 const char* layer_name(const DXFDrawingRec* drawing, int32_t index) noexcept;
 // The same for a line type.

@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <initializer_list>
+#include <utility>
 
 #include "edit/extents_internal.h"
 #include "walk/block_stack.h"
@@ -115,13 +116,22 @@ bool is_excluded(const ItemRec& item)
 }
 
 // The visitor of the walker engine. Top-level items fold as they lie, or under the base
-// placement of the bounds; members fold under their placement.
+// placement of the bounds; members fold under their placement. Items of a layout (paper
+// space) do not count.
 class MeasureVisitor {
 public:
+    static constexpr bool kModelSpaceOnly = true;
+
     MeasureVisitor(const DXFMatrixRec* top_placement, int32_t contour) noexcept
         : m_top_placement(top_placement), m_contour(contour)
     {
     }
+
+    halvern::walk::LevelStart level_start(DXFBlockStackFrame& frame, int32_t depth) noexcept
+    {
+        return m_arrays.level_start(frame, depth, m_box);
+    }
+    void level_end(DXFBlockStackFrame&, int32_t depth) noexcept { m_arrays.level_end(depth, m_box); }
 
     WalkResult top_item(ItemRec& item)
     {
@@ -158,6 +168,7 @@ private:
     ExtentsBox m_box;
     const DXFMatrixRec* m_top_placement;
     int32_t m_contour;
+    halvern::ArrayShortcuts m_arrays;
 };
 
 ExtentsPlacement placement_of(const Point3DRec* offset, const Point3DRec* scales, double rotation)
@@ -214,6 +225,45 @@ void measure_block(DXFDrawingRec& drawing, const char* name, const ExtentsPlacem
 }
 
 namespace halvern {
+
+walk::LevelStart ArrayShortcuts::level_start(DXFBlockStackFrame& frame, int32_t depth,
+                                             ExtentsBox& box) noexcept
+{
+    if (!walk::is_rectangular(frame) || (frame.bs_OuterCount <= 1 && frame.bs_InnerCount <= 1))
+        return walk::LevelStart::Walk;
+    const int32_t last_column = frame.bs_OuterCount - 1;
+    const int32_t last_row = frame.bs_InnerCount - 1;
+    const Point3DRec first = walk::cell_translation(frame, 0, 0);
+    Shortcut shortcut{depth, box, {}};
+    const std::pair<int32_t, int32_t> cells[3] = {{last_column, 0}, {0, last_row}, {last_column, last_row}};
+    for (int k = 0; k < 3; ++k) {
+        const Point3DRec corner = walk::cell_translation(frame, cells[k].first, cells[k].second);
+        shortcut.corners[k] = Point2DRec{corner.x - first.x, corner.y - first.y};
+    }
+    try {
+        m_shortcuts.push_back(shortcut);
+    } catch (...) {
+        // Without room to note it, the array is measured cell by cell.
+        return walk::LevelStart::Walk;
+    }
+    box = ExtentsBox{};
+    frame.bs_OuterCount = 1;
+    frame.bs_InnerCount = 1;
+    return walk::LevelStart::Walk;
+}
+
+void ArrayShortcuts::level_end(int32_t depth, ExtentsBox& box) noexcept
+{
+    if (m_shortcuts.empty() || m_shortcuts.back().depth != depth)
+        return;
+    const Shortcut shortcut = m_shortcuts.back();
+    m_shortcuts.pop_back();
+    const ExtentsBox cell = box;
+    box = shortcut.enclosing;
+    box.fold(cell);
+    for (const Point2DRec& corner : shortcut.corners)
+        box.fold_moved(cell, corner.x, corner.y);
+}
 
 void DXFFoldItemExtents(ExtentsBox& box, const ItemRec& item) noexcept
 {

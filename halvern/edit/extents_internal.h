@@ -9,12 +9,14 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <vector>
 
 #include "halvern/drawing.h"
 #include "halvern/geometry.h"
 #include "halvern/items.h"
 #include "halvern/types.h"
 #include "geometry/geometry_internal.h"
+#include "walk/walker_engine.h"
 
 namespace halvern {
 
@@ -37,6 +39,15 @@ public:
         m_found = true;
     }
     void fold(const Point3DRec& point) noexcept { fold(point.x, point.y); }
+    // Another box, as it lies and moved by (dx, dy).
+    void fold(const ExtentsBox& other) noexcept { fold_moved(other, 0.0, 0.0); }
+    void fold_moved(const ExtentsBox& other, double dx, double dy) noexcept
+    {
+        if (other.m_found) {
+            fold(other.m_min_x + dx, other.m_min_y + dy);
+            fold(other.m_max_x + dx, other.m_max_y + dy);
+        }
+    }
 
     bool is_empty() const noexcept { return !m_found; }
     // The box, or (0, 0)-(0, 0) when no point was folded.
@@ -54,6 +65,29 @@ private:
     double m_max_x = -kInfinity;
     double m_max_y = -kInfinity;
     bool m_found = false;
+};
+
+// Rectangular arrays measured by their first cell, for a visitor of the walker engine
+// that folds into one box: every cell is a translate of the first (the same plane part,
+// moved by whole column and row steps), so the cells' boxes together span the first
+// cell's box moved to the four corner cells. Exact, and one cell's work however large
+// the array. The visitor hands its level_start and level_end here.
+class ArrayShortcuts {
+public:
+    // A rectangular level of more than one cell is cut down to its first cell, and the
+    // box folded so far put aside until the level ends.
+    walk::LevelStart level_start(DXFBlockStackFrame& frame, int32_t depth, ExtentsBox& box) noexcept;
+    // At the end of a cut-down level: box becomes what was put aside with the cell's box
+    // folded at the four corner cells.
+    void level_end(int32_t depth, ExtentsBox& box) noexcept;
+
+private:
+    struct Shortcut {
+        int32_t depth;
+        ExtentsBox enclosing;   // the box folded before the level began
+        Point2DRec corners[3];  // last column, last row and both, from the first cell
+    };
+    std::vector<Shortcut> m_shortcuts;
 };
 
 // Folds one item as it lies: POINT, LINE and TEXT by their points, ARC and ELLIPSE

@@ -149,20 +149,19 @@ bool is_ordinal(const PackedFile& file, uint16_t ordinal)
     return ordinal < file.strings.size();
 }
 
-// Names of a table's records name strings, are never empty and never repeat: the
-// reader finds or adds each by name, so a repeated or empty name would renumber the
-// entries that the items' table numbers refer to.
+// Names of a table's records name strings and are never empty: the reader finds or
+// adds each by name, and an empty name would find the unnamed entry 0. A name given
+// twice (by one ordinal or by two equal strings) is merged into one entry, and the
+// numbers that name the second are mapped to it (Unpacker).
 bool are_table_names(const PackedFile& file, std::span<const uint16_t> names, bool line_types)
 {
-    std::vector<bool> seen(file.strings.size(), false);
     for (const uint16_t name : names) {
-        if (!is_ordinal(file, name) || seen[name])
+        if (!is_ordinal(file, name))
             return false;
         const char* text = file.strings[name];
         // GetLineType never stores BYBLOCK.
         if (text[0] == '\0' || (line_types && std::strcmp(text, "BYBLOCK") == 0))
             return false;
-        seen[name] = true;
     }
     return true;
 }
@@ -319,6 +318,11 @@ private:
 
     DXFDrawingRec& m_drawing;
     const PackedFile& m_file;
+    // The drawing's entry for each table number of the file (0, the unnamed entry,
+    // stays 0). A file's numbers are its records' positions, 1 up; the entries they
+    // land in differ when a name repeats or the drawing held entries before.
+    std::vector<int32_t> m_line_type_entries;
+    std::vector<int32_t> m_layer_entries;
     // INSERTs made before their block was defined, resolved once every record is in.
     std::vector<ItemRec*> m_pending;
 };
@@ -338,11 +342,13 @@ int32_t Unpacker::apply()
 
 int32_t Unpacker::apply_line_types()
 {
+    m_line_type_entries.assign(1, 0);
     for (const LineTypeRecord& record : m_file.line_types) {
         // Names are never empty nor BYBLOCK here, so index 0 means no memory.
         const int32_t index = GetLineType(&m_drawing.dxf_LineTypeTable, m_file.strings[record.name]);
         if (index <= 0)
             return halvern::make_error(IoErrNoMemory);
+        m_line_type_entries.push_back(index);
         const size_t dashes = record.dashes.size() / packed::kDashSize;
         if (dashes == 0)
             continue;
@@ -363,13 +369,16 @@ int32_t Unpacker::apply_line_types()
 
 int32_t Unpacker::apply_layers()
 {
+    m_layer_entries.assign(1, 0);
     for (const LayerRecord& record : m_file.layers) {
         const int32_t index = GetLayer(&m_drawing.dxf_LayerTable, m_file.strings[record.name]);
         if (index <= 0)
             return halvern::make_error(IoErrNoMemory);
+        m_layer_entries.push_back(index);
         LayerDataRec* layer = m_drawing.dxf_LayerTable.lt_Layers[index];
         layer->ld_Colour = record.colour;
-        layer->ld_LineType = record.line_type;
+        // Checked against the line-type records when the file was loaded.
+        layer->ld_LineType = m_line_type_entries[record.line_type];
     }
     return 0;
 }
@@ -441,8 +450,9 @@ int32_t Unpacker::unpack(std::span<const uint8_t> record, ItemBufferRec& target)
         vertices = u16_at(record, kVertexCountOffset);
         extra = (int64_t{vertices} - 1) * int64_t{sizeof(VertexRec)};
     }
-    ItemRec* item = CreateItem(type, static_cast<int32_t>(extra), layer, colour, line_type,
-                               m_drawing.dxf_Pool);
+    // Both numbers were checked against the table records when the file was loaded.
+    ItemRec* item = CreateItem(type, static_cast<int32_t>(extra), m_layer_entries[layer], colour,
+                               m_line_type_entries[line_type], m_drawing.dxf_Pool);
     if (item == nullptr)
         return halvern::make_error(IoErrNoMemory);
 

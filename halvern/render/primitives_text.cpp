@@ -162,6 +162,23 @@ void turn_reference(Reference& ref, Pixel second, double rotation) noexcept
     ref.y = second.y + int64_t{round_to_pixel(-dx * turn.sin + dy * turn.cos)};
 }
 
+// Whether a text's glyphs may reach the pick box: they lie within a generous width of
+// either of its points (two heights a character and two more, whatever the face, the
+// alignment and the turn). A pick tests this before it makes the font and the glyph
+// region, which are most of a pick's time.
+bool may_touch_pick_box(const DXFDrawingRec& drawing, double x1, double y1, double x2, double y2,
+                        int32_t height, const char* text) noexcept
+{
+    const int64_t reach = int64_t{height} * (2 * int64_t{text_length(text)} + 2) + 2;
+    const RectangleRec& box = drawing.dxf_ViewSize;
+    for (const Pixel point : {map_to_pixel(drawing, x1, y1), map_to_pixel(drawing, x2, y2)}) {
+        if (point.x + reach >= box.MinX && point.x - reach <= box.MaxX && point.y + reach >= box.MinY &&
+            point.y - reach <= box.MaxY)
+            return true;
+    }
+    return false;
+}
+
 void draw_or_pick_text(DXFDrawingRec* drawing, int32_t x, int32_t y, const char* text,
                        int length) noexcept
 {
@@ -198,6 +215,8 @@ void DrawTextItem(double x1, double y1, double x2, double y2, const ItemRec* tex
         return;
     const int32_t height = round_to_pixel(record.tx_Height * drawing->dxf_YScale);
     if (height < 1 || height > kMaxTextPixels)
+        return;
+    if (RenderPickMode != 0 && !may_touch_pick_box(*drawing, x1, y1, x2, y2, height, record.tx_Text))
         return;
     const double rotation = std::isfinite(record.tx_Rotation) ? record.tx_Rotation : 0.0;
     const double oblique = std::isfinite(record.tx_Oblique) ? record.tx_Oblique : 0.0;

@@ -26,6 +26,8 @@
 #include "walk/walker_placement.h"
 #include "osmark/strings.h"
 #include "platform/gdi.h"
+#include "render/block_bounds.h"
+#include "render/cell_culling.h"
 #include "render/primitives.h"
 #include "render/primitives_internal.h"
 #include "render/render_state.h"
@@ -137,6 +139,13 @@ public:
         return WalkResult::Continue;
     }
     WalkResult member(ItemRec* insert, ItemRec& member, const DXFBlockStackFrame& frame) noexcept;
+    // Cells of rectangular arrays (single insertions among them) whose placed box lies
+    // outside the visible window are passed over; cells smaller than a pixel are drawn
+    // as one pixel each.
+    walk::LevelStart level_start(DXFBlockStackFrame& frame, int32_t depth) noexcept;
+    void columns(const DXFBlockStackFrame& frame, int32_t depth, int32_t& first, int32_t& end) noexcept;
+    void rows(const DXFBlockStackFrame& frame, int32_t depth, int32_t column, int32_t& first,
+              int32_t& end) noexcept;
 
 private:
     void begin_pass(Pass pass) noexcept;
@@ -148,6 +157,11 @@ private:
     void choose_pen(const ItemRec& item, const ItemRec* insert) noexcept;
     void draw_item(ItemRec& item, ItemRec* insert, const DXFMatrixRec* placement) noexcept;
     void draw_label(ItemRec& insert, const DXFBlockStackFrame& frame) noexcept;
+    // The lattice of the level at depth, NULL when its cells are not culled.
+    const CellLattice* lattice_at(int32_t depth) const noexcept;
+    bool choose_cell_pen(const DXFBlockStackFrame& frame) noexcept;
+    bool pick_cells(const DXFBlockStackFrame& frame, const CellLattice& lattice) noexcept;
+    void keep_last_cell(DXFBlockStackFrame& frame, const CellLattice& lattice) noexcept;
 
     void draw_arc(const ArcRec& arc, const DXFMatrixRec* placement, int32_t move,
                   bool keep_sense) noexcept;
@@ -197,12 +211,17 @@ private:
     double m_shape_key[4] = {};
     bool m_has_shape = false;
     walk::PlaneShape m_shape{};
+    // What each block can draw, and the culled lattice of each level (by depth).
+    BlockBoundsCache m_bounds;
+    std::vector<CellLattice> m_lattices;
+    std::vector<bool> m_culled;
 };
 
 Renderer::Renderer(HDC dc, DXFDrawingRec& drawing, const RectangleRec& view_port,
                    const DrawTransform& transform) noexcept
     : m_drawing(drawing), m_dc(dc),
-      m_base(walk::base_enclosing(transform.offset, transform.scale, transform.angle))
+      m_base(walk::base_enclosing(transform.offset, transform.scale, transform.angle)),
+      m_bounds(drawing)
 {
     if (!is_identity(transform))
         m_top_placement = &m_base.placement;
@@ -293,7 +312,8 @@ void Renderer::draw_drawing(Pass pass) noexcept
             }
             continue;
         }
-        if (!walk::is_visible(m_drawing, *item))
+        // The items of a layout (paper space) are not part of the drawing's view.
+        if (!walk::is_visible(m_drawing, *item) || item->it_Header.ih_Space != 0)
             continue;
         if (type == DXFItemInsert)
             expand(*item);
@@ -343,6 +363,162 @@ WalkResult Renderer::member(ItemRec* insert, ItemRec& member, const DXFBlockStac
         draw_item(member, insert, &frame.bs_Placement);
     }
     return WalkResult::Continue;
+}
+
+walk::LevelStart Renderer::level_start(DXFBlockStackFrame& frame, int32_t depth) noexcept
+{
+    const auto slot = static_cast<size_t>(depth);
+    try {
+        if (slot >= m_culled.size()) {
+            m_lattices.resize(slot + 1);
+            m_culled.resize(slot + 1);
+        }
+    } catch (...) {
+        // Without room for its lattice the level is walked cell by cell.
+        return walk::LevelStart::Walk;
+    }
+    m_culled[slot] = false;
+    const ItemRec& insert = *frame.bs_Insert;
+    // A label is drawn at its own place, at any size: such a level is walked whole.
+    if (!walk::is_rectangular(frame) || insert.it_Insert.in_Label != nullptr)
+        return walk::LevelStart::Walk;
+    const BlockBounds bounds = m_bounds.bounds(frame.bs_BlockIndex);
+    if (bounds.extent == BlockBounds::Extent::Nothing)
+        return walk::LevelStart::Skip;
+    const double x_scale = m_drawing.dxf_XScale;
+    const double y_scale = m_drawing.dxf_YScale;
+    const auto& m = frame.bs_Placement.m;
+    // The box is flat: a placement that tilts z into the plane (an extrusion) could move
+    // members off it.
+    if (bounds.extent != BlockBounds::Extent::Box || m[0][2] != 0.0 || m[1][2] != 0.0 ||
+        !(x_scale > 0.0 && y_scale > 0.0 && std::isfinite(x_scale) && std::isfinite(y_scale)))
+        return walk::LevelStart::Walk;
+
+    CellLattice lattice{};
+    lattice.first = placed_box(bounds.box, frame.bs_Placement);
+    const Point3DRec origin = frame.bs_Translation;
+    if (frame.bs_OuterCount > 1) {
+        const Point3DRec next = walk::cell_translation(frame, 1, 0);
+        lattice.column_step = Point2DRec{next.x - origin.x, next.y - origin.y};
+    }
+    if (frame.bs_InnerCount > 1) {
+        const Point3DRec next = walk::cell_translation(frame, 0, 1);
+        lattice.row_step = Point2DRec{next.x - origin.x, next.y - origin.y};
+    }
+    // Two pixels of margin: what rounds onto the window's edge still counts.
+    const Rectangle2DRec& visible = m_drawing.dxf_DrwgViewSize;
+    const double margin_x = 2.0 / x_scale;
+    const double margin_y = 2.0 / y_scale;
+    lattice.window = Rectangle2DRec{Point2DRec{visible.min.x - margin_x, visible.min.y - margin_y},
+                                    Point2DRec{visible.max.x + margin_x, visible.max.y + margin_y}};
+    // Cells below a pixel draw as one pixel each (not in the fill pass, which draws
+    // outlines into a path), and a pick tests those pixels.
+    if (m_pass != Pass::Fill && is_below_a_pixel(lattice.first, m_drawing)) {
+        if (RenderPickMode == 0) {
+            if (choose_cell_pen(frame))
+                draw_cells_as_pixels(lattice, frame.bs_OuterCount, frame.bs_InnerCount, m_drawing);
+            keep_last_cell(frame, lattice);
+            return walk::LevelStart::Skip;
+        }
+        if (pick_cells(frame, lattice))
+            return walk::LevelStart::Skip;
+    }
+    m_lattices[slot] = lattice;
+    m_culled[slot] = true;
+    return walk::LevelStart::Walk;
+}
+
+const CellLattice* Renderer::lattice_at(int32_t depth) const noexcept
+{
+    const auto slot = static_cast<size_t>(depth);
+    return slot < m_culled.size() && m_culled[slot] ? &m_lattices[slot] : nullptr;
+}
+
+void Renderer::columns(const DXFBlockStackFrame& frame, int32_t depth, int32_t& first,
+                       int32_t& end) noexcept
+{
+    if (const CellLattice* lattice = lattice_at(depth))
+        visible_columns(*lattice, frame.bs_Insert->it_Insert.in_Rows, first, end);
+}
+
+void Renderer::rows(const DXFBlockStackFrame&, int32_t depth, int32_t column, int32_t& first,
+                    int32_t& end) noexcept
+{
+    if (const CellLattice* lattice = lattice_at(depth))
+        visible_rows(*lattice, column, first, end);
+}
+
+// The pen of a cell drawn as a pixel: that of the first member the level would draw
+// (a block of one item draws in its colour), else that of the insertion. false when
+// the insertion's members draw nothing in this pass.
+bool Renderer::choose_cell_pen(const DXFBlockStackFrame& frame) noexcept
+{
+    ItemRec* insert = frame.bs_Insert;
+    const ItemBufferRec& blocks = m_drawing.dxf_BlockItemBuffer;
+    for (int32_t i = frame.bs_BlockIndex + 1; i < blocks.ib_N; ++i) {
+        const ItemRec* member = blocks.ib_Items[i];
+        if (member == nullptr)
+            continue;
+        const int32_t type = member->it_Header.ih_ItemType;
+        if (type == DXFItemEndBlock || type == DXFItemBlock)
+            break;
+        if (is_drawn_type(type) && walk::is_visible_member(m_drawing, *member) &&
+            accepts(*member, insert)) {
+            choose_pen(*member, insert);
+            return true;
+        }
+    }
+    if ((insert->it_Header.ih_Flags & DXFItemExcluded) != 0)
+        return false;
+    choose_pen(*insert, nullptr);
+    return true;
+}
+
+// The BLOCK item keeps the last placement drawn, cells drawn as pixels included.
+void Renderer::keep_last_cell(DXFBlockStackFrame& frame, const CellLattice& lattice) noexcept
+{
+    int32_t column = 0;
+    int32_t row = 0;
+    if (!last_visible_cell(lattice, frame.bs_OuterCount, frame.bs_InnerCount, column, row))
+        return;
+    frame.bs_Outer = column;
+    frame.bs_Inner = row;
+    walk::place_cell(frame);
+    walk::write_placement(*m_drawing.dxf_BlockItemBuffer.ib_Items[frame.bs_BlockIndex], frame);
+}
+
+// A pick of cells smaller than a pixel hits when the pixel of a cell lies in the pick
+// window: the members the level would draw are marked, and its INSERT. A block with
+// nested insertions is walked instead, cell by cell within the window, so that the
+// marks land on the nested members as they would. false when the level is to be walked.
+bool Renderer::pick_cells(const DXFBlockStackFrame& frame, const CellLattice& lattice) noexcept
+{
+    ItemRec* insert = frame.bs_Insert;
+    const ItemBufferRec& blocks = m_drawing.dxf_BlockItemBuffer;
+    int32_t end = frame.bs_BlockIndex + 1;
+    for (; end < blocks.ib_N; ++end) {
+        const ItemRec* member = blocks.ib_Items[end];
+        if (member == nullptr)
+            continue;
+        const int32_t type = member->it_Header.ih_ItemType;
+        if (type == DXFItemEndBlock || type == DXFItemBlock)
+            break;
+        if (type == DXFItemInsert)
+            return false;
+    }
+    if (!has_cell_centre_in(lattice, frame.bs_OuterCount, frame.bs_InnerCount,
+                            m_drawing.dxf_DrwgViewSize))
+        return true;
+    for (int32_t i = frame.bs_BlockIndex + 1; i < end; ++i) {
+        ItemRec* member = blocks.ib_Items[i];
+        if (member != nullptr && is_drawn_type(member->it_Header.ih_ItemType) &&
+            walk::is_visible_member(m_drawing, *member) && accepts(*member, insert)) {
+            RenderHit = 1;
+            after_primitive(*member, insert);
+        }
+    }
+    RenderHit = 0;
+    return true;
 }
 
 bool Renderer::accepts(const ItemRec& item, const ItemRec* insert) const noexcept

@@ -37,9 +37,14 @@ TEST(DxfGroupValueType, CoversEveryRangeBoundary)
         {103, 0},  {105, 1},  {106, 0},  {110, 2},  {149, 2},  {150, 0},  {170, 4},
         {179, 4},  {180, 0},  {210, 2},  {239, 2},  {240, 0},  {270, 4},  {289, 4},
         {290, 6},  {299, 6},  {300, 1},  {369, 1},  {370, 4},  {389, 4},  {390, 1},
-        {399, 1},  {400, 4},  {409, 4},  {410, 1},  {419, 1},  {420, 0},  {998, 0},
+        {399, 1},  {400, 4},  {409, 4},  {410, 1},  {419, 1},  {998, 0},
         {999, 1},  {1000, 1}, {1009, 1}, {1010, 2}, {1059, 2}, {1060, 4}, {1070, 4},
         {1071, 5}, {1072, 0}, {1100, 0}, {INT32_MAX, 0}, {INT32_MIN, 0},
+        // The codes of files from R13 on that the ranges above leave out; the binary
+        // chunks (310 to 319, 1004) keep their string type.
+        {159, 0},  {160, 3},  {169, 3},  {310, 1},  {319, 1},  {1004, 1}, {420, 5},
+        {429, 5},  {430, 1},  {439, 1},  {440, 5},  {459, 5},  {460, 2},  {469, 2},
+        {470, 1},  {481, 1},  {482, 0},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.code);
@@ -131,10 +136,49 @@ TEST(DxfBinaryGroups, BothCodeWidthsReadAsTheAsciiText)
         SCOPED_TRACE(width);
         expect_groups(dxf_test::read_all(dxf_test::binary(groups, width)), expected);
     }
-    // Two-byte codes: booleans as 16-bit words, comments dropped, 32-bit integers.
-    expect_groups(dxf_test::read_all(dxf_test::binary(
-                      {{0, "LINE"}, {290, "1"}, {999, "comment"}, {1071, "-5"}, {1040, "2"}}, 2)),
-                  {{0, "LINE"}, {290, "1"}, {1071, "-5"}, {1040, "2.000000000000000"}});
+}
+
+// Values sized by the format's own widths: a boolean is one byte, 160 to 169 eight, true
+// colours and transparency four, binary chunks a length byte and their bytes (hex text
+// to the caller, as ASCII files hold them); one-byte codes above 254 follow an escape.
+TEST(DxfBinaryGroups, EveryValueTakesTheWidthOfItsCode)
+{
+    const std::vector<Group> groups = {
+        {0, "LINE"},           {290, "1"},          {291, "0"},
+        {999, "comment"},      {1071, "-5"},        {1040, "2"},
+        {160, "-1234567890123"}, {420, "16711935"}, {440, "33554687"},
+        {310, "00FF10A5"},     {1004, ""},          {430, "RED"},
+        {460, "0.25"},         {470, "name"},       {280, "3"},
+        {370, "-1"},           {1071, "7"},         {0, "EOF"},
+    };
+    const std::vector<Group> expected = {
+        {0, "LINE"},           {290, "1"},          {291, "0"},
+        {1071, "-5"},          {1040, "2.000000000000000"},
+        {160, "-1234567890123"}, {420, "16711935"}, {440, "33554687"},
+        {310, "00FF10A5"},     {1004, ""},          {430, "RED"},
+        {460, "0.250000000000000"}, {470, "name"},  {280, "3"},
+        {370, "-1"},           {1071, "7"},         {0, "EOF"},
+    };
+    for (const int width : {1, 2}) {
+        SCOPED_TRACE(width);
+        const std::string bytes = dxf_test::binary(groups, width);
+        expect_groups(dxf_test::read_all(bytes), expected);
+        // The ASCII text of the same groups reads the same.
+        std::vector<Group> from_ascii = dxf_test::read_all(dxf_test::ascii(groups));
+        for (Group& group : from_ascii) {
+            if (group.code == 1040 || group.code == 460)
+                group.value = group.code == 1040 ? "2.000000000000000" : "0.250000000000000";
+        }
+        expect_groups(from_ascii, expected);
+    }
+    // A one-byte boolean: the group after it starts at the next byte.
+    const std::string sentinel(dxf_test::kSentinel, sizeof dxf_test::kSentinel);
+    expect_groups(dxf_test::read_all(sentinel + std::string("\0\0SECTION\0\x22\x01\x01\0\0EOF\0", 19)),
+                  {{0, "SECTION"}, {290, "1"}, {0, "EOF"}});
+    // The longest chunk: 255 bytes.
+    const std::string chunk(510, 'E');
+    expect_groups(dxf_test::read_all(dxf_test::binary({{0, "X"}, {310, chunk}, {0, "EOF"}}, 2)),
+                  {{0, "X"}, {310, chunk}, {0, "EOF"}});
 }
 
 TEST(DxfBinaryGroups, DamagedGroupsEndTheSequence)
@@ -152,11 +196,19 @@ TEST(DxfBinaryGroups, DamagedGroupsEndTheSequence)
         {"short real", two_byte(std::string("\x0a\x00\x00\x00\x00", 5)), 1},
         {"short integer", two_byte(std::string("\x3e\x00\x01", 3)), 1},
         {"half a code", two_byte(std::string("\x08", 1)), 1},
+        {"short boolean", two_byte(std::string("\x22\x01", 2)), 1},
+        {"short 64-bit integer", two_byte(std::string("\xa0\x00\x01\x02\x03\x04", 6)), 1},
+        {"chunk shorter than its length", two_byte(std::string("\x36\x01\x03\xaa\xbb", 5)), 1},
+        {"chunk without its length", two_byte(std::string("\x36\x01", 2)), 1},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         EXPECT_EQ(dxf_test::read_all(row.bytes).size(), row.groups);
     }
+    // One-byte codes: the escape needs its two bytes, and a negative code is damage.
+    const std::string one_byte = sentinel + std::string("\0SECTION\0", 9);
+    EXPECT_EQ(dxf_test::read_all(one_byte + std::string("\xff\x2c", 2)).size(), 1u);
+    EXPECT_EQ(dxf_test::read_all(one_byte + std::string("\xff\xff\xff" "x\0", 5)).size(), 1u);
 
     // A string fills the buffer up to 4095 characters; without a NUL by then it is
     // damaged.

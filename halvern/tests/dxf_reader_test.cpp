@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cinttypes>
 #include <cmath>
 #include <cstdio>
@@ -21,6 +22,7 @@
 #include "dxf/dxf_group_reader.h"
 #include "dxf/dxf_group_reader_numbers.h"
 #include "osmark/directories.h"
+#include "osmark/errors.h"
 #include "osmark/format.h"
 #include "osmark/memory.h"
 #include "osmark/testing.h"
@@ -53,12 +55,14 @@ std::vector<Group> section(const char* name, const std::vector<Group>& body)
 
 const std::vector<Group> kEof = {{0, "EOF"}};
 
-// A drawing with a skipped HEADER, both tables read and one skipped, a block with a
-// base point and entities of several kinds. Every code fits one byte.
+// A drawing with a skipped HEADER (booleans among its values), both tables read and
+// one skipped, a block with a base point, entities of several kinds with true colours
+// and proxy chunks, and a skipped OBJECTS section.
 std::vector<Group> sample_drawing()
 {
     return concat({
-        section("HEADER", {{9, "$ACADVER"}, {1, "AC1009"}, {9, "$EXTMIN"}, {10, "0"}, {20, "0"}}),
+        section("HEADER", {{9, "$ACADVER"}, {1, "AC1015"}, {9, "$EXTMIN"}, {10, "0"}, {20, "0"},
+                           {9, "$LWDISPLAY"}, {290, "1"}, {9, "$XEDIT"}, {290, "0"}}),
         section("TABLES",
                 {{0, "TABLE"}, {2, "LTYPE"}, {70, "1"},
                  {0, "LTYPE"}, {2, "DASHED"}, {70, "0"}, {3, "Dashed __ __"}, {72, "65"},
@@ -77,13 +81,18 @@ std::vector<Group> sample_drawing()
                  {0, "ARC"}, {8, "DOORS"}, {10, "10"}, {20, "5"}, {40, "10"}, {50, "0"}, {51, "90"},
                  {0, "ENDBLK"}}),
         section("ENTITIES",
-                {{0, "LINE"}, {8, "WALLS"}, {62, "1"}, {10, "0"}, {20, "0"}, {11, "100"}, {21, "0"},
-                 {0, "CIRCLE"}, {8, "WALLS"}, {10, "50"}, {20, "50"}, {40, "2.5"},
+                {{0, "LINE"}, {8, "WALLS"}, {62, "1"}, {420, "16711680"}, {10, "0"}, {20, "0"},
+                 {11, "100"}, {21, "0"},
+                 {0, "CIRCLE"}, {8, "WALLS"}, {92, "3"}, {310, "0A0B0C"}, {10, "50"}, {20, "50"},
+                 {40, "2.5"},
                  {0, "INSERT"}, {8, "DOORS"}, {2, "DOOR"}, {10, "30"}, {20, "0"}, {50, "45"},
                  {0, "POINT"}, {10, "1.25"}, {20, "-3.5"},
                  {0, "TEXT"}, {8, "0"}, {10, "1"}, {20, "2"}, {40, "2.5"}, {1, "Hello"},
                  {0, "LWPOLYLINE"}, {8, "WALLS"}, {90, "3"}, {70, "1"}, {10, "0"}, {20, "0"},
                  {42, "0.5"}, {10, "10"}, {20, "0"}, {10, "10"}, {20, "10"}}),
+        section("OBJECTS", {{0, "DICTIONARY"}, {5, "C"}, {100, "AcDbDictionary"}, {281, "1"},
+                            {0, "XRECORD"}, {5, "D"}, {160, "1099511627776"}, {290, "1"},
+                            {310, "FFEE"}}),
         kEof,
     });
 }
@@ -291,13 +300,63 @@ TEST(DxfReader, AMissingFileGivesObjectNotFoundAndChangesNothing)
     EXPECT_EQ(drawing->dxf_ItemBuffer.ib_N, 0);
 }
 
-TEST(DxfReader, AnEmptyImageReadsNothing)
+TEST(DxfReader, NoImageReadsNothing)
 {
     Drawing drawing;
-    const char image[] = "";
-    EXPECT_EQ(ReadADXFFileMem(image, 0, nullptr, drawing.get(), 1), 0);
+    EXPECT_EQ(ReadADXFFileMem(nullptr, 0, nullptr, drawing.get(), 1), 0);
     EXPECT_EQ(drawing->dxf_ItemBuffer.ib_N, 0);
     EXPECT_EQ(drawing->dxf_BlockItemBuffer.ib_N, 0);
+}
+
+// A file of which not one section can be read is no DXF file: an image renamed .dxf,
+// an empty file, junk after the binary sentinel. It is refused as the other readers
+// refuse a wrong file, and the drawing stays as it was. A DXF file that breaks off
+// keeps what it gave, and IoErr tells that it broke off.
+TEST(DxfReader, FilesThatAreNoDxfAreRefusedAndCutOnesSaySo)
+{
+    const std::string png("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\0\0\0\x10\0\0\0\x10\x08\x02\0\0\0\x90\x91h6", 33);
+    const std::string sentinel(dxf_test::kSentinel, sizeof dxf_test::kSentinel);
+    const std::string header = dxf_test::ascii(section("HEADER", {{9, "$ACADVER"}, {1, "AC1015"}}));
+    const std::string entities = dxf_test::ascii(section("ENTITIES", {{0, "POINT"}, {10, "1"}, {0, "LINE"}}));
+    const struct {
+        const char* name;
+        std::string bytes;
+        int32_t result;
+        int32_t io_error;  // what IoErr gives afterwards
+        int32_t items;
+    } rows[] = {
+        {"a PNG image", png, IoErrObjectInvalid, 0, 0},
+        {"an empty file", "", IoErrObjectInvalid, 0, 0},
+        {"text without a section", "hello\nworld\n 7\nx\n", IoErrObjectInvalid, 0, 0},
+        {"junk after the binary sentinel", sentinel + std::string("\x13\x77\x01\x02", 4),
+         IoErrObjectInvalid, 0, 0},
+        {"cut after its HEADER", header, 0, IoErrObjectInvalid, 0},
+        {"cut inside its entities", header + entities.substr(0, entities.size() - 7), 0,
+         IoErrObjectInvalid, 1},
+        {"whole", header + entities + "0\nEOF\n", 0, 0, 2},
+        {"no section but its end", "0\nEOF\n", 0, 0, 0},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const TempFolder folder;
+        const std::string path = folder.write("drawing.dxf", row.bytes);
+        Drawing drawing;
+        SetIoErr(0);
+        halvern::DXFLineCounter = -1;
+        EXPECT_EQ(ReadDXF(path.c_str(), drawing.get()), row.result);
+        EXPECT_EQ(IoErr(), row.io_error);
+        EXPECT_EQ(drawing->dxf_ItemBuffer.ib_N, row.items);
+        if (row.result != 0) {
+            EXPECT_EQ(drawing->dxf_LayerTable.lt_N, 0);
+            EXPECT_EQ(drawing->dxf_BlockIdentifierBuffer.bib_N, 0);
+        }
+    }
+    // The line counter tells where a cut file stopped: after the last line it had.
+    Drawing drawing;
+    const std::string cut = header + entities.substr(0, entities.size() - 7);
+    ASSERT_EQ(read_image(cut, drawing.get()), 0);
+    const auto lines = static_cast<int32_t>(std::count(cut.begin(), cut.end(), '\n'));
+    EXPECT_EQ(halvern::DXFLineCounter, lines);
 }
 
 TEST(DxfReader, MakesItsPoolWhenTheDrawingHasNone)
@@ -676,21 +735,137 @@ TEST(DxfReader, AsciiAndBinaryFilesReadToTheSameDrawing)
     }
 }
 
+// Every item of a buffer as text, without the line it was read from (lines of ASCII
+// files and groups of binary ones are counted differently).
+std::vector<std::string> describe_fields(const ItemBufferRec& buffer)
+{
+    std::vector<std::string> items;
+    for (int32_t i = 0; i < buffer.ib_N; ++i)
+        items.push_back(dxf_test::describe_item(*buffer.ib_Items[i], dxf_test::Provenance::Left));
+    return items;
+}
+
+// A file as programs of R2000 and later write it (every entity the reader knows, true
+// colours, proxy chunks, HEADER booleans, OBJECTS) reads to the same items and extents
+// in every encoding; its one-byte form needs the escape for every code from 255 up.
+TEST(DxfReader, FilesOfLaterVersionsReadAlikeInEveryEncoding)
+{
+    const std::vector<Group> groups = dxf_test::r2000_drawing();
+    Drawing reference;
+    ASSERT_EQ(read_image(dxf_test::ascii(groups), reference.get()), 0);
+    ASSERT_EQ(reference->dxf_ItemBuffer.ib_N, 26);
+    ASSERT_EQ(reference->dxf_BlockItemBuffer.ib_N, 8);
+    const std::vector<std::string> items = describe_fields(reference->dxf_ItemBuffer);
+    const std::vector<std::string> blocks = describe_fields(reference->dxf_BlockItemBuffer);
+    CalcDXFDrawingSize(reference.get());
+    const Rectangle2DRec box = reference->dxf_DrwgSize;
+    EXPECT_LT(box.min.x, -9.0);
+    EXPECT_GT(box.max.x, 30.0);
+
+    const std::string one_byte = dxf_test::binary(groups, 1);
+    EXPECT_NE(one_byte.find("\xff\xa4\x01"), std::string::npos) << "420 escaped";
+    for (const std::string& bytes : {one_byte, dxf_test::binary(groups, 2)}) {
+        SCOPED_TRACE(&bytes == &one_byte ? "one-byte codes" : "two-byte codes");
+        Drawing drawing;
+        ASSERT_EQ(read_image(bytes, drawing.get()), 0);
+        EXPECT_EQ(describe_fields(drawing->dxf_ItemBuffer), items);
+        EXPECT_EQ(describe_fields(drawing->dxf_BlockItemBuffer), blocks);
+        EXPECT_EQ(describe_tables(drawing.get()), describe_tables(reference.get()));
+        CalcDXFDrawingSize(drawing.get());
+        EXPECT_EQ(drawing->dxf_DrwgSize.min.x, box.min.x);
+        EXPECT_EQ(drawing->dxf_DrwgSize.min.y, box.min.y);
+        EXPECT_EQ(drawing->dxf_DrwgSize.max.x, box.max.x);
+        EXPECT_EQ(drawing->dxf_DrwgSize.max.y, box.max.y);
+    }
+}
+
+// ---------------------------------------------------------------------------------------
+// Model and layouts
+
+std::vector<uint32_t> spaces_of(const ItemBufferRec& buffer)
+{
+    std::vector<uint32_t> spaces;
+    for (int32_t i = 0; i < buffer.ib_N; ++i)
+        spaces.push_back(buffer.ib_Items[i]->it_Header.ih_Space);
+    return spaces;
+}
+
+// Entities of a layout (group 67 = 1) stay in paper space: the extents leave them out,
+// and a file written from the drawing keeps them there. A drawing with nothing in its
+// model shows its layout instead.
+TEST(DxfReader, LayoutItemsStayOutOfTheModelUnlessThereIsNoModel)
+{
+    const std::vector<Group> model = {
+        {0, "LINE"}, {8, "0"}, {10, "0"}, {20, "0"}, {11, "10"}, {21, "0"},
+        {0, "LINE"}, {67, "0"}, {10, "0"}, {20, "0"}, {11, "0"}, {21, "5"},
+        {0, "LINE"}, {10, "10"}, {20, "5"}, {11, "2"}, {21, "3"},
+    };
+    const std::vector<Group> layout = {
+        {0, "VIEWPORT"}, {67, "1"}, {10, "150"}, {20, "100"}, {40, "300"}, {41, "200"},
+        {0, "LINE"}, {67, "1"}, {8, "TITLE"}, {10, "1000"}, {20, "1000"}, {11, "1100"}, {21, "1000"},
+    };
+    const TempFolder folder;
+    Drawing drawing;
+    ASSERT_EQ(read_image(dxf_test::ascii(concat({section("ENTITIES", concat({model, layout})), kEof})),
+                         drawing.get()),
+              0);
+    EXPECT_EQ(spaces_of(drawing->dxf_ItemBuffer), (std::vector<uint32_t>{0, 0, 0, 1, 1}));
+    CalcDXFDrawingSize(drawing.get());
+    EXPECT_EQ(drawing->dxf_DrwgSize.min.x, 0.0);
+    EXPECT_EQ(drawing->dxf_DrwgSize.min.y, 0.0);
+    EXPECT_EQ(drawing->dxf_DrwgSize.max.x, 10.0);
+    EXPECT_EQ(drawing->dxf_DrwgSize.max.y, 5.0);
+    for (const int32_t version : {0, 2005}) {
+        SCOPED_TRACE(version);
+        const std::string path = folder.path() + "/written.dxf";
+        ASSERT_EQ(WriteDXFVersion(path.c_str(), drawing.get(), version), 0);
+        Drawing again;
+        ASSERT_EQ(ReadDXF(path.c_str(), again.get()), 0);
+        // The VIEWPORT has no DXF form here and is not written; the title line is.
+        EXPECT_EQ(spaces_of(again->dxf_ItemBuffer), (std::vector<uint32_t>{0, 0, 0, 1}));
+        CalcDXFDrawingSize(again.get());
+        EXPECT_EQ(again->dxf_DrwgSize.max.x, 10.0);
+    }
+
+    Drawing sheet_only;
+    ASSERT_EQ(read_image(dxf_test::ascii(concat({section("ENTITIES", layout), kEof})), sheet_only.get()), 0);
+    EXPECT_EQ(spaces_of(sheet_only->dxf_ItemBuffer), (std::vector<uint32_t>{0, 0}));
+    CalcDXFDrawingSize(sheet_only.get());
+    EXPECT_EQ(sheet_only->dxf_DrwgSize.min.x, 1000.0);
+    EXPECT_EQ(sheet_only->dxf_DrwgSize.max.x, 1100.0);
+}
+
 // ---------------------------------------------------------------------------------------
 // Damaged input
 
-// Every prefix of a drawing reads without harm into a part of the drawing.
+// Every prefix of a drawing reads without harm: one that stops before its first
+// section began is no DXF file (-25), every longer one reads into a part of the
+// drawing and says with IoErr that it broke off.
 void expect_every_cut_reads(const std::string& bytes)
 {
     Drawing whole;
+    SetIoErr(0);
     ASSERT_EQ(read_image(bytes, whole.get()), 0);
-    for (size_t length = 0; length <= bytes.size(); ++length) {
+    ASSERT_EQ(IoErr(), 0);
+    bool began = false;
+    for (size_t length = 0; length < bytes.size(); ++length) {
         Drawing drawing;
         const std::string cut = bytes.substr(0, length);
-        ASSERT_EQ(read_image(cut, drawing.get()), 0) << "cut at " << length;
+        SetIoErr(0);
+        const int32_t result = read_image(cut, drawing.get());
+        if (!began && result == IoErrObjectInvalid) {
+            ASSERT_EQ(drawing->dxf_ItemBuffer.ib_N, 0) << "cut at " << length;
+            continue;
+        }
+        began = true;
+        ASSERT_EQ(result, 0) << "cut at " << length;
+        // An ASCII file that lost only the line end after its EOF is whole.
+        const bool whole_end = cut.size() >= 4 && cut.compare(cut.size() - 4, 4, "\nEOF") == 0;
+        ASSERT_EQ(IoErr(), whole_end ? 0 : IoErrObjectInvalid) << "cut at " << length;
         ASSERT_LE(drawing->dxf_ItemBuffer.ib_N, whole->dxf_ItemBuffer.ib_N) << "cut at " << length;
         ASSERT_LE(drawing->dxf_BlockItemBuffer.ib_N, whole->dxf_BlockItemBuffer.ib_N) << "cut at " << length;
     }
+    EXPECT_TRUE(began);
 }
 
 TEST(DxfReader, FilesCutAtEveryLengthReadWithoutHarm)
@@ -715,7 +890,7 @@ TEST(DxfReader, DamagedBinaryGroupsEndTheRead)
         std::string bytes;
         int32_t items;
     } rows[] = {
-        {"junk after the sentinel", sentinel + std::string("\x00\x00\xff\x13\x77\x01\x02\x03\x04", 9), 0},
+        {"junk after the sentinel", sentinel + std::string("\x00\x00\xff\x13\x77\x01\x02\x03\x04", 9), -1},
         // A code outside every range ends the groups: the point after it is never read,
         // even though its bytes would pass for groups.
         {"a code in no range", sentinel + entities.substr(0, entities.size() - 9) +
@@ -724,11 +899,15 @@ TEST(DxfReader, DamagedBinaryGroupsEndTheRead)
                                 std::string("\xff\xff", 2) + point, 0},
         {"the whole file", sentinel + entities, 1},
     };
+    // items -1: nothing of the file is DXF.
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         Drawing drawing;
-        EXPECT_EQ(read_image(row.bytes, drawing.get()), 0);
-        EXPECT_EQ(drawing->dxf_ItemBuffer.ib_N, row.items);
+        SetIoErr(0);
+        EXPECT_EQ(read_image(row.bytes, drawing.get()), row.items < 0 ? IoErrObjectInvalid : 0);
+        EXPECT_EQ(drawing->dxf_ItemBuffer.ib_N, std::max(row.items, 0));
+        // The damage, and a file without its end, leave IoErr at -25.
+        EXPECT_EQ(IoErr(), row.items < 0 ? 0 : IoErrObjectInvalid);
     }
 }
 

@@ -503,6 +503,46 @@ TEST(DxfWriterFile, FullDialectTablesAndBlocks)
                                                               "BLOCK", "POINT", "ENDBLK", "ENDSEC"}));
 }
 
+// $HANDSEED lies above every handle of the file: VERTEX records and the items of an
+// INSERT written as its placed items take handles beyond one an item.
+TEST(DxfWriterFile, HandSeedLiesAboveEveryHandle)
+{
+    Drawing drawing;
+    add_block(drawing, "RING", {halvern_test::make_line(drawing.pool(), 0, 0, 1, 0),
+                                halvern_test::make_polyline(drawing.pool(), {{{0, 0, 0}, 0.0, 0},
+                                                                             {{1, 1, 0}, 0.5, 0},
+                                                                             {{2, 0, 0}, 0.0, 0}})});
+    std::vector<VertexRec> vertices;
+    for (int i = 0; i < 300; ++i)
+        vertices.push_back(halvern_test::vertex(i, i % 7));
+    add_top(drawing, halvern_test::make_polyline(drawing.pool(), vertices));
+    ItemRec* circular = add_top(drawing, make_insert(drawing, "RING", {0, 0, 0}));
+    InsertRec& array = circular->it_Insert;
+    array.in_ArrayKind = 2;
+    array.in_CircCentre = Point3DRec{0, 0, 0};
+    array.in_CircFirst = Point3DRec{10, 0, 0};
+    array.in_CircRadius = 10;
+    array.in_CircStep = kPi / 20;
+    array.in_CircCount = 40;
+
+    TempFile file("seed.dxf");
+    ASSERT_EQ(WriteDXFVersion(file.c_str(), drawing.get(), 2005), 0);
+    const Groups groups = parse(file.text());
+    const auto seed = std::find(groups.begin(), groups.end(), Group{9, "$HANDSEED"});
+    ASSERT_NE(seed, groups.end());
+    const unsigned long seed_value = std::stoul(seed[1].value, nullptr, 16);
+    unsigned long highest = 0;
+    size_t handles = 0;
+    for (auto group = seed + 2; group != groups.end(); ++group) {
+        if (group->code == 5) {
+            highest = std::max(highest, std::stoul(group->value, nullptr, 16));
+            ++handles;
+        }
+    }
+    EXPECT_GT(handles, 300u + 40u * 3u);
+    EXPECT_GT(seed_value, highest);
+}
+
 TEST(DxfWriterFile, Version2010AddsLayerZeroOnlyWhenMissing)
 {
     const struct {

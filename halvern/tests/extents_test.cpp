@@ -441,8 +441,93 @@ TEST(CalcDxfDrawingSize, ABlockThatInsertsItselfEnds)
     self->it_Insert.in_RowAngle = kPi / 2;
     add_block_definition(drawing, "LOOP", {make_point(drawing.pool(), 0, 0), self});
     add(drawing, make_placed_insert(drawing, "LOOP", {0, 0, 0}));
-    // One block: the outermost level and one nested level.
-    expect_box(size_of(drawing), {0, 0, 1, 0});
+    // The INSERT of the block being measured is passed over: the block counts once.
+    expect_box(size_of(drawing), {0, 0, 0, 0});
+}
+
+// ---- Arrays -----------------------------------------------------------------------------
+
+// The box of every cell, folded one by one: what the walkers report, placed.
+Rectangle2DRec cell_by_cell(DXFDrawingRec* drawing)
+{
+    struct Fold {
+        halvern::ExtentsBox box;
+    } fold;
+    StepDXFDrawing(drawing, DXFWalkAll, [](ItemRec*, ItemRec* item, void* user) -> int32_t {
+        auto& box = static_cast<Fold*>(user)->box;
+        halvern::DXFFoldItemExtents(box, *item);
+        return DXFStepContinue;
+    }, &fold);
+    return fold.box.rectangle();
+}
+
+// A rectangular array is measured by its first cell moved to the corner cells: the same
+// box as every cell folded one by one, at once however many cells there are.
+TEST(CalcDxfDrawingSize, ArraysAreMeasuredByTheirFirstCellAndCorners)
+{
+    struct Row {
+        const char* name;
+        int32_t columns;
+        int32_t rows;
+        double rotation;
+        Point3DRec scale;
+    };
+    const Row rows[] = {
+        {"plain", 7, 5, 0.0, {1, 1, 1}},
+        {"turned", 4, 6, 0.3, {1, 1, 1}},
+        {"mirrored and scaled", 3, 9, 2.0, {-2, 0.5, 1}},
+        {"one column", 1, 8, 0.7, {1, 1, 1}},
+        {"one row", 8, 1, -1.2, {1, 1, 1}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        Drawing drawing;
+        add_block_definition(drawing, "CELL", {halvern_test::make_line(drawing.pool(), 0, 0, 1, 0.5),
+                                              make_circle(drawing.pool(), 2, -1, 0.75)});
+        // A nested array inside the array's block.
+        add_block_definition(drawing, "GRID", {make_placed_insert(drawing, "CELL", {1, 1, 0}, 0.4)});
+        drawing->dxf_BlockItemBuffer.ib_Items[5]->it_Insert.in_Columns = 3;
+        drawing->dxf_BlockItemBuffer.ib_Items[5]->it_Insert.in_Rows = 2;
+        drawing->dxf_BlockItemBuffer.ib_Items[5]->it_Insert.in_ColumnSpacing = 4;
+        drawing->dxf_BlockItemBuffer.ib_Items[5]->it_Insert.in_RowSpacing = -3;
+        ItemRec* insert = make_placed_insert(drawing, "GRID", {10, 20, 0}, row.rotation, row.scale);
+        InsertRec& array = insert->it_Insert;
+        array.in_Columns = row.columns;
+        array.in_Rows = row.rows;
+        array.in_ColumnSpacing = 15;
+        array.in_RowSpacing = 12;
+        array.in_ColumnAngle = row.rotation;
+        array.in_RowAngle = row.rotation + kPi / 2;
+        add(drawing, insert);
+        const Rectangle2DRec reference = cell_by_cell(drawing.get());
+        expect_box(size_of(drawing), {reference.min.x, reference.min.y, reference.max.x, reference.max.y});
+    }
+}
+
+TEST(CalcDxfDrawingSize, TheLargestArrayIsExactAndOneCellsWork)
+{
+    Drawing drawing;
+    add_block_definition(drawing, "DOT", {halvern_test::make_line(drawing.pool(), 0, 0, 1, 0.5)});
+    ItemRec* insert = make_placed_insert(drawing, "DOT", {10, 20, 0});
+    InsertRec& array = insert->it_Insert;
+    array.in_Columns = 32767;
+    array.in_Rows = 32767;
+    array.in_ColumnSpacing = 2;
+    array.in_RowSpacing = 3;
+    add(drawing, insert);
+    // Whole numbers and halves: the box is exact.
+    const Rectangle2DRec box = size_of(drawing);
+    EXPECT_EQ(box.min.x, 10.0);
+    EXPECT_EQ(box.min.y, 20.0);
+    EXPECT_EQ(box.max.x, 10.0 + 32766.0 * 2.0 + 1.0);
+    EXPECT_EQ(box.max.y, 20.0 + 32766.0 * 3.0 + 0.5);
+    // Turned a quarter (an exact turn), and the same array as a member of a block.
+    array.in_Rotation = kPi / 2;
+    array.in_ColumnAngle = kPi / 2;
+    array.in_RowAngle = kPi;
+    expect_box(size_of(drawing), {10.0 - 32766.0 * 3.0 - 0.5, 20.0, 10.0, 20.0 + 32766.0 * 2.0 + 1.0});
+    CalcDXFBlockSize(drawing.get(), "DOT");
+    expect_box(drawing->dxf_DrwgSize, {0, 0, 1, 0.5});
 }
 
 // ---- Blocks ---------------------------------------------------------------------------

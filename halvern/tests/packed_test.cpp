@@ -511,7 +511,6 @@ TEST(PackedFile, MalformedFieldsAreRefusedWithTheDrawingUnchanged)
         {"layer section size not four per record", layers + 1, {9}},
         {"layer named by an ordinal beyond the table", layers + 9, {0xFF, 0x7F}},
         {"layer of a line type beyond the table", layers + 9 + 3, {3}},
-        {"two layers of one name", layers + 9 + 4, {0, 0}},
         {"record length beyond the section", first_block, {0xFF, 0x00}},
         {"record shorter than its type", first_block, {23, 0x00}},
         {"record length below its head", first_block, {3, 0x00}},
@@ -573,8 +572,6 @@ TEST(PackedFile, StringTablesAndNamesTheReaderCannotKeepAreRefused)
         // an index of its own.
         {"layer of the empty name", hand_made("\0B\0"s, {1, 0, 0}, 1, {0, 0, 7, 1}), IoErrObjectInvalid},
         {"line type BYBLOCK", hand_made("A\0BYBLOCK\0"s, {1, 0, 0}, 1, {0, 0, 7, 1}), IoErrObjectInvalid},
-        {"two line types of one name", hand_made("A\0B\0"s, {1, 0, 0, 1, 0, 0}, 2, {0, 0, 7, 1}),
-         IoErrObjectInvalid},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -590,6 +587,62 @@ TEST(PackedFile, StringTablesAndNamesTheReaderCannotKeepAreRefused)
     EXPECT_EQ(read->dxf_LayerTable.lt_Layers[1]->ld_Colour, 7u);
     EXPECT_EQ(read->dxf_LayerTable.lt_Layers[1]->ld_LineType, 1);
     EXPECT_STREQ(read->dxf_LineTypeTable.lt_LineTypes[1]->ld_Name, "B");
+}
+
+// A file may name one layer or one line type twice, by one string or by two equal
+// ones. The reader keeps one entry per name and takes the numbers that named the
+// second record to that entry, so that nothing points past the tables and the drawing
+// is written and read again unchanged.
+TEST(PackedFile, ANameGivenTwiceIsOneEntryAndItsNumbersFollow)
+{
+    Drawing drawing;
+    DXFDrawingRec* d = drawing.get();
+    GetLineType(&d->dxf_LineTypeTable, "X");
+    const int32_t y = GetLineType(&d->dxf_LineTypeTable, "Y");
+    GetLayer(&d->dxf_LayerTable, "A");
+    const int32_t b = GetLayer(&d->dxf_LayerTable, "B");
+    d->dxf_LayerTable.lt_Layers[b]->ld_LineType = y;
+    add(d, d->dxf_ItemBuffer, make(drawing, DXFItemLine, b, 4, y));
+    Bytes bytes = pack(d);
+    // Strings in order of first use: A, B, X, Y. Line-type records first (X, Y: three
+    // bytes each), then the layer records (A, B: four bytes each).
+    const uint16_t strings = get_u16(bytes, 4);
+    const size_t line_types = 6 + strings + 9;
+    const size_t layers = line_types + 2 * 3 + 9;
+    ASSERT_EQ(get_u16(bytes, line_types + 3), 3);
+    ASSERT_EQ(get_u16(bytes, layers + 4), 1);
+    struct Row {
+        const char* name;
+        bool same_ordinal;
+    };
+    for (const Row row : {Row{"one string named twice", true}, Row{"two equal strings", false}}) {
+        SCOPED_TRACE(row.name);
+        Bytes twice = bytes;
+        if (row.same_ordinal) {
+            twice[line_types + 3] = 2;  // Y's record names X
+            twice[layers + 4] = 0;      // B's record names A
+        } else {
+            // The strings "A\0B\0X\0Y\0" become "A\0A\0X\0X\0".
+            twice[6 + 2] = 'A';
+            twice[6 + 6] = 'X';
+        }
+        Drawing read;
+        ASSERT_EQ(read_bytes(twice, read.get()), 0);
+        ASSERT_EQ(read->dxf_LayerTable.lt_N, 2);
+        ASSERT_EQ(read->dxf_LineTypeTable.lt_N, 2);
+        EXPECT_EQ(read->dxf_LayerTable.lt_Layers[1]->ld_LineType, 1);
+        ASSERT_EQ(read->dxf_ItemBuffer.ib_N, 1);
+        const ItemHeaderRec& head = read->dxf_ItemBuffer.ib_Items[0]->it_Header;
+        EXPECT_EQ(head.ih_Layer, 1);
+        EXPECT_EQ(head.ih_LineType, 1);
+        EXPECT_EQ(head.ih_Colour, 4);
+        // Written and read again: the same drawing, and the same bytes a second time.
+        const Bytes first = pack(read.get());
+        Drawing again;
+        ASSERT_EQ(read_bytes(first, again.get()), 0);
+        EXPECT_EQ(pack(again.get()), first);
+        EXPECT_EQ(again->dxf_ItemBuffer.ib_Items[0]->it_Header.ih_Layer, 1);
+    }
 }
 
 TEST(PackedFile, HugeSectionSizeIsATruncationNotAnAllocation)

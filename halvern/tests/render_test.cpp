@@ -10,6 +10,7 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "render/render_state.h"
@@ -248,7 +249,9 @@ TEST(RenderPipeline, RectangularArrayDrawsItsBlockForEveryCell)
     EXPECT_DOUBLE_EQ(placed.bk_Offset.y, 30.0);
 }
 
-TEST(RenderPipeline, SelfInsertingBlockStopsAfterOneLevelPerIdentifier)
+// An INSERT that would enter a block being drawn already is passed over: a block that
+// inserts itself, directly or through another block, is drawn once on each path.
+TEST(RenderPipeline, BlockCyclesDrawEveryBlockOncePerPath)
 {
     for (const int extra_identifiers : {0, 2}) {
         SCOPED_TRACE(extra_identifiers);
@@ -264,11 +267,88 @@ TEST(RenderPipeline, SelfInsertingBlockStopsAfterOneLevelPerIdentifier)
 
         scene.show();
 
-        const int levels = 1 + scene.drawing->dxf_BlockIdentifierBuffer.bib_N;
-        EXPECT_EQ(scene.lit(), levels);
-        for (int level = 0; level < levels; ++level)
-            EXPECT_EQ(scene.at(10 + 10 * level, 50), kWhitePixel) << level;
+        EXPECT_EQ(scene.lit(), 1);
+        EXPECT_EQ(scene.at(10, 50), kWhitePixel);
     }
+
+    // A inserts B ten units right, B inserts A ten units up.
+    Scene scene;
+    Pool* pool = scene.drawing.pool();
+    AddBlockIdentifier(&scene.drawing->dxf_BlockIdentifierBuffer, "B", 4, 0);
+    add_block_definition(scene.drawing, "A", {make_point_item(pool, 0, 0),
+                                              make_block_insert(scene.drawing, "B", Point3DRec{10, 0, 0})});
+    add_block_definition(scene.drawing, "B", {make_point_item(pool, 0, 0),
+                                              make_block_insert(scene.drawing, "A", Point3DRec{0, 10, 0})});
+    scene.add(make_block_insert(scene.drawing, "A", Point3DRec{20, 20, 0}));
+    scene.add(make_block_insert(scene.drawing, "B", Point3DRec{60, 60, 0}));
+    scene.show();
+    EXPECT_EQ(scene.lit(), 4);
+    for (const auto& [x, y] : {std::pair{20, 20}, std::pair{30, 20}, std::pair{60, 60}, std::pair{60, 70}})
+        EXPECT_EQ(scene.at(x, kSide - y), kWhitePixel) << x << "," << y;
+    // A pick ends too, and finds the points of either path.
+    EXPECT_EQ(PickDXF(scene.surface.dc(), scene.drawing.get(), 30, kSide - 20, 3, 3), 1);
+    EXPECT_EQ(ClearDXFPick(scene.drawing.get()), 1);
+}
+
+// The cells of an array whose box lies outside the view are passed over, and cells
+// smaller than a pixel draw as the one pixel they cover: an array of 32767 by 32767
+// cells draws at full view, zoomed in and picked well within a test's time, and lights
+// the pixels its cells would light one by one.
+TEST(RenderPipeline, HugeArraysDrawOnlyWhatTheViewShows)
+{
+    Scene scene;
+    Pool* pool = scene.drawing.pool();
+    add_block_definition(scene.drawing, "DOT", {make_line(pool, 0, 0, 0.0005, 0)});
+    ItemRec* insert = scene.add(make_block_insert(scene.drawing, "DOT", Point3DRec{10, 20, 0}));
+    InsertRec& array = insert->it_Insert;
+    array.in_Columns = 32767;
+    array.in_Rows = 32767;
+    array.in_ColumnSpacing = 0.001;
+    array.in_RowSpacing = 0.001;
+
+    // One pixel a unit: the cells' pixels run from (10, 20) to (43, 53) in drawing units.
+    scene.show();
+    EXPECT_EQ(scene.lit(), 34 * 34);
+    for (const auto& [x, y] : {std::pair{10, 20}, std::pair{43, 20}, std::pair{10, 53}, std::pair{43, 53}})
+        EXPECT_EQ(scene.at(x, kSide - y), kWhitePixel) << x << "," << y;
+    EXPECT_EQ(scene.at(44, kSide - 30), kBlack);
+
+    // 2000 pixels a unit: cells two pixels apart, each line two pixels long.
+    scene.surface.fill(kBlack);
+    scene.set_window(9.99, 19.99, 10.04, 20.04);
+    scene.show();
+    EXPECT_EQ(scene.at(20, 80), kWhitePixel);
+    EXPECT_EQ(scene.at(21, 80), kWhitePixel);
+    EXPECT_EQ(scene.at(19, 80), kBlack);
+    EXPECT_EQ(scene.at(20, 79), kBlack);
+    EXPECT_EQ(scene.at(24, 78), kWhitePixel);
+    EXPECT_EQ(scene.at(100 - 1, 0), kWhitePixel);
+
+    // A pick at full view inside the array marks the member and the INSERT; outside it
+    // marks nothing.
+    scene.set_window(0.0, 0.0, kSide, kSide);
+    scene.show();
+    EXPECT_EQ(PickDXF(scene.surface.dc(), scene.drawing.get(), 80, 50, 3, 3), 1);
+    EXPECT_EQ(ClearDXFPick(scene.drawing.get()), 0);
+    EXPECT_EQ(PickDXF(scene.surface.dc(), scene.drawing.get(), 30, kSide - 30, 3, 3), 1);
+    EXPECT_NE(insert->it_Header.ih_Flags & DXFItemPicked, 0u);
+    EXPECT_NE(scene.drawing->dxf_BlockItemBuffer.ib_Items[1]->it_Header.ih_Flags & DXFItemPicked, 0u);
+    EXPECT_EQ(ClearDXFPick(scene.drawing.get()), 1);
+}
+
+// Items of a layout (paper space) are not drawn and not picked.
+TEST(RenderPipeline, LayoutItemsAreNeitherDrawnNorPicked)
+{
+    Scene scene;
+    Pool* pool = scene.drawing.pool();
+    scene.add(make_line(pool, 10, 10, 90, 10));
+    ItemRec* sheet = scene.add(make_line(pool, 10, 50, 90, 50));
+    sheet->it_Header.ih_Space = 1;
+    scene.show();
+    EXPECT_EQ(scene.lit(), 81);
+    EXPECT_EQ(scene.at(50, kSide - 50), kBlack);
+    EXPECT_EQ(PickDXF(scene.surface.dc(), scene.drawing.get(), 50, kSide - 50, 3, 3), 1);
+    EXPECT_EQ(ClearDXFPick(scene.drawing.get()), 0);
 }
 
 // Blocks defined after the first draw nest deeper than the stack made then.

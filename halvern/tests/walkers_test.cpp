@@ -562,7 +562,10 @@ TEST(StepDxfDrawing, BlocksOnlyModeReportsOneBlockItemPerPlacement)
               (std::vector<int32_t>{DXFItemBlock, DXFItemBlock, DXFItemBlock, DXFItemBlock, DXFItemLine}));
 }
 
-TEST(StepDxfDrawing, ABlockThatInsertsItselfStopsAtTheBlockCount)
+// A block that inserts itself, directly or through another block, is a cycle: the
+// INSERT that would enter a block already being expanded is passed over, so every block
+// is walked once on each path, however many blocks the drawing has.
+TEST(StepDxfDrawing, ABlockCycleIsWalkedOncePerPath)
 {
     for (const int extra_blocks : {0, 2}) {
         SCOPED_TRACE(extra_blocks);
@@ -574,14 +577,29 @@ TEST(StepDxfDrawing, ABlockThatInsertsItselfStopsAtTheBlockCount)
             add_block_definition(drawing, ("OTHER" + std::to_string(i)).c_str(), {});
         add(drawing, make_placed_insert(drawing, "SELF", {}));
         const Log log = walk(drawing);
+        EXPECT_EQ(log.of_type(DXFItemBlock).size(), 1u);
         const auto points = log.of_type(DXFItemPoint);
-        const auto levels = static_cast<size_t>(drawing->dxf_BlockIdentifierBuffer.bib_N) + 1;
-        EXPECT_EQ(log.of_type(DXFItemBlock).size(), levels);
-        ASSERT_EQ(points.size(), levels);
-        // The deepest level comes first, one step further right per level.
-        expect_point(points.front()->fields.it_Point.pt_Point, static_cast<double>(levels - 1), 0);
-        expect_point(points.back()->fields.it_Point.pt_Point, 0, 0);
+        ASSERT_EQ(points.size(), 1u);
+        expect_point(points.front()->fields.it_Point.pt_Point, 0, 0);
     }
+
+    // A inserts B, B inserts A: from a top-level A the walk sees A, then B, and stops at
+    // B's INSERT of A; from a top-level B, B and then A.
+    Drawing drawing;
+    AddBlockIdentifier(&drawing->dxf_BlockIdentifierBuffer, "A", 0, 0);
+    AddBlockIdentifier(&drawing->dxf_BlockIdentifierBuffer, "B", 4, 0);
+    add_block_definition(drawing, "A", {make_point(drawing.pool(), 0, 0), make_placed_insert(drawing, "B", {10, 0, 0})});
+    add_block_definition(drawing, "B", {make_point(drawing.pool(), 1, 1), make_placed_insert(drawing, "A", {0, 10, 0})});
+    add(drawing, make_placed_insert(drawing, "A", {}));
+    add(drawing, make_placed_insert(drawing, "B", {100, 0, 0}));
+    const Log log = walk(drawing);
+    EXPECT_EQ(log.of_type(DXFItemBlock).size(), 4u);
+    const auto points = log.of_type(DXFItemPoint);
+    ASSERT_EQ(points.size(), 4u);
+    expect_point(points[0]->fields.it_Point.pt_Point, 0, 0);
+    expect_point(points[1]->fields.it_Point.pt_Point, 11, 1);
+    expect_point(points[2]->fields.it_Point.pt_Point, 101, 1);
+    expect_point(points[3]->fields.it_Point.pt_Point, 100, 10);
 }
 
 TEST(StepDxfDrawing, TheBlockStackGrowsForBlocksAddedLater)

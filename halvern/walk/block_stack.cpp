@@ -161,7 +161,7 @@ DXFBlockStackFrame* BlockStack::grown_frame(int32_t depth) noexcept
 {
     if (depth < 0)
         return nullptr;
-    DXFBlockStackFrame* stack = m_drawing.dxf_BlockStack;
+    DXFBlockStackFrame* stack = m_storage;
     const int32_t capacity = stack_capacity(stack);
     if (depth < capacity)
         return &stack[depth + 1];
@@ -183,7 +183,7 @@ DXFBlockStackFrame* BlockStack::grown_frame(int32_t depth) noexcept
                     static_cast<size_t>(capacity + 1) * sizeof(DXFBlockStackFrame));
     grown[0].bs_Index = static_cast<int32_t>(wanted);
     FreeVec(stack);
-    m_drawing.dxf_BlockStack = grown;
+    m_storage = grown;
     return &grown[depth + 1];
 }
 
@@ -243,6 +243,26 @@ bool next_placement(DXFBlockStackFrame& frame) noexcept
     compute_placement(frame);
     frame.bs_Index = frame.bs_BlockIndex;
     return true;
+}
+
+bool is_rectangular(const DXFBlockStackFrame& frame) noexcept
+{
+    return !is_circular(frame);
+}
+
+void place_cell(DXFBlockStackFrame& frame) noexcept
+{
+    compute_placement(frame);
+    frame.bs_Index = frame.bs_BlockIndex;
+}
+
+Point3DRec cell_translation(const DXFBlockStackFrame& frame, int32_t column, int32_t row) noexcept
+{
+    DXFBlockStackFrame cell = frame;
+    cell.bs_Outer = column;
+    cell.bs_Inner = row;
+    compute_placement(cell);
+    return cell.bs_Translation;
 }
 
 void write_placement(ItemRec& block, const DXFBlockStackFrame& frame) noexcept

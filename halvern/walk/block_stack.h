@@ -33,16 +33,24 @@ Enclosing enclosing_of(const DXFBlockStackFrame& frame) noexcept;
 Enclosing about_block_base(const DXFDrawingRec& drawing, const Enclosing& base,
                            const ItemRec& insert) noexcept;
 
-// dxf_BlockStack of a drawing: frame(depth) is the frame of that level, the stack
+// dxf_BlockStack of a drawing (or another stack of frames of the same form, whose
+// owner frees it with FreeVec): frame(depth) is the frame of that level, the stack
 // grown to hold it. Growing may move the frames, so a frame pointer is good only
 // until the next call of frame(). NULL when the memory for the stack runs out.
 class BlockStack {
 public:
-    explicit BlockStack(DXFDrawingRec& drawing) noexcept : m_drawing(drawing) {}
+    explicit BlockStack(DXFDrawingRec& drawing) noexcept
+        : m_drawing(drawing), m_storage(drawing.dxf_BlockStack)
+    {
+    }
+    BlockStack(DXFDrawingRec& drawing, DXFBlockStackFrame*& storage) noexcept
+        : m_drawing(drawing), m_storage(storage)
+    {
+    }
     // Inline: the expansion asks for its frame at every member it visits.
     DXFBlockStackFrame* frame(int32_t depth) noexcept
     {
-        DXFBlockStackFrame* stack = m_drawing.dxf_BlockStack;
+        DXFBlockStackFrame* stack = m_storage;
         // Element 0 counts the frames that follow it.
         if (stack != nullptr && depth >= 0 && depth < stack[0].bs_Index)
             return &stack[depth + 1];
@@ -53,6 +61,7 @@ private:
     DXFBlockStackFrame* grown_frame(int32_t depth) noexcept;
 
     DXFDrawingRec& m_drawing;
+    DXFBlockStackFrame*& m_storage;
 };
 
 // Sets frame up for one INSERT and its first placement. false, with nothing to walk,
@@ -63,6 +72,18 @@ bool begin_level(const DXFDrawingRec& drawing, DXFBlockStackFrame& frame, ItemRe
 // Moves frame to its next placement (and bs_Index back to the BLOCK item); false when
 // its placements are done.
 bool next_placement(DXFBlockStackFrame& frame) noexcept;
+
+// Rectangular arrays (in_ArrayKind other than 2): the frame runs column by column
+// (bs_Outer up to bs_OuterCount), row by row within a column (bs_Inner up to
+// bs_InnerCount). Every cell is a translate of the first: the same plane part, moved
+// by a column step and a row step.
+bool is_rectangular(const DXFBlockStackFrame& frame) noexcept;
+// Puts the frame on the cell of bs_Outer and bs_Inner: its placement, and bs_Index
+// back to the BLOCK item.
+void place_cell(DXFBlockStackFrame& frame) noexcept;
+// Where the placement of the cell (column, row) puts the block's origin, in drawing
+// coordinates, worked out as the walk would work it out.
+Point3DRec cell_translation(const DXFBlockStackFrame& frame, int32_t column, int32_t row) noexcept;
 // Writes the placement of frame into the placed block's BLOCK item.
 void write_placement(ItemRec& block, const DXFBlockStackFrame& frame) noexcept;
 

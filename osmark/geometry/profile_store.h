@@ -14,6 +14,8 @@ uint32_t entity_count(const Profile& profile) noexcept;
 ProfileEntityRec* entity_at(const Profile& profile, uint32_t index) noexcept;
 // Appends a copy and clears the cache; false when the store cannot take it.
 bool append_entity(Profile& profile, const ProfileEntityRec& entity) noexcept;
+// Removes every entity and clears the cache; the store keeps its pages.
+void clear_entities(Profile& profile) noexcept;
 
 }
 

@@ -92,6 +92,15 @@ bool append_entity(Profile& profile, const ProfileEntityRec& entity) noexcept
     return true;
 }
 
+void clear_entities(Profile& profile) noexcept
+{
+    for (uint32_t i = 0, count = entity_count(profile); i < count; ++i)
+        ProfileEntityClean(entity_at(profile, i));
+    if (profile.entities != nullptr)
+        PagedArrayClear(profile.entities);
+    profile.cache_flags &= ~uint32_t{ProfileCacheAll};
+}
+
 }
 
 extern "C" {

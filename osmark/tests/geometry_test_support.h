@@ -5,6 +5,8 @@
 #include "osmark/geometry_types.h"
 #include "osmark/owners.h"
 #include "osmark/point_buffers.h"
+#include "osmark/profile_entities.h"
+#include "osmark/profiles.h"
 
 #include <gtest/gtest.h>
 
@@ -48,6 +50,85 @@ struct Buffer {
         return result;
     }
 };
+
+inline ProfileEntityRec line_entity(double x1, double y1, double x2, double y2, uint32_t user = 0)
+{
+    ProfileEntityRec entity{};
+    entity.type = EntityTypeLine;
+    entity.d1 = x1;
+    entity.d2 = y1;
+    entity.d3 = x2;
+    entity.d4 = y2;
+    entity.user = user;
+    return entity;
+}
+
+inline ProfileEntityRec arc_entity(double cx, double cy, double radius, double start, double end,
+                                   int32_t direction, uint32_t user = 0)
+{
+    ProfileEntityRec entity{};
+    entity.type = EntityTypeArc;
+    entity.d1 = cx;
+    entity.d2 = cy;
+    entity.d3 = radius;
+    entity.d4 = start;
+    entity.d5 = end;
+    entity.direction = direction;
+    entity.user = user;
+    return entity;
+}
+
+inline Point2DRec start_of(const ProfileEntityRec& entity)
+{
+    Point2DRec point{};
+    ProfileEntityPoint(&entity, 0, 1, &point);
+    return point;
+}
+
+inline Point2DRec end_of(const ProfileEntityRec& entity)
+{
+    Point2DRec point{};
+    ProfileEntityPoint(&entity, 1, 1, &point);
+    return point;
+}
+
+using osmark::ProfileOwner;
+
+inline ProfileOwner new_profile()
+{
+    ProfileOwner profile(ProfileCreate());
+    EXPECT_NE(profile, nullptr);
+    return profile;
+}
+
+// A closed polygon through the corners in order; each line's user word is its index.
+inline ProfileOwner polygon(const std::vector<Point2DRec>& corners)
+{
+    ProfileOwner profile = new_profile();
+    for (size_t i = 0; i < corners.size(); ++i) {
+        const Point2DRec& a = corners[i];
+        const Point2DRec& b = corners[(i + 1) % corners.size()];
+        ProfileAddLine(profile.get(), a.x, a.y, b.x, b.y, static_cast<uint32_t>(i));
+    }
+    return profile;
+}
+
+// A counter-clockwise square with its lower left corner at (x, y).
+inline ProfileOwner square(double x, double y, double side)
+{
+    return polygon({P(x, y), P(x + side, y), P(x + side, y + side), P(x, y + side)});
+}
+
+// A full circle as one arc.
+inline ProfileOwner circle(double cx, double cy, double radius, int32_t direction = 1)
+{
+    ProfileOwner profile = new_profile();
+    if (direction >= 0)
+        ProfileAddArc(profile.get(), cx, cy, radius, 0, 2 * kPi, 1, 0);
+    else
+        ProfileAddArc(profile.get(), cx, cy, radius, 2 * kPi, 0, -1, 0);
+    return profile;
+}
 
 inline ::testing::AssertionResult near_point(const Point2DRec& actual, const Point2DRec& expected,
                                              double tolerance = kClose)

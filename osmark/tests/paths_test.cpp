@@ -1,4 +1,5 @@
 #include "osmark/assigns.h"
+#include "osmark/directories.h"
 #include "osmark/errors.h"
 #include "osmark/locale.h"
 #include "osmark/memory.h"
@@ -101,6 +102,9 @@ TEST(Paths, AddPartJoinsReplacesAndRefuses)
     const Row rows[] = {
         {"C:\\dir\\", "x.txt", 64, 1, "C:\\dir\\x.txt"},
         {"C:\\dir", "D:\\y", 64, 1, "D:\\y"},
+        // A server path replaces the path whole, both leading separators kept.
+        {"C:\\dir", "\\\\srv\\share\\x", 64, 1, "\\\\srv\\share\\x"},
+        {"C:\\dir", "\\\\srv\\share\\x", 14, 0, ""},
         {"", "x", 64, 1, "x"},
         {"a", "\\b", 64, 1, "a\\b"},
         {"abc", "de", 7, 1, "abc\\de"},
@@ -121,6 +125,26 @@ TEST(Paths, AddPartKeepsTheLinuxRoot)
     char buffer[32] = "/";
     EXPECT_EQ(AddPart(buffer, "etc", sizeof buffer), 1);
     EXPECT_STREQ(buffer, "/etc");
+    // A server path of the Linux conventions replaces the path as it stands.
+    EXPECT_EQ(AddPart(buffer, "//srv/share/x", sizeof buffer), 1);
+    EXPECT_STREQ(buffer, "//srv/share/x");
+}
+
+// A name from the root or with a drive stands as it is; any other joins the current
+// directory.
+TEST(Paths, ExpandFileNameKeepsRootedNames)
+{
+    char* current = GetCurrentDirName();
+    ASSERT_NE(current, nullptr);
+    const std::string folder = current;
+    FreeVec(current);
+    EXPECT_EQ(take(ExpandFileName("/tmp/x")), "/tmp/x");
+    EXPECT_EQ(take(ExpandFileName("//srv/share/x")), "//srv/share/x");
+    EXPECT_EQ(take(ExpandFileName("x.dxf")), folder + (folder == "/" ? "" : "/") + "x.dxf");
+    EXPECT_EQ(ExpandFileName(""), nullptr);
+    WindowsConventions windows;
+    EXPECT_EQ(take(ExpandFileName("C:\\a\\b")), "C:\\a\\b");
+    EXPECT_EQ(take(ExpandFileName("\\\\srv\\share\\x")), "\\\\srv\\share\\x");
 }
 
 TEST(Paths, ExtractionFunctions)

@@ -120,13 +120,17 @@ TEST(Patterns, MatchesTheTokenLanguage)
     check_matches(cases, std::size(cases), 0);
 }
 
-TEST(Patterns, NoCaseFlagFoldsLettersAndClasses)
+// Without regard to case, compared letters fold; a class's members stay as written.
+TEST(Patterns, NoCaseFlagFoldsComparedLettersNotClassMembers)
 {
     const MatchCase cases[] = {
         {"ABC", "abc", 1},
         {"*.DXF", "part.dxf", 1},
-        {"[a-c]x", "BX", 1},
-        {"[!a-c]x", "BX", 0},
+        {"[A-C]x", "bx", 0},
+        {"[A-C]x", "BX", 1},
+        {"[a-c]x", "BX", 0},
+        {"[!a-c]x", "BX", 1},
+        {"[!a-c]x", "bX", 0},
         {"#ab", "AAAB", 1},
         {"!ab", "Ab", 0},
         {"(ab|cd)e", "CDE", 1},

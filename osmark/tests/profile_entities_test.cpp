@@ -12,53 +12,12 @@ using namespace geometry_test;
 
 namespace {
 
-ProfileEntityRec line_entity(double x1, double y1, double x2, double y2, uint32_t user = 0)
-{
-    ProfileEntityRec entity{};
-    entity.type = EntityTypeLine;
-    entity.d1 = x1;
-    entity.d2 = y1;
-    entity.d3 = x2;
-    entity.d4 = y2;
-    entity.user = user;
-    return entity;
-}
-
-ProfileEntityRec arc_entity(double cx, double cy, double radius, double start, double end,
-                            int32_t direction, uint32_t user = 0)
-{
-    ProfileEntityRec entity{};
-    entity.type = EntityTypeArc;
-    entity.d1 = cx;
-    entity.d2 = cy;
-    entity.d3 = radius;
-    entity.d4 = start;
-    entity.d5 = end;
-    entity.direction = direction;
-    entity.user = user;
-    return entity;
-}
-
 // Sets the entity accuracy for one test and puts the previous value back.
 struct AccuracyScope {
     double previous;
     explicit AccuracyScope(double accuracy) : previous(ProfileEntitySetAccuracy(accuracy)) {}
     ~AccuracyScope() { ProfileEntitySetAccuracy(previous); }
 };
-
-Point2DRec start_of(const ProfileEntityRec& entity)
-{
-    Point2DRec point{};
-    ProfileEntityPoint(&entity, 0, 1, &point);
-    return point;
-}
-
-Point2DRec end_of(const ProfileEntityRec& entity)
-{
-    Point2DRec point{};
-    ProfileEntityPoint(&entity, 1, 1, &point);
-    return point;
-}
 
 TEST(ProfileEntities, EvaluationAndTangents)
 {

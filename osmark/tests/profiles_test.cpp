@@ -16,27 +16,6 @@ using namespace geometry_test;
 
 namespace {
 
-using osmark::ProfileOwner;
-
-ProfileOwner new_profile()
-{
-    ProfileOwner profile(ProfileCreate());
-    EXPECT_NE(profile, nullptr);
-    return profile;
-}
-
-// A closed polygon through the corners in order.
-ProfileOwner polygon(const std::vector<Point2DRec>& corners)
-{
-    ProfileOwner profile = new_profile();
-    for (size_t i = 0; i < corners.size(); ++i) {
-        const Point2DRec& a = corners[i];
-        const Point2DRec& b = corners[(i + 1) % corners.size()];
-        ProfileAddLine(profile.get(), a.x, a.y, b.x, b.y, static_cast<uint32_t>(i));
-    }
-    return profile;
-}
-
 ProfileOwner unit_square_ccw()
 {
     return polygon({P(0, 0), P(1, 0), P(1, 1), P(0, 1)});

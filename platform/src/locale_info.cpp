@@ -142,14 +142,6 @@ PLATFORM_API BOOL GetVersionExA(LPOSVERSIONINFOA info) noexcept
     return TRUE;
 }
 
-PLATFORM_API int GetSystemMetrics(int index) noexcept
-{
-    if (index != SM_DBCSENABLED)
-        return 0;
-    const PlatformLocaleAnswers* answers = platform::injected_locale();
-    return answers != nullptr && answers->dbcs_enabled != 0 ? 1 : 0;
-}
-
 PLATFORM_API void platform_set_locale_answers_for_testing(const PlatformLocaleAnswers* answers) noexcept
 {
     g_injected.store(answers, std::memory_order_release);

@@ -1,5 +1,7 @@
 #include "platform/user.h"
 
+#include <QtCore/QString>
+
 #include <cstdio>
 
 namespace {
@@ -35,4 +37,20 @@ PLATFORM_API int MessageBoxA(HWND /*owner*/, LPCSTR text, LPCSTR caption, UINT t
     return default_button(type);
 }
 
+}
+
+extern "C" {
+
+PLATFORM_API int MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) noexcept
+{
+    try {
+        const QByteArray text_bytes =
+            text != nullptr ? QString::fromUtf16(text).toUtf8() : QByteArray();
+        const QByteArray caption_bytes =
+            caption != nullptr ? QString::fromUtf16(caption).toUtf8() : QByteArray("Error");
+        return MessageBoxA(owner, text_bytes.constData(), caption_bytes.constData(), type);
+    } catch (...) {
+        return default_button(type);
+    }
+}
 }

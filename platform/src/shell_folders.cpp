@@ -7,6 +7,8 @@
 #include "platform/kernel.h"
 #include "xdg_folders.h"
 
+#include <QtCore/QString>
+
 #include <sys/stat.h>
 
 #include <cerrno>
@@ -134,6 +136,31 @@ PLATFORM_API UINT GetWindowsDirectoryA(LPSTR buffer, UINT size) noexcept
     } catch (...) {
         platform::make_win32_error(ERROR_NOT_ENOUGH_MEMORY);
         return 0;
+    }
+}
+
+PLATFORM_API HRESULT SHGetFolderPathW(HWND owner, int csidl, HANDLE /*token*/, DWORD /*flags*/,
+                                      LPWSTR path) noexcept
+{
+    if (path == nullptr) {
+        platform::make_win32_error(ERROR_INVALID_PARAMETER);
+        return E_INVALIDARG;
+    }
+    path[0] = 0;
+    char folder[MAX_PATH];
+    if (!SHGetSpecialFolderPathA(owner, folder, csidl, FALSE))
+        return E_FAIL;
+    try {
+        const QString wide = QString::fromUtf8(folder);
+        if (wide.size() >= MAX_PATH) {
+            platform::make_win32_error(ERROR_FILENAME_EXCED_RANGE);
+            return E_FAIL;
+        }
+        std::memcpy(path, wide.utf16(), static_cast<size_t>(wide.size() + 1) * sizeof(WCHAR));
+        return S_OK;
+    } catch (...) {
+        platform::make_win32_error(ERROR_NOT_ENOUGH_MEMORY);
+        return E_FAIL;
     }
 }
 

@@ -125,7 +125,7 @@ TEST(LocaleInfo, InjectedCodePageGivesItsLeadBytes)
     {
         InjectedLocale injected(answers);
         EXPECT_EQ(GetSystemMetrics(SM_DBCSENABLED), 1);
-        EXPECT_EQ(GetSystemMetrics(0), 0);
+        EXPECT_EQ(GetSystemMetrics(1000), 0);
         CPINFO info{};
         ASSERT_TRUE(GetCPInfo(CP_ACP, &info));
         EXPECT_EQ(info.MaxCharSize, 2u);

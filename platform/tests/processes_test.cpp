@@ -169,6 +169,35 @@ TEST(CreateProcess, EnvironmentBlockAndFolder)
     EXPECT_EQ(child.finish(), 0u);
 }
 
+TEST(CreateProcess, WideNamesLinesAndFoldersArriveAsUtf8)
+{
+    const test_support::TempFolder folder;
+    const std::string named = folder.path("Zeichnungen f\xC3\xBCr A");
+    ASSERT_EQ(mkdir(named.c_str(), 0700), 0);
+    const std::string base = folder.path();
+    const std::u16string wide_folder =
+        std::u16string(base.begin(), base.end()) + u"/Zeichnungen f\u00FCr A";
+    std::u16string line =
+        u"sh -c \"printf '%s|%s' \\\"$1\\\" \\\"$(pwd)\\\"\" sh \"Gr\u00FC\u00DFe\"";
+    Pipe output;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = output.write;
+    Child child;
+    ASSERT_TRUE(CreateProcessW(u"/bin/sh", line.data(), nullptr, nullptr, FALSE,
+                               NORMAL_PRIORITY_CLASS, nullptr, wide_folder.c_str(), &startup,
+                               &child.info));
+    child.started = true;
+    EXPECT_EQ(output.drain(), "Gr\xC3\xBC\xC3\x9F"
+                              "e|" +
+                                  named);
+    EXPECT_EQ(child.finish(), 0u);
+    EXPECT_FALSE(CreateProcessW(nullptr, nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                                &startup, &child.info));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+}
+
 TEST(CreateProcess, StandardHandlesOfTheCallerByDefault)
 {
     Pipe output;

@@ -20,14 +20,21 @@ HALVERN_BEGIN_DECLS
 /* Size of the value buffer that group readers fill: 4095 characters and the NUL. */
 #define DXF_GROUP_VALUE_SIZE 4096
 
-/* Value types of group codes. */
+/*
+ * Value types of group codes. In binary files a real is 8 bytes, the integers 2, 4 and
+ * 8 bytes, a boolean one byte and a string runs up to its NUL; the binary chunks of
+ * codes 310 to 319 and 1004 (strings, whose ASCII form is hex text) are a length byte
+ * and that many bytes, and reach callers as hex text.
+ */
 enum DXFGroupValueTypes {
-    DXFValueNone = 0,    /* a code in no range; ASCII files read its value as text */
+    DXFValueNone = 0,    /* a code the format does not define; ASCII files read its value
+                            as text, binary files end at it */
     DXFValueString = 1,
     DXFValueReal = 2,
+    DXFValueInt64 = 3,   /* codes 160 to 169 */
     DXFValueInt16 = 4,
     DXFValueInt32 = 5,
-    DXFValueBoolean = 6  /* stored as a 16-bit integer in binary files */
+    DXFValueBoolean = 6  /* codes 290 to 299 */
 };
 
 /*

@@ -11,6 +11,7 @@
 #include "halvern/dxf_writer.h"
 #include "halvern/edits.h"
 #include "halvern/extents.h"
+#include "halvern/filter.h"
 #include "halvern/geometry.h"
 #include "halvern/iges.h"
 #include "halvern/item_geometry.h"

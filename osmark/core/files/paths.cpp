@@ -268,11 +268,16 @@ OSMARK_API int32_t AddPart(char* path, const char* component, uint32_t size) noe
     const bool root_only = length == 1 && is_separator_at(seps.path, path, 0);
     if (!root_only && length > 0 && is_separator_at(seps.path, path, static_cast<int32_t>(length - 1)))
         path[--length] = '\0';
-    if (drive_part_length(component, seps, ShareWithoutEnd::WholePath) > 0) {
-        path[0] = '\0';
-        length = 0;
-    }
     const size_t component_length = std::strlen(component);
+    if (drive_part_length(component, seps, ShareWithoutEnd::WholePath) > 0) {
+        // A component with a drive or a server part is a whole path of its own: it
+        // replaces the path as it stands, leading separators ("\\srv\share") kept.
+        path[0] = '\0';
+        if (component_length + 2 > size)
+            return 0;
+        std::memcpy(path, component, component_length + 1);
+        return 1;
+    }
     if (length + component_length + 2 > size)
         return 0;
     if (length > 0 && !root_only)
@@ -468,7 +473,11 @@ OSMARK_API char* ExpandFileName(const char* name) noexcept
     if (expanded == nullptr)
         return nullptr;
     const Separators seps = separators();
-    if (drive_part_length(expanded, seps, ShareWithoutEnd::WholePath) > 0)
+    // A name with a drive stands as it is; so does one from the root where a leading
+    // separator is the root (the Linux conventions, "/tmp/x"). Under the Windows
+    // conventions "\x" is the current drive's root and joins the current directory.
+    const bool rooted = seps.canonical_path() == '/' && is_separator_at(seps.path, expanded, 0);
+    if (rooted || drive_part_length(expanded, seps, ShareWithoutEnd::WholePath) > 0)
         return expanded;
     char* current = GetCurrentDirName();
     if (current == nullptr) {

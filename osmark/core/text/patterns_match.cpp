@@ -122,14 +122,6 @@ bool is_token_operand(uint8_t token)
            token == PatternTokenClass;
 }
 
-uint8_t other_case(uint8_t c)
-{
-    if (c >= 'a' && c <= 'z')
-        return static_cast<uint8_t>(c - 'a' + 'A');
-    if (c >= 'A' && c <= 'Z')
-        return static_cast<uint8_t>(c - 'A' + 'a');
-    return c;
-}
 
 class Matcher {
 public:
@@ -349,8 +341,10 @@ int32_t Matcher::class_member(size_t& token, size_t name)
     const auto in_set = [&](uint8_t c) {
         return c / 8u < length && ((m_tokens[set + c / 8u] >> (c % 8u)) & 1u) != 0;
     };
+    // Letter case is folded for compared characters, not for a class's members:
+    // "[A-C]x" does not match "bx" even when case is ignored.
     const uint8_t c = m_name[name];
-    const bool member = in_set(c) || (m_no_case && in_set(other_case(c)));
+    const bool member = in_set(c);
     if (member != (m_tokens[token] == PatternTokenClass))
         return 0;
     token = set + length;

@@ -27,7 +27,9 @@
  * Strings are UTF-8. Coordinates of curves, text and wide lines are limited to
  * +-2^27, as on Win32; plain lines and pixels take any 32-bit coordinate.
  *
- * Not provided: clip regions, mapping modes, SaveDC/RestoreDC, blits, palettes,
+ *  - blits: BitBlt with the 256 ternary raster operations.
+ *
+ * Not provided: clip regions, mapping modes, SaveDC/RestoreDC, stretching, palettes,
  * styled (dashed) cosmetic pens (drawn solid), the advanced graphics mode (a font's
  * orientation is kept but glyphs follow its escapement, as in GM_COMPATIBLE).
  */
@@ -436,6 +438,35 @@ PLATFORM_API BOOL CloseFigure(HDC dc) PLATFORM_NOEXCEPT;
 PLATFORM_API BOOL StrokeAndFillPath(HDC dc) PLATFORM_NOEXCEPT;
 /* The pixels inside the path as a region (device coordinates); NULL on failure. */
 PLATFORM_API HRGN PathToRegion(HDC dc) PLATFORM_NOEXCEPT;
+
+/* ---- Blits ------------------------------------------------------------------------------ */
+
+#define SRCCOPY 0x00CC0020u
+#define SRCPAINT 0x00EE0086u
+#define SRCAND 0x008800C6u
+#define SRCINVERT 0x00660046u
+#define SRCERASE 0x00440328u
+#define NOTSRCCOPY 0x00330008u
+#define NOTSRCERASE 0x001100A6u
+#define MERGECOPY 0x00C000CAu
+#define MERGEPAINT 0x00BB0226u
+#define PATCOPY 0x00F00021u
+#define PATPAINT 0x00FB0A09u
+#define PATINVERT 0x005A0049u
+#define DSTINVERT 0x00550009u
+#define BLACKNESS 0x00000042u
+#define WHITENESS 0x00FF0062u
+
+/*
+ * Combines the source rectangle (source_x, source_y, width, height) with the
+ * destination rectangle (x, y, width, height) through the ternary raster operation in
+ * bits 16-23 of rop (the pattern is the destination's brush colour). Both are clipped to
+ * their surfaces, the part outside either is left alone; an overlapping copy on one
+ * surface comes out as if copied through a buffer. The source DC may be NULL when the
+ * operation does not use it. FALSE for a bad DC.
+ */
+PLATFORM_API BOOL BitBlt(HDC destination, int x, int y, int width, int height, HDC source,
+                         int source_x, int source_y, DWORD rop) PLATFORM_NOEXCEPT;
 
 PLATFORM_END_DECLS
 

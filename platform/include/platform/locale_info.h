@@ -119,8 +119,8 @@ typedef OSVERSIONINFOA* LPOSVERSIONINFOA;
  * ERROR_INSUFFICIENT_BUFFER when dwOSVersionInfoSize is not the record's size. */
 PLATFORM_API BOOL GetVersionExA(LPOSVERSIONINFOA info) PLATFORM_NOEXCEPT;
 
-/* Of the system metrics only SM_DBCSENABLED is answered here (nonzero: the code page
- * has lead bytes); any other index gives 0. */
+/* GetSystemMetrics (system_metrics.h) answers SM_DBCSENABLED from the locale: nonzero
+ * when the code page has lead bytes. */
 #define SM_DBCSENABLED 42
 PLATFORM_API int GetSystemMetrics(int index) PLATFORM_NOEXCEPT;
 

@@ -2,7 +2,7 @@
  * Processes of the platform layer: the subset of Win32 that the libraries use to run
  * programs and to end their own.
  *
- * Provided here: CreateProcessA, GetExitCodeProcess and ExitProcess. A process handle (and the handle of its main thread) is waited
+ * Provided here: CreateProcessA and CreateProcessW, GetExitCodeProcess and ExitProcess. A process handle (and the handle of its main thread) is waited
  * for with WaitForSingleObject or MsgWaitForMultipleObjects (platform/handles.h): it
  * is signalled once the process has ended. A child whose handles are all closed before
  * it ends is still collected when it ends; no ended child lingers.
@@ -108,6 +108,48 @@ PLATFORM_API BOOL CreateProcessA(LPCSTR application_name, LPSTR command_line,
                                  LPSECURITY_ATTRIBUTES thread_attributes, BOOL inherit_handles,
                                  DWORD creation_flags, LPVOID environment, LPCSTR current_directory,
                                  LPSTARTUPINFOA startup_info,
+                                 LPPROCESS_INFORMATION process_information) PLATFORM_NOEXCEPT;
+
+/* Priority classes: accepted, not used (every program runs at the caller's priority). */
+#define NORMAL_PRIORITY_CLASS 0x00000020u
+
+#ifndef SW_SHOWDEFAULT
+#define SW_SHOWDEFAULT 10
+#endif
+
+/* STARTUPINFOA with UTF-16 strings. */
+typedef struct STARTUPINFOW {
+    DWORD cb;
+    LPWSTR lpReserved;
+    LPWSTR lpDesktop;
+    LPWSTR lpTitle;
+    DWORD dwX;
+    DWORD dwY;
+    DWORD dwXSize;
+    DWORD dwYSize;
+    DWORD dwXCountChars;
+    DWORD dwYCountChars;
+    DWORD dwFillAttribute;
+    DWORD dwFlags;
+    WORD wShowWindow;
+    WORD cbReserved2;
+    BYTE* lpReserved2;
+    HANDLE hStdInput;
+    HANDLE hStdOutput;
+    HANDLE hStdError;
+} STARTUPINFOW;
+typedef STARTUPINFOW* LPSTARTUPINFOW;
+
+/*
+ * CreateProcessA with the names, the command line and the folder in UTF-16 (turned
+ * into UTF-8, the platform's 8-bit strings). The environment block is the 8-bit one
+ * of CreateProcessA, or NULL. Results and errors as CreateProcessA's.
+ */
+PLATFORM_API BOOL CreateProcessW(LPCWSTR application_name, LPWSTR command_line,
+                                 LPSECURITY_ATTRIBUTES process_attributes,
+                                 LPSECURITY_ATTRIBUTES thread_attributes, BOOL inherit_handles,
+                                 DWORD creation_flags, LPVOID environment,
+                                 LPCWSTR current_directory, LPSTARTUPINFOW startup_info,
                                  LPPROCESS_INFORMATION process_information) PLATFORM_NOEXCEPT;
 
 /*

@@ -35,6 +35,21 @@ PLATFORM_BEGIN_DECLS
 PLATFORM_API BOOL SHGetSpecialFolderPathA(HWND owner, LPSTR path, int csidl, BOOL create)
     PLATFORM_NOEXCEPT;
 
+/* Flags of SHGetFolderPathW: the folder as it is now, or as it was first set up (the
+ * same here). */
+#define SHGFP_TYPE_CURRENT 0
+#define SHGFP_TYPE_DEFAULT 1
+
+/*
+ * The folder in UTF-16 into path, which holds MAX_PATH (260) characters; with
+ * CSIDL_FLAG_CREATE in csidl the folder and the levels above it are made when missing.
+ * S_OK; E_FAIL (path left empty) for a folder this platform does not know, one that
+ * cannot be had or made, or one of MAX_PATH characters or more; E_INVALIDARG for a
+ * NULL path. The owner window, the token and the flags are not used.
+ */
+PLATFORM_API HRESULT SHGetFolderPathW(HWND owner, int csidl, HANDLE token, DWORD flags,
+                                      LPWSTR path) PLATFORM_NOEXCEPT;
+
 /*
  * The Windows folder. Copies it with its NUL when it fits in size characters and
  * returns its length; otherwise returns the size it needs with the NUL and writes

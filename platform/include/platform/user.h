@@ -2,9 +2,13 @@
  * User-interface services of the platform layer: the subset of Win32's user
  * interface that the libraries call.
  *
- * Provided here: MessageBoxA. Without a display (tests, CI, library start-up and
- * shut-down) a message box writes its caption and text to standard error and answers
- * its default button at once.
+ * Provided here: MessageBoxA and MessageBoxW. Without a display (tests, CI, library
+ * start-up and shut-down) a message box writes its caption and text to standard error
+ * and answers its default button at once.
+ *
+ * Windows, messages, painting, input, scroll bars and metrics have headers of their
+ * own: user_windows.h, user_messages.h, user_paint.h, user_input.h, scroll_bars.h,
+ * system_metrics.h and drag_and_accessibility.h.
  */
 #ifndef PLATFORM_USER_H
 #define PLATFORM_USER_H
@@ -38,6 +42,9 @@ PLATFORM_BEGIN_DECLS
 #define IDNO 7
 
 PLATFORM_API int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) PLATFORM_NOEXCEPT;
+/* As MessageBoxA, with UTF-16 texts (written to standard error as UTF-8). */
+PLATFORM_API int MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption,
+                             UINT type) PLATFORM_NOEXCEPT;
 
 PLATFORM_END_DECLS
 

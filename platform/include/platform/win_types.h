@@ -14,11 +14,13 @@
 
 typedef uint8_t BYTE;
 typedef uint16_t WORD;
+typedef int16_t SHORT;
 typedef uint32_t DWORD;
 typedef int32_t LONG;
 typedef uint32_t ULONG;
 typedef uint32_t UINT;
 typedef int32_t INT;
+typedef INT* LPINT;
 typedef int32_t BOOL;
 typedef char CHAR;
 typedef CHAR* LPSTR;

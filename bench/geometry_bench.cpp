@@ -1,0 +1,90 @@
+// Speed of the profile geometry's heavy operations on profiles of 2,000 entities.
+//
+// The profile is a closed wavy ring about the origin: 1,000 lines and 1,000 arcs, one
+// of each per step, the lines climbing from radius 10 to 10.3 and the arcs coming back
+// through radius 10.4. Benchmarks:
+//   Combine/1..3   ProfileCombine of the ring and a copy moved by (0.37, 0.21):
+//                  intersection, union and difference;
+//   Offset/grow    ProfileOffset by +0.2, clean, arc joins;
+//   Offset/shrink  the same by -0.2.
+//
+//   geometry_bench [benchmark flags]
+
+#include <benchmark/benchmark.h>
+
+#include "osmark/combination.h"
+#include "osmark/lines_arcs.h"
+#include "osmark/offsetting.h"
+#include "osmark/profiles.h"
+#include "osmark/transforms.h"
+
+#include <cmath>
+#include <numbers>
+
+namespace {
+
+constexpr int kSteps = 1000;
+
+Point2DRec at(double radius, double angle)
+{
+    return Point2DRec{radius * std::cos(angle), radius * std::sin(angle)};
+}
+
+Profile* wavy_ring()
+{
+    Profile* ring = ProfileCreate();
+    const double step = 2 * std::numbers::pi / kSteps;
+    for (int k = 0; k < kSteps; ++k) {
+        const double angle = k * step;
+        const Point2DRec a = at(10, angle);
+        const Point2DRec b = at(10.3, angle + 0.5 * step);
+        const Point2DRec middle = at(10.4, angle + 0.75 * step);
+        const Point2DRec next = at(10, angle + step);
+        ProfileAddLine(ring, a.x, a.y, b.x, b.y, 0);
+        Point2DRec centre{};
+        double radius = 0, start = 0, end = 0;
+        int32_t direction = 0;
+        FitArc3Points(&b, &middle, &next, &centre, &radius, &start, &end, &direction);
+        ProfileAddArc(ring, centre.x, centre.y, radius, start, end, direction, 0);
+    }
+    return ring;
+}
+
+void BM_Combine(benchmark::State& state)
+{
+    Profile* ring = wavy_ring();
+    const Point2DRec shift{0.37, 0.21};
+    const Point2DRec origin{0, 0};
+    Profile* moved = nullptr;
+    ProfileTranslate(ring, &shift, &origin, &moved);
+    uint32_t pieces = 0;
+    for (auto _ : state) {
+        Profiles* result = ProfileCombine(ring, moved, static_cast<int32_t>(state.range(0)));
+        pieces = ProfilesCount(result) == 0 ? 0 : ProfileEntityCount(ProfilesProfile(result, 0));
+        ProfilesDelete(result);
+    }
+    state.counters["entities"] = pieces;
+    ProfileDelete(moved);
+    ProfileDelete(ring);
+}
+BENCHMARK(BM_Combine)->Arg(1)->Arg(2)->Arg(3)->Unit(benchmark::kMillisecond);
+
+void BM_Offset(benchmark::State& state, double distance)
+{
+    Profile* ring = wavy_ring();
+    uint32_t profiles = 0;
+    for (auto _ : state) {
+        Profiles* result = nullptr;
+        ProfileOffset(ring, distance, 1, 1, &result);
+        profiles = ProfilesCount(result);
+        ProfilesDelete(result);
+    }
+    state.counters["profiles"] = profiles;
+    ProfileDelete(ring);
+}
+BENCHMARK_CAPTURE(BM_Offset, grow, 0.2)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Offset, shrink, -0.2)->Unit(benchmark::kMillisecond);
+
+}
+
+BENCHMARK_MAIN();
