@@ -396,8 +396,11 @@ bool sample_spline(DXFFilterContext& context, const ItemRec* item, double tolera
     const int32_t degree = spline.sp_Degree;
     const int32_t knots = spline.sp_NumKnots;
     const double* u = spline.sp_Knots;
-    auto* scratch = static_cast<double*>(
-        AllocVec(static_cast<uint32_t>(spline.sp_NumPoints + degree + 2) * sizeof(double)));
+    const int64_t scratch_size =
+        (int64_t{spline.sp_NumPoints} + degree + 2) * int64_t{sizeof(double)};
+    if (scratch_size > INT32_MAX)
+        return false;
+    auto* scratch = static_cast<double*>(AllocVec(static_cast<uint32_t>(scratch_size)));
     if (scratch == nullptr)
         return false;
     // At most 32000 points over the whole curve; at least one chord a span.
@@ -412,13 +415,10 @@ bool sample_spline(DXFFilterContext& context, const ItemRec* item, double tolera
         if (!(to - from > 0.0))
             continue;
         int64_t chords = 0;
-        for (int32_t k = span - degree; k + 2 <= span && k + 2 < spline.sp_NumPoints; ++k) {
-            if (k >= 0) {
-                chords =
-                    std::max(chords, triple_chords(spline.sp_Points[k], spline.sp_Points[k + 1],
-                                                   spline.sp_Points[k + 2], degree, tolerance));
-            }
-        }
+        for (int32_t k = std::max(span - degree, 0); k + 2 <= span && k + 2 < spline.sp_NumPoints;
+             ++k)
+            chords = std::max(chords, triple_chords(spline.sp_Points[k], spline.sp_Points[k + 1],
+                                                    spline.sp_Points[k + 2], degree, tolerance));
         chords = std::min(chords, most);
         if (chords == 0)
             continue;
@@ -505,7 +505,10 @@ int32_t FilterPolylinePass(DXFFilterContext* context) noexcept
         lightweight ? read_lwpolyline_vertices(c, progress) : read_polyline_vertices(c, progress);
     if (!read)
         return 1;
-    if (list.vl_N > 0 && (static_cast<uint32_t>(group_real(c, 70, 0.0)) & 1u) != 0) {
+    const bool closed =
+        DXFFindGroup(c.groups, 70, 0, c.DXFTextBuffer, sizeof c.DXFTextBuffer) >= 0 &&
+        (StrToLong(c.DXFTextBuffer, nullptr, 10) & 1) != 0;
+    if (list.vl_N > 0 && closed) {
         VertexRec first = list.vl_Vertices[0];
         first.vx_Bulge = 0.0;
         add_vertex(list, first);

@@ -129,12 +129,16 @@ TEST(FilterInserts, ExplodingWithBlocksLastStillEndsTheFile)
 
 TEST(FilterInserts, NestedExplosionKeepsTheBlocks)
 {
+    // An INSERT among the entities of a block whose name begins with BLOCKS opens no
+    // BLOCKS section: the INSERTs after it stay.
     const std::string blocks =
-        block("inner", kSquare) +
+        block("inner", kSquare) + block("BLOCKS2", kSquare) +
         block("outer", filter_test::insert("inner", 10, 0) + filter_test::point(0, 0));
     Tags tags;
     tags.add(DXFF_ExplodeNestedInserts, 1);
-    Filtered out(dxf(filter_test::insert("outer", 100, 0), blocks), tags);
+    Filtered out(
+        dxf(filter_test::insert("BLOCKS2", 0, 0) + filter_test::insert("outer", 100, 0), blocks),
+        tags);
     ASSERT_EQ(out.result, 0);
     ReadBack back(out.output);
     ASSERT_EQ(back.result, 0);
@@ -155,7 +159,7 @@ TEST(FilterInserts, NestedExplosionKeepsTheBlocks)
         }
     }
     EXPECT_EQ(lines, 2);
-    EXPECT_EQ(back.items_of(DXFItemInsert).size(), 1u);
+    EXPECT_EQ(back.items_of(DXFItemInsert).size(), 2u);
 }
 
 std::string text(double x, double y, const std::string& value, const std::string& layer = "0",
