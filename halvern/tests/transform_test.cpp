@@ -283,7 +283,7 @@ TEST(DxfTransform, TypesWithoutGeometryAndNullItemsAreLeftAlone)
 }
 
 // A drawing scaled item by item, blocks first, as the viewer turns inches into
-// millimetres: a block's members are placed relative to its base point, so the base
+// millimetres: a block's base point is part of every placement of its members, so it
 // scales with them and every placed member lands where the whole drawing scaled puts
 // it. Moving the top-level items leaves the block alone and moves its placements.
 TEST(DxfTransform, ADrawingScaledItemByItemKeepsItsShapeWhereverItsBlocksHaveTheirBase)
@@ -296,8 +296,9 @@ TEST(DxfTransform, ADrawingScaledItemByItemKeepsItsShapeWhereverItsBlocksHaveThe
     AddItem(drawing.get(), &drawing->dxf_ItemBuffer, halvern_test::make_line(drawing.pool(), 0, 0, 1, 1));
     CalcDXFDrawingSize(drawing.get());
     const Rectangle2DRec before = drawing->dxf_DrwgSize;
-    ASSERT_EQ(before.max.x, 15.0);
-    ASSERT_EQ(before.max.y, 5.0);
+    // The line placed at (5, 0) + (10, 10) + its own points.
+    ASSERT_EQ(before.max.x, 35.0);
+    ASSERT_EQ(before.max.y, 25.0);
 
     for (ItemBufferRec* buffer : {&drawing->dxf_BlockItemBuffer, &drawing->dxf_ItemBuffer}) {
         for (int32_t i = 0; i < buffer->ib_N; ++i)
@@ -306,14 +307,14 @@ TEST(DxfTransform, ADrawingScaledItemByItemKeepsItsShapeWhereverItsBlocksHaveThe
     CalcDXFDrawingSize(drawing.get());
     EXPECT_NEAR(drawing->dxf_DrwgSize.min.x, 0.0, kNear);
     EXPECT_NEAR(drawing->dxf_DrwgSize.min.y, 0.0, kNear);
-    EXPECT_NEAR(drawing->dxf_DrwgSize.max.x, 15.0 * 25.4, kNear);
-    EXPECT_NEAR(drawing->dxf_DrwgSize.max.y, 5.0 * 25.4, kNear);
+    EXPECT_NEAR(drawing->dxf_DrwgSize.max.x, 35.0 * 25.4, kNear);
+    EXPECT_NEAR(drawing->dxf_DrwgSize.max.y, 25.0 * 25.4, kNear);
 
     for (int32_t i = 0; i < drawing->dxf_ItemBuffer.ib_N; ++i)
         DXFTranslate(drawing->dxf_ItemBuffer.ib_Items[i], -1, -2, 0);
     CalcDXFDrawingSize(drawing.get());
     EXPECT_NEAR(drawing->dxf_DrwgSize.min.x, -1.0, kNear);
-    EXPECT_NEAR(drawing->dxf_DrwgSize.max.y, 5.0 * 25.4 - 2.0, kNear);
+    EXPECT_NEAR(drawing->dxf_DrwgSize.max.y, 25.0 * 25.4 - 2.0, kNear);
     expect_point(drawing->dxf_BlockItemBuffer.ib_Items[0]->it_Block.bk_Base, 254, 254, 0);
 }
 
