@@ -139,6 +139,9 @@ TPersistentClass GetClass(const QString& name);
 // As GetClass; raises EClassNotFound "Class %s not found" when there is none.
 TPersistentClass FindClass(const QString& name);
 
+// An event that only names its sender.
+using TNotifyEvent = std::function<void(TObject* sender)>;
+
 // ---- Persistent objects -------------------------------------------------------------------
 
 class TStream;
