@@ -95,13 +95,19 @@ PLATFORM_API int SelectClipRgn(HDC dc, HRGN region) noexcept
 
 PLATFORM_API int GetClipBox(HDC hdc, LPRECT rect) noexcept
 {
-    const DeviceContext* dc = object_of_kind<DeviceContext>(hdc);
+    DeviceContext* dc = object_of_kind<DeviceContext>(hdc);
     if (dc == nullptr || rect == nullptr)
-        return ERROR;
+        return RGN_ERROR;
+    dc->record("GetClipBox()");
     const Surface& surface = dc->surface();
-    QRegion visible(0, 0, surface.width, surface.height);
+    QRegion visible(0, 0, surface.is_empty() ? 0 : surface.width,
+                    surface.is_empty() ? 0 : surface.height);
     if (dc->clip().has_value())
         visible &= *dc->clip();
+    if (dc->limited) {
+        const RECT& limit = dc->limit_box;
+        visible &= QRegion(limit.left, limit.top, limit.right - limit.left, limit.bottom - limit.top);
+    }
     const QRect box = visible.boundingRect();
     *rect = visible.isEmpty() ? RECT{0, 0, 0, 0}
                               : RECT{box.left(), box.top(), box.right() + 1, box.bottom() + 1};

@@ -1,4 +1,4 @@
-// Closed figures (Polygon, Rectangle, RoundRect, Ellipse, Pie), Polyline, the arc
+// Closed figures (Polygon, Ellipse, Pie), Polyline, the arc
 // direction, flood fills, ScrollDC and LineDDA.
 
 #include "gdi_objects.h"
@@ -123,65 +123,6 @@ PLATFORM_API BOOL Polygon(HDC hdc, const POINT* points, int count) noexcept
         path.closeSubpath();
         fill_centred(*dc, path);
         draw_lines(*dc, points, count, true);
-        return TRUE;
-    });
-}
-
-PLATFORM_API BOOL Rectangle(HDC hdc, int left, int top, int right, int bottom) noexcept
-{
-    DeviceContext* dc = object_of_kind<DeviceContext>(hdc);
-    if (dc == nullptr)
-        return FALSE;
-    dc->record("Rectangle(%d, %d, %d, %d)", left, top, right, bottom);
-    if (!in_curve_range({left, top, right, bottom})) {
-        platform::make_win32_error(ERROR_INVALID_PARAMETER);
-        return FALSE;
-    }
-    if (left > right)
-        std::swap(left, right);
-    if (top > bottom)
-        std::swap(top, bottom);
-    return guarded([&] {
-        const bool outlined = dc->pen().draws();
-        // Without a pen the filled area gives up the right and bottom edges.
-        const int fill_right = outlined ? right : right - 1;
-        const int fill_bottom = outlined ? bottom : bottom - 1;
-        if (fill_right > left && fill_bottom > top) {
-            QPainterPath area;
-            area.addRect(QRectF(left, top, fill_right - left, fill_bottom - top));
-            fill_path(dc->surface(), *dc, area);
-        }
-        if (outlined && right > left && bottom > top) {
-            const POINT corners[4] = {
-                {left, top}, {right - 1, top}, {right - 1, bottom - 1}, {left, bottom - 1}};
-            draw_lines(*dc, corners, 4, true);
-        }
-        return TRUE;
-    });
-}
-
-PLATFORM_API BOOL RoundRect(HDC hdc, int left, int top, int right, int bottom, int corner_width,
-                            int corner_height) noexcept
-{
-    DeviceContext* dc = object_of_kind<DeviceContext>(hdc);
-    if (dc == nullptr)
-        return FALSE;
-    dc->record("RoundRect(%d, %d, %d, %d, %d, %d)", left, top, right, bottom, corner_width,
-               corner_height);
-    if (!in_curve_range({left, top, right, bottom, corner_width, corner_height})) {
-        platform::make_win32_error(ERROR_INVALID_PARAMETER);
-        return FALSE;
-    }
-    if (left > right)
-        std::swap(left, right);
-    if (top > bottom)
-        std::swap(top, bottom);
-    return guarded([&] {
-        const QRectF box(left, top, std::max(0, right - left - 1), std::max(0, bottom - top - 1));
-        QPainterPath path;
-        path.addRoundedRect(box, std::abs(corner_width) / 2.0, std::abs(corner_height) / 2.0);
-        fill_centred(*dc, path);
-        stroke_figure(*dc, path);
         return TRUE;
     });
 }

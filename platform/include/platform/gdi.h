@@ -12,7 +12,8 @@
  *    GetCurrentObject, GetObjectA (LOGPEN, LOGBRUSH, LOGFONTA, BITMAP), DeleteObject;
  *  - attributes: SetROP2/GetROP2 (all 16 codes), SetTextColor/GetTextColor,
  *    SetBkColor/GetBkColor, SetBkMode/GetBkMode, SetTextAlign/GetTextAlign;
- *  - drawing: MoveToEx, GetCurrentPositionEx, LineTo, SetPixelV, GetPixel, Arc;
+ *  - drawing: MoveToEx, GetCurrentPositionEx, LineTo, SetPixelV, GetPixel, Arc,
+ *    Rectangle, RoundRect;
  *  - text: TextOutA, GetTextMetricsA, GetTextExtentPoint32A;
  *  - paths: BeginPath, EndPath, CloseFigure, StrokeAndFillPath, PathToRegion;
  *  - regions: CreateRectRgn, RectInRegion.
@@ -31,8 +32,8 @@
  *    StretchDIBits, SetDIBits and GetDIBits (1, 4, 8, 16, 24 and 32 bits, bit fields);
  *    monochrome bitmaps (CreateBitmap, 1-bit DIB sections) with the Win32 rules of
  *    colour conversion; GdiFlush;
- *  - shapes: Polygon, Polyline, Rectangle, RoundRect, Ellipse, Pie, ExtFloodFill,
- *    ScrollDC, LineDDA, SetArcDirection, SetStretchBltMode;
+ *  - shapes: Polygon, Polyline, Ellipse, Pie, ExtFloodFill, ScrollDC, LineDDA,
+ *    SetArcDirection, SetStretchBltMode;
  *  - clip regions: ExtSelectClipRgn, SelectClipRgn, GetClipBox, CombineRgn; every
  *    drawing call keeps to the clip; LPtoDP and DPtoLP (the one mapping mode, MM_TEXT).
  *
@@ -231,8 +232,12 @@ typedef struct tagLOGFONTA {
 } LOGFONTA, *LPLOGFONTA;
 
 /*
- * The font is realised on first use in a DC: its face name goes through fontconfig,
- * so "Arial", "Times New Roman" and "Courier New" give their metric-compatible faces.
+ * The font is realised on first use in a DC, in an installed face that stands for
+ * the face asked for: Arial, Tahoma and "MS Shell Dlg 2" are drawn in Liberation Sans,
+ * Calibri in Carlito, Times New Roman in Liberation Serif, Courier New in Liberation
+ * Mono (faces with the same metrics), those faces and DejaVu Sans Mono and DejaVu Serif
+ * in themselves, an empty name in Liberation Sans (the common sans-serif face) and
+ * any other face in DejaVu Sans.
  * Glyphs are drawn without antialiasing and without kerning. NULL with
  * ERROR_INVALID_PARAMETER for a NULL record.
  */
@@ -392,6 +397,22 @@ PLATFORM_API COLORREF GetPixel(HDC dc, int x, int y) PLATFORM_NOEXCEPT;
  */
 PLATFORM_API BOOL Arc(HDC dc, int left, int top, int right, int bottom, int x_start,
                       int y_start, int x_end, int y_end) PLATFORM_NOEXCEPT;
+
+/* ---- Rectangles ------------------------------------------------------------------------ */
+
+/*
+ * The rectangle (corners in any order, right and bottom exclusive) outlined with the
+ * pen and filled with the brush, both through the ROP2 mode, each pixel once: the
+ * outline runs along the outermost pixels (a wider pen is centred on them), the fill
+ * covers what lies inside it. Without a pen the fill covers the rectangle less its
+ * right column and bottom row, as on Win32. Nothing for a rectangle narrower or lower
+ * than 2 pixels.
+ */
+PLATFORM_API BOOL Rectangle(HDC dc, int left, int top, int right, int bottom) PLATFORM_NOEXCEPT;
+/* As Rectangle with corners rounded by quarter ellipses of corner_width by
+ * corner_height (at most the rectangle's size). */
+PLATFORM_API BOOL RoundRect(HDC dc, int left, int top, int right, int bottom, int corner_width,
+                            int corner_height) PLATFORM_NOEXCEPT;
 
 /* ---- Text ------------------------------------------------------------------------------ */
 
@@ -556,12 +577,6 @@ PLATFORM_API BOOL GdiFlush(void) PLATFORM_NOEXCEPT;
 PLATFORM_API BOOL Polygon(HDC dc, const POINT* points, int count) PLATFORM_NOEXCEPT;
 /* Lines through the points as LineTo draws them; the current position stays. */
 PLATFORM_API BOOL Polyline(HDC dc, const POINT* points, int count) PLATFORM_NOEXCEPT;
-/* The outline runs along the box's inner edge (right and bottom exclusive); with the
- * null pen the filled area is one pixel smaller to the right and bottom, as on Win32. */
-PLATFORM_API BOOL Rectangle(HDC dc, int left, int top, int right, int bottom) PLATFORM_NOEXCEPT;
-/* Corners of ellipses corner_width by corner_height. */
-PLATFORM_API BOOL RoundRect(HDC dc, int left, int top, int right, int bottom, int corner_width,
-                            int corner_height) PLATFORM_NOEXCEPT;
 PLATFORM_API BOOL Ellipse(HDC dc, int left, int top, int right, int bottom) PLATFORM_NOEXCEPT;
 /* Arc's curve closed by two lines through the centre, filled. */
 PLATFORM_API BOOL Pie(HDC dc, int left, int top, int right, int bottom, int x_start, int y_start,
@@ -600,6 +615,7 @@ PLATFORM_API BOOL LineDDA(int x0, int y0, int x1, int y1, LINEDDAPROC procedure,
 #define RGN_DIFF 4
 #define RGN_COPY 5
 #define ERROR 0
+#define RGN_ERROR ERROR
 #define NULLREGION 1
 #define SIMPLEREGION 2
 #define COMPLEXREGION 3
@@ -611,7 +627,9 @@ PLATFORM_API int CombineRgn(HRGN destination, HRGN a, HRGN b, int mode) PLATFORM
  * new clip. */
 PLATFORM_API int ExtSelectClipRgn(HDC dc, HRGN region, int mode) PLATFORM_NOEXCEPT;
 PLATFORM_API int SelectClipRgn(HDC dc, HRGN region) PLATFORM_NOEXCEPT;
-/* The bounds of what may be drawn; the kind of the clip. */
+/* The box that drawing through the DC can reach: the DC's surface within its clip and,
+ * for a paint DC of BeginPaint, within the update region's bounding box. The kind of
+ * what may be drawn (NULLREGION for an empty box), RGN_ERROR for a bad DC. */
 PLATFORM_API int GetClipBox(HDC dc, LPRECT rect) PLATFORM_NOEXCEPT;
 /* Logical to device points and back: MM_TEXT, no window or viewport offsets. */
 PLATFORM_API BOOL LPtoDP(HDC dc, LPPOINT points, int count) PLATFORM_NOEXCEPT;
