@@ -106,7 +106,8 @@ PLATFORM_API int GetClipBox(HDC hdc, LPRECT rect) noexcept
         visible &= *dc->clip();
     if (dc->limited) {
         const RECT& limit = dc->limit_box;
-        visible &= QRegion(limit.left, limit.top, limit.right - limit.left, limit.bottom - limit.top);
+        visible &=
+            QRegion(limit.left, limit.top, limit.right - limit.left, limit.bottom - limit.top);
     }
     const QRect box = visible.boundingRect();
     *rect = visible.isEmpty() ? RECT{0, 0, 0, 0}

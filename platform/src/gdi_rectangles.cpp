@@ -84,8 +84,8 @@ void outline_box(const Surface& surface, const Pen& pen, const Box& box, int rop
     path.setFillRule(Qt::OddEvenFill);
     paint_coverage(
         surface, path.controlPointRect(),
-        [&](QPainter& painter) { painter.fillPath(path, QColor(0, 0, 0, 255)); }, pen_paint(pen, surface),
-        rop2);
+        [&](QPainter& painter) { painter.fillPath(path, QColor(0, 0, 0, 255)); },
+        pen_paint(pen, surface), rop2);
 }
 
 }
@@ -167,5 +167,4 @@ PLATFORM_API BOOL RoundRect(HDC hdc, int left, int top, int right, int bottom, i
     }
     return TRUE;
 }
-
 }
