@@ -5,15 +5,26 @@
 //   RemoveDuplicates   name characters and duplicate removal: the same pass, with the
 //                      duplicate marks built once;
 //   Copy               no options: the read, the counting walk and two copies.
+//   Splines            every SPLINE cut into chords;
+//   Ellipses           the same drawing with 20,000 ELLIPSEs added, each cut into chords
+//                      and refitted with arcs.
 // Each benchmark runs once, after one read of the file that warms the allocator; the
 // counter x_ReadDXF is the run's processor time over ReadDXF's.
+//
+//   FitArcs/N          one degree-1 SPLINE of N vertices on a smooth curve, refitted
+//                      with arcs: arc fitting must grow with N, not with its square. The
+//                      counter x_5000 of the larger runs is their time over that of 5,000.
 //
 //   dxf_filter_bench [benchmark flags]
 
 #include <benchmark/benchmark.h>
 
+#include <cmath>
 #include <ctime>
 #include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <sstream>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -32,6 +43,7 @@ constexpr uint64_t kMegabytes = 10;
 
 std::string g_folder;
 std::string g_input;
+std::string g_curves; // the drawing with ELLIPSEs added
 std::string g_output;
 double g_read_seconds = 0.0;
 
@@ -92,6 +104,100 @@ void BM_FilterCopy(benchmark::State& state)
     run_filter(state, {});
 }
 
+void BM_FilterSplines(benchmark::State& state)
+{
+    run_filter(state, {{DXFF_SplineFlags, 2}});
+}
+
+void BM_FilterEllipses(benchmark::State& state)
+{
+    const std::string input = g_input;
+    g_input = g_curves;
+    run_filter(state, {{DXFF_EllipseFlags, 2 | 4}});
+    g_input = input;
+}
+
+std::string group(int code, const std::string& value)
+{
+    return std::to_string(code) + "\n" + value + "\n";
+}
+
+std::string real(double value)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%.10g", value);
+    return text;
+}
+
+// count points of a smooth spiral whose curvature changes slowly: runs of a few dozen
+// points fit one arc.
+std::string spiral_spline(int count)
+{
+    std::string text = group(0, "SECTION") + group(2, "ENTITIES") + group(0, "SPLINE") +
+                       group(8, "0") + group(70, "8") + group(71, "1") +
+                       group(72, std::to_string(count + 2)) + group(73, std::to_string(count));
+    text += group(40, "0");
+    for (int i = 0; i < count; ++i)
+        text += group(40, std::to_string(i));
+    text += group(40, std::to_string(count - 1));
+    for (int i = 0; i < count; ++i) {
+        const double angle = i * 0.01;
+        const double radius = 100.0 + angle * 10.0;
+        text += group(10, real(radius * std::cos(angle))) +
+                group(20, real(radius * std::sin(angle))) + group(30, "0");
+    }
+    return text + group(0, "ENDSEC") + group(0, "EOF");
+}
+
+double g_fit_5000 = 0.0;
+
+void BM_FitArcs(benchmark::State& state)
+{
+    const int count = static_cast<int>(state.range(0));
+    const std::string input = g_folder + "/spiral.dxf";
+    std::ofstream(input, std::ios::binary) << spiral_spline(count);
+    static const double tolerance = 0.01;
+    const TagItem tags[] = {{DXFF_SplineFlags, 4},
+                            {DXFF_SplineTolerance, reinterpret_cast<uintptr_t>(&tolerance)},
+                            {TagEnd, 0}};
+    double seconds = 0.0;
+    for (auto _ : state) {
+        const double start = cpu_seconds();
+        const int32_t result = FilterDXF(input.c_str(), g_output.c_str(), tags);
+        seconds = cpu_seconds() - start;
+        if (result != 0)
+            state.SkipWithError(("FilterDXF returned " + std::to_string(result)).c_str());
+    }
+    if (count == 5000)
+        g_fit_5000 = seconds;
+    else if (g_fit_5000 > 0.0)
+        state.counters["x_5000"] = seconds / g_fit_5000;
+    std::remove(input.c_str());
+}
+
+// The benchmark drawing with ELLIPSEs added at the end of its ENTITIES section.
+bool write_curves(const std::string& path)
+{
+    std::ifstream in(g_input, std::ios::binary);
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const size_t entities = text.find("ENTITIES");
+    size_t end = text.find("ENDSEC", entities);
+    if (entities == std::string::npos || end == std::string::npos)
+        return false;
+    end = text.rfind('\n', text.rfind('\n', end) - 1) + 1; // the start of its code line
+    std::string ellipses;
+    for (int i = 0; i < 20000; ++i) {
+        const double x = (i % 200) * 50.0;
+        const double y = (i / 200) * 50.0;
+        ellipses += group(0, "ELLIPSE") + group(8, "0") + group(10, real(x)) + group(20, real(y)) +
+                    group(30, "0") + group(11, real(20.0)) + group(21, real(5.0)) + group(31, "0") +
+                    group(40, "0.4") + group(41, "0") + group(42, real(6.283185307179586));
+    }
+    text.insert(end, ellipses);
+    std::ofstream(path, std::ios::binary) << text;
+    return true;
+}
+
 }
 
 int main(int argc, char** argv)
@@ -118,6 +224,11 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "dxf_filter_bench: %s\n", error.c_str());
         return 1;
     }
+    g_curves = g_folder + "/curves.dxf";
+    if (!write_curves(g_curves)) {
+        std::fprintf(stderr, "dxf_filter_bench: cannot add the ellipses\n");
+        return 1;
+    }
     // The first read of a process pays for fresh memory pages; no benchmark should.
     DXFDrawingRec warm{};
     NewDXFDrawing(&warm);
@@ -130,14 +241,22 @@ int main(int argc, char** argv)
     const Registered benchmarks[] = {{"ReadDXF/ascii/10MB", BM_ReadDXF},
                                      {"FilterDXF/NameChars/10MB", BM_FilterNameChars},
                                      {"FilterDXF/RemoveDuplicates/10MB", BM_FilterRemoveDuplicates},
-                                     {"FilterDXF/Copy/10MB", BM_FilterCopy}};
+                                     {"FilterDXF/Copy/10MB", BM_FilterCopy},
+                                     {"FilterDXF/Splines/10MB", BM_FilterSplines},
+                                     {"FilterDXF/Ellipses/10MB", BM_FilterEllipses}};
     for (const Registered& registered : benchmarks)
         benchmark::RegisterBenchmark(registered.name, registered.function)
             ->Iterations(1)
             ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("FilterDXF/FitArcs", BM_FitArcs)
+        ->Arg(5000)
+        ->Arg(50000)
+        ->Iterations(1)
+        ->Unit(benchmark::kMillisecond);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     std::remove(g_input.c_str());
+    std::remove(g_curves.c_str());
     std::remove(g_output.c_str());
     rmdir(g_folder.c_str());
     return 0;

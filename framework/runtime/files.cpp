@@ -3,6 +3,7 @@
 #include "framework/sysutils.h"
 
 #include "platform/files.h"
+#include "runtime/calendar.h"
 
 #include <cstdint>
 #include <string>
@@ -16,22 +17,6 @@ DWORD attributes_of(const QString& path)
     if (path.isEmpty())
         return INVALID_FILE_ATTRIBUTES;
     return GetFileAttributesA(PathToUtf8(path).c_str());
-}
-
-// Days from 30 December 1899 to the date (proleptic Gregorian calendar).
-int64_t days_since_1899(int year, int month, int day)
-{
-    // Days from 1 March of year 0, counting from March so that leap days come last.
-    auto days_from_civil = [](int64_t y, int64_t m, int64_t d) {
-        y -= m <= 2;
-        const int64_t era = (y >= 0 ? y : y - 399) / 400;
-        const int64_t year_of_era = y - era * 400;
-        const int64_t day_of_year = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-        const int64_t day_of_era =
-            year_of_era * 365 + year_of_era / 4 - year_of_era / 100 + day_of_year;
-        return era * 146097 + day_of_era;
-    };
-    return days_from_civil(year, month, day) - days_from_civil(1899, 12, 30);
 }
 
 }
@@ -97,7 +82,7 @@ TDateTime FileDateToDateTime(int32_t file_date)
     const int second = static_cast<int>(packed & 0x1Fu) * 2;
     if (month < 1 || month > 12 || day < 1 || hour > 23 || minute > 59 || second > 59)
         return 0;
-    return static_cast<double>(days_since_1899(year, month, day)) +
+    return static_cast<double>(detail::days_since_1899(year, month, day)) +
            (hour * 3600.0 + minute * 60.0 + second) / 86400.0;
 }
 

@@ -150,10 +150,23 @@ struct DXFFilterContext {
     int32_t stop = 0; // the progress function's last non-zero answer
     int32_t collecting = 0;
     int32_t in_blocks = 0; // for the INSERT explosion step functions
+    // The INSERT explosion step functions: a 0 "SECTION" whose name has not come yet
+    // (held back by the outside-BLOCKS step), and a 0 "SECTION" just passed (the next
+    // group names the section).
+    bool section_held = false;
+    bool after_section = false;
     char DXFTextBuffer[DXF_GROUP_VALUE_SIZE] = {};
     PagedArray* groups = nullptr; // DXFGroupRec, 100 a page
     FilterTextPool pool;          // the group texts; emptied after every entity
     VertexListRec vertices = {};
+    // Beside the vertex list: the chords of one arc written as one POLYLINE, and the
+    // straight run that the polyline pass gathers, so that neither disturbs the list
+    // of the entity being converted.
+    VertexListRec chords = {};
+    VertexListRec straight_run = {};
+    // Items built from an entity's groups (ELLIPSE, SPLINE), each given back as soon
+    // as its entity is written; made on first use.
+    Pool* item_pool = nullptr;
     DXFFilterPass pass = nullptr;
     ItemRec* last_counted = nullptr; // of the counting walk
     const TagItem* tags = nullptr;
@@ -168,9 +181,11 @@ struct DXFFilterContext {
     // lookup of a drawing so that an entity without an item costs no search.
     std::vector<int32_t> item_lines;
     bool item_lines_built = false;
-    // The polylines that line joining made, for the contour-edit pass.
+    // The polylines that line joining made, for the contour-edit pass, and their
+    // indexes in that table ordered by source line (ties in table order).
     int32_t joined_count = 0;
     ItemRec** joined = nullptr;
+    std::vector<int32_t> joined_by_line;
     int32_t contour_open = 0;
     int32_t contour_closed = 0;
     int32_t counters[kFilterCounterCount] = {};

@@ -99,6 +99,10 @@ FilterRun::~FilterRun()
         PagedArrayDelete(c.groups);
     }
     DXFVertexListFree(&c.vertices);
+    DXFVertexListFree(&c.chords);
+    DXFVertexListFree(&c.straight_run);
+    if (c.item_pool != nullptr)
+        DeletePool(c.item_pool);
     if (c.fc_Output != nullptr)
         Close(c.fc_Output);
     FreeDXFDrawing(&c.drawing);

@@ -59,8 +59,7 @@ private:
     int32_t m_scratch = 0;
 };
 
-// Steps whose passes keep every entity for now: they run (or read and write) as the
-// driver orders them, and the passes they call hand every entity on unchanged.
+// The later steps, each deciding by its options whether it runs.
 int32_t FilterConversionSteps(FilterRun& run);
 int32_t FilterJoinTextsStep(FilterRun& run);
 int32_t FilterContourEditStep(FilterRun& run);

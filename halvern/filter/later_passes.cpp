@@ -1,8 +1,8 @@
 // The steps of the geometry conversions, text joining, contour edits and INSERT
-// explosion and flattening. Their passes keep every entity for now: the steps run as the
-// driver orders them (with their reads, contouring and writes), and each pass function
-// hands every entity on unchanged, until the conversions and edits themselves fill them.
+// explosion and flattening: when each runs, and the reads, contouring and writes
+// around its pass.
 
+#include "filter/filter_passes.h"
 #include "filter/filter_run.h"
 
 #include "halvern/contours.h"
@@ -12,50 +12,6 @@
 namespace halvern {
 
 namespace {
-
-// Pass functions that keep every entity.
-int32_t FilterSplinePass(DXFFilterContext*) noexcept
-{
-    return 0;
-}
-int32_t FilterEllipsePass(DXFFilterContext*) noexcept
-{
-    return 0;
-}
-int32_t FilterPolylinePass(DXFFilterContext*) noexcept
-{
-    return 0;
-}
-int32_t FilterArcPass(DXFFilterContext*) noexcept
-{
-    return 0;
-}
-int32_t FilterLinePass(DXFFilterContext*) noexcept
-{
-    return 0;
-}
-int32_t FilterContourEditPass(DXFFilterContext*) noexcept
-{
-    return 0;
-}
-int32_t FilterExplodePass(DXFFilterContext*) noexcept
-{
-    return 0;
-}
-
-// The INSERT explosion step functions; for now they gather entities as the ordinary
-// one does.
-int32_t FilterStepInsideBlocks(FileHandle* stream, int32_t line, int32_t code, char* value,
-                               void* user) noexcept
-{
-    return FilterStepGroup(stream, line, code, value, user);
-}
-
-int32_t FilterStepOutsideBlocks(FileHandle* stream, int32_t line, int32_t code, char* value,
-                                void* user) noexcept
-{
-    return FilterStepGroup(stream, line, code, value, user);
-}
 
 bool any_contour_option(const DXFFilterOptions& o) noexcept
 {
@@ -68,38 +24,6 @@ bool any_contour_option(const DXFFilterOptions& o) noexcept
 int32_t counter(const DXFFilterContext& context, FilterCounter which) noexcept
 {
     return context.counters[static_cast<int32_t>(which)];
-}
-
-// The POLYLINEs that line joining made, top-level items first.
-bool build_joined_table(DXFFilterContext& context)
-{
-    FreeVec(context.joined);
-    context.joined = nullptr;
-    context.joined_count = 0;
-    int32_t count = 0;
-    const ItemBufferRec* buffers[] = {&context.drawing.dxf_ItemBuffer,
-                                      &context.drawing.dxf_BlockItemBuffer};
-    const auto joined = [](const ItemRec* item) {
-        return item != nullptr && (item->it_Header.ih_Flags & DXFItemJoined) != 0 &&
-               item->it_Header.ih_ItemType == DXFItemPolyline;
-    };
-    for (const ItemBufferRec* buffer : buffers) {
-        for (int32_t i = 0; i < buffer->ib_N; ++i)
-            count += joined(buffer->ib_Items[i]) ? 1 : 0;
-    }
-    if (count == 0)
-        return true;
-    context.joined =
-        static_cast<ItemRec**>(AllocVec(static_cast<uint32_t>(count) * sizeof(ItemRec*)));
-    if (context.joined == nullptr)
-        return false;
-    for (const ItemBufferRec* buffer : buffers) {
-        for (int32_t i = 0; i < buffer->ib_N; ++i) {
-            if (joined(buffer->ib_Items[i]))
-                context.joined[context.joined_count++] = buffer->ib_Items[i];
-        }
-    }
-    return true;
 }
 
 // Reads the current file, lets body work on the drawing, frees it. A file that cannot
@@ -146,7 +70,10 @@ int32_t FilterJoinTextsStep(FilterRun& run)
 {
     if (!run.context().options.join_texts)
         return 0;
-    return with_drawing(run, [&] { return run.write_drawing(); });
+    return with_drawing(run, [&] {
+        FilterJoinTexts(run.context());
+        return run.write_drawing();
+    });
 }
 
 int32_t FilterContourEditStep(FilterRun& run)
@@ -160,7 +87,7 @@ int32_t FilterContourEditStep(FilterRun& run)
                                             c.progress, c.progress_user));
         run.note_cancel(DXFLinesArcsToPolylines(&c.drawing, o.contour_tolerance, 1, 1, 1,
                                                 c.progress, c.progress_user));
-        if (!build_joined_table(c))
+        if (!FilterBuildJoinedTable(c))
             return static_cast<int32_t>(IoErrNoMemory);
         return run.stream_pass(FilterStepGroup, FilterContourEditPass);
     });
@@ -175,6 +102,7 @@ int32_t FilterExplodeNestedInsertsStep(FilterRun& run)
         if (c.drawing.dxf_BlockIdentifierBuffer.bib_N < 1)
             return 0;
         c.in_blocks = 0;
+        c.after_section = false;
         return run.stream_pass(FilterStepInsideBlocks, FilterExplodePass);
     });
 }
@@ -188,6 +116,7 @@ int32_t FilterExplodeInsertsStep(FilterRun& run)
         if (c.drawing.dxf_BlockIdentifierBuffer.bib_N < 1)
             return 0;
         c.in_blocks = 0;
+        c.section_held = false;
         return run.stream_pass(FilterStepOutsideBlocks, FilterExplodePass);
     });
 }
@@ -200,6 +129,7 @@ int32_t FilterFlattenInsertsStep(FilterRun& run)
     return with_drawing(run, [&] {
         if (c.drawing.dxf_BlockIdentifierBuffer.bib_N < 1)
             return 0;
+        FilterFlattenInserts(c);
         return run.write_drawing();
     });
 }

@@ -214,6 +214,14 @@ using TDateTime = double;
 // A file date (the packed local date and time of a directory entry, as TSearchRec.Time
 // holds it) as a TDateTime.
 TDateTime FileDateToDateTime(int32_t file_date);
+// A date and a time of day as a TDateTime, and back. EncodeDate raises EConvertError
+// "Invalid argument to date encode" for a date outside years 1 .. 9999 or one that the
+// calendar lacks; EncodeTime raises "Invalid argument to time encode" outside
+// 0:00:00.000 .. 23:59:59.999. The decoders round to the millisecond.
+TDateTime EncodeDate(int year, int month, int day);
+TDateTime EncodeTime(int hour, int minute, int second, int millisecond);
+void DecodeDate(TDateTime value, int& year, int& month, int& day);
+void DecodeTime(TDateTime value, int& hour, int& minute, int& second, int& millisecond);
 
 // ---- Directory scans -------------------------------------------------------------------
 
