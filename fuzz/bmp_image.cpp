@@ -1,26 +1,12 @@
 // Fuzz target of Windows bitmap files (TBitmap): any bytes loaded as a picture, which
 // is refused or, when it loads, drawn scaled onto a small bitmap.
 
-#include "framework/graphics.h"
+#include "picture_fuzz.h"
 
 #include <cstddef>
 #include <cstdint>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    fw::TMemoryStream stream;
-    stream.WriteBuffer(data, static_cast<int32_t>(size));
-    stream.SetPosition(0);
-    fw::TBitmap picture;
-    try {
-        picture.LoadFromStream(&stream);
-    } catch (const fw::EInvalidGraphic&) {
-        return 0;
-    }
-    if (picture.Empty())
-        __builtin_trap();
-    fw::TBitmap target;
-    target.SetSize(16, 16);
-    target.Canvas()->StretchDraw(fw::Rect(0, 0, 16, 16), &picture);
-    return 0;
+    return FuzzPicture<fw::TBitmap>(data, size);
 }

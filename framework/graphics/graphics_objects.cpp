@@ -1,7 +1,6 @@
-// Colours, pens, brushes and fonts.
+// Pens, brushes and fonts.
 
 #include "framework/graphics.h"
-#include "platform/system_metrics.h"
 
 #include <algorithm>
 #include <cmath>
@@ -80,13 +79,6 @@ int scale_rounded(int value, int multiplier, int divisor)
     return static_cast<int>(std::lround(static_cast<double>(value) * multiplier / divisor));
 }
 
-}
-
-TColor ColorToRGB(TColor color)
-{
-    if (color < 0)
-        return static_cast<TColor>(GetSysColor(color & 0xFF));
-    return color;
 }
 
 void TGraphicsObject::Changed()

@@ -33,10 +33,6 @@ FW_DECLARE_EXCEPTION(EInvalidGraphic, Exception);
 FW_DECLARE_EXCEPTION(EInvalidGraphicOperation, Exception);
 FW_DECLARE_EXCEPTION(EOutOfResources, EOutOfMemory);
 
-// The colour reference of a colour: system colours resolved through GetSysColor, direct
-// colours as they are (clNone and clDefault too).
-TColor ColorToRGB(TColor color);
-
 // ---- Pens, brushes, fonts ------------------------------------------------------------
 
 // What pens, brushes and fonts share: OnChange after every change of a property.
