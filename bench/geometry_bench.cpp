@@ -1,12 +1,17 @@
 // Speed of the profile geometry's heavy operations on profiles of 2,000 entities.
 //
-// The profile is a closed wavy ring about the origin: 1,000 lines and 1,000 arcs, one
-// of each per step, the lines climbing from radius 10 to 10.3 and the arcs coming back
-// through radius 10.4. Benchmarks:
-//   Combine/1..3   ProfileCombine of the ring and a copy moved by (0.37, 0.21):
-//                  intersection, union and difference;
-//   Offset/grow    ProfileOffset by +0.2, clean, arc joins;
-//   Offset/shrink  the same by -0.2.
+// The profile is a closed wavy ring about the origin that never crosses itself: 1,000
+// teeth, each a line climbing from radius 10 to 10.05 and an arc that comes back to
+// radius 10 bulging out through radius 10.03. Benchmarks:
+//   Combine/1..3       ProfileCombine of the ring and a copy moved by (0.37, 0.21):
+//                      intersection, union and difference;
+//   Offset/grow        ProfileOffset by +0.2, clean, arc joins: the offsets of the
+//                      teeth cross, so the chain is cut into many loops;
+//   Offset/shrink      the same by -0.2;
+//   Offset/grow_small  by +0.02, less than a tooth's height: no loops to cut;
+//   Offset/shrink_small  by -0.02.
+// The counters give the size of the result: the entities of the first profile of a
+// combination, the profiles of an offset.
 //
 //   geometry_bench [benchmark flags]
 
@@ -37,8 +42,8 @@ Profile* wavy_ring()
     for (int k = 0; k < kSteps; ++k) {
         const double angle = k * step;
         const Point2DRec a = at(10, angle);
-        const Point2DRec b = at(10.3, angle + 0.5 * step);
-        const Point2DRec middle = at(10.4, angle + 0.75 * step);
+        const Point2DRec b = at(10.05, angle + 0.5 * step);
+        const Point2DRec middle = at(10.03, angle + 0.75 * step);
         const Point2DRec next = at(10, angle + step);
         ProfileAddLine(ring, a.x, a.y, b.x, b.y, 0);
         Point2DRec centre{};
@@ -84,6 +89,8 @@ void BM_Offset(benchmark::State& state, double distance)
 }
 BENCHMARK_CAPTURE(BM_Offset, grow, 0.2)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_Offset, shrink, -0.2)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Offset, grow_small, 0.02)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Offset, shrink_small, -0.02)->Unit(benchmark::kMillisecond);
 
 }
 

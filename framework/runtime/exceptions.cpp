@@ -22,8 +22,9 @@ void Assert(bool condition, const QString& message, const char* file, int line)
     if (condition)
         return;
     const QString text = message.isEmpty() ? QStringLiteral("Assertion failed") : message;
-    throw EAssertionFailed(
-        QStringLiteral("%1 (%2, line %3)").arg(text, QString::fromUtf8(file)).arg(line));
+    // One substitution: a '%' in the message or the file name is text, not a place.
+    throw EAssertionFailed(QStringLiteral("%1 (%2, line %3)")
+                               .arg(text, QString::fromUtf8(file), QString::number(line)));
 }
 
 }

@@ -94,5 +94,11 @@ TEST(Format, ExceptionsFormatTheirMessagesAndKeepAUtf8Copy)
     } catch (const EAssertionFailed& failure) {
         EXPECT_EQ(failure.Message(), QStringLiteral("must hold (unit.cpp, line 12)"));
     }
+    try {
+        Assert(false, QStringLiteral("100%1 sure"), "%2.cpp", 7);
+        FAIL() << "no error";
+    } catch (const EAssertionFailed& failure) {
+        EXPECT_EQ(failure.Message(), QStringLiteral("100%1 sure (%2.cpp, line 7)"));
+    }
     EXPECT_NO_THROW(Assert(true, QString()));
 }

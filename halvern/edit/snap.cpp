@@ -1,7 +1,7 @@
 // DXFSnapEnd: the coordinates of a POINT, LINE, ARC or POLYLINE rounded to a grid.
 //
-// Rounding can collapse an item to a point; such an item is marked excluded rather than
-// removed, so that the caller's buffers stay as they are.
+// Rounding can collapse a line or a short arc to a point; such an item is marked
+// excluded rather than removed, so that the caller's buffers stay as they are.
 #include "halvern/edits.h"
 
 #include <cmath>
@@ -75,11 +75,10 @@ void snap_arc(ItemRec& item, const Grid& grid) noexcept
     const double sweep = DXFArcSweep(arc.ar_Start, arc.ar_End, arc.ar_Dir) * kDegreesPerRadian;
     const Point3DRec start = rounded_end(arc, arc.ar_Start, grid);
     if (sweep - kFullTurnDegrees > -kTolerance) {
-        // A full circle keeps its centre and passes through its rounded start point;
-        // one that shrinks to its centre is a point.
+        // A full circle keeps its centre and passes through its rounded start point.
+        // One whose start rounds onto its centre keeps radius 0 and stays in the
+        // drawing: only lines and short arcs are dropped by a snap.
         arc.ar_Radius = DXFPointDistance(&arc.ar_Centre, &start);
-        if (is_zero(arc.ar_Radius))
-            exclude(item);
         return;
     }
     const Point3DRec end = rounded_end(arc, arc.ar_End, grid);

@@ -185,7 +185,11 @@ void scale_item(ItemRec& item, double factor, int32_t depth)
 {
     const double size = std::fabs(factor);
     switch (item.it_Header.ih_ItemType) {
-    case DXFItemBlock: scale(item.it_Block.bk_Base, factor); break;
+    case DXFItemBlock:
+        // The base is part of every placement of the block's members: scaled with
+        // them, it keeps each placed member where the scaled drawing has it.
+        scale(item.it_Block.bk_Base, factor);
+        break;
     case DXFItemInsert: {
         InsertRec& insert = item.it_Insert;
         if (insert.in_ArrayKind == kCircularArray) {

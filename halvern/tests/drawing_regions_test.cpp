@@ -2,6 +2,7 @@
 // drawing into several regions.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <string>
 #include <vector>
@@ -358,20 +359,29 @@ TEST(ShowRegions, EachRegionShowsItsWindowInItsRectangle)
     double windows[2][4] = {{0, 0, 100, 100}, {0, 0, 100, 100}};
     DXFRegionRec regions[2];
     ASSERT_EQ(MosaicDXFRegions(drawing.get(), &area, 1, 2, 0, 0, 2, 0, windows, regions), 0);
+    // A window of the caller's zoom: each region shows its own window instead.
+    drawing->dxf_DrwgSize = Rectangle2DRec{{-1000, -1000}, {1000, 1000}};
 
     ShowDXFDrawingRegion(surface.dc(), drawing.get(), 2, regions);
 
     std::vector<std::string> left;
     std::vector<std::string> right;
+    int left_min_x = 100;
+    int left_max_x = -1;
     for (int y = 0; y < 100; ++y) {
         for (int x = 0; x < 100; ++x) {
-            if (surface.at(x, y) != kBlack)
+            if (surface.at(x, y) != kBlack) {
                 left.push_back(std::to_string(x) + "," + std::to_string(y));
+                left_min_x = std::min(left_min_x, x);
+                left_max_x = std::max(left_max_x, x);
+            }
             if (surface.at(x + 100, y) != kBlack)
                 right.push_back(std::to_string(x) + "," + std::to_string(y));
         }
     }
-    EXPECT_FALSE(left.empty());
+    // The line from x = 10 to x = 90 spans the cell at one pixel per unit.
+    EXPECT_NEAR(left_min_x, 10, 2);
+    EXPECT_NEAR(left_max_x, 90, 2);
     EXPECT_EQ(left, right);
     expect_window(drawing->dxf_DrwgSize, 0, 0, 100, 100);
     EXPECT_EQ(text_of(drawing->dxf_ViewSize), "(100, 0, 200, 100)");

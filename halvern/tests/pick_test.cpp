@@ -122,6 +122,55 @@ TEST(Pick, TextIsHitByItsGlyphsNotByItsInsertionPoint)
     EXPECT_TRUE(is_picked(text));
 }
 
+// A pick passes over texts far from its box before it shapes them; a text is still hit
+// at the glyph farthest from its insertion point: the end of a long one, one turned a
+// quarter, one placed by its right end.
+TEST(Pick, TextsAreHitAtTheirFarthestGlyphWhateverTheirTurnAndAlignment)
+{
+    struct Row {
+        const char* name;
+        double rotation;
+        uint32_t flags;
+        Point3DRec point;
+    } rows[] = {
+        {"left aligned", 0.0, 0, {5, 40, 0}},
+        {"turned a quarter", kPi / 2, 0, {50, 5, 0}},
+        {"right aligned", 0.0, DXFTextRight, {95, 40, 0}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        Scene scene;
+        ItemRec* text = scene.add(halvern_test::make_text(scene.drawing.pool(), "HHHHHHHHHHHH"));
+        TextRec& record = text->it_Text;
+        record.tx_Height = 6;
+        record.tx_Rotation = row.rotation;
+        record.tx_Point = row.point;
+        record.tx_Point2 = row.point;
+        record.tx_Flags = row.flags;
+        const uint32_t background = scene.surface.at(0, 0);
+        scene.show();
+        // The inked pixel farthest from the insertion point.
+        const int origin_x = static_cast<int>(row.point.x);
+        const int origin_y = kSide - static_cast<int>(row.point.y);
+        int far_x = origin_x;
+        int far_y = origin_y;
+        for (int y = 0; y < kSide; ++y) {
+            for (int x = 0; x < kSide; ++x) {
+                const auto distance = [&](int px, int py) {
+                    return (px - origin_x) * (px - origin_x) + (py - origin_y) * (py - origin_y);
+                };
+                if (scene.surface.at(x, y) != background && distance(x, y) > distance(far_x, far_y)) {
+                    far_x = x;
+                    far_y = y;
+                }
+            }
+        }
+        ASSERT_GT((far_x - origin_x) * (far_x - origin_x) + (far_y - origin_y) * (far_y - origin_y), 30 * 30);
+        EXPECT_EQ(PickDXF(scene.surface.dc(), scene.drawing.get(), far_x, far_y, 2, 2), 1);
+        EXPECT_TRUE(is_picked(text));
+    }
+}
+
 // ---- Marks ---------------------------------------------------------------------------------
 
 TEST(Pick, MarksAddUpUntilCleared)

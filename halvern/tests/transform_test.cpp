@@ -282,6 +282,42 @@ TEST(DxfTransform, TypesWithoutGeometryAndNullItemsAreLeftAlone)
     expect_point(block->it_Block.bk_Base, 1, 2, 3);
 }
 
+// A drawing scaled item by item, blocks first, as the viewer turns inches into
+// millimetres: a block's base point is part of every placement of its members, so it
+// scales with them and every placed member lands where the whole drawing scaled puts
+// it. Moving the top-level items leaves the block alone and moves its placements.
+TEST(DxfTransform, ADrawingScaledItemByItemKeepsItsShapeWhereverItsBlocksHaveTheirBase)
+{
+    Drawing drawing;
+    halvern_test::add_block_definition(drawing, "PLATE", {halvern_test::make_line(drawing.pool(), 10, 10, 20, 15)},
+                                       Point3DRec{10, 10, 0});
+    AddItem(drawing.get(), &drawing->dxf_ItemBuffer,
+            halvern_test::make_block_insert(drawing, "PLATE", Point3DRec{5, 0, 0}));
+    AddItem(drawing.get(), &drawing->dxf_ItemBuffer, halvern_test::make_line(drawing.pool(), 0, 0, 1, 1));
+    CalcDXFDrawingSize(drawing.get());
+    const Rectangle2DRec before = drawing->dxf_DrwgSize;
+    // The line placed at (5, 0) + (10, 10) + its own points.
+    ASSERT_EQ(before.max.x, 35.0);
+    ASSERT_EQ(before.max.y, 25.0);
+
+    for (ItemBufferRec* buffer : {&drawing->dxf_BlockItemBuffer, &drawing->dxf_ItemBuffer}) {
+        for (int32_t i = 0; i < buffer->ib_N; ++i)
+            DXFScale(buffer->ib_Items[i], 25.4);
+    }
+    CalcDXFDrawingSize(drawing.get());
+    EXPECT_NEAR(drawing->dxf_DrwgSize.min.x, 0.0, kNear);
+    EXPECT_NEAR(drawing->dxf_DrwgSize.min.y, 0.0, kNear);
+    EXPECT_NEAR(drawing->dxf_DrwgSize.max.x, 35.0 * 25.4, kNear);
+    EXPECT_NEAR(drawing->dxf_DrwgSize.max.y, 25.0 * 25.4, kNear);
+
+    for (int32_t i = 0; i < drawing->dxf_ItemBuffer.ib_N; ++i)
+        DXFTranslate(drawing->dxf_ItemBuffer.ib_Items[i], -1, -2, 0);
+    CalcDXFDrawingSize(drawing.get());
+    EXPECT_NEAR(drawing->dxf_DrwgSize.min.x, -1.0, kNear);
+    EXPECT_NEAR(drawing->dxf_DrwgSize.max.y, 25.0 * 25.4 - 2.0, kNear);
+    expect_point(drawing->dxf_BlockItemBuffer.ib_Items[0]->it_Block.bk_Base, 254, 254, 0);
+}
+
 TEST(DxfTransform, ANegativeFactorIsAHalfTurnThatKeepsLengthsPositive)
 {
     Drawing drawing;

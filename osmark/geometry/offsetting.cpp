@@ -505,6 +505,22 @@ struct Offsetter {
 
     // ---- cutting into loops ----
 
+    // Two pieces of one circle that meet end to end report their common end twice: one
+    // meeting, not a crossing (else the pieces of an arc split at the lowest point would
+    // stop every cut of the loop).
+    static PointSet distinct(const PointSet& points) noexcept
+    {
+        PointSet unique;
+        for (uint32_t k = 0; k < points.count; ++k) {
+            bool seen = false;
+            for (uint32_t m = 0; m < unique.count && !seen; ++m)
+                seen = points_equal(points.points[k], unique.points[m]);
+            if (!seen)
+                unique.add(points.points[k]);
+        }
+        return unique;
+    }
+
     // The first self-crossing of the loop from record i on: whether there is one, and
     // the records j and the crossing point x.
     static bool find_crossing(const Records& records, size_t i, bool closed_loop, size_t& j_found,
@@ -517,7 +533,7 @@ struct Offsetter {
             const OffsetRecord& rj = records[j];
             if (!rj.real() || !ExtentsIntersect(&ri.extents, &rj.extents))
                 continue;
-            const PointSet points = entity_intersect(ri.entity, rj.entity, nullptr);
+            const PointSet points = distinct(entity_intersect(ri.entity, rj.entity, nullptr));
             if (points.empty())
                 continue;
             const bool wraps = i == 0 && j == last;
@@ -610,16 +626,27 @@ struct Offsetter {
             Rectangle2DRec extents{};
             if (!ProfileEntityExtents(&entity, &extents) || !ExtentsIntersect(&box, &extents))
                 continue;
-            const PointSet met = entity_intersect(circle, entity, nullptr);
+            const PointSet met = distinct(entity_intersect(circle, entity, nullptr));
             if (met.empty() || (met.count == 1 && points_equal(met.points[0], touch)))
                 continue;
             if (met.count != 1)
                 return false;
+            // An entity that only touches the circle from outside keeps the distance too:
+            // a point where the offsets of two entities meet lies that far from both.
+            if (stays_clear(entity, sample))
+                continue;
             if (!end_accepted && !is_end_of_source_line(met.points[0]))
                 return false;
             end_accepted = true;
         }
         return true;
+    }
+
+    bool stays_clear(const ProfileEntityRec& entity, const Point2DRec& sample) const noexcept
+    {
+        Point2DRec closest{};
+        ProfileEntityPointClosestTo(&entity, &sample, &closest);
+        return line_length(closest, sample) - distance > -kTolerance;
     }
 
     // Searched in order; the search fails at the first entity that is not a line.

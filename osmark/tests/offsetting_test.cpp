@@ -252,6 +252,48 @@ TEST(Offsetting, ANarrowNeckSplitsTheInsideInTwo)
     EXPECT_EQ(ProfilesCount(thin.get()), 1u);
 }
 
+// A ring of 500 teeth about the origin, each a line climbing from radius 10 to 10.05
+// and an arc back to radius 10.
+ProfileOwner toothed_ring()
+{
+    ProfileOwner ring = new_profile();
+    constexpr int kTeeth = 500;
+    const double step = 2 * kPi / kTeeth;
+    const auto at = [](double radius, double angle) {
+        return P(radius * std::cos(angle), radius * std::sin(angle));
+    };
+    for (int k = 0; k < kTeeth; ++k) {
+        const double angle = k * step;
+        const Point2DRec tip = at(10.05, angle + 0.5 * step);
+        const Point2DRec middle = at(10.03, angle + 0.75 * step);
+        const Point2DRec next = at(10, angle + step);
+        const Point2DRec from = at(10, angle);
+        ProfileAddLine(ring.get(), from.x, from.y, tip.x, tip.y, 0);
+        Point2DRec centre{};
+        double radius = 0, start = 0, end = 0;
+        int32_t direction = 0;
+        FitArc3Points(&tip, &middle, &next, &centre, &radius, &start, &end, &direction);
+        ProfileAddArc(ring.get(), centre.x, centre.y, radius, start, end, direction, 0);
+    }
+    return ring;
+}
+
+// Grown by more than a tooth is wide, the offsets of the teeth cross one another and
+// the chain is cut into many loops: the outline that remains runs round the tips. Its
+// lowest record is a join arc about a tip, split there; and its sample point lies where
+// two offsets meet, as far from the next tooth as from its own.
+TEST(Offsetting, ARingOfTeethGrowsIntoOneOutline)
+{
+    ProfileOwner ring = toothed_ring();
+    ASSERT_EQ(ProfileDir(ring.get()), 1);
+    ListOwner list = offset(ring.get(), 0.2, 1, OffsetJoinArc);
+    ASSERT_EQ(ProfilesCount(list.get()), 1u);
+    Profile* outline = ProfilesProfile(list.get(), 0);
+    EXPECT_TRUE(closed_chain(outline));
+    EXPECT_GT(ProfileArea(outline), kPi * 10.2 * 10.2);
+    EXPECT_LT(ProfileArea(outline), kPi * 10.25 * 10.25);
+}
+
 TEST(Offsetting, FailingMemoryLeavesNothingBehind)
 {
     ProfileOwner dumbbell = polygon({P(0, 0), P(3, 0), P(3, 1.4), P(4, 1.4), P(4, 0), P(7, 0),

@@ -180,6 +180,11 @@ public:
         std::memcpy(&position, &packed, sizeof packed);
     }
 
+    // The bounding box of the update region that a paint DC is limited to; the whole
+    // surface when `limited` is false (GetClipBox).
+    bool limited = false;
+    RECT limit_box{0, 0, 0, 0};
+
     // Path bracket: while Open, figures go to `path` instead of the surface.
     PathState path_state = PathState::None;
     QPainterPath path;

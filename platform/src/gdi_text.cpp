@@ -94,13 +94,41 @@ QFont::StyleHint style_hint(BYTE pitch_and_family)
     }
 }
 
+// The installed face that stands for a face the program asks for: the usual Windows
+// faces have metric-compatible twins; any other face is drawn in DejaVu Sans, so text
+// looks the same on every machine whatever fontconfig would pick.
 QString face_name(const LOGFONTA& record)
 {
+    struct Substitute {
+        const char* asked;
+        const char* installed;
+    };
+    static constexpr Substitute kSubstitutes[] = {
+        {"Arial", "Liberation Sans"},
+        {"Tahoma", "Liberation Sans"},
+        {"MS Shell Dlg 2", "Liberation Sans"},
+        {"Calibri", "Carlito"},
+        {"Times New Roman", "Liberation Serif"},
+        {"Courier New", "Liberation Mono"},
+        // The installed faces stand for themselves.
+        {"Liberation Sans", "Liberation Sans"},
+        {"Liberation Serif", "Liberation Serif"},
+        {"Liberation Mono", "Liberation Mono"},
+        {"Carlito", "Carlito"},
+        {"DejaVu Sans Mono", "DejaVu Sans Mono"},
+        {"DejaVu Serif", "DejaVu Serif"},
+    };
     const size_t length = strnlen(record.lfFaceName, LF_FACESIZE);
     // A font without a face name is drawn in the common sans-serif face, as on Win32.
     if (length == 0)
-        return QStringLiteral("Arial");
-    return QString::fromUtf8(record.lfFaceName, static_cast<qsizetype>(length));
+        return QStringLiteral("Liberation Sans");
+    const QString asked =
+        QString::fromUtf8(record.lfFaceName, static_cast<qsizetype>(length)).trimmed();
+    for (const Substitute& substitute : kSubstitutes) {
+        if (asked.compare(QLatin1String(substitute.asked), Qt::CaseInsensitive) == 0)
+            return QString::fromLatin1(substitute.installed);
+    }
+    return QStringLiteral("DejaVu Sans");
 }
 
 // The pixel size (em height) that gives the record's height: a negative height is

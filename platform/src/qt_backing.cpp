@@ -98,12 +98,15 @@ WPARAM key_flags(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers)
     return flags;
 }
 
-// The virtual key of a Qt key; 0 for none.
+// The virtual key of a Qt key; 0 for none. Qt names the character a key typed (Shift+1
+// is Key_Exclam), so characters are taken back to the key that types them on a US
+// layout; a character no key there types still arrives, as VK_PACKET with its text.
 int virtual_key(const QKeyEvent& event)
 {
     const int key = event.key();
+    const bool keypad = (event.modifiers() & Qt::KeypadModifier) != 0;
     if ((key >= Qt::Key_A && key <= Qt::Key_Z) || (key >= Qt::Key_0 && key <= Qt::Key_9)) {
-        if ((event.modifiers() & Qt::KeypadModifier) != 0 && key >= Qt::Key_0 && key <= Qt::Key_9)
+        if (keypad && key >= Qt::Key_0 && key <= Qt::Key_9)
             return VK_NUMPAD0 + (key - Qt::Key_0);
         return key;
     }
@@ -113,40 +116,76 @@ int virtual_key(const QKeyEvent& event)
         int qt;
         int vk;
     };
-    static constexpr Pair kKeys[] = {
-        {Qt::Key_Backspace, VK_BACK},    {Qt::Key_Tab, VK_TAB},
-        {Qt::Key_Backtab, VK_TAB},       {Qt::Key_Return, VK_RETURN},
-        {Qt::Key_Enter, VK_RETURN},      {Qt::Key_Shift, VK_SHIFT},
-        {Qt::Key_Control, VK_CONTROL},   {Qt::Key_Alt, VK_MENU},
-        {Qt::Key_Pause, VK_PAUSE},       {Qt::Key_CapsLock, VK_CAPITAL},
-        {Qt::Key_Escape, VK_ESCAPE},     {Qt::Key_Space, VK_SPACE},
-        {Qt::Key_PageUp, VK_PRIOR},      {Qt::Key_PageDown, VK_NEXT},
-        {Qt::Key_End, VK_END},           {Qt::Key_Home, VK_HOME},
-        {Qt::Key_Left, VK_LEFT},         {Qt::Key_Up, VK_UP},
-        {Qt::Key_Right, VK_RIGHT},       {Qt::Key_Down, VK_DOWN},
-        {Qt::Key_Print, VK_SNAPSHOT},    {Qt::Key_Insert, VK_INSERT},
-        {Qt::Key_Delete, VK_DELETE},     {Qt::Key_Help, VK_HELP},
-        {Qt::Key_Meta, VK_LWIN},         {Qt::Key_Menu, VK_APPS},
-        {Qt::Key_Asterisk, VK_MULTIPLY}, {Qt::Key_Plus, VK_ADD},
-        {Qt::Key_Minus, VK_SUBTRACT},    {Qt::Key_Slash, VK_DIVIDE},
-        {Qt::Key_NumLock, VK_NUMLOCK},   {Qt::Key_ScrollLock, VK_SCROLL},
-        {Qt::Key_Semicolon, VK_OEM_1},   {Qt::Key_Equal, VK_OEM_PLUS},
-        {Qt::Key_Comma, VK_OEM_COMMA},   {Qt::Key_Period, VK_OEM_PERIOD},
-        {Qt::Key_QuoteLeft, VK_OEM_3},   {Qt::Key_BracketLeft, VK_OEM_4},
-        {Qt::Key_Backslash, VK_OEM_5},   {Qt::Key_BracketRight, VK_OEM_6},
-        {Qt::Key_Apostrophe, VK_OEM_7},
+    // The keypad's operators and point have keys of their own.
+    static constexpr Pair kKeypad[] = {
+        {Qt::Key_Asterisk, VK_MULTIPLY}, {Qt::Key_Plus, VK_ADD},       {Qt::Key_Minus, VK_SUBTRACT},
+        {Qt::Key_Slash, VK_DIVIDE},      {Qt::Key_Period, VK_DECIMAL}, {Qt::Key_Comma, VK_DECIMAL},
     };
-    for (const Pair& pair : kKeys) {
-        if (pair.qt == key) {
-            // Keypad operators and the keypad point have keys of their own; the main
-            // keyboard's minus and point are OEM keys.
-            if (key == Qt::Key_Minus && (event.modifiers() & Qt::KeypadModifier) == 0)
-                return VK_OEM_MINUS;
-            return pair.vk;
+    if (keypad) {
+        for (const Pair& pair : kKeypad) {
+            if (pair.qt == key)
+                return pair.vk;
         }
     }
-    if (key == Qt::Key_Period && (event.modifiers() & Qt::KeypadModifier) != 0)
-        return VK_DECIMAL;
+    static constexpr Pair kKeys[] = {
+        {Qt::Key_Backspace, VK_BACK},    {Qt::Key_Tab, VK_TAB},       {Qt::Key_Backtab, VK_TAB},
+        {Qt::Key_Return, VK_RETURN},     {Qt::Key_Enter, VK_RETURN},  {Qt::Key_Shift, VK_SHIFT},
+        {Qt::Key_Control, VK_CONTROL},   {Qt::Key_Alt, VK_MENU},      {Qt::Key_Pause, VK_PAUSE},
+        {Qt::Key_CapsLock, VK_CAPITAL},  {Qt::Key_Escape, VK_ESCAPE}, {Qt::Key_Space, VK_SPACE},
+        {Qt::Key_PageUp, VK_PRIOR},      {Qt::Key_PageDown, VK_NEXT}, {Qt::Key_End, VK_END},
+        {Qt::Key_Home, VK_HOME},         {Qt::Key_Left, VK_LEFT},     {Qt::Key_Up, VK_UP},
+        {Qt::Key_Right, VK_RIGHT},       {Qt::Key_Down, VK_DOWN},     {Qt::Key_Print, VK_SNAPSHOT},
+        {Qt::Key_Insert, VK_INSERT},     {Qt::Key_Delete, VK_DELETE}, {Qt::Key_Help, VK_HELP},
+        {Qt::Key_Meta, VK_LWIN},         {Qt::Key_Menu, VK_APPS},     {Qt::Key_NumLock, VK_NUMLOCK},
+        {Qt::Key_ScrollLock, VK_SCROLL},
+    };
+    for (const Pair& pair : kKeys) {
+        if (pair.qt == key)
+            return pair.vk;
+    }
+    // The characters of the main keyboard, unshifted and shifted.
+    static constexpr Pair kCharacterKeys[] = {
+        {Qt::Key_Exclam, '1'},
+        {Qt::Key_At, '2'},
+        {Qt::Key_NumberSign, '3'},
+        {Qt::Key_Dollar, '4'},
+        {Qt::Key_Percent, '5'},
+        {Qt::Key_AsciiCircum, '6'},
+        {Qt::Key_Ampersand, '7'},
+        {Qt::Key_Asterisk, '8'},
+        {Qt::Key_ParenLeft, '9'},
+        {Qt::Key_ParenRight, '0'},
+        {Qt::Key_Semicolon, VK_OEM_1},
+        {Qt::Key_Colon, VK_OEM_1},
+        {Qt::Key_Equal, VK_OEM_PLUS},
+        {Qt::Key_Plus, VK_OEM_PLUS},
+        {Qt::Key_Comma, VK_OEM_COMMA},
+        {Qt::Key_Less, VK_OEM_COMMA},
+        {Qt::Key_Minus, VK_OEM_MINUS},
+        {Qt::Key_Underscore, VK_OEM_MINUS},
+        {Qt::Key_Period, VK_OEM_PERIOD},
+        {Qt::Key_Greater, VK_OEM_PERIOD},
+        {Qt::Key_Slash, VK_OEM_2},
+        {Qt::Key_Question, VK_OEM_2},
+        {Qt::Key_QuoteLeft, VK_OEM_3},
+        {Qt::Key_AsciiTilde, VK_OEM_3},
+        {Qt::Key_BracketLeft, VK_OEM_4},
+        {Qt::Key_BraceLeft, VK_OEM_4},
+        {Qt::Key_Backslash, VK_OEM_5},
+        {Qt::Key_Bar, VK_OEM_5},
+        {Qt::Key_BracketRight, VK_OEM_6},
+        {Qt::Key_BraceRight, VK_OEM_6},
+        {Qt::Key_Apostrophe, VK_OEM_7},
+        {Qt::Key_QuoteDbl, VK_OEM_7},
+    };
+    for (const Pair& pair : kCharacterKeys) {
+        if (pair.qt == key)
+            return pair.vk;
+    }
+    // Qt's keys below this value are characters (letters with accents, other scripts).
+    constexpr int kFirstSpecialKey = 0x01000000;
+    if (key > 0 && key < kFirstSpecialKey)
+        return VK_PACKET;
     return 0;
 }
 
@@ -460,7 +499,15 @@ private:
 
     void key(const QKeyEvent& event, bool down)
     {
-        const int vk = virtual_key(event);
+        int vk = virtual_key(event);
+        // A key Qt cannot name that still typed something (a composed character) goes
+        // down and up as VK_PACKET.
+        if (vk == 0 && down && !event.text().isEmpty()) {
+            vk = VK_PACKET;
+            m_packet_keys.push_back(event.key());
+        } else if (vk == 0 && !down && std::erase(m_packet_keys, event.key()) > 0) {
+            vk = VK_PACKET;
+        }
         if (vk == 0)
             return;
         const bool alt = (event.modifiers() & Qt::AltModifier) != 0;
@@ -510,6 +557,7 @@ private:
     QRect m_client;
     QPointer<QScrollBar> m_bars[2];
     std::vector<QPointer<QWidget>> m_hosted;
+    std::vector<int> m_packet_keys; // Qt keys now down that went down as VK_PACKET
 };
 
 // ---- Scroll bars ---------------------------------------------------------------------
@@ -853,6 +901,78 @@ PLATFORM_API bool HostWidget(HWND window, QWidget* widget) noexcept
             return false;
         user::watch_hosted_focus();
         host->host(widget);
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
+}
+
+namespace platform::test {
+namespace {
+
+// The window's widget and where the client point lies in it.
+user::WindowWidget* widget_at(HWND window, POINT client, QPoint& local)
+{
+    user::WindowWidget* widget = user::ensure_widget(window);
+    const std::optional<user::WindowView> view = user::view_of(window);
+    if (widget == nullptr || !view.has_value())
+        return nullptr;
+    local = QPoint(client.x + view->client.left, client.y + view->client.top);
+    return widget;
+}
+
+}
+
+PLATFORM_API bool SendMouseInput(HWND window, MouseInput kind, POINT client, Qt::MouseButton button,
+                                 Qt::MouseButtons held, Qt::KeyboardModifiers modifiers) noexcept
+{
+    try {
+        QPoint local;
+        QWidget* widget = widget_at(window, client, local);
+        if (widget == nullptr)
+            return false;
+        static constexpr QEvent::Type kTypes[] = {QEvent::MouseButtonPress,
+                                                  QEvent::MouseButtonRelease,
+                                                  QEvent::MouseButtonDblClick, QEvent::MouseMove};
+        QMouseEvent event(kTypes[static_cast<int>(kind)], QPointF(local),
+                          QPointF(widget->mapToGlobal(local)), button, held, modifiers);
+        QApplication::sendEvent(widget, &event);
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
+PLATFORM_API bool SendKeyInput(HWND window, bool press, int qt_key, Qt::KeyboardModifiers modifiers,
+                               const QString& text) noexcept
+{
+    try {
+        QWidget* widget = user::ensure_widget(window);
+        if (widget == nullptr)
+            return false;
+        if (QWidget* hosted = widget->focusProxy(); hosted != nullptr)
+            widget = hosted;
+        QKeyEvent event(press ? QEvent::KeyPress : QEvent::KeyRelease, qt_key, modifiers, text);
+        QApplication::sendEvent(widget, &event);
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
+PLATFORM_API bool SendWheelInput(HWND window, POINT client, int delta,
+                                 Qt::KeyboardModifiers modifiers) noexcept
+{
+    try {
+        QPoint local;
+        QWidget* widget = widget_at(window, client, local);
+        if (widget == nullptr)
+            return false;
+        QWheelEvent event(QPointF(local), QPointF(widget->mapToGlobal(local)), QPoint(),
+                          QPoint(0, delta), Qt::NoButton, modifiers, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(widget, &event);
         return true;
     } catch (...) {
         return false;

@@ -60,6 +60,12 @@ HDC make_window_dc(Window& window, bool whole_window, bool paint, const QRegion*
 {
     auto dc = std::make_unique<gdi::DeviceContext>(gdi::DeviceContext::Target::Pixels);
     dc->set_external_surface(surface_for(window, whole_window));
+    if (limit != nullptr) {
+        const QRect box = limit->boundingRect();
+        dc->limited = true;
+        dc->limit_box =
+            RECT{box.left(), box.top(), box.left() + box.width(), box.top() + box.height()};
+    }
     const auto handle = static_cast<HDC>(gdi::add_object(std::move(dc)));
     if (handle == nullptr)
         return nullptr;

@@ -6,6 +6,8 @@
 #include "platform/system_metrics.h"
 #include "user_test_support.h"
 
+#include <QtCore/QEventLoop>
+#include <QtCore/QTimer>
 #include <QtGui/QKeyEvent>
 #include <QtGui/QMouseEvent>
 #include <QtGui/QWheelEvent>
@@ -14,6 +16,7 @@
 #include <QtWidgets/QScrollBar>
 
 #include <clocale>
+#include <thread>
 
 namespace {
 
@@ -180,6 +183,136 @@ TEST_F(QtWindowTest, KeysAndTheWheelBecomeMessages)
     EXPECT_EQ(GET_Y_LPARAM(wheels[0].lparam), screen.y);
 }
 
+TEST_F(QtWindowTest, EveryTypedCharacterArrivesWhateverKeyQtNamesForIt)
+{
+    HWND child = make_window(WS_CHILD | WS_VISIBLE, RECT{0, 0, 100, 100}, top());
+    SetFocus(child);
+    pump();
+    struct Row {
+        int qt_key;
+        Qt::KeyboardModifiers modifiers;
+        QString text;
+        WPARAM virtual_key;
+        std::vector<WPARAM> characters;
+    };
+    const Row rows[] = {
+        {Qt::Key_Exclam, Qt::ShiftModifier, QStringLiteral("!"), '1', {'!'}},
+        {Qt::Key_Underscore, Qt::ShiftModifier, QStringLiteral("_"), VK_OEM_MINUS, {'_'}},
+        {Qt::Key_Plus, Qt::ShiftModifier, QStringLiteral("+"), VK_OEM_PLUS, {'+'}},
+        {Qt::Key_Plus, Qt::KeypadModifier, QStringLiteral("+"), VK_ADD, {'+'}},
+        {Qt::Key_Asterisk, Qt::ShiftModifier, QStringLiteral("*"), '8', {'*'}},
+        {Qt::Key_Slash, Qt::NoModifier, QStringLiteral("/"), VK_OEM_2, {'/'}},
+        {Qt::Key_Eacute, Qt::NoModifier, QString(QChar(0xE9)), VK_PACKET, {0xE9}},
+        // A character outside the basic plane: one WM_CHAR per UTF-16 unit.
+        {Qt::Key_unknown,
+         Qt::NoModifier,
+         QString::fromUtf16(u"\U0001F600"),
+         VK_PACKET,
+         {0xD83D, 0xDE00}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.text.toStdString());
+        recorder().messages.clear();
+        ASSERT_TRUE(platform::test::SendKeyInput(child, true, row.qt_key, row.modifiers, row.text));
+        ASSERT_TRUE(platform::test::SendKeyInput(child, false, row.qt_key, row.modifiers, {}));
+        pump();
+        const std::vector<Recorded> downs = recorder().of(WM_KEYDOWN);
+        const std::vector<Recorded> ups = recorder().of(WM_KEYUP);
+        ASSERT_EQ(downs.size(), 1u);
+        ASSERT_EQ(ups.size(), 1u);
+        EXPECT_EQ(downs[0].wparam, row.virtual_key);
+        EXPECT_EQ(ups[0].wparam, row.virtual_key);
+        std::vector<WPARAM> characters;
+        for (const Recorded& recorded : recorder().of(WM_CHAR))
+            characters.push_back(recorded.wparam);
+        EXPECT_EQ(characters, row.characters);
+    }
+}
+
+TEST_F(QtWindowTest, GetMessageLetsQtRunWhileItWaits)
+{
+    HWND child = make_window(WS_CHILD | WS_VISIBLE, RECT{0, 0, 100, 100}, top());
+    ASSERT_NE(platform::WidgetOf(child), nullptr);
+    pump();
+    recorder().messages.clear();
+    // Input that Qt delivers only once the loop waits for events.
+    QTimer::singleShot(1, qApp, [child] {
+        platform::test::SendMouseInput(child, platform::test::MouseInput::Press, POINT{4, 5},
+                                       Qt::LeftButton, Qt::LeftButton);
+    });
+    MSG message{};
+    ASSERT_EQ(GetMessageW(&message, nullptr, 0, 0), TRUE);
+    EXPECT_EQ(message.hwnd, child);
+    EXPECT_EQ(message.message, static_cast<UINT>(WM_LBUTTONDOWN));
+    EXPECT_EQ(message.lParam, MAKELPARAM(4, 5));
+    // Another thread's message wakes the wait inside Qt.
+    std::thread poster([child] { PostMessageW(child, WM_USER, 7, 0); });
+    ASSERT_EQ(GetMessageW(&message, child, WM_USER, WM_USER), TRUE);
+    poster.join();
+    EXPECT_EQ(message.wParam, 7u);
+}
+
+TEST_F(QtWindowTest, InputIsDispatchedInsideALoopThatQtRuns)
+{
+    HWND child = make_window(WS_CHILD | WS_VISIBLE, RECT{0, 0, 100, 100}, top());
+    ASSERT_NE(platform::WidgetOf(child), nullptr);
+    pump();
+    QEventLoop menu_loop; // as a popup menu runs one
+    recorder().handlers[{child, WM_LBUTTONDOWN}] = [&menu_loop](HWND, UINT, WPARAM, LPARAM) {
+        menu_loop.quit();
+        return LRESULT{0};
+    };
+    QTimer::singleShot(0, qApp, [child] {
+        platform::test::SendMouseInput(child, platform::test::MouseInput::Press, POINT{1, 2},
+                                       Qt::LeftButton, Qt::LeftButton);
+    });
+    QTimer::singleShot(60000, &menu_loop, &QEventLoop::quit); // only when the fault is back
+    menu_loop.exec();
+    EXPECT_EQ(recorder().of(WM_LBUTTONDOWN).size(), 1u);
+}
+
+TEST_F(QtWindowTest, WindowSystemEventsBecomeTheWindowsMessages)
+{
+    HWND child = make_window(WS_CHILD | WS_VISIBLE, RECT{0, 0, 100, 100}, top());
+    QWidget* child_widget = platform::WidgetOf(child);
+    ASSERT_NE(child_widget, nullptr);
+    SetFocus(child);
+    pump();
+    recorder().messages.clear();
+
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(child_widget, &leave);
+    QContextMenuEvent menu_key(QContextMenuEvent::Keyboard, QPoint(0, 0), QPoint(0, 0));
+    QApplication::sendEvent(child_widget, &menu_key);
+    pump();
+    ASSERT_EQ(recorder().of(WM_MOUSELEAVE).size(), 1u);
+    EXPECT_EQ(recorder().of(WM_MOUSELEAVE)[0].window, child);
+    const std::vector<Recorded> menus = recorder().of(WM_CONTEXTMENU);
+    ASSERT_FALSE(menus.empty());
+    EXPECT_EQ(menus[0].window, child);
+    EXPECT_EQ(menus[0].lparam, MAKELPARAM(-1, -1));
+
+    // The window manager maximizes, restores and closes the top-level window: the window
+    // hears of each as a system command and decides.
+    QWidget* top_widget = platform::WidgetOf(top());
+    std::vector<WPARAM> commands;
+    recorder().handlers[{top(), WM_SYSCOMMAND}] = [&commands](HWND w, UINT m, WPARAM c, LPARAM l) {
+        commands.push_back(c & 0xFFF0);
+        return DefWindowProcW(w, m, c, l);
+    };
+    top_widget->setWindowState(Qt::WindowMaximized);
+    pump();
+    EXPECT_TRUE(IsZoomed(top()));
+    top_widget->setWindowState(Qt::WindowNoState);
+    pump();
+    EXPECT_FALSE(IsZoomed(top()));
+    top_widget->close();
+    pump();
+    EXPECT_EQ(commands, (std::vector<WPARAM>{SC_MAXIMIZE, SC_RESTORE, SC_CLOSE}));
+    EXPECT_EQ(recorder().of(WM_CLOSE).size(), 1u);
+    EXPECT_FALSE(IsWindow(top()));
+}
+
 TEST_F(QtWindowTest, AClickOnTheRightArrowScrollsOneLineThenEnds)
 {
     HWND child = make_window(WS_CHILD | WS_VISIBLE, RECT{0, 0, 180, 120}, top());
@@ -228,6 +361,17 @@ TEST_F(QtWindowTest, HostedWidgetsFillTheClientAreaAndCarryTheFocus)
     recorder().messages.clear();
     SetFocus(host);
     EXPECT_EQ(recorder().of(WM_SETFOCUS).size(), 1u);
+    // Qt moving the focus into the hosted widget (a click in it) moves the window's.
+    HWND other = make_window(WS_CHILD | WS_VISIBLE, RECT{10, 60, 110, 90}, top());
+    SetFocus(other);
+    pump();
+    recorder().messages.clear();
+    platform::WidgetOf(top())->activateWindow();
+    edit->setFocus(Qt::MouseFocusReason);
+    pump();
+    EXPECT_EQ(GetFocus(), host);
+    ASSERT_EQ(recorder().of(WM_KILLFOCUS).size(), 1u);
+    EXPECT_EQ(recorder().of(WM_KILLFOCUS)[0].window, other);
     DestroyWindow(host); // takes the hosted widget with it
 }
 

@@ -30,6 +30,59 @@ const ItemBufferRec& block_items(Geometry& geometry)
     return geometry.drawing().dxf_BlockItemBuffer;
 }
 
+void put(std::ostream& out, const Point3DRec& point)
+{
+    out << " (" << point.x << ", " << point.y << ", " << point.z << ')';
+}
+
+// The fields of the item types that part files make. Pointers stand for what they
+// point at: two loads never share an address.
+void describe_payload(std::ostream& out, const ItemRec& item)
+{
+    switch (item.it_Header.ih_ItemType) {
+    case DXFItemBlock:
+        put(out, item.it_Block.bk_Base);
+        break;
+    case DXFItemLine:
+        put(out, item.it_Line.ln_Start);
+        put(out, item.it_Line.ln_End);
+        break;
+    case DXFItemXLine:
+        put(out, item.it_Ray.ry_Base);
+        put(out, item.it_Ray.ry_Direction);
+        break;
+    case DXFItemArc:
+        put(out, item.it_Arc.ar_Centre);
+        out << ' ' << item.it_Arc.ar_Radius << ' ' << item.it_Arc.ar_Start << ' '
+            << item.it_Arc.ar_End << ' ' << item.it_Arc.ar_Dir;
+        break;
+    case DXFItemText:
+        put(out, item.it_Text.tx_Point);
+        out << ' ' << item.it_Text.tx_Height << ' ' << item.it_Text.tx_Rotation << " \""
+            << item.it_Text.tx_Text << '"';
+        break;
+    case DXFItemInsert: {
+        const InsertRec& insert = item.it_Insert;
+        out << ' ' << insert.in_BlockName << '#' << insert.in_BlockIndex << " kind "
+            << insert.in_ArrayKind;
+        if (insert.in_ArrayKind == 2) {
+            put(out, insert.in_CircCentre);
+            put(out, insert.in_CircFirst);
+            out << ' ' << insert.in_CircRotation << ' ' << insert.in_CircRadius << ' '
+                << insert.in_CircStep << ' ' << insert.in_CircCount;
+        } else {
+            put(out, insert.in_Point);
+            out << ' ' << insert.in_Rotation << ' ' << insert.in_Rows << 'x' << insert.in_Columns
+                << ' ' << insert.in_RowAngle << ' ' << insert.in_RowSpacing << ' '
+                << insert.in_ColumnAngle << ' ' << insert.in_ColumnSpacing;
+        }
+        break;
+    }
+    default:
+        break;
+    }
+}
+
 // Everything a load put into the record, as text, for comparing two loads.
 std::string describe(Geometry& geometry)
 {
@@ -45,12 +98,7 @@ std::string describe(Geometry& geometry)
             const ItemRec* item = buffer->ib_Items[i];
             out << item->it_Header.ih_ItemType << " on " << layer_name(drawing, item) << " colour "
                 << item->it_Header.ih_Colour << " type " << item->it_Header.ih_LineType << ':';
-            // The first words of the payload, as far as the item has one.
-            const auto payload =
-                static_cast<size_t>(item->it_Header.ih_ItemSize) - sizeof(ItemHeaderRec);
-            const auto* words = reinterpret_cast<const double*>(&item->it_Line);
-            for (size_t w = 0; w < 6 && (w + 1) * sizeof(double) <= payload; ++w)
-                out << ' ' << words[w];
+            describe_payload(out, *item);
             out << '\n';
         }
     }

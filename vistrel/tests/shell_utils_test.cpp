@@ -204,5 +204,10 @@ TEST(ShellUtils, RunProgramAndWaitIsFalseWhenTheProgramDoesNotStart)
     EXPECT_FALSE(RunProgramAndWait(q(not_executable), QStringLiteral("x"), false));
     EXPECT_FALSE(
         RunProgramAndWait(q(folder.path("DWG_DXF.EXE")), QString(), true)); // no converter here
+    // A program in the root folder: the root is entered, so no folder is reported.
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(RunProgramAndWait(QStringLiteral("/tarvek-no-such-program"), QString(), true));
+    EXPECT_EQ(testing::internal::GetCapturedStderr().find("Could not change directory"),
+              std::string::npos);
     EXPECT_EQ(fw::GetCurrentDir(), before);
 }

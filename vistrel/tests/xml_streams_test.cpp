@@ -1,5 +1,6 @@
 // The codec streams, the buffered streams and the parser's small companions.
 
+#include "xml/xml_document.h"
 #include "xml/xml_streams.h"
 
 #include <gtest/gtest.h>
@@ -271,4 +272,32 @@ TEST(XmlParserCompanions, SurplusStringStreamAndBuilder)
     builder.Clear();
     builder.AddString("q");
     EXPECT_EQ(builder.Value(), "q");
+}
+
+TEST(XmlCodecStream, StepsBackInsideACharacterOfSeveralBytes)
+{
+    // 8-bit text on a UTF-8 side: "\xFF" arrives as two bytes. A reader that takes one
+    // byte and steps back one gets the second byte next, not the first again.
+    TxdStringStream source("<?xm\xFFz");
+    TxdUtf8Stream codec(&source);
+    std::string seen;
+    char c = 0;
+    for (int i = 0; i < 4; ++i)
+        codec.Read(&c, 1);
+    codec.Read(&c, 1);
+    seen.push_back(c);
+    codec.Read(&c, 1);
+    codec.Seek(-1, fw::soCurrent);
+    codec.Read(&c, 1);
+    seen.push_back(c);
+    codec.Read(&c, 1);
+    seen.push_back(c);
+    EXPECT_EQ(seen, "\xC3\xBFz");
+
+    // A DOCTYPE subset with such characters ends instead of reading one for ever.
+    vistrel::TXmlDocument document;
+    document.SetUtf8Encoded(true);
+    TxdStringStream bytes("<!DOCTYPE r [\xFF\xFE]><r/>");
+    document.LoadFromStream(&bytes);
+    EXPECT_EQ(document.Root()->Name(), "r");
 }

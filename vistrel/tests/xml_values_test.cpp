@@ -2,6 +2,8 @@
 
 #include "xml/xml_document.h"
 
+#include <framework/graphics.h>
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -191,4 +193,77 @@ TEST(XmlValues, BinaryData)
     loose.SetBinaryString("Hi");
     EXPECT_EQ(loose.ValueDirect(), "4869");
     EXPECT_EQ(loose.BinaryString(), "Hi");
+}
+
+TEST(XmlValues, ColoursFontsPensAndBrushes)
+{
+    TXmlDocument document("r");
+    TXmlNode* node = document.Root();
+    node->WriteColor("c", fw::clRed);
+    EXPECT_EQ(node->ReadString("c"), "$000000FF");
+    EXPECT_EQ(node->ReadColor("c"), fw::clRed);
+
+    // Black against another default is written even without WriteOnDefault, so that it
+    // reads back as black rather than as that default.
+    document.SetWriteOnDefault(false);
+    node->WriteColor("black", fw::clBlack, fw::clWhite);
+    EXPECT_EQ(node->ReadColor("black", fw::clWhite), fw::clBlack);
+    node->WriteColor("skipped", fw::clWhite, fw::clWhite);
+    EXPECT_EQ(node->NodeByName("skipped"), nullptr);
+    document.SetWriteOnDefault(true);
+
+    fw::TFont font;
+    font.SetName("Courier New");
+    font.SetColor(fw::clBlue);
+    font.SetSize(11);
+    font.SetStyle({fw::fsBold, fw::fsStrikeOut});
+    node->WriteFont("font", &font);
+    fw::TFont read;
+    node->ReadFont("font", &read);
+    EXPECT_EQ(read.Name(), "Courier New");
+    EXPECT_EQ(read.Color(), fw::clBlue);
+    EXPECT_EQ(read.Size(), 11);
+    EXPECT_EQ(read.Style(), (fw::TFontStyles{fw::fsBold, fw::fsStrikeOut}));
+    node->ReadFont("missing", &read);
+    EXPECT_EQ(read.Name(), "Arial");
+    EXPECT_EQ(read.Size(), 14);
+    EXPECT_TRUE(read.Style().Empty());
+
+    // Pens and brushes use one set of defaults on both sides: a pen or brush at its
+    // defaults, written without WriteOnDefault, reads back the same.
+    document.SetWriteOnDefault(false);
+    fw::TPen pen;
+    fw::TBrush brush;
+    node->WritePen("pen", &pen);
+    node->WriteBrush("brush", &brush);
+    EXPECT_EQ(node->NodeByName("pen")->NodeCount(), 0);
+    fw::TPen pen_read;
+    pen_read.SetWidth(5);
+    pen_read.SetMode(fw::pmXor);
+    node->ReadPen("pen", &pen_read);
+    EXPECT_EQ(pen_read.Width(), 1);
+    EXPECT_EQ(pen_read.Mode(), fw::pmCopy);
+    fw::TBrush brush_read;
+    brush_read.SetColor(fw::clRed);
+    node->ReadBrush("brush", &brush_read);
+    EXPECT_EQ(brush_read.Color(), fw::clWhite);
+
+    pen.SetColor(fw::clGreen);
+    pen.SetStyle(fw::psDot);
+    pen.SetWidth(3);
+    pen.SetMode(fw::pmNotXor);
+    node->WritePen("pen", &pen);
+    node->ReadPen("pen", &pen_read);
+    EXPECT_EQ(pen_read.Color(), fw::clGreen);
+    EXPECT_EQ(pen_read.Style(), fw::psDot);
+    EXPECT_EQ(pen_read.Width(), 3);
+    EXPECT_EQ(pen_read.Mode(), fw::pmNotXor);
+
+    // Ordinals a file makes up fall back to the defaults.
+    node->NodeByName("pen")->WriteInteger("Mode", 99);
+    node->NodeByName("brush")->WriteInteger("Style", -3);
+    node->ReadPen("pen", &pen_read);
+    node->ReadBrush("brush", &brush_read);
+    EXPECT_EQ(pen_read.Mode(), fw::pmCopy);
+    EXPECT_EQ(brush_read.Style(), fw::bsSolid);
 }

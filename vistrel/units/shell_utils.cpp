@@ -149,7 +149,11 @@ bool RunProgramAndWait(const QString& program_path, const QString& args, bool hi
     const QString saved = fw::GetCurrentDir();
     bool ran = false;
     try {
-        const QString folder = fw::ExcludeTrailingPathDelimiter(fw::ExtractFilePath(program_path));
+        // The root keeps its delimiter: without it there would be no folder left.
+        const QString folder_part = fw::ExtractFilePath(program_path);
+        const QString folder = folder_part.size() > 1
+                                   ? fw::ExcludeTrailingPathDelimiter(folder_part)
+                                   : folder_part;
         if (!fw::SetCurrentDir(folder))
             fw::ShowMessage(QStringLiteral("Could not change directory to\r\n") +
                             fw::AnsiUpperCase(folder));

@@ -22,6 +22,12 @@
 #include <string_view>
 #include <vector>
 
+namespace fw {
+class TBrush;
+class TFont;
+class TPen;
+}
+
 namespace vistrel {
 
 class TXmlDocument;
@@ -180,6 +186,19 @@ public:
                                fw::TDateTime fallback = 0);
     // "$" and at least `digits` upper-case hexadecimal digits.
     virtual void WriteHex(std::string_view name, uint32_t value, int digits, uint32_t fallback = 0);
+
+    // Colours as "$" and eight hexadecimal digits of their colour reference; fonts, pens
+    // and brushes as a child element with one element per property. A missing child
+    // reads as the defaults: font Arial, black, 14 points, no styles; pen black, copy
+    // mode, solid, width 1; brush white and solid. Writing leaves out the properties
+    // equal to those defaults unless WriteOnDefault is set.
+    virtual void WriteColor(std::string_view name, fw::TColor value, fw::TColor fallback = 0);
+    virtual void ReadFont(std::string_view name, fw::TFont* font) const;
+    virtual void WriteFont(std::string_view name, fw::TFont* font);
+    virtual void ReadPen(std::string_view name, fw::TPen* pen) const;
+    virtual void WritePen(std::string_view name, fw::TPen* pen);
+    virtual void ReadBrush(std::string_view name, fw::TBrush* brush) const;
+    virtual void WriteBrush(std::string_view name, fw::TBrush* brush);
 
     // ---- Binary values ----------------------------------------------------------------------
     // In the document's binary encoding (hexadecimal without a document), broken into

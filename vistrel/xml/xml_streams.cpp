@@ -168,6 +168,14 @@ int64_t TxdCodecStream::Seek(int64_t offset, fw::TSeekOrigin origin)
     if (m_mode == umUnknown)
         raise_stream_error("Cannot seek before reading or writing in conversion stream");
     if (origin == fw::soCurrent && (offset == -1 || offset == -2) && m_mode == umRead) {
+        const size_t back = offset == -1 ? 1 : 2;
+        if (m_buffer_pos > back) {
+            // Inside a character whose UTF-8 bytes are being delivered: step back over
+            // bytes of it. Going back to its start would deliver the same byte again
+            // and again to a reader that steps back after each one.
+            m_buffer_pos -= back;
+            return 0;
+        }
         m_buffer.clear();
         m_buffer_pos = 0;
         m_stream->SetPosition(offset == -1 ? m_pos_min1 : m_pos_min2);

@@ -217,6 +217,10 @@ constexpr TColor clGradientInactiveCaption = SystemColor(28);
 constexpr TColor clMenuHighlight = SystemColor(29);
 constexpr TColor clMenuBar = SystemColor(30);
 
+// The colour as 0x00BBGGRR: a system colour becomes the platform's colour for its
+// index (GetSysColor); any other value stays as it is.
+TColor ColorToRGB(TColor color);
+
 // ---- Pen, brush and font styles (ordinals are stored in files) ---------------------
 
 enum TPenStyle {

@@ -12,7 +12,8 @@
  *    GetCurrentObject, GetObjectA (LOGPEN, LOGBRUSH, LOGFONTA, BITMAP), DeleteObject;
  *  - attributes: SetROP2/GetROP2 (all 16 codes), SetTextColor/GetTextColor,
  *    SetBkColor/GetBkColor, SetBkMode/GetBkMode, SetTextAlign/GetTextAlign;
- *  - drawing: MoveToEx, GetCurrentPositionEx, LineTo, SetPixelV, GetPixel, Arc;
+ *  - drawing: MoveToEx, GetCurrentPositionEx, LineTo, SetPixelV, GetPixel, Arc,
+ *    Rectangle, RoundRect;
  *  - text: TextOutA, GetTextMetricsA, GetTextExtentPoint32A;
  *  - paths: BeginPath, EndPath, CloseFigure, StrokeAndFillPath, PathToRegion;
  *  - regions: CreateRectRgn, RectInRegion.
@@ -27,9 +28,9 @@
  * Strings are UTF-8. Coordinates of curves, text and wide lines are limited to
  * +-2^27, as on Win32; plain lines and pixels take any 32-bit coordinate.
  *
- *  - blits: BitBlt with the 256 ternary raster operations.
+ *  - blits: BitBlt and StretchBlt (COLORONCOLOR) with the 256 ternary raster operations.
  *
- * Not provided: clip regions, mapping modes, SaveDC/RestoreDC, stretching, palettes,
+ * Not provided: clip regions, mapping modes, SaveDC/RestoreDC, halftone stretching, palettes,
  * styled (dashed) cosmetic pens (drawn solid), the advanced graphics mode (a font's
  * orientation is kept but glyphs follow its escapement, as in GM_COMPATIBLE).
  */
@@ -223,8 +224,12 @@ typedef struct tagLOGFONTA {
 } LOGFONTA, *LPLOGFONTA;
 
 /*
- * The font is realised on first use in a DC: its face name goes through fontconfig,
- * so "Arial", "Times New Roman" and "Courier New" give their metric-compatible faces.
+ * The font is realised on first use in a DC, in an installed face that stands for
+ * the face asked for: Arial, Tahoma and "MS Shell Dlg 2" are drawn in Liberation Sans,
+ * Calibri in Carlito, Times New Roman in Liberation Serif, Courier New in Liberation
+ * Mono (faces with the same metrics), those faces and DejaVu Sans Mono and DejaVu Serif
+ * in themselves, an empty name in Liberation Sans (the common sans-serif face) and
+ * any other face in DejaVu Sans.
  * Glyphs are drawn without antialiasing and without kerning. NULL with
  * ERROR_INVALID_PARAMETER for a NULL record.
  */
@@ -313,6 +318,14 @@ PLATFORM_API HGDIOBJ SelectObject(HDC dc, HGDIOBJ object) PLATFORM_NOEXCEPT;
 /* The selected object of that type (OBJ_PEN, OBJ_BRUSH, OBJ_FONT, OBJ_BITMAP). */
 PLATFORM_API HGDIOBJ GetCurrentObject(HDC dc, UINT type) PLATFORM_NOEXCEPT;
 
+#define RGN_ERROR 0
+#define NULLREGION 1
+#define SIMPLEREGION 2
+/* The box that drawing through the DC can reach: the DC's surface, within the update
+ * region's bounding box for a paint DC of BeginPaint. SIMPLEREGION, NULLREGION (an
+ * empty box) or RGN_ERROR for a bad DC. */
+PLATFORM_API int GetClipBox(HDC dc, LPRECT rect) PLATFORM_NOEXCEPT;
+
 /* Raster operations of pens and brushes: result from pen P and destination D. */
 #define R2_BLACK 1        /* 0 */
 #define R2_NOTMERGEPEN 2  /* ~(P | D) */
@@ -381,6 +394,22 @@ PLATFORM_API COLORREF GetPixel(HDC dc, int x, int y) PLATFORM_NOEXCEPT;
  */
 PLATFORM_API BOOL Arc(HDC dc, int left, int top, int right, int bottom, int x_start,
                       int y_start, int x_end, int y_end) PLATFORM_NOEXCEPT;
+
+/* ---- Rectangles ------------------------------------------------------------------------ */
+
+/*
+ * The rectangle (corners in any order, right and bottom exclusive) outlined with the
+ * pen and filled with the brush, both through the ROP2 mode, each pixel once: the
+ * outline runs along the outermost pixels (a wider pen is centred on them), the fill
+ * covers what lies inside it. Without a pen the fill covers the rectangle less its
+ * right column and bottom row, as on Win32. Nothing for a rectangle narrower or lower
+ * than 2 pixels.
+ */
+PLATFORM_API BOOL Rectangle(HDC dc, int left, int top, int right, int bottom) PLATFORM_NOEXCEPT;
+/* As Rectangle with corners rounded by quarter ellipses of corner_width by
+ * corner_height (at most the rectangle's size). */
+PLATFORM_API BOOL RoundRect(HDC dc, int left, int top, int right, int bottom, int corner_width,
+                            int corner_height) PLATFORM_NOEXCEPT;
 
 /* ---- Text ------------------------------------------------------------------------------ */
 
@@ -467,6 +496,18 @@ PLATFORM_API HRGN PathToRegion(HDC dc) PLATFORM_NOEXCEPT;
  */
 PLATFORM_API BOOL BitBlt(HDC destination, int x, int y, int width, int height, HDC source,
                          int source_x, int source_y, DWORD rop) PLATFORM_NOEXCEPT;
+
+/*
+ * Copies the source rectangle stretched or shrunk onto the destination rectangle
+ * through the raster operation, as the COLORONCOLOR stretch mode does: each
+ * destination pixel takes the source pixel under its centre, without blending.
+ * Destination pixels outside the destination surface, or whose source pixel lies
+ * outside the source surface, are left alone. Mirroring (negative sizes) is not
+ * supported: FALSE with ERROR_INVALID_PARAMETER; a size of 0 draws nothing.
+ */
+PLATFORM_API BOOL StretchBlt(HDC destination, int x, int y, int width, int height, HDC source,
+                             int source_x, int source_y, int source_width, int source_height,
+                             DWORD rop) PLATFORM_NOEXCEPT;
 
 PLATFORM_END_DECLS
 

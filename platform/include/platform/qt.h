@@ -19,9 +19,12 @@
 #include "platform/gdi.h"
 #include "platform/win_types.h"
 
+#include <QtCore/qnamespace.h>
+
 #include <cstdint>
 
 class QImage;
+class QString;
 class QWidget;
 
 namespace platform {
@@ -71,6 +74,28 @@ PLATFORM_API bool ConsumeMenuChoice(int* index) noexcept;
 /* The desktop size of GetSystemMetrics; 0 by 0 goes back to the screens'. */
 PLATFORM_API void SetDesktopSize(int width, int height) noexcept;
 
+/*
+ * Qt input for the window's widget, delivered as the window system would deliver it;
+ * the widget turns it into posted messages. Points are in the window's client
+ * coordinates. Each returns false when the window has no widget (see WidgetOf).
+ */
+enum class MouseInput {
+    Press,
+    Release,
+    DoubleClick,
+    Move
+};
+PLATFORM_API bool SendMouseInput(HWND window, MouseInput kind, POINT client, Qt::MouseButton button,
+                                 Qt::MouseButtons held,
+                                 Qt::KeyboardModifiers modifiers = Qt::NoModifier) noexcept;
+/* A key press or release as Qt reports it: Qt's key, the modifiers and the text typed.
+ * It goes to the widget the window hosts, if any. */
+PLATFORM_API bool SendKeyInput(HWND window, bool press, int qt_key, Qt::KeyboardModifiers modifiers,
+                               const QString& text) noexcept;
+/* A turn of the wheel: `delta` in eighths of a degree (120 a notch, positive away from
+ * the user). */
+PLATFORM_API bool SendWheelInput(HWND window, POINT client, int delta,
+                                 Qt::KeyboardModifiers modifiers = Qt::NoModifier) noexcept;
 }
 
 }

@@ -2,9 +2,11 @@
  * User-interface services of the platform layer: the subset of Win32's user
  * interface that the libraries call.
  *
- * Provided here: MessageBoxA and MessageBoxW. Without a display (tests, CI, library
- * start-up and shut-down) a message box writes its caption and text to standard error
- * and answers its default button at once.
+ * Provided here: MessageBoxA and MessageBoxW. On the thread of the program's
+ * QApplication with a display, a message box is a modal Qt dialog over its owner's
+ * window (the queue's input keeps being dispatched meanwhile). Without one (tests on
+ * the offscreen platform, CI, library start-up and shut-down) it writes its caption and
+ * text to standard error and answers its default button at once.
  *
  * Windows, messages, painting, input, scroll bars and metrics have headers of their
  * own: user_windows.h, user_messages.h, user_paint.h, user_input.h, scroll_bars.h,
@@ -26,8 +28,10 @@ PLATFORM_BEGIN_DECLS
 #define MB_RETRYCANCEL 0x00000005u
 #define MB_TYPEMASK 0x0000000Fu
 #define MB_ICONERROR 0x00000010u
+#define MB_ICONQUESTION 0x00000020u
 #define MB_ICONWARNING 0x00000030u
 #define MB_ICONINFORMATION 0x00000040u
+#define MB_ICONMASK 0x000000F0u
 #define MB_DEFBUTTON1 0x00000000u
 #define MB_DEFBUTTON2 0x00000100u
 #define MB_DEFBUTTON3 0x00000200u
@@ -42,7 +46,7 @@ PLATFORM_BEGIN_DECLS
 #define IDNO 7
 
 PLATFORM_API int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) PLATFORM_NOEXCEPT;
-/* As MessageBoxA, with UTF-16 texts (written to standard error as UTF-8). */
+/* As MessageBoxA (whose texts are UTF-8), with UTF-16 texts. */
 PLATFORM_API int MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption,
                              UINT type) PLATFORM_NOEXCEPT;
 

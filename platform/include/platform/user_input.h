@@ -122,6 +122,8 @@ PLATFORM_API HWND GetCapture(void) PLATFORM_NOEXCEPT;
 #define VK_OEM_5 0xDC
 #define VK_OEM_6 0xDD
 #define VK_OEM_7 0xDE
+/* A character without a key of its own: TranslateMessage types what came with it. */
+#define VK_PACKET 0xE7
 
 /* Bit 15 (the value is negative) while the key is down, bit 0 toggled by each press.
  * As the calling thread's retrieved messages left it. */

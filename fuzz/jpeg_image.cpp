@@ -1,0 +1,13 @@
+// Fuzz target of JPEG files (TJPEGImage: libjpeg behind the decoder's checks): any
+// bytes loaded as a picture, which is refused or, when it loads, drawn scaled onto a
+// small bitmap.
+
+#include "picture_fuzz.h"
+
+#include <cstddef>
+#include <cstdint>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    return FuzzPicture<fw::TJPEGImage>(data, size);
+}
