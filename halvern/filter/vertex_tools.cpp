@@ -7,6 +7,7 @@
 
 #include "filter/entity_forms.h"
 #include "geometry/geometry_internal.h"
+#include "model/vertex_list_internal.h"
 
 namespace halvern {
 
@@ -215,10 +216,10 @@ void FilterArcToChords(DXFFilterContext& context, const ArcRec& arc, uint32_t fl
     chords.vl_N = 0;
     Point3DRec previous = FilterArcPoint(arc, arc.ar_Start);
     if (as_polyline)
-        DXFVertexListAdd(&chords, previous.x, previous.y, previous.z, 0.0, 0);
+        VertexListAppend(chords, previous.x, previous.y, previous.z, 0.0, 0);
     const auto add = [&](const Point3DRec& point) {
         if (as_polyline)
-            DXFVertexListAdd(&chords, point.x, point.y, point.z, 0.0, 0);
+            VertexListAppend(chords, point.x, point.y, point.z, 0.0, 0);
         else
             FilterWriteLine(context, previous, point);
         previous = point;
