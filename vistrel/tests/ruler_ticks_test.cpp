@@ -45,11 +45,12 @@ TEST(RulerTicks, UnknownUnitsStepMetricUnderAnImperialDisplay)
     // 10 pixels per unit over columns 0..99: a range of 9.9 units.
     const RulerBandLayout layout{RulerBand::Bottom, 0, 9.9, 0, 99};
 
-    const std::vector<RulerTick> unknown = ComputeRulerTicks(layout, qxUnitsUnknown, manager, linear(0, 10));
+    const std::vector<RulerTick> unknown =
+        ComputeRulerTicks(layout, qxUnitsUnknown, manager, linear(0, 10));
     // Metric first row: a tick every unit, a label every unit.
     EXPECT_EQ(pixels(unknown), (std::vector<int>{0, 10, 20, 30, 40, 50, 60, 70, 80, 90, 100}));
-    EXPECT_EQ(labels(unknown), (std::vector<std::string>{"0", "1", "2", "3", "4", "5", "6", "7", "8",
-                                                          "9", "10"}));
+    EXPECT_EQ(labels(unknown),
+              (std::vector<std::string>{"0", "1", "2", "3", "4", "5", "6", "7", "8", "9", "10"}));
 
     // 17 inches: the imperial first row, labels in inches, feet named where they fall.
     const RulerBandLayout wide{RulerBand::Bottom, 0, 17, 0, 199};
@@ -68,7 +69,8 @@ TEST(RulerTicks, UnknownUnitsStepMetricUnderAnImperialDisplay)
     EXPECT_EQ(mm.size(), 201u);
     std::vector<std::string> expected;
     for (int k = 0; k <= 20; ++k)
-        expected.push_back(k % 10 == 0 ? std::to_string(k / 10) + "M!" : std::to_string(10 * k) + "cm");
+        expected.push_back(k % 10 == 0 ? std::to_string(k / 10) + "M!"
+                                       : std::to_string(10 * k) + "cm");
     EXPECT_EQ(labels(mm), expected);
 }
 
@@ -77,8 +79,8 @@ TEST(RulerTicks, StartOneWholeStepBeforeTheFirstPixel)
     TUnitsDisplayManager manager;
     const RulerBandLayout layout{RulerBand::Bottom, 3.7, 9.9, 0, 99};
     // Ticks from 2 (one step before 3.7, on a whole multiple); 2 maps to -17, not shown.
-    const std::vector<RulerTick> ticks = ComputeRulerTicks(layout, qxUnitsUnknown, manager,
-                                                           linear(-37, 10));
+    const std::vector<RulerTick> ticks =
+        ComputeRulerTicks(layout, qxUnitsUnknown, manager, linear(-37, 10));
     EXPECT_EQ(pixels(ticks), (std::vector<int>{3, 13, 23, 33, 43, 53, 63, 73, 83, 93}));
     EXPECT_EQ(labels(ticks).front(), "4");
 }
@@ -89,18 +91,19 @@ TEST(RulerTicks, EndsOfTheBands)
 {
     TUnitsDisplayManager manager;
     const RulerBandLayout bottom{RulerBand::Bottom, 0, 9.9, 0, 99};
-    const std::vector<RulerTick> x_ticks = ComputeRulerTicks(bottom, qxUnitsUnknown, manager,
-                                                             linear(0, 10));
+    const std::vector<RulerTick> x_ticks =
+        ComputeRulerTicks(bottom, qxUnitsUnknown, manager, linear(0, 10));
     EXPECT_EQ(x_ticks.back().pixel, 100);
 
     const RulerBandLayout left{RulerBand::Left, 0, 10, 0, 100};
-    const std::vector<RulerTick> y_ticks = ComputeRulerTicks(left, qxUnitsUnknown, manager,
-                                                             linear(100, -10));
+    const std::vector<RulerTick> y_ticks =
+        ComputeRulerTicks(left, qxUnitsUnknown, manager, linear(100, -10));
     EXPECT_EQ(pixels(y_ticks), (std::vector<int>{90, 80, 70, 60, 50, 40, 30, 20, 10, 0}));
 
     // A band that begins right of column 0 leaves out the ticks left of it.
     const RulerBandLayout offset{RulerBand::Bottom, 0, 9.9, 35, 99};
-    EXPECT_EQ(pixels(ComputeRulerTicks(offset, qxUnitsUnknown, manager, linear(0, 10))).front(), 40);
+    EXPECT_EQ(pixels(ComputeRulerTicks(offset, qxUnitsUnknown, manager, linear(0, 10))).front(),
+              40);
 }
 
 // A mapping that does not carry the ticks towards the band's end (a zero, reversed or
@@ -114,14 +117,10 @@ TEST(RulerTicks, EndsWhenStepsDoNotAdvance)
         const char* what;
         double first, range, offset, scale;
     } cases[] = {
-        {"zero scale", 0, 0, 50, 0},
-        {"zero scale, some range", 0, 10, 50, 0},
-        {"negative scale", 0, -10, 50, -10},
-        {"negative scale, positive range", 0, 10, 50, -10},
-        {"not a number", nan, nan, 50, nan},
-        {"infinite scale", 0, 10, 0, inf},
-        {"infinite range", 0, inf, 0, 10},
-        {"huge coordinates", 1e300, 1e300, -1e300, 1},
+        {"zero scale", 0, 0, 50, 0},         {"zero scale, some range", 0, 10, 50, 0},
+        {"negative scale", 0, -10, 50, -10}, {"negative scale, positive range", 0, 10, 50, -10},
+        {"not a number", nan, nan, 50, nan}, {"infinite scale", 0, 10, 0, inf},
+        {"infinite range", 0, inf, 0, 10},   {"huge coordinates", 1e300, 1e300, -1e300, 1},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -176,8 +175,16 @@ TEST(RulerTicks, RepositionTextHeightIsKeptWithinEightToTwenty)
     const struct {
         double scale, height;
     } cases[] = {
-        {0, 8},       {0.1, 8},   {0.32, 8},     {0.5, 12.5}, {0.8, 20}, {1, 20},
-        {-0.1, 8},    {-0.5, -12.5}, {-2, 20},   {std::nan(""), 8},
+        {0, 8},
+        {0.1, 8},
+        {0.32, 8},
+        {0.5, 12.5},
+        {0.8, 20},
+        {1, 20},
+        {-0.1, 8},
+        {-0.5, -12.5},
+        {-2, 20},
+        {std::nan(""), 8},
         {std::numeric_limits<double>::infinity(), 20},
     };
     for (const auto& c : cases)

@@ -61,12 +61,14 @@ TEST(UnitsConversion, EveryPairOfTheSameKindHasAFactor)
         int kind;
         double in_base;
     } units[] = {
-        {qxMM, 0, 1},         {qxInches, 0, 25.4},       {qxMeters, 0, 1000},
-        {qxFt, 0, 304.8},     {qxYds, 0, 914.4},         {qxCM, 0, 10},
-        {qxLb, 1, 453.59237}, {qxKg, 1, 1000},           {qxGrams, 1, 1},
-        {qxOunce, 1, 28.349523125},
-        {qxMMSq, 2, 1},       {qxInSq, 2, 645.16},       {qxMSq, 2, 1e6},
-        {qxFtSq, 2, 92903.04}, {qxCMSq, 2, 100},         {qxYdsSq, 2, 836127.36},
+        {qxMM, 0, 1},         {qxInches, 0, 25.4},
+        {qxMeters, 0, 1000},  {qxFt, 0, 304.8},
+        {qxYds, 0, 914.4},    {qxCM, 0, 10},
+        {qxLb, 1, 453.59237}, {qxKg, 1, 1000},
+        {qxGrams, 1, 1},      {qxOunce, 1, 28.349523125},
+        {qxMMSq, 2, 1},       {qxInSq, 2, 645.16},
+        {qxMSq, 2, 1e6},      {qxFtSq, 2, 92903.04},
+        {qxCMSq, 2, 100},     {qxYdsSq, 2, 836127.36},
         {qxgrMM3, 3, 1},      {qxlbInch3, 3, 27.6799},
     };
     for (const auto& from : units)
@@ -155,11 +157,11 @@ TEST(UnitsRuler, CalcRulerUnitsPicksTheRowOfTheRange)
         const TRulerUnit* row;
     } cases[] = {
         {fMetric, 15, qxMM, false, &kMetricRulerUnits[0]},
-        {fMetric, 20, qxMM, false, &kMetricRulerUnits[1]}, // 10 is not below 10
+        {fMetric, 20, qxMM, false, &kMetricRulerUnits[1]},      // 10 is not below 10
         {fMetric, 19.9999, qxMM, false, &kMetricRulerUnits[0]}, // within the tolerance
         {fMetric, 1999, qxMM, false, &kMetricRulerUnits[2]},
         {fMetric, 1000000, qxMM, false, &kMetricRulerUnits[4]},
-        {fMetric, 1, qxInches, false, &kMetricRulerUnits[1]}, // 12.7 mm
+        {fMetric, 1, qxInches, false, &kMetricRulerUnits[1]},      // 12.7 mm
         {fImperial, 18, qxInches, false, &kImperialRulerUnits[1]}, // 12 is not below 12
         {fImperial, 17.9, qxInches, false, &kImperialRulerUnits[0]},
         {fImperial, 1e6, qxInches, false, &kImperialRulerUnits[2]},
@@ -229,9 +231,9 @@ TEST(UnitsLengths, ResolveLengthString)
         {"5'", fMetric, 1524, false},
         {"5' 7", fMetric, 1524, false}, // text after the feet mark without inch mark
         {"12\"", fMetric, 304.8, false},
-        {"2", fMetric, 2000, false},      // metres, the metric material length units
-        {"2", fImperial, 609.6, false},   // feet
-        {"2", fUnitsUnknown, 2, false},   // mm
+        {"2", fMetric, 2000, false},    // metres, the metric material length units
+        {"2", fImperial, 609.6, false}, // feet
+        {"2", fUnitsUnknown, 2, false}, // mm
         {"abc", fMetric, 0, true},
         {"x' 3\"", fMetric, 0, true},
         {"", fMetric, 0, true},

@@ -45,13 +45,21 @@ std::map<uint32_t, int> colours(fw::TBitmap& bitmap, const fw::TRect& area)
 // of two layers called "Construction" in two cases.
 std::string thumbnail_drawing()
 {
-    return dxf({section(
-        "ENTITIES",
-        line("Outline", 0, 0, 100, 0) + line("Outline", 100, 0, 100, 100) +
-            line("Outline", 100, 100, 0, 100) + line("Outline", 0, 100, 0, 0) +
-            line("Construction", 10, 10, 90, 90) + line("CONSTRUCTION", 10, 90, 90, 10) +
-            Groups{{0, "TEXT"}, {8, "Outline"}, {10, "40"}, {20, "40"}, {40, "20"}, {1, "XX"},
-                   {0, "POINT"}, {8, "Outline"}, {10, "70"}, {20, "70"}})});
+    return dxf(
+        {section("ENTITIES", line("Outline", 0, 0, 100, 0) + line("Outline", 100, 0, 100, 100) +
+                                 line("Outline", 100, 100, 0, 100) + line("Outline", 0, 100, 0, 0) +
+                                 line("Construction", 10, 10, 90, 90) +
+                                 line("CONSTRUCTION", 10, 90, 90, 10) +
+                                 Groups{{0, "TEXT"},
+                                        {8, "Outline"},
+                                        {10, "40"},
+                                        {20, "40"},
+                                        {40, "20"},
+                                        {1, "XX"},
+                                        {0, "POINT"},
+                                        {8, "Outline"},
+                                        {10, "70"},
+                                        {20, "70"}})});
 }
 
 }
@@ -60,8 +68,10 @@ TEST(VectorDrawing, ThumbnailOfAnEmptyObjectIsTheBackground)
 {
     Tqxp_VectorObject object;
     std::unique_ptr<fw::TBitmap> bitmap = NewBitmap32(64, 64);
-    EXPECT_TRUE(object.Draw_ToThumbnail(bitmap->Canvas(), fw::Rect(0, 0, 64, 64), 0x808080, 0x123456));
-    EXPECT_EQ(colours(*bitmap, fw::Rect(0, 0, 64, 64)), (std::map<uint32_t, int>{{0x563412, 64 * 64}}));
+    EXPECT_TRUE(
+        object.Draw_ToThumbnail(bitmap->Canvas(), fw::Rect(0, 0, 64, 64), 0x808080, 0x123456));
+    EXPECT_EQ(colours(*bitmap, fw::Rect(0, 0, 64, 64)),
+              (std::map<uint32_t, int>{{0x563412, 64 * 64}}));
     EXPECT_FALSE(object.Draw_ToThumbnail(nullptr, fw::Rect(0, 0, 64, 64), 0, 0));
 }
 
@@ -74,14 +84,16 @@ TEST(VectorDrawing, ThumbnailIsMonochromeWithoutConstruction)
     ASSERT_TRUE(object.Load_Dxf(q(file.path())));
     object.Set_DxfDisplayedItems(DXFItemPoint, true);
     std::unique_ptr<fw::TBitmap> bitmap = NewBitmap32(64, 64);
-    ASSERT_TRUE(object.Draw_ToThumbnail(bitmap->Canvas(), fw::Rect(0, 0, 64, 64), 0x808080, 0xFFFFFF));
+    ASSERT_TRUE(
+        object.Draw_ToThumbnail(bitmap->Canvas(), fw::Rect(0, 0, 64, 64), 0x808080, 0xFFFFFF));
 
     const std::map<uint32_t, int> found = colours(*bitmap, fw::Rect(0, 0, 64, 64));
     ASSERT_EQ(found.size(), 2u);
     EXPECT_GT(found.at(0x808080), 4 * 50); // the outline
     EXPECT_GT(found.at(0xFFFFFF), 0);
     // The diagonals would cross in the middle; the text would lie left of it.
-    EXPECT_EQ(colours(*bitmap, fw::Rect(20, 20, 44, 44)), (std::map<uint32_t, int>{{0xFFFFFF, 24 * 24}}));
+    EXPECT_EQ(colours(*bitmap, fw::Rect(20, 20, 44, 44)),
+              (std::map<uint32_t, int>{{0xFFFFFF, 24 * 24}}));
     // Points are shown again afterwards, texts stay hidden.
     EXPECT_EQ(object.pInternal()->dxf_ItemFlags[DXFItemPoint], 0u);
     EXPECT_EQ(object.pInternal()->dxf_ItemFlags[DXFItemText], DXF_ITEM_TYPE_HIDDEN);
@@ -146,7 +158,7 @@ TEST(VectorDrawing, DrawToDrawsTheDrawingAndItsOverlays)
     ASSERT_TRUE(object.Draw_To(overlays->Canvas(), area));
     const std::map<uint32_t, int> with_overlays = colours(*overlays, fw::Rect(0, 0, 240, 200));
     EXPECT_GT(with_overlays.count(0xFF8F20), 0u); // zero axes
-    EXPECT_EQ(with_overlays.count(0xFF0000), 1u);  // the point's red square
+    EXPECT_EQ(with_overlays.count(0xFF0000), 1u); // the point's red square
     EXPECT_EQ(with_overlays.at(0xFF0000), 9);
     EXPECT_GT(with_overlays.count(0xFF8080), 0u); // the reposition mark
     EXPECT_EQ(with_overlays.count(0xB5C1D7), 0u); // no rulers

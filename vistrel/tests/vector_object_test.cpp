@@ -81,22 +81,37 @@ void expect_window(const Rectangle2DRec& window, double x1, double y1, double x2
 std::string layered_drawing()
 {
     Groups blocks;
-    for (const char* name : {"QX_NEST_TOOLING", "DOOR", "QX_NEST_CLAMPS", "A_QX_RMT_CREATED_SHEET_2",
-                             "qx_nest_tooling"}) {
-        blocks = blocks + Groups{{0, "BLOCK"}, {8, "0"}, {2, name}, {70, "0"}, {10, "0"},
-                                 {20, "0"},   {3, name}} +
+    for (const char* name : {"QX_NEST_TOOLING", "DOOR", "QX_NEST_CLAMPS",
+                             "A_QX_RMT_CREATED_SHEET_2", "qx_nest_tooling"}) {
+        blocks = blocks + Groups{{0, "BLOCK"}, {8, "0"},  {2, name}, {70, "0"},
+                                 {10, "0"},    {20, "0"}, {3, name}} +
                  line("0", 0, 0, 1, 1) + Groups{{0, "ENDBLK"}};
     }
     return dxf({
-        section("TABLES", {{0, "TABLE"}, {2, "LAYER"}, {70, "3"},
-                           {0, "LAYER"}, {2, "Walls"}, {70, "0"}, {62, "-3"}, {6, "CONTINUOUS"},
-                           {0, "LAYER"}, {2, "WALLS"}, {70, "0"}, {62, "1"}, {6, "CONTINUOUS"},
-                           {0, "LAYER"}, {2, "Doors"}, {70, "0"}, {62, "5"}, {6, "CONTINUOUS"},
+        section("TABLES", {{0, "TABLE"},
+                           {2, "LAYER"},
+                           {70, "3"},
+                           {0, "LAYER"},
+                           {2, "Walls"},
+                           {70, "0"},
+                           {62, "-3"},
+                           {6, "CONTINUOUS"},
+                           {0, "LAYER"},
+                           {2, "WALLS"},
+                           {70, "0"},
+                           {62, "1"},
+                           {6, "CONTINUOUS"},
+                           {0, "LAYER"},
+                           {2, "Doors"},
+                           {70, "0"},
+                           {62, "5"},
+                           {6, "CONTINUOUS"},
                            {0, "ENDTAB"}}),
         section("BLOCKS", blocks),
-        section("ENTITIES", line("Walls", 0, 0, 100, 50) + line("WALLS", 10, 10, 20, 20) +
-                                line("Doors", 5, 5, 6, 6) +
-                                Groups{{0, "INSERT"}, {8, "Doors"}, {2, "DOOR"}, {10, "30"}, {20, "5"}}),
+        section("ENTITIES",
+                line("Walls", 0, 0, 100, 50) + line("WALLS", 10, 10, 20, 20) +
+                    line("Doors", 5, 5, 6, 6) +
+                    Groups{{0, "INSERT"}, {8, "Doors"}, {2, "DOOR"}, {10, "30"}, {20, "5"}}),
     });
 }
 
@@ -131,9 +146,16 @@ TEST(VectorObject, BoundsAndPaddedWindow)
         {"one line", line("0", 0, 0, 100, 50), {0, 0, 100, 50}},
         {"all at one point", line("0", 3, 4, 3, 4) + line("0", 3, 4, 3, 4), {3, 4, 3, 4}},
         {"point and text far away",
-         line("0", -10, -20, 10, 20) +
-             Groups{{0, "POINT"}, {8, "0"}, {10, "1000"}, {20, "1000"},
-                    {0, "TEXT"}, {8, "0"}, {10, "-500"}, {20, "-500"}, {40, "2.5"}, {1, "Far"}},
+         line("0", -10, -20, 10, 20) + Groups{{0, "POINT"},
+                                              {8, "0"},
+                                              {10, "1000"},
+                                              {20, "1000"},
+                                              {0, "TEXT"},
+                                              {8, "0"},
+                                              {10, "-500"},
+                                              {20, "-500"},
+                                              {40, "2.5"},
+                                              {1, "Far"}},
          {-10, -20, 10, 20}},
     };
     for (const auto& c : cases) {
@@ -240,8 +262,8 @@ TEST(VectorObject, TranslateMovesTopLevelItemsOnly)
 
     object.Dxf_TranslateTo(-50, 7);
     CalcDXFDrawingSize(drawing);
-    expect_window(drawing->dxf_DrwgSize, extents.min.x - 50, extents.min.y + 7,
-                  extents.max.x - 50, extents.max.y + 7);
+    expect_window(drawing->dxf_DrwgSize, extents.min.x - 50, extents.min.y + 7, extents.max.x - 50,
+                  extents.max.y + 7);
     std::vector<double> after;
     for (int32_t i = 0; i < block_items.ib_N; ++i)
         if (block_items.ib_Items[i]->it_Header.ih_ItemType == DXFItemLine)
@@ -276,7 +298,8 @@ TEST(VectorObject, FailedLoadsReportFalseAndLeaveNothingBehind)
 {
     TempFolder folder;
     ASSERT_TRUE(folder.ok());
-    const std::string good = folder.write("good.dxf", dxf({section("ENTITIES", line("A", 0, 0, 4, 2))}));
+    const std::string good =
+        folder.write("good.dxf", dxf({section("ENTITIES", line("A", 0, 0, 4, 2))}));
     std::vector<uint8_t> part_bytes = kzv::write_part(kzv::Part{});
     part_bytes.resize(part_bytes.size() / 2);
     const std::string cut_part =
@@ -381,8 +404,8 @@ TEST(VectorObjectDwg, TheConverterGetsInAndOutAndItsFileIsLoaded)
         SCOPED_TRACE(name);
         TempFolder data;
         const std::string dwg = data.write("in put.dwg", "not really a DWG");
-        const std::string drawing = data.write(
-            "drawing.dxf", dxf({section("ENTITIES", line("Converted", 1, 2, 11, 22))}));
+        const std::string drawing =
+            data.write("drawing.dxf", dxf({section("ENTITIES", line("Converted", 1, 2, 11, 22))}));
         ConverterFolder converter(name, "cp '" + drawing + "' \"$2\"\n");
 
         Tqxp_VectorObject object;

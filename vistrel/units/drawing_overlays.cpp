@@ -169,8 +169,7 @@ void Tqxp_VectorObject::Draw_Repositions(fw::TCanvas* Canvas, const fw::TRect& /
         const QString text = QStringLiteral("Reposition : ") +
                              FormatUnitsValueParen(qxMM, units, decimals, false, x);
         const int left = truncated_pixel(mx + 4);
-        draw_text(Canvas, text,
-                  fw::Rect(left, line_end - truncated_pixel(height), left, line_end),
+        draw_text(Canvas, text, fw::Rect(left, line_end - truncated_pixel(height), left, line_end),
                   kLabelFormat | DT_LEFT);
     }
     Canvas->Pen()->SetStyle(fw::psSolid);
@@ -210,8 +209,8 @@ void Tqxp_VectorObject::Draw_Ruler(fw::TCanvas* Canvas, const fw::TRect& ARect)
                 return x;
             });
         for (const RulerTick& tick : ticks)
-            draw_tick_pair(Canvas, tick.pixel, band.Top, tick.pixel, band.Top + (tick.major ? 5 : 3),
-                           1, 0);
+            draw_tick_pair(Canvas, tick.pixel, band.Top, tick.pixel,
+                           band.Top + (tick.major ? 5 : 3), 1, 0);
         draw_labels(Canvas, RulerBand::Bottom, ticks, band.Top + 4, band.Bottom);
     }
 

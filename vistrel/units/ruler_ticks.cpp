@@ -72,8 +72,8 @@ std::vector<RulerTick> ComputeRulerTicks(const RulerBandLayout& layout, TqxUnits
 
     // A whole multiple of the step, one step before the band's first pixel.
     double value = units.to_base(layout.first) - step;
-    value = static_cast<double>(fw::Trunc(value - static_cast<double>(
-                                                      fw::Trunc(value) % fw::Trunc(step))));
+    value = static_cast<double>(
+        fw::Trunc(value - static_cast<double>(fw::Trunc(value) % fw::Trunc(step))));
     double position = units.to_file(value);
 
     const bool advances = mapping_advances(layout, to_pixel);
@@ -91,9 +91,9 @@ std::vector<RulerTick> ComputeRulerTicks(const RulerBandLayout& layout, TqxUnits
             tick.pixel = static_cast<int>(pixel);
             tick.major = fw::RoundHalfEven(value) % major_step == 0;
             if (tick.major)
-                tick.label = known ? manager.RulerUnitsStr(value, base, row->DisplayUnits,
-                                                           tick.highlight)
-                                   : manager.RulerUnitsStrSimple(value);
+                tick.label =
+                    known ? manager.RulerUnitsStr(value, base, row->DisplayUnits, tick.highlight)
+                          : manager.RulerUnitsStrSimple(value);
             ticks.push_back(std::move(tick));
         }
         if (!continues_after(layout, pixel) || !advances || steps >= max_steps)
@@ -122,7 +122,8 @@ std::vector<PlacedLabel> PlaceRulerLabels(RulerBand band, const std::vector<Rule
                                      ? fw::Rect(tick.pixel, label_first, tick.pixel, label_last)
                                      : fw::Rect(label_first, tick.pixel, label_last, tick.pixel);
         const fw::TSize size = measure(tick.label, tick.highlight);
-        fw::TRect box = fw::Rect(anchor.Left, anchor.Top, anchor.Left + size.cx, anchor.Top + size.cy);
+        fw::TRect box =
+            fw::Rect(anchor.Left, anchor.Top, anchor.Left + size.cx, anchor.Top + size.cy);
         if (band == RulerBand::Bottom) {
             box.Left -= 3;
             box.Right += 3;

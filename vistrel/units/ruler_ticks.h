@@ -36,10 +36,11 @@ using RulerMapping = std::function<double(double coordinate)>;
 
 struct RulerBandLayout {
     RulerBand band = RulerBand::Bottom;
-    double first = 0; // drawing coordinate of the band's first pixel (column 0; row of the bottom edge)
+    double first =
+        0; // drawing coordinate of the band's first pixel (column 0; row of the bottom edge)
     double range = 0; // drawing extent that the band covers
     int start = 0;    // first pixel a tick may take: ARect.Left (bottom), 0 (left)
-    int end = 0;      // ARect.Right (bottom band: ticks up to end + 1), ARect.Bottom (left: below end)
+    int end = 0; // ARect.Right (bottom band: ticks up to end + 1), ARect.Bottom (left: below end)
 };
 
 // The ticks of one band, in stepping order. With file units of mm or inches the ticks

@@ -253,8 +253,8 @@ QString FormatUnitsValue(TqxUnitsType From, TqxUnitsType To, int Decimals, bool 
     return text;
 }
 
-QString FormatUnitsValueParen(TqxUnitsType From, TqxUnitsType To, int Decimals,
-                              bool AutoPromote, double Value)
+QString FormatUnitsValueParen(TqxUnitsType From, TqxUnitsType To, int Decimals, bool AutoPromote,
+                              double Value)
 {
     const double value = converted(From, To, AutoPromote, Value);
     QString text;

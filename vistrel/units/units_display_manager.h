@@ -61,8 +61,11 @@ struct TRulerUnit {
 using pRulerUnit = const TRulerUnit*;
 
 inline constexpr TRulerUnit kMetricRulerUnits[] = {
-    {10, 1, 1, qxMM},          {100, 10, 1, qxMM},           {1000, 100, 10, qxCM},
-    {10000, 1000, 100, qxMeters}, {100000, 1000, 500, qxMeters},
+    {10, 1, 1, qxMM},
+    {100, 10, 1, qxMM},
+    {1000, 100, 10, qxCM},
+    {10000, 1000, 100, qxMeters},
+    {100000, 1000, 500, qxMeters},
 };
 inline constexpr TRulerUnit kImperialRulerUnits[] = {
     {12, 1, 1, qxInches},
@@ -95,14 +98,20 @@ double PromoteUnits(TqxUnitsType& Units, double Value);
 // place.
 QString FormatUnitsValue(TqxUnitsType From, TqxUnitsType To, int Decimals, bool AutoPromote,
                          double Value);
-QString FormatUnitsValueParen(TqxUnitsType From, TqxUnitsType To, int Decimals,
-                              bool AutoPromote, double Value);
+QString FormatUnitsValueParen(TqxUnitsType From, TqxUnitsType To, int Decimals, bool AutoPromote,
+                              double Value);
 QString FormatUnitsValueAbbr(TqxUnitsType From, TqxUnitsType To, int Decimals, bool AutoPromote,
                              double Value);
 
-#define VISTREL_UNITS_SETTING(type, name, field)                                                \
-    type name() const { return field; }                                                        \
-    void Set##name(type value) { field = value; }
+#define VISTREL_UNITS_SETTING(type, name, field) \
+    type name() const                            \
+    {                                            \
+        return field;                            \
+    }                                            \
+    void Set##name(type value)                   \
+    {                                            \
+        field = value;                           \
+    }
 
 class TUnitsDisplayManager {
 public:

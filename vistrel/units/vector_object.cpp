@@ -167,9 +167,9 @@ bool Tqxp_VectorObject::Load_Dwg(const QString& FName)
         return false;
     }
     const QString& override_folder = converter_folder_override();
-    const QString converter =
-        find_converter(override_folder.isEmpty() ? GetExeFolder()
-                                                 : fw::IncludeTrailingPathDelimiter(override_folder));
+    const QString converter = find_converter(
+        override_folder.isEmpty() ? GetExeFolder()
+                                  : fw::IncludeTrailingPathDelimiter(override_folder));
     if (!converter.isEmpty())
         RunProgramAndWait(converter, u'"' + FName + QStringLiteral("\" \"") + converted + u'"',
                           true);
@@ -181,10 +181,9 @@ bool Tqxp_VectorObject::Load_Dwg(const QString& FName)
 bool Tqxp_VectorObject::Load_Bitmap(const QString& FName)
 {
     Clear(false);
-    const bool is_picture = SameFileExt(FName, QStringLiteral(".bmp")) ||
-                            SameFileExt(FName, QStringLiteral(".png")) ||
-                            SameFileExt(FName, QStringLiteral(".jpg")) ||
-                            SameFileExt(FName, QStringLiteral(".jpeg"));
+    const bool is_picture =
+        SameFileExt(FName, QStringLiteral(".bmp")) || SameFileExt(FName, QStringLiteral(".png")) ||
+        SameFileExt(FName, QStringLiteral(".jpg")) || SameFileExt(FName, QStringLiteral(".jpeg"));
     if (!is_picture || !fw::FileExists(FName))
         return false;
     fBitmap = LoadImageFile(FName);
@@ -241,7 +240,8 @@ void Tqxp_VectorObject::Dxf_ScaleTo(double Scale)
 {
     if (m_drawing == nullptr)
         return;
-    for (const ItemBufferRec* buffer : {&m_drawing->dxf_BlockItemBuffer, &m_drawing->dxf_ItemBuffer})
+    for (const ItemBufferRec* buffer :
+         {&m_drawing->dxf_BlockItemBuffer, &m_drawing->dxf_ItemBuffer})
         for (int32_t i = 0; i < buffer->ib_N; ++i)
             DXFScale(buffer->ib_Items[i], Scale);
 }

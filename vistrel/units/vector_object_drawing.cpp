@@ -98,8 +98,8 @@ bool Tqxp_VectorObject::Draw_To(fw::TBitmap* Bitmap)
     }
 }
 
-bool Tqxp_VectorObject::Draw_ToThumbnail(fw::TCanvas* Canvas, const fw::TRect& ARect,
-                                         fw::TColor fg, fw::TColor bk)
+bool Tqxp_VectorObject::Draw_ToThumbnail(fw::TCanvas* Canvas, const fw::TRect& ARect, fw::TColor fg,
+                                         fw::TColor bk)
 {
     if (Canvas == nullptr || m_drawing == nullptr)
         return false;
