@@ -4,6 +4,7 @@
 #include "units/vector_object.h"
 
 #include "drawing_files.h"
+#include "picture_file_writers.h"
 #include "test_support/temp_folder.h"
 
 #include "framework/graphics.h"
@@ -162,4 +163,66 @@ TEST(VectorDrawing, DrawToDrawsTheDrawingAndItsOverlays)
     EXPECT_EQ(with_overlays.at(0xFF0000), 9);
     EXPECT_GT(with_overlays.count(0xFF8080), 0u); // the reposition mark
     EXPECT_EQ(with_overlays.count(0xB5C1D7), 0u); // no rulers
+}
+
+// An axis exactly on an edge of the rectangle is not drawn; one inside it is.
+TEST(VectorDrawing, ZeroAxisOnTheEdgeOfTheAreaIsNotDrawn)
+{
+    TempFile file("square.dxf", thumbnail_drawing());
+    Tqxp_VectorObject object;
+    ASSERT_TRUE(object.Load_Dxf(q(file.path())));
+    object.Dxf_TranslateTo(-50, -50);
+    object.Dxf_GetBounds();
+    object.SetRulers(false);
+    object.SetZeroAxis(true);
+    std::unique_ptr<fw::TBitmap> setup = NewBitmap32(240, 200);
+    ASSERT_TRUE(object.Draw_To(setup->Canvas(), fw::Rect(40, 0, 240, 183)));
+    double ox = 0;
+    double oy = 0;
+    DXFDrawingToViewPort(object.pInternal(), &ox, &oy);
+    const int x = static_cast<int>(ox);
+    const int y = static_cast<int>(oy);
+
+    const struct {
+        const char* what;
+        fw::TRect area;
+        bool horizontal, vertical;
+    } cases[] = {
+        {"both inside", fw::Rect(x - 20, y - 20, x + 20, y + 20), true, true},
+        {"on the top edge", fw::Rect(x - 20, y, x + 20, y + 20), false, true},
+        {"on the bottom edge", fw::Rect(x - 20, y - 20, x + 20, y), false, true},
+        {"on the left edge", fw::Rect(x, y - 20, x + 20, y + 20), true, false},
+        {"on the right edge", fw::Rect(x - 20, y - 20, x, y + 20), true, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::unique_ptr<fw::TBitmap> bitmap = NewBitmap32(240, 200);
+        object.Draw_ZeroAxis(bitmap->Canvas(), c.area);
+        EXPECT_EQ(pixel(*bitmap, x + 10 < c.area.Right ? x + 10 : x - 10, y) == 0xFF8F20,
+                  c.horizontal);
+        EXPECT_EQ(pixel(*bitmap, x, y + 10 < c.area.Bottom ? y + 10 : y - 10) == 0xFF8F20,
+                  c.vertical);
+    }
+}
+
+TEST(VectorDrawing, APictureObjectDrawsItsPictureFitted)
+{
+    const picture_files::Picture picture{2, 1, {0xFF0000, 0x0000FF}};
+    TempFile file("picture.BMP", picture_files::bmp_file(picture, {}));
+    Tqxp_VectorObject object;
+    ASSERT_TRUE(object.Load_Bitmap(q(file.path())));
+    EXPECT_EQ(object.VectorType(), vtBitmap);
+    EXPECT_TRUE(object.Loaded());
+    std::unique_ptr<fw::TBitmap> bitmap = NewBitmap32(40, 40);
+    ASSERT_TRUE(object.Draw_To(bitmap->Canvas(), fw::Rect(0, 0, 40, 40)));
+    // 40 x 20, centred: red on the left, blue on the right, nothing drawn above.
+    EXPECT_EQ(pixel(*bitmap, 5, 20), 0xFF0000u);
+    EXPECT_EQ(pixel(*bitmap, 35, 20), 0x0000FFu);
+    EXPECT_EQ(pixel(*bitmap, 20, 2), 0u);
+
+    // Only picture files by their extension, and only files that exist.
+    TempFile other("picture.dxf", picture_files::bmp_file(picture, {}));
+    EXPECT_FALSE(object.Load_Bitmap(q(other.path())));
+    EXPECT_EQ(object.VectorType(), vtNone);
+    EXPECT_FALSE(object.Load_Bitmap(q(file.path() + ".png")));
 }
