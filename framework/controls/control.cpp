@@ -90,8 +90,8 @@ TShiftState KeyboardStateToShiftState()
     const struct {
         int key;
         TShiftStateItem item;
-    } kKeys[] = {{VK_SHIFT, ssShift},     {VK_CONTROL, ssCtrl},    {VK_MENU, ssAlt},
-                 {VK_LBUTTON, ssLeft},    {VK_RBUTTON, ssRight},   {VK_MBUTTON, ssMiddle}};
+    } kKeys[] = {{VK_SHIFT, ssShift},  {VK_CONTROL, ssCtrl},  {VK_MENU, ssAlt},
+                 {VK_LBUTTON, ssLeft}, {VK_RBUTTON, ssRight}, {VK_MBUTTON, ssMiddle}};
     for (const auto& key : kKeys) {
         if (GetKeyState(key.key) < 0)
             shift.Include(key.item);
@@ -199,11 +199,9 @@ void TMargins::set(int& field, int value)
 // ---- TControl ----------------------------------------------------------------------------------
 
 TControl::TControl(TComponent* owner)
-    : TComponent(owner),
-      m_control_style{csCaptureMouse, csClickEvents, csSetCaption, csDoubleClicks},
-      m_margins(new TMargins),
-      m_constraints(new TSizeConstraints),
-      m_font(new TFont)
+    : TComponent(owner), m_control_style{csCaptureMouse, csClickEvents, csSetCaption,
+                                         csDoubleClicks},
+      m_margins(new TMargins), m_constraints(new TSizeConstraints), m_font(new TFont)
 {
     WindowProc = [this](TMessage& message) { WndProc(message); };
     m_constraints->OnChange = [this](TObject*) { SetBounds(m_left, m_top, m_width, m_height); };
@@ -221,6 +219,8 @@ TControl::TControl(TComponent* owner)
 TControl::~TControl()
 {
     controls::forget_control(this);
+    if (Application != nullptr)
+        Application->forget_control(this);
     if (m_parent != nullptr)
         m_parent->RemoveControl(this);
 }
@@ -354,7 +354,9 @@ void TControl::SetVisible(bool visible)
         InvalidateControl();
 }
 
-void TControl::VisibleChanged() {}
+void TControl::VisibleChanged()
+{
+}
 
 bool TControl::Showing() const
 {
@@ -483,6 +485,9 @@ void TControl::WndProc(TMessage& message)
         break;
     case WM_MOUSEMOVE:
         controls::track_mouse_over(this);
+        if (Application != nullptr)
+            Application->HintMouseMessage(
+                this, TPoint{GET_X_LPARAM(message.LParam), GET_Y_LPARAM(message.LParam)});
         break;
     default:
         break;
@@ -531,6 +536,8 @@ void TControl::Dispatch(TMessage& message)
             OnMouseEnter(this);
         return;
     case CM_MOUSELEAVE:
+        if (Application != nullptr && Application->HintControl() == this)
+            Application->CancelHint();
         if (OnMouseLeave)
             OnMouseLeave(this);
         return;
@@ -558,7 +565,9 @@ void TControl::Dispatch(TMessage& message)
     }
 }
 
-void TControl::DefaultHandler(TMessage&) {}
+void TControl::DefaultHandler(TMessage&)
+{
+}
 
 void TControl::handle_mouse_button(TMessage& message, TMouseButton button, bool down, bool dbl)
 {

@@ -92,8 +92,7 @@ void FreeDeviceContexts() noexcept
 
 // ---- TCustomControl and TGraphicControl ------------------------------------------------------
 
-TCustomControl::TCustomControl(TComponent* owner)
-    : TWinControl(owner), m_canvas(new TControlCanvas)
+TCustomControl::TCustomControl(TComponent* owner) : TWinControl(owner), m_canvas(new TControlCanvas)
 {
     m_canvas->SetControl(this);
 }
@@ -112,8 +111,7 @@ void TCustomControl::DestroyWnd()
     TWinControl::DestroyWnd();
 }
 
-TGraphicControl::TGraphicControl(TComponent* owner)
-    : TControl(owner), m_canvas(new TControlCanvas)
+TGraphicControl::TGraphicControl(TComponent* owner) : TControl(owner), m_canvas(new TControlCanvas)
 {
     m_canvas->SetControl(this);
 }

@@ -114,8 +114,7 @@ TWinControl* TWinControl::FromHandle(HWND window)
 {
     if (window == nullptr)
         return nullptr;
-    if (GetClassLongPtrW(window, GCLP_WNDPROC) !=
-        reinterpret_cast<ULONG_PTR>(&fw_window_procedure))
+    if (GetClassLongPtrW(window, GCLP_WNDPROC) != reinterpret_cast<ULONG_PTR>(&fw_window_procedure))
         return nullptr;
     return reinterpret_cast<TWinControl*>(GetWindowLongPtrW(window, GWLP_USERDATA));
 }
@@ -214,8 +213,8 @@ void TWinControl::CreateWindowHandle(const TCreateParams& params)
     g_creating = this;
     HWND window = CreateWindowExW(params.ExStyle, reinterpret_cast<LPCWSTR>(class_name.utf16()),
                                   reinterpret_cast<LPCWSTR>(params.Caption.utf16()), params.Style,
-                                  params.X, params.Y, params.Width, params.Height,
-                                  params.WndParent, nullptr, nullptr, this);
+                                  params.X, params.Y, params.Width, params.Height, params.WndParent,
+                                  nullptr, nullptr, this);
     g_creating = outer;
     if (window == nullptr)
         m_handle = nullptr;
@@ -368,7 +367,9 @@ TRect TWinControl::ClientRect() const
                 std::max(0, Height() - insets.Top - insets.Bottom));
 }
 
-void TWinControl::AdjustClientRect(TRect&) const {}
+void TWinControl::AdjustClientRect(TRect&) const
+{
+}
 
 void TWinControl::Realign()
 {
@@ -722,7 +723,9 @@ void TWinControl::PaintHandler(TMessage& message)
     PaintControls(paint.dc(), paint.rect());
 }
 
-void TWinControl::PaintWindow(HDC) {}
+void TWinControl::PaintWindow(HDC)
+{
+}
 
 void TWinControl::PaintControls(HDC dc, const TRect& update)
 {
@@ -1011,8 +1014,8 @@ void TWinControl::DefaultHandler(TMessage& message)
 {
     if (m_handle == nullptr)
         return;
-    message.Result = CallWindowProcW(m_default_procedure, m_handle, message.Msg, message.WParam,
-                                     message.LParam);
+    message.Result =
+        CallWindowProcW(m_default_procedure, m_handle, message.Msg, message.WParam, message.LParam);
 }
 
 void TWinControl::VisibleChanged()

@@ -40,11 +40,11 @@ QPalette fixed_palette()
         QPalette::ColorRole role;
         int index;
     } kRoles[] = {
-        {QPalette::Window, 15},         {QPalette::WindowText, 8},  {QPalette::Base, 5},
-        {QPalette::AlternateBase, 15},  {QPalette::Text, 8},        {QPalette::Button, 15},
-        {QPalette::ButtonText, 18},     {QPalette::Highlight, 13},  {QPalette::HighlightedText, 14},
-        {QPalette::ToolTipBase, 24},    {QPalette::ToolTipText, 23}, {QPalette::Light, 20},
-        {QPalette::Midlight, 22},       {QPalette::Dark, 16},       {QPalette::Mid, 16},
+        {QPalette::Window, 15},        {QPalette::WindowText, 8},   {QPalette::Base, 5},
+        {QPalette::AlternateBase, 15}, {QPalette::Text, 8},         {QPalette::Button, 15},
+        {QPalette::ButtonText, 18},    {QPalette::Highlight, 13},   {QPalette::HighlightedText, 14},
+        {QPalette::ToolTipBase, 24},   {QPalette::ToolTipText, 23}, {QPalette::Light, 20},
+        {QPalette::Midlight, 22},      {QPalette::Dark, 16},        {QPalette::Mid, 16},
         {QPalette::Shadow, 21},
     };
     for (const auto& entry : kRoles)
@@ -102,6 +102,10 @@ TApplication::~TApplication()
 {
     // The forms go first, while the application still answers their questions.
     DestroyComponents();
+    CancelHint();
+    Free(m_hint_window);
+    if (m_hint_timer_window != nullptr)
+        DestroyWindow(m_hint_timer_window);
 }
 
 void TApplication::Initialize()
@@ -136,8 +140,7 @@ void TApplication::HandleMessage()
     }
     if (got == -1)
         return;
-    TranslateMessage(&message);
-    DispatchMessageW(&message);
+    process(message);
 }
 
 void TApplication::ProcessMessages()
@@ -148,8 +151,7 @@ void TApplication::ProcessMessages()
             m_terminated = true;
             return;
         }
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
+        process(message);
     }
 }
 
@@ -238,7 +240,9 @@ void TApplication::Notification(TComponent* component, TOperation operation)
 
 // ---- TScreen -----------------------------------------------------------------------------------
 
-TScreen::TScreen(TComponent* owner) : TComponent(owner) {}
+TScreen::TScreen(TComponent* owner) : TComponent(owner)
+{
+}
 
 TScreen::~TScreen()
 {

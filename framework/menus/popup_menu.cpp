@@ -17,7 +17,9 @@ namespace fw {
 
 // ---- TMenuItem ---------------------------------------------------------------------------------
 
-TMenuItem::TMenuItem(TComponent* owner) : TComponent(owner) {}
+TMenuItem::TMenuItem(TComponent* owner) : TComponent(owner)
+{
+}
 
 TMenuItem::~TMenuItem()
 {
@@ -139,7 +141,9 @@ bool holds(const TMenuItem& parent, const TMenuItem* wanted)
 
 }
 
-TPopupMenu::TPopupMenu(TComponent* owner) : TComponent(owner), m_items(new TMenuItem(nullptr)) {}
+TPopupMenu::TPopupMenu(TComponent* owner) : TComponent(owner), m_items(new TMenuItem(nullptr))
+{
+}
 
 TPopupMenu::~TPopupMenu()
 {

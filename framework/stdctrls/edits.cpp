@@ -223,7 +223,9 @@ void TCustomEdit::apply_look()
 
 // ---- TEdit and TMemo ---------------------------------------------------------------------------
 
-TEdit::TEdit(TComponent* owner) : TCustomEdit(owner) {}
+TEdit::TEdit(TComponent* owner) : TCustomEdit(owner)
+{
+}
 
 QWidget* TEdit::make_editor()
 {

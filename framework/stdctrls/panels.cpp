@@ -77,8 +77,9 @@ void TPanel::SetAlignment(TAlignment alignment)
 void TPanel::AdjustClientRect(TRect& rect) const
 {
     const int bevel = bevel_size();
-    rect = Rect(rect.Left + bevel, rect.Top + bevel, std::max(rect.Left + bevel, rect.Right - bevel),
-                std::max(rect.Top + bevel, rect.Bottom - bevel));
+    rect =
+        Rect(rect.Left + bevel, rect.Top + bevel, std::max(rect.Left + bevel, rect.Right - bevel),
+             std::max(rect.Top + bevel, rect.Bottom - bevel));
 }
 
 void TPanel::Paint()

@@ -174,8 +174,8 @@ TEST_F(ShownForm, TheChosenItemRunsAfterTheMenuClosedAndAChildWithoutMenuPopsThe
         log.clear();
         platform::test::ChooseMenuItem(2);
         if (road.msg == WM_CONTEXTMENU)
-            SendMessageW(child->Handle(), WM_CONTEXTMENU,
-                         reinterpret_cast<WPARAM>(child->Handle()), screen_point(child, 5, 5));
+            SendMessageW(child->Handle(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(child->Handle()),
+                         screen_point(child, 5, 5));
         else
             SendMessageW(child->Handle(), WM_RBUTTONUP, 0, MAKELPARAM(5, 5));
         EXPECT_EQ(log, (std::vector<std::string>{"popup", "Full view (closed)"}));
@@ -374,8 +374,8 @@ TEST(Ownership, AnOwnerFreesEachComponentOnceWhateverItsParentsAndOrder)
         if (shown)
             form->Show();
         Free(form);
-        EXPECT_EQ(g_ends, (std::vector<std::string>{"late", "outer", "early panel",
-                                                    "early label"}));
+        EXPECT_EQ(g_ends,
+                  (std::vector<std::string>{"late", "outer", "early panel", "early label"}));
     }
     Application->ProcessMessages();
 }
@@ -396,6 +396,62 @@ TEST(Ownership, FreeingAChildTakesItOutOfItsParentAndLayout)
     EXPECT_EQ(form->ControlCount(), 1);
     EXPECT_EQ(rest->BoundsRect(), Rect(0, 0, 200, 100));
     Free(form);
+}
+
+}
+
+namespace {
+
+TEST_F(ShownForm, AHintComesAfterThePauseWithWhatCmHintShowMadeOfIt)
+{
+    class THinted : public TPanel {
+    public:
+        using TPanel::TPanel;
+        void Dispatch(TMessage& message) override
+        {
+            if (message.Msg == CM_HINTSHOW) {
+                auto* info = reinterpret_cast<THintInfo*>(message.LParam);
+                info->HintStr += QStringLiteral(" (100 %)");
+                info->HideTimeout = 1000;
+                return;
+            }
+            TPanel::Dispatch(message);
+        }
+    };
+    auto* hinted = new THinted(form());
+    hinted->SetParent(panel());
+    hinted->SetBounds(0, 0, 80, 40);
+    hinted->SetHint(QStringLiteral("Zoom"));
+    hinted->SetShowHint(true);
+    Application->SetHintPause(500);
+    SendMessageW(hinted->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
+    platform::test::AdvanceClock(499);
+    Application->ProcessMessages();
+    EXPECT_EQ(Application->HintWindow(), nullptr);
+    platform::test::AdvanceClock(1);
+    Application->ProcessMessages();
+    ASSERT_NE(Application->HintWindow(), nullptr);
+    EXPECT_EQ(Application->HintWindow()->Caption(), QStringLiteral("Zoom (100 %)"));
+    EXPECT_TRUE(IsWindowVisible(Application->HintWindow()->Handle()));
+    // The control's hide timeout takes it away.
+    platform::test::AdvanceClock(1000);
+    Application->ProcessMessages();
+    EXPECT_EQ(Application->HintWindow(), nullptr);
+
+    // A click takes a shown hint away at once; a control that goes takes its hint.
+    Application->CancelHint();
+    SendMessageW(hinted->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(6, 6));
+    platform::test::AdvanceClock(500);
+    Application->ProcessMessages();
+    ASSERT_NE(Application->HintWindow(), nullptr);
+    PostMessageW(hinted->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(6, 6));
+    Application->ProcessMessages();
+    EXPECT_EQ(Application->HintWindow(), nullptr);
+    SendMessageW(hinted->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(7, 7));
+    Free(hinted);
+    platform::test::AdvanceClock(500);
+    Application->ProcessMessages();
+    EXPECT_EQ(Application->HintWindow(), nullptr);
 }
 
 }

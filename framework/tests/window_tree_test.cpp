@@ -17,8 +17,7 @@ namespace fw {
 void PrintTo(const TRect& rect, std::ostream* out);
 void PrintTo(const TRect& rect, std::ostream* out)
 {
-    *out << "(" << rect.Left << "," << rect.Top << ")-(" << rect.Right << "," << rect.Bottom
-         << ")";
+    *out << "(" << rect.Left << "," << rect.Top << ")-(" << rect.Right << "," << rect.Bottom << ")";
 }
 }
 

@@ -139,6 +139,30 @@ TCustomForm* GetParentForm(const TControl* control);
 
 // ---- The application ----------------------------------------------------------------------
 
+// Makes the hint window of a kind (HintWindowClassOf<T>()).
+using THintWindowClass = std::function<THintWindow*(TComponent* owner)>;
+template <typename T>
+THintWindowClass HintWindowClassOf()
+{
+    return [](TComponent* owner) -> THintWindow* { return new T(owner); };
+}
+
+// What CM_HINTSHOW (LParam: a THintInfo*) lets the control under the mouse change
+// before its hint is shown; a nonzero result shows none.
+struct THintInfo {
+    TControl* HintControl = nullptr;
+    THintWindowClass HintWindowClass;
+    TPoint HintPos;       // the window's top-left corner, screen coordinates
+    int HintMaxWidth = 0; // lines are broken at this width
+    TColor HintColor = clInfoBk;
+    TRect CursorRect;      // the hint stays while the mouse is in here (client coordinates)
+    TPoint CursorPos;      // the mouse, client coordinates
+    int ReshowTimeout = 0; // > 0: asked again after that many milliseconds
+    int HideTimeout = 0;   // milliseconds until the hint goes
+    QString HintStr;
+    void* HintData = nullptr;
+};
+
 using TExceptionEvent = std::function<void(TObject* sender, const Exception& error)>;
 // Sees the main form's messages first; true when it handled one.
 using TWindowHook = std::function<bool(TMessage& message)>;
@@ -194,8 +218,23 @@ public:
     void SetHintPause(int milliseconds) { m_hint_pause = milliseconds; }
     int HintHidePause() const { return m_hint_hide_pause; }
     void SetHintHidePause(int milliseconds) { m_hint_hide_pause = milliseconds; }
+    int HintShortPause() const { return m_hint_short_pause; }
+    void SetHintShortPause(int milliseconds) { m_hint_short_pause = milliseconds; }
     bool ShowHint() const { return m_show_hint; }
-    void SetShowHint(bool value) { m_show_hint = value; }
+    void SetShowHint(bool value);
+    // The hint window that shows hints unless a control's CM_HINTSHOW names another.
+    THintWindowClass HintWindowClass;
+    // Takes the hint away and forgets the control it was for.
+    void CancelHint();
+    // The hint window while a hint is shown, else nullptr.
+    THintWindow* HintWindow() const { return m_hint_shown ? m_hint_window : nullptr; }
+    // The mouse moved over the control (client point): hints follow the mouse from
+    // here. The controls call it; tests may too.
+    void HintMouseMessage(TControl* control, TPoint client_point);
+    // The control the mouse rests on for its hint, or nullptr.
+    TControl* HintControl() const { return m_hint_control; }
+    // A control that goes is forgotten (its hint with it).
+    void forget_control(const TControl* control) noexcept;
 
     // Hooks see the main form's messages before the form does, last hooked first.
     void HookMainWindow(const TWindowHook& hook, const void* key);
@@ -215,7 +254,26 @@ private:
     int m_hint_hide_pause = 2500;
     bool m_show_hint = true;
     std::vector<std::pair<const void*, TWindowHook>> m_hooks;
+
+    friend LRESULT fw_hint_timer_procedure(HWND, UINT, WPARAM, LPARAM) noexcept;
+    void process(MSG& message);
+    void start_hint_timer(int milliseconds, int purpose);
+    void stop_hint_timer();
+    void hint_timer_fired(int purpose);
+    void show_hint();
+    void hide_hint();
+
+    int m_hint_short_pause = 50;
+    TControl* m_hint_control = nullptr;
+    TPoint m_hint_cursor;
+    TRect m_hint_cursor_rect;
+    THintWindow* m_hint_window = nullptr;
+    bool m_hint_shown = false;
+    HWND m_hint_timer_window = nullptr;
+    int m_hint_timer_purpose = 0;
 };
+
+LRESULT fw_hint_timer_procedure(HWND window, UINT msg, WPARAM wparam, LPARAM lparam) noexcept;
 
 // ---- The screen ------------------------------------------------------------------------------
 
