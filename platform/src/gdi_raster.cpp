@@ -403,4 +403,33 @@ void composite_mask(const Surface& surface, const uint8_t* mask, ptrdiff_t mask_
     }
 }
 
+void blend_mask(const Surface& surface, const uint8_t* mask, ptrdiff_t mask_stride, int left,
+                int top, int width, int height, uint32_t colour)
+{
+    if (surface.is_empty() || width <= 0 || height <= 0)
+        return;
+    for (int r = 0; r < height; ++r) {
+        uint32_t* row = surface.pixel(left, top + r);
+        const uint8_t* coverage = mask + r * mask_stride;
+        for (int c = 0; c < width; ++c) {
+            const uint32_t level = coverage[c];
+            if (level == 0)
+                continue;
+            if (level == 255) {
+                row[c] = (colour & kRgb) | surface.alpha;
+                continue;
+            }
+            const uint32_t below = row[c];
+            uint32_t mixed = 0;
+            for (int shift = 0; shift <= 16; shift += 8) {
+                const uint32_t top_channel = (colour >> shift) & 0xFFu;
+                const uint32_t bottom_channel = (below >> shift) & 0xFFu;
+                const uint32_t channel =
+                    (top_channel * level + bottom_channel * (255 - level) + 127) / 255;
+                mixed |= channel << shift;
+            }
+            row[c] = mixed | surface.alpha;
+        }
+    }
+}
 }

@@ -85,6 +85,11 @@ const uint8_t* hatch_pattern(ULONG_PTR style);
 void composite_mask(const Surface& surface, const uint8_t* mask, ptrdiff_t mask_stride, int left,
                     int top, int width, int height, const Paint& paint, int rop2);
 
+// Blends `colour` over the surface by the mask's levels: 255 puts the colour, 0 leaves
+// the pixel, a level between mixes the two in proportion (antialiased text). Same mask
+// layout and placement as composite_mask.
+void blend_mask(const Surface& surface, const uint8_t* mask, ptrdiff_t mask_stride, int left,
+                int top, int width, int height, uint32_t colour);
 }
 
 #endif

@@ -34,7 +34,11 @@ struct ShapedText {
 };
 
 struct FontRealization {
-    FontRealization(QFont qt_font, const TEXTMETRICA& tm) : font(std::move(qt_font)), metrics(font), text_metrics(tm) {}
+    FontRealization(QFont qt_font, const TEXTMETRICA& tm)
+        : font(std::move(qt_font)), metrics(font), text_metrics(tm),
+          antialiased(!(font.styleStrategy() & QFont::NoAntialias))
+    {
+    }
 
     // The advance of a UTF-8 text, as QFontMetrics measures it. Renderers measure the
     // same few texts again and again (and TextOutA measures what GetTextExtentPoint32A
@@ -50,6 +54,8 @@ struct FontRealization {
     QFont font;
     QFontMetrics metrics;
     TEXTMETRICA text_metrics;
+    // Glyph edges blend with the surface in grey levels.
+    bool antialiased;
 
 private:
     struct Measured {
@@ -148,11 +154,24 @@ int pixel_size(const QFont& font, LONG height)
     return static_cast<int>(std::clamp(size, 1.0, static_cast<double>(kMaxPixelSize)));
 }
 
+// Only a record that asks for antialiased glyphs gets them: drawings, XOR marks and
+// the images tests compare must keep every pixel either the text colour or untouched.
+bool asks_for_antialiasing(BYTE quality)
+{
+    return quality == ANTIALIASED_QUALITY || quality == CLEARTYPE_QUALITY ||
+           quality == CLEARTYPE_NATURAL_QUALITY;
+}
+
 QFont make_qt_font(const LOGFONTA& record)
 {
     QFont font(face_name(record));
-    font.setStyleHint(style_hint(record.lfPitchAndFamily), QFont::NoAntialias);
-    font.setStyleStrategy(QFont::NoAntialias);
+    // Grey levels even for ClearType: a surface has no known subpixel order.
+    const QFont::StyleStrategy strategy =
+        asks_for_antialiasing(record.lfQuality)
+            ? QFont::StyleStrategy(QFont::PreferAntialias | QFont::NoSubpixelAntialias)
+            : QFont::NoAntialias;
+    font.setStyleHint(style_hint(record.lfPitchAndFamily), strategy);
+    font.setStyleStrategy(strategy);
     font.setKerning(false);
     if ((record.lfPitchAndFamily & 0x03) == FIXED_PITCH)
         font.setFixedPitch(true);
@@ -222,17 +241,14 @@ struct FontKey {
     BYTE strike_out;
     BYTE char_set;
     BYTE pitch_and_family;
+    bool antialiased;
     std::string face;
 
     explicit FontKey(const LOGFONTA& record)
-        : height(record.lfHeight),
-          width(record.lfWidth),
-          weight(record.lfWeight),
-          italic(record.lfItalic),
-          underline(record.lfUnderline),
-          strike_out(record.lfStrikeOut),
-          char_set(record.lfCharSet),
-          pitch_and_family(record.lfPitchAndFamily),
+        : height(record.lfHeight), width(record.lfWidth), weight(record.lfWeight),
+          italic(record.lfItalic), underline(record.lfUnderline), strike_out(record.lfStrikeOut),
+          char_set(record.lfCharSet), pitch_and_family(record.lfPitchAndFamily),
+          antialiased(asks_for_antialiasing(record.lfQuality)),
           face(record.lfFaceName, strnlen(record.lfFaceName, LF_FACESIZE))
     {
     }
@@ -468,7 +484,8 @@ void draw_text(DeviceContext& dc, FontRealization& font, const QTransform& place
             for (const QGlyphRun& run : shaped.runs)
                 painter.drawGlyphRun(origin, run);
         },
-        foreground, R2_COPYPEN, &dc.scratch_mask());
+        foreground, R2_COPYPEN, &dc.scratch_mask(),
+        font.antialiased ? Coverage::Graded : Coverage::Solid);
 }
 
 }

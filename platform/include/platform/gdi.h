@@ -195,7 +195,11 @@ PLATFORM_API HBRUSH CreateBrushIndirect(const LOGBRUSH* brush) PLATFORM_NOEXCEPT
 #define CLIP_DEFAULT_PRECIS 0
 #define DEFAULT_QUALITY 0
 #define DRAFT_QUALITY 1
+#define PROOF_QUALITY 2
 #define NONANTIALIASED_QUALITY 3
+#define ANTIALIASED_QUALITY 4
+#define CLEARTYPE_QUALITY 5
+#define CLEARTYPE_NATURAL_QUALITY 6
 #define DEFAULT_PITCH 0
 #define FIXED_PITCH 1
 #define VARIABLE_PITCH 2
@@ -230,8 +234,11 @@ typedef struct tagLOGFONTA {
  * Mono (faces with the same metrics), those faces and DejaVu Sans Mono and DejaVu Serif
  * in themselves, an empty name in Liberation Sans (the common sans-serif face) and
  * any other face in DejaVu Sans.
- * Glyphs are drawn without antialiasing and without kerning. NULL with
- * ERROR_INVALID_PARAMETER for a NULL record.
+ * Glyphs are drawn without kerning. They are antialiased (in grey levels blended
+ * over the surface) only when lfQuality asks for it: ANTIALIASED_QUALITY,
+ * CLEARTYPE_QUALITY or CLEARTYPE_NATURAL_QUALITY. Any other quality, DEFAULT_QUALITY
+ * included, draws every pixel in the text colour or not at all, so that drawings stay
+ * exact. NULL with ERROR_INVALID_PARAMETER for a NULL record.
  */
 PLATFORM_API HFONT CreateFontIndirectA(const LOGFONTA* font) PLATFORM_NOEXCEPT;
 
