@@ -24,6 +24,9 @@ class ShownForm : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        // Timers run on the test clock from the start: on a busy machine real time could
+        // pass a hint's pause between a test's mouse move and its first clock step.
+        platform::test::AdvanceClock(0);
         m_form = new TForm(Application);
         m_form->AfterConstruction();
         m_form->SetBounds(40, 30, 300, 200);
