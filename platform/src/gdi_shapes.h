@@ -86,7 +86,7 @@ inline void centre_on_pixels(QPainter& painter)
 }
 
 // What the pen and the brush of a DC paint with.
-Paint pen_paint(const Pen& pen);
+Paint pen_paint(const Pen& pen, const Surface& surface);
 Paint brush_paint(const Brush& brush, const DeviceContext& dc);
 
 // A line with a pen wider than one pixel: round ends, end points included.

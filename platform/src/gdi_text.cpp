@@ -458,7 +458,7 @@ void draw_text(DeviceContext& dc, FontRealization& font, const QTransform& place
     const QRectF bounds = place.mapRect(cell.adjusted(-margin, -margin, margin, margin));
     if (dc.background_mode == OPAQUE && layout.width > 0) {
         Paint background;
-        background.colour = pixel_of(dc.background_colour);
+        background.colour = surface.device_pixel(dc.background_colour);
         paint_coverage(
             surface, bounds,
             [&](QPainter& painter) {
@@ -468,7 +468,7 @@ void draw_text(DeviceContext& dc, FontRealization& font, const QTransform& place
             background, R2_COPYPEN, &dc.scratch_mask());
     }
     Paint foreground;
-    foreground.colour = pixel_of(dc.text_colour);
+    foreground.colour = surface.device_pixel(dc.text_colour);
     paint_coverage(
         surface, bounds,
         [&](QPainter& painter) {
@@ -582,4 +582,40 @@ PLATFORM_API BOOL GetTextExtentPoint32A(HDC hdc, LPCSTR text, int count, LPSIZE 
     }
 }
 
+PLATFORM_API BOOL GetTextExtentExPointA(HDC hdc, LPCSTR text, int count, int max_extent, LPINT fit,
+                                        LPINT widths, LPSIZE size) noexcept
+{
+    DeviceContext* dc = object_of_kind<DeviceContext>(hdc);
+    if (dc == nullptr)
+        return FALSE;
+    if (!check_text(text, count) || size == nullptr) {
+        platform::make_win32_error(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    try {
+        FontRealization* font = dc_font(*dc);
+        if (font == nullptr)
+            return FALSE;
+        // The extent of each prefix; a character goes whole, so a UTF-8 sequence is
+        // measured with the bytes that complete it.
+        int fitting = 0;
+        for (int i = 1; i <= count; ++i) {
+            const bool inside_sequence =
+                i < count && (static_cast<unsigned char>(text[i]) & 0xC0u) == 0x80u;
+            const int extent = font->advance(text, i);
+            if (widths != nullptr)
+                widths[i - 1] = extent;
+            if (!inside_sequence && extent <= max_extent)
+                fitting = i;
+        }
+        if (fit != nullptr)
+            *fit = fitting;
+        size->cx = count > 0 ? font->advance(text, count) : 0;
+        size->cy = font->text_metrics.tmHeight;
+        return TRUE;
+    } catch (const std::bad_alloc&) {
+        platform::make_win32_error(ERROR_NOT_ENOUGH_MEMORY);
+        return FALSE;
+    }
+}
 }
