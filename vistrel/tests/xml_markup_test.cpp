@@ -173,6 +173,12 @@ TEST(XmlMarkup, WritesCompactAndReadableDocuments)
     readable.SetUseFullNodes(true);
     EXPECT_EQ(readable.Root()->WriteToString(),
               "<r>\r\n  <c>a&lt;b\r\n    <e></e>\r\n  </c>\r\n</r>");
+    // A long value goes out in its place, before the children, however it is written.
+    const std::string long_value(3000, 'v');
+    readable.Root()->Nodes(0)->SetValueDirect(long_value);
+    readable.Root()->Nodes(0)->Nodes(0)->SetValueDirect(long_value);
+    EXPECT_EQ(readable.Root()->WriteToString(),
+              "<r>\r\n  <c>" + long_value + "\r\n    <e>" + long_value + "</e>\r\n  </c>\r\n</r>");
 
     // An emptied encoding leaves the declaration; other node kinds as they are written.
     TXmlDocument other("r");

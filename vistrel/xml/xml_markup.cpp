@@ -8,6 +8,9 @@
 
 #include <framework/sysutils.h>
 
+#include <initializer_list>
+#include <string_view>
+
 namespace vistrel {
 
 namespace {
@@ -398,9 +401,14 @@ std::string TXmlNode::GetIndent() const
 {
     if (Document() == nullptr || Document()->XmlFormat() != xfReadable)
         return {};
+    const std::string& step = Document()->IndentString();
+    const int depth = TreeDepth();
     std::string indent;
-    for (int depth = TreeDepth(); depth > 0; --depth)
-        indent += Document()->IndentString();
+    if (depth <= 0)
+        return indent;
+    indent.reserve(step.size() * static_cast<size_t>(depth));
+    for (int i = 0; i < depth; ++i)
+        indent += step;
     return indent;
 }
 
@@ -417,12 +425,20 @@ bool TXmlNode::IsShortTag() const
 
 std::string TXmlNode::WriteInner()
 {
+    const bool short_tag = IsShortTag();
+    size_t size = short_tag ? 1 : 0;
+    if (m_attributes != nullptr)
+        for (const std::string& entry : m_attributes->entries)
+            size += 1 + entry.size();
     std::string inner;
-    for (int i = 0; i < AttributeCount(); ++i) {
-        inner += ' ';
-        inner += AttributePair(i);
+    inner.reserve(size);
+    if (m_attributes != nullptr) {
+        for (const std::string& entry : m_attributes->entries) {
+            inner += ' ';
+            inner += entry;
+        }
     }
-    if (IsShortTag())
+    if (short_tag)
         inner += '/';
     return inner;
 }
@@ -434,21 +450,51 @@ void TXmlNode::DeleteEmptyAttributes()
             AttributeDelete(i);
 }
 
+namespace {
+
+// The pieces one after another, the line sized once for all of them.
+void append_pieces(std::string& line, std::initializer_list<std::string_view> pieces)
+{
+    size_t size = line.size();
+    for (const std::string_view piece : pieces)
+        size += piece.size();
+    line.reserve(size);
+    for (const std::string_view piece : pieces)
+        line += piece;
+}
+
+// Values up to this length go out in their tag's line; longer ones are written as they
+// stand, without a copy.
+constexpr size_t kValueInLine = 1024;
+
+}
+
 void TXmlNode::WriteToStream(fw::TStream* stream)
 {
     const std::string indent = GetIndent();
     const std::string line_feed = GetLineFeed();
     const std::string& name = Name();
     const std::string& value = ValueDirect();
+    // Each node's markup is gathered into few lines, one write each: every write goes
+    // through the codec and the buffer below it.
     std::string line;
     switch (ElementType()) {
     case xeNormal: {
-        // The value goes out as it stands: a long text is not copied into the line.
-        WriteStringToStream(stream, indent + "<" + name + WriteInner() + ">");
-        WriteStringToStream(stream, value);
-        if (NodeCount() > 0)
-            WriteStringToStream(stream, line_feed);
-        for (int i = 0; i < NodeCount(); ++i) {
+        append_pieces(line, {indent, "<", name, WriteInner(), ">"});
+        if (value.size() <= kValueInLine) {
+            line += value;
+        } else {
+            WriteStringToStream(stream, line);
+            line.clear();
+            WriteStringToStream(stream, value);
+        }
+        const int count = NodeCount();
+        if (count > 0) {
+            line += line_feed;
+            WriteStringToStream(stream, line);
+            line.clear();
+        }
+        for (int i = 0; i < count; ++i) {
             TXmlNode* child = Nodes(i);
             child->WriteToStream(stream);
             const TXmlNode* next = Nodes(i + 1);
@@ -456,30 +502,34 @@ void TXmlNode::WriteToStream(fw::TStream* stream)
                 (next == nullptr || next->ElementType() != xeCharData))
                 WriteStringToStream(stream, line_feed);
         }
-        line.clear();
-        if (!IsShortTag())
-            line = (NodeCount() > 0 ? indent : std::string()) + "</" + name + ">";
+        if (!IsShortTag()) {
+            const std::string_view close_indent =
+                count > 0 ? std::string_view(indent) : std::string_view();
+            append_pieces(line, {close_indent, "</", name, ">"});
+        }
         break;
     }
     case xeComment:
-        line = indent + "<!--" + value + "-->";
+        append_pieces(line, {indent, "<!--", value, "-->"});
         break;
     case xeCData:
-        line = indent + "<![CDATA[" + value + "]]>";
+        append_pieces(line, {indent, "<![CDATA[", value, "]]>"});
         break;
     case xeDeclaration:
         DeleteEmptyAttributes();
-        line = indent + "<?xml" + WriteInner() + "?>";
+        append_pieces(line, {indent, "<?xml", WriteInner(), "?>"});
         break;
     case xeStylesheet:
-        line = indent + "<?xml-stylesheet" + WriteInner() + "?>";
+        append_pieces(line, {indent, "<?xml-stylesheet", WriteInner(), "?>"});
         break;
     case xeDoctype:
         if (NodeCount() == 0) {
-            line = indent + "<!DOCTYPE " + name + " " + value + ">";
+            append_pieces(line, {indent, "<!DOCTYPE ", name, " ", value, ">"});
             break;
         }
-        WriteStringToStream(stream, indent + "<!DOCTYPE " + name + " " + value + " [" + line_feed);
+        append_pieces(line, {indent, "<!DOCTYPE ", name, " ", value, " [", line_feed});
+        WriteStringToStream(stream, line);
+        line.clear();
         for (int i = 0; i < NodeCount(); ++i) {
             Nodes(i)->WriteToStream(stream);
             WriteStringToStream(stream, line_feed);
@@ -487,34 +537,36 @@ void TXmlNode::WriteToStream(fw::TStream* stream)
         line = "]>";
         break;
     case xeElement:
-        line = indent + "<!ELEMENT " + name + " " + value + ">";
+        append_pieces(line, {indent, "<!ELEMENT ", name, " ", value, ">"});
         break;
     case xeAttList:
-        line = indent + "<!ATTLIST " + name + " " + value + ">";
+        append_pieces(line, {indent, "<!ATTLIST ", name, " ", value, ">"});
         break;
     case xeEntity:
-        line = indent + "<!ENTITY " + name + " " + value + ">";
+        append_pieces(line, {indent, "<!ENTITY ", name, " ", value, ">"});
         break;
     case xeNotation:
-        line = indent + "<!NOTATION " + name + " " + value + ">";
+        append_pieces(line, {indent, "<!NOTATION ", name, " ", value, ">"});
         break;
     case xeExclam:
-        line = indent + "<!" + value + ">";
+        append_pieces(line, {indent, "<!", value, ">"});
         break;
     case xeQuestion:
-        line = indent + "<?" + value + "?>";
+        append_pieces(line, {indent, "<?", value, "?>"});
         break;
     case xeCharData:
-        line = value;
+        WriteStringToStream(stream, value);
         break;
     case xeUnknown:
-        line = indent + "<" + value + ">";
+        append_pieces(line, {indent, "<", value, ">"});
         break;
     default:
         throw fw::EFilerError("Illegal element type");
     }
     WriteStringToStream(stream, line);
-    if (Document() != nullptr)
+    // Asking the stream where it stands costs a call through every layer; only a
+    // listener needs it.
+    if (Document() != nullptr && Document()->OnProgress)
         Document()->DoProgress(stream->Position());
 }
 
