@@ -13,4 +13,9 @@ if [ ! -x "$viewer" ]; then
   echo "The viewer is not built yet: the libraries are in build/release/bin."
   exit 0
 fi
+# Under a Wayland session the viewer goes through XWayland when there is one: moving
+# the pointer after a zoom and placing the window, which the viewer does, work there.
+if [ -n "${DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
+  export QT_QPA_PLATFORM=xcb
+fi
 exec "$viewer" "${1:-samples/}"
