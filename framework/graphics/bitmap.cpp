@@ -266,9 +266,13 @@ void TBitmap::Draw(TCanvas* canvas, const TRect& rect)
     if (!Transparent()) {
         if (same_size)
             BitBlt(destination, rect.Left, rect.Top, width, height, source, 0, 0, SRCCOPY);
-        else
+        else {
+            // Colour pictures are stretched by taking one pixel, not by merging scans.
+            const int mode = SetStretchBltMode(destination, COLORONCOLOR);
             StretchBlt(destination, rect.Left, rect.Top, width, height, source, 0, 0, m_width,
                        m_height, SRCCOPY);
+            SetStretchBltMode(destination, mode);
+        }
         return;
     }
     // Transparent: the destination is kept where the scaled copy has the key colour
@@ -279,8 +283,10 @@ void TBitmap::Draw(TCanvas* canvas, const TRect& rect)
     graphics::ScratchSurface mask(width, height);
     if (same_size)
         BitBlt(copy.dc(), 0, 0, width, height, source, 0, 0, SRCCOPY);
-    else
+    else {
+        SetStretchBltMode(copy.dc(), COLORONCOLOR);
         StretchBlt(copy.dc(), 0, 0, width, height, source, 0, 0, m_width, m_height, SRCCOPY);
+    }
     const size_t count = static_cast<size_t>(width) * static_cast<size_t>(height);
     for (size_t i = 0; i < count; ++i) {
         const bool see_through = (copy.pixels()[i] & 0x00FFFFFFu) == key_pixel;

@@ -289,7 +289,9 @@ HFONT TFont::Handle()
         record.lfUnderline = m_style.Contains(fsUnderline) ? 1 : 0;
         record.lfStrikeOut = m_style.Contains(fsStrikeOut) ? 1 : 0;
         record.lfCharSet = DEFAULT_CHARSET;
-        record.lfQuality = DEFAULT_QUALITY;
+        // The framework's fonts label windows and dialogs: smooth glyphs there. Drawings
+        // make their own fonts and stay exact.
+        record.lfQuality = ANTIALIASED_QUALITY;
         // The face name is cut at a character boundary to fit the record.
         QString name = m_name;
         QByteArray face = name.toUtf8();

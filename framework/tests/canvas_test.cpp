@@ -263,6 +263,48 @@ TEST(Canvas, TextOutDrawsInTheFontColourAndMovesThePen)
     EXPECT_EQ(outside, 0);
 }
 
+// The framework's fonts label controls and are smoothed; a drawing's own font, made as
+// the drawing library makes it, keeps only the text colour and the background.
+TEST(Canvas, FrameworkFontsAreSmoothAndDrawingFontsExact)
+{
+    const auto grey_levels = [](TBitmap& bitmap) {
+        int greys = 0;
+        for (const uint32_t value : pixels_of(bitmap)) {
+            const uint32_t level = value & 0xFFu;
+            EXPECT_EQ(value & 0x00FFFFFFu, level * 0x010101u)
+                << "only greys between black and white";
+            if (level != 0 && level != 0xFF)
+                ++greys;
+        }
+        return greys;
+    };
+    auto framework_text = filled_bitmap(120, 40, clWhite);
+    TCanvas* canvas = framework_text->Canvas();
+    canvas->Font()->SetColor(clBlack);
+    canvas->Font()->SetHeight(-16);
+    canvas->Brush()->SetStyle(bsClear);
+    canvas->TextOut(4, 4, QStringLiteral("Shading"));
+    EXPECT_GT(grey_levels(*framework_text), 10);
+
+    auto drawing_text = filled_bitmap(120, 40, clWhite);
+    LOGFONTA record{};
+    record.lfHeight = -16;
+    record.lfQuality = DRAFT_QUALITY;
+    std::strcpy(record.lfFaceName, "Arial");
+    HFONT font = CreateFontIndirectA(&record);
+    ASSERT_NE(font, nullptr);
+    HDC dc = drawing_text->Canvas()->Handle();
+    HGDIOBJ old = SelectObject(dc, font);
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, RGB(0, 0, 0));
+    EXPECT_TRUE(TextOutA(dc, 4, 4, "Shading", 7));
+    SelectObject(dc, old);
+    DeleteObject(font);
+    EXPECT_EQ(grey_levels(*drawing_text), 0);
+    EXPECT_NE(pixels_of(*drawing_text), pixels_of(*filled_bitmap(120, 40, clWhite)))
+        << "the text was drawn";
+}
+
 TEST(Canvas, TextRectDrawsOnlyInsideItsRectangle)
 {
     auto bitmap = filled_bitmap(100, 40, clWhite);

@@ -13,6 +13,7 @@
 #include "osmark/paged_array.h"
 #include "osmark/point_buffers.h"
 #include "osmark/profile_entities.h"
+#include "osmark/raster_ports.h"
 
 #include <cstddef>
 #include <type_traits>
@@ -27,7 +28,8 @@ static_assert(offsetof(Profile, id) == 4 && offsetof(PointBufferRec, count) == 4
 static_assert(sizeof(Profile::id) == sizeof(PointBufferRec::count));
 // ProfileParentID reads the third 32-bit field, where a raster port keeps its draw
 // mode: the draw-mode getter is the same routine.
-static_assert(offsetof(Profile, parent_id) == 8);
+static_assert(offsetof(Profile, parent_id) == 8 && offsetof(RastPort, rp_DrMd) == 8);
+static_assert(sizeof(Profile::parent_id) == sizeof(RastPort::rp_DrMd));
 
 namespace {
 
@@ -238,6 +240,16 @@ OSMARK_API int32_t ProfileParentID(const Profile* profile) noexcept
 {
     return profile != nullptr ? profile->parent_id : 0;
 }
+
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wattribute-alias"
+#endif
+// The same code under a second name (see the layout assertions above).
+OSMARK_API int32_t GetDrMd(const RastPort* rp) noexcept __attribute__((alias("ProfileParentID")));
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic pop
+#endif
 
 OSMARK_API int32_t ProfileLevel(const Profile* profile) noexcept
 {

@@ -6,14 +6,12 @@
 
 #include "osmark/gui_services.h"
 
-#include "core/runtime/debug_flags.h"
 #include "core/runtime/make_error.h"
 #include "osmark/exit_list.h"
 #include "osmark/format.h"
 #include "osmark/library.h"
 #include "osmark/memory.h"
 #include "osmark/testing.h"
-#include "platform/user.h"
 
 #include <cstdarg>
 #include <cstdio>
@@ -26,18 +24,6 @@ OsmarkGuiCounters g_counters = {};
 constexpr int32_t kNoScriptedAnswer = -3;
 int32_t g_scripted_answer = kNoScriptedAnswer;
 char g_last_requester_body[1024] = "";
-
-Pool* g_region_pool = nullptr;
-
-void free_region_pool()
-{
-    if (g_region_pool == nullptr)
-        return;
-    if (osmark::debug_flag_set(DebugRegionPool) && CompactPool(g_region_pool) == 0)
-        MessageBoxA(nullptr, "Region Pool is not emptied", "Information", MB_OK);
-    DeletePool(g_region_pool);
-    g_region_pool = nullptr;
-}
 
 // Clean-ups of components whose resources come with the window system; in the
 // meantime each holds its place on the exit list.
@@ -61,25 +47,7 @@ int32_t count_buttons(const char* buttons)
 
 extern "C" {
 
-OSMARK_API void InitialiseRegionPool(void) noexcept
-{
-    g_region_pool = CreatePool(4096, 2048);
-    if (g_region_pool != nullptr)
-        AddExitProc(&LibraryExitList, free_region_pool);
-}
-
 OSMARK_API void InitialiseFonts(void) noexcept
-{
-    AddExitProc(&LibraryExitList, release_nothing);
-}
-
-OSMARK_API void InitialiseRastPorts(void) noexcept
-{
-    AddExitProc(&LibraryExitList, release_nothing); // ports left over
-    AddExitProc(&LibraryExitList, release_nothing); // the default port's window
-}
-
-OSMARK_API void InitialiseClipFormats(void) noexcept
 {
     AddExitProc(&LibraryExitList, release_nothing);
 }

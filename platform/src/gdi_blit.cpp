@@ -1,41 +1,17 @@
-// BitBlt and StretchBlt: copying pixels between DCs through the 256 ternary raster
-// operations.
+// BitBlt, StretchBlt and PatBlt: copying pixels between DCs through the 256 ternary
+// raster operations.
 
+#include "gdi_blit_engine.h"
 #include "gdi_objects.h"
 #include "make_win32_error.h"
 
 #include <algorithm>
+#include <climits>
+#include <cstdlib>
 #include <cstring>
+#include <new>
+#include <utility>
 #include <vector>
-
-namespace platform::gdi {
-namespace {
-
-// The result of a ternary operation on pattern, source and destination bits: bit m of
-// the operation's index says what the combination m = P S D (P the high bit) gives.
-uint32_t ternary(uint8_t operation, uint32_t pattern, uint32_t source, uint32_t destination)
-{
-    uint32_t result = 0;
-    for (int m = 0; m < 8; ++m) {
-        if ((operation >> m & 1) == 0)
-            continue;
-        const uint32_t p = (m & 4) != 0 ? pattern : ~pattern;
-        const uint32_t s = (m & 2) != 0 ? source : ~source;
-        const uint32_t d = (m & 1) != 0 ? destination : ~destination;
-        result |= p & s & d;
-    }
-    return result;
-}
-
-bool uses_source(uint8_t operation)
-{
-    // The source matters when swapping its bit changes some result bit.
-    return ((operation >> 2) & 0x33) != (operation & 0x33);
-}
-
-}
-
-}
 
 using namespace platform::gdi;
 
@@ -60,6 +36,7 @@ PLATFORM_API BOOL BitBlt(HDC destination_dc, int x, int y, int width, int height
     if (width <= 0 || height <= 0)
         return TRUE;
     const Surface& to = destination->surface();
+
     const Surface from = source != nullptr ? source->surface() : Surface{};
     // Clip once against the destination and, with a source, against the source too.
     int64_t left = x;
@@ -82,6 +59,27 @@ PLATFORM_API BOOL BitBlt(HDC destination_dc, int x, int y, int width, int height
     bottom = std::min<int64_t>(bottom, to.height);
     if (to.is_empty() || left >= right || top >= bottom || (with_source && from.is_empty()))
         return TRUE;
+    if (to.clip != nullptr || to.is_mono() || (with_source && from.is_mono())) {
+        // Clipped or monochrome: the general road, over the part on both surfaces.
+        const auto w = static_cast<int>(right - left);
+        const auto h = static_cast<int>(bottom - top);
+        try {
+            if (!with_source) {
+                blit(*destination, static_cast<int>(left), static_cast<int>(top), w, h, nullptr, 0,
+                     0, rop);
+                return TRUE;
+            }
+            const BlitSource pixels = read_source(
+                *source, to, destination->text_colour, destination->background_colour,
+                static_cast<int>(left + shift_x), static_cast<int>(top + shift_y), w, h);
+            blit(*destination, static_cast<int>(left), static_cast<int>(top), w, h, &pixels, w, h,
+                 rop);
+        } catch (const std::bad_alloc&) {
+            platform::make_win32_error(ERROR_NOT_ENOUGH_MEMORY);
+            return FALSE;
+        }
+        return TRUE;
+    }
     const auto count = static_cast<size_t>(right - left);
     const uint32_t alpha = to.alpha;
     const uint32_t pattern = pixel_of(destination->brush().record().lbColor);
@@ -128,65 +126,69 @@ PLATFORM_API BOOL StretchBlt(HDC destination_dc, int x, int y, int width, int he
     destination->record("StretchBlt(%d, %d, %d, %d, %d, %d, %d, %d, 0x%08X)", x, y, width, height,
                         source_x, source_y, source_width, source_height, rop);
     const auto operation = static_cast<uint8_t>(rop >> 16);
-    if (!uses_source(operation))
-        return BitBlt(destination_dc, x, y, width, height, nullptr, 0, 0, rop);
+    if (!uses_source(operation)) {
+        blit(*destination, x, y, width, height, nullptr, 0, 0, rop);
+        return TRUE;
+    }
     const DeviceContext* source = object_of_kind<DeviceContext>(source_dc);
     if (source == nullptr)
         return FALSE;
-    if (width <= 0 || height <= 0 || source_width <= 0 || source_height <= 0) {
-        if (width < 0 || height < 0 || source_width < 0 || source_height < 0) {
-            platform::make_win32_error(ERROR_INVALID_PARAMETER);
-            return FALSE;
-        }
+    if (source_width == 0 || source_height == 0 || width == 0 || height == 0)
         return TRUE;
+    // The source rectangle in surface order: a negative size counts back from the
+    // origin, which is its first pixel.
+    const int64_t left = source_width > 0 ? source_x : int64_t{source_x} + source_width + 1;
+    const int64_t top = source_height > 0 ? source_y : int64_t{source_y} + source_height + 1;
+    const int64_t span_x = std::llabs(int64_t{source_width});
+    const int64_t span_y = std::llabs(int64_t{source_height});
+    if (span_x > kMaxSurfaceSide || span_y > kMaxSurfaceSide || left < INT32_MIN ||
+        top < INT32_MIN) {
+        platform::make_win32_error(ERROR_INVALID_PARAMETER);
+        return FALSE;
     }
-    const Surface& to = destination->surface();
-    const Surface& from = source->surface();
-    const int64_t left = std::max<int64_t>(x, 0);
-    const int64_t top = std::max<int64_t>(y, 0);
-    const int64_t right = std::min<int64_t>(int64_t{x} + width, to.width);
-    const int64_t bottom = std::min<int64_t>(int64_t{y} + height, to.height);
-    if (to.is_empty() || from.is_empty() || left >= right || top >= bottom)
-        return TRUE;
-    // Each destination pixel takes the source pixel under its centre; destination
-    // pixels whose source lies off the source surface are left alone. The source is
-    // read through a copy, so a stretch within one surface reads no pixel it wrote.
-    const auto source_of = [](int64_t offset, int64_t size, int64_t source_size) {
-        return (2 * offset + 1) * source_size / (2 * size);
-    };
-    std::vector<int64_t> columns(static_cast<size_t>(right - left));
-    for (int64_t column = left; column < right; ++column)
-        columns[static_cast<size_t>(column - left)] =
-            source_x + source_of(column - x, width, source_width);
-    const uint32_t alpha = to.alpha;
-    const uint32_t pattern = pixel_of(destination->brush().record().lbColor);
-    const bool same_surface = from.top_row == to.top_row;
-    std::vector<uint32_t> source_copy;
-    if (same_surface) {
-        source_copy.resize(static_cast<size_t>(from.width) * static_cast<size_t>(from.height));
-        for (int row = 0; row < from.height; ++row)
-            std::copy_n(from.pixel(0, row), from.width,
-                        source_copy.data() + static_cast<size_t>(row) * from.width);
-    }
-    for (int64_t row = top; row < bottom; ++row) {
-        const int64_t source_row = source_y + source_of(row - y, height, source_height);
-        if (source_row < 0 || source_row >= from.height)
-            continue;
-        const uint32_t* in = same_surface
-                                 ? source_copy.data() + static_cast<size_t>(source_row) * from.width
-                                 : from.pixel(0, static_cast<int>(source_row));
-        uint32_t* out = to.pixel(0, static_cast<int>(row));
-        for (int64_t column = left; column < right; ++column) {
-            const int64_t source_column = columns[static_cast<size_t>(column - left)];
-            if (source_column < 0 || source_column >= from.width)
-                continue;
-            const uint32_t s = in[source_column];
-            const uint32_t d = out[column];
-            const uint32_t result = rop == SRCCOPY ? s : ternary(operation, pattern, s, d);
-            out[column] = (result & 0x00FFFFFFu) | alpha;
-        }
+    try {
+        const BlitSource pixels =
+            read_source(*source, destination->surface(), destination->text_colour,
+                        destination->background_colour, static_cast<int>(left),
+                        static_cast<int>(top), static_cast<int>(span_x), static_cast<int>(span_y));
+        blit(*destination, x, y, width, height, &pixels, source_width, source_height, rop);
+    } catch (const std::bad_alloc&) {
+        platform::make_win32_error(ERROR_NOT_ENOUGH_MEMORY);
+        return FALSE;
     }
     return TRUE;
 }
 
+PLATFORM_API BOOL PatBlt(HDC dc, int x, int y, int width, int height, DWORD rop) noexcept
+{
+    DeviceContext* destination = object_of_kind<DeviceContext>(dc);
+    if (destination == nullptr)
+        return FALSE;
+    destination->record("PatBlt(%d, %d, %d, %d, 0x%08X)", x, y, width, height, rop);
+    if (uses_source(static_cast<uint8_t>(rop >> 16))) {
+        platform::make_win32_error(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    blit(*destination, x, y, width, height, nullptr, 0, 0, rop);
+    return TRUE;
+}
+
+PLATFORM_API int SetStretchBltMode(HDC dc, int mode) noexcept
+{
+    DeviceContext* context = object_of_kind<DeviceContext>(dc);
+    if (context == nullptr)
+        return 0;
+    context->record("SetStretchBltMode(%d)", mode);
+    if (mode < BLACKONWHITE || mode > HALFTONE) {
+        platform::make_win32_error(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    return std::exchange(context->stretch_mode, mode);
+}
+
+PLATFORM_API int GetStretchBltMode(HDC dc) noexcept
+{
+    const DeviceContext* context = object_of_kind<DeviceContext>(dc);
+    return context != nullptr ? context->stretch_mode : 0;
+}
 }

@@ -225,28 +225,6 @@ PLATFORM_API UINT GetTextAlign(HDC hdc) noexcept
     return dc->text_align;
 }
 
-PLATFORM_API int GetClipBox(HDC hdc, LPRECT rect) noexcept
-{
-    DeviceContext* dc = object_of_kind<DeviceContext>(hdc);
-    if (dc == nullptr || rect == nullptr)
-        return RGN_ERROR;
-    dc->record("GetClipBox()");
-    const Surface& surface = dc->surface();
-    RECT box{0, 0, surface.is_empty() ? 0 : surface.width, surface.is_empty() ? 0 : surface.height};
-    if (dc->limited) {
-        box.left = std::max(box.left, dc->limit_box.left);
-        box.top = std::max(box.top, dc->limit_box.top);
-        box.right = std::min(box.right, dc->limit_box.right);
-        box.bottom = std::min(box.bottom, dc->limit_box.bottom);
-    }
-    if (box.right <= box.left || box.bottom <= box.top) {
-        *rect = RECT{0, 0, 0, 0};
-        return NULLREGION;
-    }
-    *rect = box;
-    return SIMPLEREGION;
-}
-
 // ---- Device contexts without a Win32 name -----------------------------------------
 
 PLATFORM_API HDC platform_create_dc_for_pixels(void* pixels, int width, int height, ptrdiff_t stride,

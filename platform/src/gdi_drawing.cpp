@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cmath>
 #include <new>
+#include <utility>
 
 using namespace platform::gdi;
 
@@ -98,7 +99,8 @@ PLATFORM_API BOOL LineTo(HDC hdc, int x, int y) noexcept
     const Pen& pen = dc->pen();
     if (dc->path_state != PathState::Open && !pen.is_wide()) [[likely]] {
         if (pen.draws())
-            draw_line(dc->surface(), from.x, from.y, x, y, pixel_of(pen.record().lopnColor), dc->rop2);
+            draw_line(dc->surface(), from.x, from.y, x, y,
+                      dc->surface().device_pixel(pen.record().lopnColor), dc->rop2);
         return TRUE;
     }
     try {
@@ -130,7 +132,8 @@ PLATFORM_API BOOL SetPixelV(HDC hdc, int x, int y, COLORREF colour) noexcept
     if (!surface.contains(x, y))
         return FALSE;
     // SetPixelV ignores the ROP2 mode: the pixel takes the colour.
-    *surface.pixel(x, y) = pixel_of(colour) | surface.alpha;
+    if (surface.visible(x, y))
+        *surface.pixel(x, y) = surface.device_pixel(colour) | surface.alpha;
     return TRUE;
 }
 
@@ -143,7 +146,7 @@ PLATFORM_API COLORREF GetPixel(HDC hdc, int x, int y) noexcept
     const Surface& surface = dc->surface();
     if (surface.is_empty() || !surface.contains(x, y))
         return CLR_INVALID;
-    return colour_of(*surface.pixel(x, y));
+    return surface.colour_at(*surface.pixel(x, y));
 }
 
 PLATFORM_API BOOL Arc(HDC hdc, int left, int top, int right, int bottom, int x_start, int y_start, int x_end,
@@ -153,6 +156,11 @@ PLATFORM_API BOOL Arc(HDC hdc, int left, int top, int right, int bottom, int x_s
     if (dc == nullptr)
         return FALSE;
     dc->record("Arc(%d, %d, %d, %d, %d, %d, %d, %d)", left, top, right, bottom, x_start, y_start, x_end, y_end);
+    // Arcs run counter-clockwise; a clockwise arc is the other part between the rays.
+    if (dc->arc_direction == AD_CLOCKWISE) {
+        std::swap(x_start, x_end);
+        std::swap(y_start, y_end);
+    }
     try {
         if (dc->path_state == PathState::Open) {
             if (!add_arc(dc->path, left, top, right, bottom, x_start, y_start, x_end, y_end)) {
@@ -178,8 +186,9 @@ PLATFORM_API BOOL Arc(HDC hdc, int left, int top, int right, int bottom, int x_s
         }
         if (pen.draws()) {
             const ArcOutline outline = arc_outline(left, top, right, bottom, x_start, y_start, x_end, y_end);
-            draw_ellipse(dc->surface(), outline.left, outline.top, outline.right, outline.bottom, outline.start,
-                         outline.sweep, pixel_of(pen.record().lopnColor), dc->rop2);
+            draw_ellipse(dc->surface(), outline.left, outline.top, outline.right, outline.bottom,
+                         outline.start, outline.sweep,
+                         dc->surface().device_pixel(pen.record().lopnColor), dc->rop2);
         }
         return TRUE;
     } catch (const std::bad_alloc&) {

@@ -146,10 +146,19 @@ PLATFORM_API HBITMAP CreateDIBSection(HDC /*dc*/, const BITMAPINFO* info, UINT u
         return nullptr;
     }
     const BITMAPINFOHEADER& header = info->bmiHeader;
-    if (header.biSize < sizeof(BITMAPINFOHEADER) || header.biPlanes != 1 || header.biBitCount != 32 ||
-        header.biCompression != BI_RGB) {
+    if (header.biSize < sizeof(BITMAPINFOHEADER) || header.biPlanes != 1 ||
+        (header.biBitCount != 32 && header.biBitCount != 1) || header.biCompression != BI_RGB) {
         platform::make_win32_error(ERROR_INVALID_PARAMETER);
         return nullptr;
+    }
+    if (header.biBitCount == 1) {
+        const int64_t rows = header.biHeight < 0 ? -int64_t{header.biHeight} : header.biHeight;
+        if (header.biWidth <= 0 || rows == 0 || header.biWidth > kMaxSurfaceSide ||
+            rows > kMaxSurfaceSide) {
+            platform::make_win32_error(ERROR_INVALID_PARAMETER);
+            return nullptr;
+        }
+        return create_mono_section(info, bits);
     }
     // A negative height asks for top-down rows.
     const int64_t height = header.biHeight;
@@ -200,6 +209,11 @@ PLATFORM_API int GetObjectA(HGDIOBJ object, int size, LPVOID buffer) noexcept
         return copy_record(static_cast<const Font*>(found)->record(), size, buffer);
     case ObjectKind::Bitmap: {
         const auto* bitmap = static_cast<const Bitmap*>(found);
+        if (bitmap->is_mono()) {
+            const BITMAP record{0, bitmap->width(), bitmap->height(), bitmap->packed_stride(), 1,
+                                1, bitmap->packed()};
+            return copy_record(record, size, buffer);
+        }
         const BITMAP record{0, bitmap->width(), bitmap->height(), bitmap->width() * 4, 1, 32, bitmap->pixels()};
         return copy_record(record, size, buffer);
     }

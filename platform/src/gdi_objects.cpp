@@ -10,6 +10,7 @@
 #include <cstring>
 #include <mutex>
 #include <new>
+#include <set>
 #include <thread>
 
 namespace platform::gdi {
@@ -336,9 +337,82 @@ std::unique_ptr<Bitmap> make_dib(int64_t width, int64_t height, bool top_down) n
     }
 }
 
+namespace {
+
+std::mutex& packed_sections_mutex()
+{
+    static std::mutex mutex;
+    return mutex;
+}
+
+std::set<const Bitmap*>& packed_sections()
+{
+    static std::set<const Bitmap*> sections;
+    return sections;
+}
+
+}
+
 Bitmap::~Bitmap()
 {
+    if (m_packed != nullptr) {
+        const std::lock_guard lock(packed_sections_mutex());
+        packed_sections().erase(this);
+    }
+    std::free(m_packed);
     std::free(m_pixels);
+}
+
+void Bitmap::make_mono(uint32_t colour0, uint32_t colour1, uint8_t* packed)
+{
+    m_mono = true;
+    m_palette[0] = colour0 & 0x00FFFFFFu;
+    m_palette[1] = colour1 & 0x00FFFFFFu;
+    if (packed != nullptr) {
+        m_packed = packed;
+        const std::lock_guard lock(packed_sections_mutex());
+        packed_sections().insert(this);
+    }
+}
+
+void Bitmap::pixels_to_packed() const
+{
+    if (m_packed == nullptr || m_pixels == nullptr)
+        return;
+    const Surface picture = surface();
+    const int stride = packed_stride();
+    for (int y = 0; y < m_height; ++y) {
+        uint8_t* row =
+            m_packed + static_cast<ptrdiff_t>(m_top_down ? y : m_height - 1 - y) * stride;
+        std::memset(row, 0, static_cast<size_t>(stride));
+        const uint32_t* pixels = picture.pixel(0, y);
+        for (int x = 0; x < m_width; ++x) {
+            if ((pixels[x] & 0x00FFFFFFu) != 0)
+                row[x / 8] = static_cast<uint8_t>(row[x / 8] | (0x80u >> (x % 8)));
+        }
+    }
+}
+
+void Bitmap::packed_to_pixels()
+{
+    if (m_packed == nullptr || m_pixels == nullptr)
+        return;
+    const Surface picture = surface();
+    const int stride = packed_stride();
+    for (int y = 0; y < m_height; ++y) {
+        const uint8_t* row =
+            m_packed + static_cast<ptrdiff_t>(m_top_down ? y : m_height - 1 - y) * stride;
+        uint32_t* pixels = picture.pixel(0, y);
+        for (int x = 0; x < m_width; ++x)
+            pixels[x] = ((row[x / 8] >> (7 - x % 8)) & 1u) != 0 ? 0x00FFFFFFu : 0u;
+    }
+}
+
+void flush_packed_sections() noexcept
+{
+    const std::lock_guard lock(packed_sections_mutex());
+    for (const Bitmap* bitmap : packed_sections())
+        bitmap->pixels_to_packed();
 }
 
 Surface Bitmap::surface() const
@@ -346,6 +420,10 @@ Surface Bitmap::surface() const
     Surface surface;
     if (m_pixels == nullptr)
         return surface;
+    if (m_mono) {
+        surface.palette = m_palette;
+        surface.colour_table = m_packed != nullptr;
+    }
     surface.width = m_width;
     surface.height = m_height;
     if (m_top_down) {
@@ -377,6 +455,33 @@ DeviceContext::DeviceContext(Target target)
     }
 }
 
+void DeviceContext::take_surface(const Surface& surface)
+{
+    m_surface = surface;
+    m_surface.clip = nullptr;
+    m_clip_mask.clear();
+    if (!m_clip.has_value() || surface.is_empty())
+        return;
+    // The mask has the pixels' layout; with a negative stride its top row lies last.
+    const ptrdiff_t stride = surface.stride;
+    const size_t row_span = static_cast<size_t>(stride < 0 ? -stride : stride);
+    m_clip_mask.assign(row_span * static_cast<size_t>(surface.height), 0);
+    uint8_t* top =
+        m_clip_mask.data() + (stride < 0 ? row_span * static_cast<size_t>(surface.height - 1) : 0);
+    for (const QRect& rect : *m_clip& QRegion(0, 0, surface.width, surface.height)) {
+        for (int y = rect.top(); y <= rect.bottom(); ++y)
+            std::memset(top + y * stride + rect.left(), 1, static_cast<size_t>(rect.width()));
+    }
+    m_surface.clip = top;
+}
+
+void DeviceContext::set_clip(std::optional<QRegion> clip)
+{
+    m_clip = std::move(clip);
+    Surface surface = m_surface;
+    take_surface(surface);
+}
+
 DeviceContext::~DeviceContext()
 {
     release_selections();
@@ -399,8 +504,10 @@ void DeviceContext::release_selections()
     m_brush = nullptr;
     m_font = nullptr;
     m_bitmap = nullptr;
-    if (m_target == Target::Memory)
+    if (m_target == Target::Memory) {
         m_surface = Surface{};
+        m_clip_mask.clear();
+    }
 }
 
 namespace {
@@ -440,7 +547,9 @@ GdiObject* DeviceContext::select(GdiObject& object)
             previous->set_owner_dc(nullptr);
         if (!bitmap.is_stock())
             bitmap.set_owner_dc(this);
-        m_surface = bitmap.surface();
+        // What the caller wrote into a 1-bit section's rows shows from now on.
+        bitmap.packed_to_pixels();
+        take_surface(bitmap.surface());
         return swap_selection(m_bitmap, object);
     }
     case ObjectKind::Region:

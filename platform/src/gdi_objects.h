@@ -21,7 +21,9 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace platform::gdi {
 
@@ -98,8 +100,10 @@ private:
 
 class DeviceContext;
 
-// A 32-bit bitmap. A DIB section owns its pixels; the default bitmap of memory DCs
-// has none.
+// A bitmap of 32-bit pixels. A DIB section owns its pixels; the default bitmap of
+// memory DCs has none. A monochrome bitmap keeps colour indices in them (see Surface)
+// and, as a 1-bit DIB section, also the packed rows its caller sees, which GdiFlush
+// brings up to date and which are read back when the bitmap is selected.
 class Bitmap final : public GdiObject {
 public:
     Bitmap(int width, int height, bool top_down, uint32_t* pixels);
@@ -107,8 +111,21 @@ public:
 
     int width() const { return m_width; }
     int height() const { return m_height; }
+    bool top_down() const { return m_top_down; }
     uint32_t* pixels() const { return m_pixels; }
     Surface surface() const;
+
+    bool is_mono() const { return m_mono; }
+    const uint32_t* palette() const { return m_palette; }
+    // Makes the bitmap monochrome with the two colours (0x00RRGGBB); with packed rows
+    // (calloc'd, owned from now on) it is a 1-bit DIB section.
+    void make_mono(uint32_t colour0, uint32_t colour1, uint8_t* packed);
+    void set_palette(int index, uint32_t colour) { m_palette[index] = colour; }
+    uint8_t* packed() const { return m_packed; }
+    int packed_stride() const { return ((m_width + 31) / 32) * 4; }
+    // Between the packed rows and the pixels.
+    void pixels_to_packed() const;
+    void packed_to_pixels();
 
     // A bitmap is selected into at most one DC at a time.
     DeviceContext* owner_dc() const { return m_owner_dc; }
@@ -120,12 +137,22 @@ private:
     bool m_top_down;
     uint32_t* m_pixels; // from calloc; NULL for the default bitmap
     DeviceContext* m_owner_dc = nullptr;
+    bool m_mono = false;
+    uint32_t m_palette[2] = {0, 0x00FFFFFFu};
+    uint8_t* m_packed = nullptr;
 };
+
+// Brings the packed rows of every 1-bit DIB section up to date.
+void flush_packed_sections() noexcept;
+// A 1-bit DIB section of the header (its two colours from the table); *bits receives
+// the packed rows.
+HBITMAP create_mono_section(const BITMAPINFO* info, void** bits);
 
 class Region final : public GdiObject {
 public:
     explicit Region(QRegion region) : GdiObject(ObjectKind::Region), m_region(std::move(region)) {}
     const QRegion& region() const { return m_region; }
+    void set_region(QRegion region) { m_region = std::move(region); }
 
 private:
     QRegion m_region;
@@ -154,12 +181,19 @@ public:
 
     // The object that was selected before, or NULL when the object does not fit.
     GdiObject* select(GdiObject& object);
-    void set_external_surface(const Surface& surface) { m_surface = surface; }
+    void set_external_surface(const Surface& surface) { take_surface(surface); }
     // A bitmap the DC made itself (the recording DC's surface), deleted with it.
     void set_own_bitmap(HGDIOBJ bitmap) { m_own_bitmap = bitmap; }
     HGDIOBJ own_bitmap() const { return m_own_bitmap; }
     // Lets go of every selected object, before the DC is deleted.
     void release_selections();
+
+    // The clip region in device coordinates; none: the whole surface.
+    const std::optional<QRegion>& clip() const { return m_clip; }
+    void set_clip(std::optional<QRegion> clip);
+
+    int arc_direction = 1; // AD_COUNTERCLOCKWISE
+    int stretch_mode = 1;  // BLACKONWHITE
 
     COLORREF text_colour = RGB(0, 0, 0);
     COLORREF background_colour = RGB(255, 255, 255);
@@ -207,6 +241,10 @@ private:
     Bitmap* m_bitmap = nullptr;
     Surface m_surface;
     HGDIOBJ m_own_bitmap = nullptr;
+    std::optional<QRegion> m_clip;
+    std::vector<uint8_t> m_clip_mask;
+    // Sets the surface and puts the clip mask over it.
+    void take_surface(const Surface& surface);
     bool m_recording = false;
     std::string m_log;
     QImage m_scratch_mask;

@@ -76,12 +76,13 @@ struct LineWalk {
 };
 
 template <int Code>
-void walk_line(uint32_t* origin, LineWalk walk, uint32_t pen, uint32_t alpha)
+void walk_line(uint32_t* origin, const uint8_t* clip, LineWalk walk, uint32_t pen, uint32_t alpha)
 {
     ptrdiff_t offset = walk.offset;
     int64_t error = walk.error;
     for (int64_t i = 0; i < walk.count; ++i) {
-        store<Code>(origin + offset, pen, alpha);
+        if (clip == nullptr || clip[offset] != 0)
+            store<Code>(origin + offset, pen, alpha);
         offset += walk.major_step;
         error += walk.error_step;
         if (error >= walk.limit) {
@@ -91,7 +92,7 @@ void walk_line(uint32_t* origin, LineWalk walk, uint32_t pen, uint32_t alpha)
     }
 }
 
-using LineFunction = void (*)(uint32_t*, LineWalk, uint32_t, uint32_t);
+using LineFunction = void (*)(uint32_t*, const uint8_t*, LineWalk, uint32_t, uint32_t);
 
 template <int... Codes>
 constexpr std::array<LineFunction, sizeof...(Codes)> line_functions(std::integer_sequence<int, Codes...>)
@@ -171,7 +172,8 @@ void draw_line(const Surface& surface, int x0, int y0, int x1, int y1, uint32_t 
         walk.error = bias;
         walk.error_step = 2 * dk;
         walk.limit = 2 * dm;
-        kLineFunctions[static_cast<size_t>(rop2 - 1)](surface.top_row, walk, pen, surface.alpha);
+        kLineFunctions[static_cast<size_t>(rop2 - 1)](surface.top_row, surface.clip, walk, pen,
+                                                      surface.alpha);
         return;
     }
     clip_major(m0, major_sign, 0, major_size, first, last);
@@ -210,7 +212,8 @@ void draw_line(const Surface& surface, int x0, int y0, int x1, int y1, uint32_t 
     walk.error = error;
     walk.error_step = 2 * dk;
     walk.limit = 2 * dm;
-    kLineFunctions[static_cast<size_t>(rop2 - 1)](surface.top_row, walk, pen, surface.alpha);
+    kLineFunctions[static_cast<size_t>(rop2 - 1)](surface.top_row, surface.clip, walk, pen,
+                                                  surface.alpha);
 }
 
 // ---- Ellipses ---------------------------------------------------------------------
@@ -320,15 +323,17 @@ void draw_ellipse(const Surface& surface, int64_t left, int64_t top, int64_t rig
     std::sort(outline.pixels.begin(), outline.pixels.end());
     outline.pixels.erase(std::unique(outline.pixels.begin(), outline.pixels.end()), outline.pixels.end());
     const PixelFunction put = kPixelFunctions[static_cast<size_t>(rop2 - 1)];
-    for (const auto& [y, x] : outline.pixels)
-        put(surface.pixel(static_cast<int>(x), static_cast<int>(y)), pen, surface.alpha);
+    for (const auto& [y, x] : outline.pixels) {
+        if (surface.visible(static_cast<int>(x), static_cast<int>(y)))
+            put(surface.pixel(static_cast<int>(x), static_cast<int>(y)), pen, surface.alpha);
+    }
 }
 
 // ---- Pixels ----------------------------------------------------------------------------
 
 void plot(const Surface& surface, int x, int y, uint32_t pen, int rop2)
 {
-    if (surface.is_empty() || !surface.contains(x, y) || !is_rop2(rop2))
+    if (surface.is_empty() || !surface.contains(x, y) || !surface.visible(x, y) || !is_rop2(rop2))
         return;
     kPixelFunctions[static_cast<size_t>(rop2 - 1)](surface.pixel(x, y), pen, surface.alpha);
 }
@@ -338,15 +343,16 @@ void plot(const Surface& surface, int x, int y, uint32_t pen, int rop2)
 namespace {
 
 template <int Code>
-void composite_solid(uint32_t* row, const uint8_t* mask, int width, uint32_t pen, uint32_t alpha)
+void composite_solid(uint32_t* row, const uint8_t* mask, const uint8_t* clip, int width,
+                     uint32_t pen, uint32_t alpha)
 {
     for (int x = 0; x < width; ++x) {
-        if (mask[x] != 0)
+        if (mask[x] != 0 && (clip == nullptr || clip[x] != 0))
             store<Code>(row + x, pen, alpha);
     }
 }
 
-using SpanFunction = void (*)(uint32_t*, const uint8_t*, int, uint32_t, uint32_t);
+using SpanFunction = void (*)(uint32_t*, const uint8_t*, const uint8_t*, int, uint32_t, uint32_t);
 
 template <int... Codes>
 constexpr std::array<SpanFunction, sizeof...(Codes)> span_functions(std::integer_sequence<int, Codes...>)
@@ -381,7 +387,8 @@ void composite_mask(const Surface& surface, const uint8_t* mask, ptrdiff_t mask_
     if (paint.hatch == nullptr) {
         const SpanFunction span = kSpanFunctions[rop_index];
         for (int r = 0; r < height; ++r)
-            span(surface.pixel(left, top + r), mask + r * mask_stride, width, paint.colour, surface.alpha);
+            span(surface.pixel(left, top + r), mask + r * mask_stride,
+                 surface.clip_row(left, top + r), width, paint.colour, surface.alpha);
         return;
     }
     // Hatched brushes are rare; one table call per pixel keeps this loop short.
@@ -391,8 +398,9 @@ void composite_mask(const Surface& surface, const uint8_t* mask, ptrdiff_t mask_
         const uint8_t bits = paint.hatch[y & 7];
         uint32_t* row = surface.pixel(left, y);
         const uint8_t* coverage = mask + r * mask_stride;
+        const uint8_t* clip = surface.clip_row(left, y);
         for (int c = 0; c < width; ++c) {
-            if (coverage[c] == 0)
+            if (coverage[c] == 0 || (clip != nullptr && clip[c] == 0))
                 continue;
             const bool set = (bits >> (7 - ((left + c) & 7))) & 1u;
             if (set)
@@ -403,4 +411,33 @@ void composite_mask(const Surface& surface, const uint8_t* mask, ptrdiff_t mask_
     }
 }
 
+void blend_mask(const Surface& surface, const uint8_t* mask, ptrdiff_t mask_stride, int left,
+                int top, int width, int height, uint32_t colour)
+{
+    if (surface.is_empty() || width <= 0 || height <= 0)
+        return;
+    for (int r = 0; r < height; ++r) {
+        uint32_t* row = surface.pixel(left, top + r);
+        const uint8_t* coverage = mask + r * mask_stride;
+        for (int c = 0; c < width; ++c) {
+            const uint32_t level = coverage[c];
+            if (level == 0)
+                continue;
+            if (level == 255) {
+                row[c] = (colour & kRgb) | surface.alpha;
+                continue;
+            }
+            const uint32_t below = row[c];
+            uint32_t mixed = 0;
+            for (int shift = 0; shift <= 16; shift += 8) {
+                const uint32_t top_channel = (colour >> shift) & 0xFFu;
+                const uint32_t bottom_channel = (below >> shift) & 0xFFu;
+                const uint32_t channel =
+                    (top_channel * level + bottom_channel * (255 - level) + 127) / 255;
+                mixed |= channel << shift;
+            }
+            row[c] = mixed | surface.alpha;
+        }
+    }
+}
 }

@@ -61,7 +61,7 @@ Band wide_band(const Box& box, int64_t width)
 // bottom - 1: every pixel once, so that an XOR pen leaves no double-drawn corners.
 void outline_box(const Surface& surface, const Pen& pen, const Box& box, int rop2)
 {
-    const uint32_t colour = pixel_of(pen.record().lopnColor);
+    const uint32_t colour = surface.device_pixel(pen.record().lopnColor);
     const auto left = static_cast<int>(box.left);
     const auto top = static_cast<int>(box.top);
     const auto last_x = static_cast<int>(box.right - 1);
@@ -84,8 +84,8 @@ void outline_box(const Surface& surface, const Pen& pen, const Box& box, int rop
     path.setFillRule(Qt::OddEvenFill);
     paint_coverage(
         surface, path.controlPointRect(),
-        [&](QPainter& painter) { painter.fillPath(path, QColor(0, 0, 0, 255)); }, pen_paint(pen),
-        rop2);
+        [&](QPainter& painter) { painter.fillPath(path, QColor(0, 0, 0, 255)); },
+        pen_paint(pen, surface), rop2);
 }
 
 }
@@ -167,5 +167,4 @@ PLATFORM_API BOOL RoundRect(HDC hdc, int left, int top, int right, int bottom, i
     }
     return TRUE;
 }
-
 }

@@ -68,10 +68,10 @@ double parameter_angle(double dx, double dy, double radius_x, double radius_y)
 
 }
 
-Paint pen_paint(const Pen& pen)
+Paint pen_paint(const Pen& pen, const Surface& surface)
 {
     Paint paint;
-    paint.colour = pixel_of(pen.record().lopnColor);
+    paint.colour = surface.device_pixel(pen.record().lopnColor);
     return paint;
 }
 
@@ -79,10 +79,10 @@ Paint brush_paint(const Brush& brush, const DeviceContext& dc)
 {
     Paint paint;
     const LOGBRUSH& record = brush.record();
-    paint.colour = pixel_of(record.lbColor);
+    paint.colour = dc.surface().device_pixel(record.lbColor);
     if (record.lbStyle == BS_HATCHED) {
         paint.hatch = hatch_pattern(record.lbHatch);
-        paint.background = pixel_of(dc.background_colour);
+        paint.background = dc.surface().device_pixel(dc.background_colour);
         paint.transparent_gaps = dc.background_mode == TRANSPARENT;
     }
     return paint;
@@ -107,7 +107,7 @@ void draw_wide_line(const Surface& surface, const Pen& pen, int x0, int y0, int 
             painter.setPen(qt_pen);
             painter.drawLine(a, b);
         },
-        pen_paint(pen), rop2);
+        pen_paint(pen, surface), rop2);
 }
 
 bool is_arc_in_range(int left, int top, int right, int bottom, int x_start, int y_start, int x_end, int y_end)
@@ -154,7 +154,7 @@ void stroke_path(const Surface& surface, const Pen& pen, const QPainterPath& pat
         stroke_curve(surface, pen, path, rop2);
         return;
     }
-    const uint32_t colour = pixel_of(pen.record().lopnColor);
+    const uint32_t colour = surface.device_pixel(pen.record().lopnColor);
     for (const QPolygonF& figure : path.toSubpathPolygons()) {
         for (qsizetype i = 1; i < figure.size(); ++i) {
             const QPoint from = figure[i - 1].toPoint();
@@ -176,7 +176,7 @@ void stroke_curve(const Surface& surface, const Pen& pen, const QPainterPath& pa
             centre_on_pixels(painter);
             painter.strokePath(path, qt_pen);
         },
-        pen_paint(pen), rop2);
+        pen_paint(pen, surface), rop2);
 }
 
 void fill_path(const Surface& surface, const DeviceContext& dc, const QPainterPath& path)

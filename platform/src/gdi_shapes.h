@@ -18,15 +18,23 @@ namespace platform::gdi {
 // Masks up to this size on each side may be drawn in a caller's scratch image.
 constexpr int kScratchMaskSide = 256;
 
+// How a coverage mask is drawn and put on the surface: `Solid` draws without
+// antialiasing and paints every covered pixel through the ROP2 mode; `Graded`
+// (antialiased text) lets Qt antialias and blends the paint's colour by the levels,
+// which only R2_COPYPEN with a plain colour can mean.
+enum class Coverage {
+    Solid,
+    Graded
+};
+
 // Runs draw(QPainter&) on a mask over the part of the surface that `bounds` (device
-// coordinates) meets, antialiasing off, the painter's origin on surface pixel (0, 0),
-// and composites what it covered with `paint`. Nothing when the shape misses the
-// surface or the mask cannot be allocated. With `scratch`, a small mask is drawn in
-// that image (made on first use and kept by the caller), which spares an image and a
-// paint engine per call.
+// coordinates) meets, the painter's origin on surface pixel (0, 0), and composites
+// what it covered with `paint`. Nothing when the shape misses the surface or the mask
+// cannot be allocated. With `scratch`, a small mask is drawn in that image (made on
+// first use and kept by the caller), which spares an image and a paint engine per call.
 template <typename Draw>
-void paint_coverage(const Surface& surface, const QRectF& bounds, Draw&& draw, const Paint& paint, int rop2,
-                    QImage* scratch = nullptr)
+void paint_coverage(const Surface& surface, const QRectF& bounds, Draw&& draw, const Paint& paint,
+                    int rop2, QImage* scratch = nullptr, Coverage coverage = Coverage::Solid)
 {
     if (surface.is_empty() || !bounds.isValid())
         return;
@@ -58,12 +66,16 @@ void paint_coverage(const Surface& surface, const QRectF& bounds, Draw&& draw, c
     {
         QPainter painter(mask);
         painter.setRenderHint(QPainter::Antialiasing, false);
-        painter.setRenderHint(QPainter::TextAntialiasing, false);
+        painter.setRenderHint(QPainter::TextAntialiasing, coverage == Coverage::Graded);
         painter.translate(-box.left(), -box.top());
         draw(painter);
     }
-    composite_mask(surface, mask->constBits(), stride, box.left(), box.top(), box.width(), box.height(), paint,
-                   rop2);
+    if (coverage == Coverage::Graded && rop2 == R2_COPYPEN && paint.hatch == nullptr)
+        blend_mask(surface, mask->constBits(), stride, box.left(), box.top(), box.width(),
+                   box.height(), paint.colour);
+    else
+        composite_mask(surface, mask->constBits(), stride, box.left(), box.top(), box.width(),
+                       box.height(), paint, rop2);
 }
 
 // Strokes run through pixel centres: shifted by half a pixel, a stroke along y = 0
@@ -74,7 +86,7 @@ inline void centre_on_pixels(QPainter& painter)
 }
 
 // What the pen and the brush of a DC paint with.
-Paint pen_paint(const Pen& pen);
+Paint pen_paint(const Pen& pen, const Surface& surface);
 Paint brush_paint(const Brush& brush, const DeviceContext& dc);
 
 // A line with a pen wider than one pixel: round ends, end points included.

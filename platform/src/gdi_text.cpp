@@ -34,7 +34,11 @@ struct ShapedText {
 };
 
 struct FontRealization {
-    FontRealization(QFont qt_font, const TEXTMETRICA& tm) : font(std::move(qt_font)), metrics(font), text_metrics(tm) {}
+    FontRealization(QFont qt_font, const TEXTMETRICA& tm)
+        : font(std::move(qt_font)), metrics(font), text_metrics(tm),
+          antialiased(!(font.styleStrategy() & QFont::NoAntialias))
+    {
+    }
 
     // The advance of a UTF-8 text, as QFontMetrics measures it. Renderers measure the
     // same few texts again and again (and TextOutA measures what GetTextExtentPoint32A
@@ -50,6 +54,8 @@ struct FontRealization {
     QFont font;
     QFontMetrics metrics;
     TEXTMETRICA text_metrics;
+    // Glyph edges blend with the surface in grey levels.
+    bool antialiased;
 
 private:
     struct Measured {
@@ -148,11 +154,24 @@ int pixel_size(const QFont& font, LONG height)
     return static_cast<int>(std::clamp(size, 1.0, static_cast<double>(kMaxPixelSize)));
 }
 
+// Only a record that asks for antialiased glyphs gets them: drawings, XOR marks and
+// the images tests compare must keep every pixel either the text colour or untouched.
+bool asks_for_antialiasing(BYTE quality)
+{
+    return quality == ANTIALIASED_QUALITY || quality == CLEARTYPE_QUALITY ||
+           quality == CLEARTYPE_NATURAL_QUALITY;
+}
+
 QFont make_qt_font(const LOGFONTA& record)
 {
     QFont font(face_name(record));
-    font.setStyleHint(style_hint(record.lfPitchAndFamily), QFont::NoAntialias);
-    font.setStyleStrategy(QFont::NoAntialias);
+    // Grey levels even for ClearType: a surface has no known subpixel order.
+    const QFont::StyleStrategy strategy =
+        asks_for_antialiasing(record.lfQuality)
+            ? QFont::StyleStrategy(QFont::PreferAntialias | QFont::NoSubpixelAntialias)
+            : QFont::NoAntialias;
+    font.setStyleHint(style_hint(record.lfPitchAndFamily), strategy);
+    font.setStyleStrategy(strategy);
     font.setKerning(false);
     if ((record.lfPitchAndFamily & 0x03) == FIXED_PITCH)
         font.setFixedPitch(true);
@@ -222,17 +241,14 @@ struct FontKey {
     BYTE strike_out;
     BYTE char_set;
     BYTE pitch_and_family;
+    bool antialiased;
     std::string face;
 
     explicit FontKey(const LOGFONTA& record)
-        : height(record.lfHeight),
-          width(record.lfWidth),
-          weight(record.lfWeight),
-          italic(record.lfItalic),
-          underline(record.lfUnderline),
-          strike_out(record.lfStrikeOut),
-          char_set(record.lfCharSet),
-          pitch_and_family(record.lfPitchAndFamily),
+        : height(record.lfHeight), width(record.lfWidth), weight(record.lfWeight),
+          italic(record.lfItalic), underline(record.lfUnderline), strike_out(record.lfStrikeOut),
+          char_set(record.lfCharSet), pitch_and_family(record.lfPitchAndFamily),
+          antialiased(asks_for_antialiasing(record.lfQuality)),
           face(record.lfFaceName, strnlen(record.lfFaceName, LF_FACESIZE))
     {
     }
@@ -442,7 +458,7 @@ void draw_text(DeviceContext& dc, FontRealization& font, const QTransform& place
     const QRectF bounds = place.mapRect(cell.adjusted(-margin, -margin, margin, margin));
     if (dc.background_mode == OPAQUE && layout.width > 0) {
         Paint background;
-        background.colour = pixel_of(dc.background_colour);
+        background.colour = surface.device_pixel(dc.background_colour);
         paint_coverage(
             surface, bounds,
             [&](QPainter& painter) {
@@ -452,7 +468,7 @@ void draw_text(DeviceContext& dc, FontRealization& font, const QTransform& place
             background, R2_COPYPEN, &dc.scratch_mask());
     }
     Paint foreground;
-    foreground.colour = pixel_of(dc.text_colour);
+    foreground.colour = surface.device_pixel(dc.text_colour);
     paint_coverage(
         surface, bounds,
         [&](QPainter& painter) {
@@ -468,7 +484,8 @@ void draw_text(DeviceContext& dc, FontRealization& font, const QTransform& place
             for (const QGlyphRun& run : shaped.runs)
                 painter.drawGlyphRun(origin, run);
         },
-        foreground, R2_COPYPEN, &dc.scratch_mask());
+        foreground, R2_COPYPEN, &dc.scratch_mask(),
+        font.antialiased ? Coverage::Graded : Coverage::Solid);
 }
 
 }
@@ -565,4 +582,40 @@ PLATFORM_API BOOL GetTextExtentPoint32A(HDC hdc, LPCSTR text, int count, LPSIZE 
     }
 }
 
+PLATFORM_API BOOL GetTextExtentExPointA(HDC hdc, LPCSTR text, int count, int max_extent, LPINT fit,
+                                        LPINT widths, LPSIZE size) noexcept
+{
+    DeviceContext* dc = object_of_kind<DeviceContext>(hdc);
+    if (dc == nullptr)
+        return FALSE;
+    if (!check_text(text, count) || size == nullptr) {
+        platform::make_win32_error(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    try {
+        FontRealization* font = dc_font(*dc);
+        if (font == nullptr)
+            return FALSE;
+        // The extent of each prefix; a character goes whole, so a UTF-8 sequence is
+        // measured with the bytes that complete it.
+        int fitting = 0;
+        for (int i = 1; i <= count; ++i) {
+            const bool inside_sequence =
+                i < count && (static_cast<unsigned char>(text[i]) & 0xC0u) == 0x80u;
+            const int extent = font->advance(text, i);
+            if (widths != nullptr)
+                widths[i - 1] = extent;
+            if (!inside_sequence && extent <= max_extent)
+                fitting = i;
+        }
+        if (fit != nullptr)
+            *fit = fitting;
+        size->cx = count > 0 ? font->advance(text, count) : 0;
+        size->cy = font->text_metrics.tmHeight;
+        return TRUE;
+    } catch (const std::bad_alloc&) {
+        platform::make_win32_error(ERROR_NOT_ENOUGH_MEMORY);
+        return FALSE;
+    }
+}
 }

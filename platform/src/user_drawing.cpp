@@ -41,9 +41,17 @@ void fill(const Surface& surface, int left, int top, int right, int bottom, COLO
     bottom = std::min(bottom, surface.height);
     if (surface.is_empty() || left >= right || top >= bottom)
         return;
-    const uint32_t pixel = gdi::pixel_of(colour) | surface.alpha;
-    for (int y = top; y < bottom; ++y)
-        std::fill_n(surface.pixel(left, y), right - left, pixel);
+    const uint32_t pixel = surface.device_pixel(colour) | surface.alpha;
+    for (int y = top; y < bottom; ++y) {
+        if (surface.clip == nullptr) {
+            std::fill_n(surface.pixel(left, y), right - left, pixel);
+            continue;
+        }
+        for (int x = left; x < right; ++x) {
+            if (surface.visible(x, y))
+                *surface.pixel(x, y) = pixel;
+        }
+    }
 }
 
 void frame(const Surface& surface, const RECT& rect, COLORREF colour)
@@ -58,7 +66,7 @@ void frame(const Surface& surface, const RECT& rect, COLORREF colour)
 
 void invert(const Surface& surface, int x, int y)
 {
-    if (surface.contains(x, y)) {
+    if (surface.contains(x, y) && surface.visible(x, y)) {
         uint32_t* pixel = surface.pixel(x, y);
         *pixel = (*pixel ^ 0x00FFFFFFu) | surface.alpha;
     }

@@ -260,6 +260,12 @@ PLATFORM_API int GetDeviceCaps(HDC hdc, int index) noexcept
     case LOGPIXELSX:
     case LOGPIXELSY:
         return kDotsPerInch;
+    // Square pixels, in the proportions of a display.
+    case ASPECTX:
+    case ASPECTY:
+        return 36;
+    case ASPECTXY:
+        return 51;
     default:
         return 0;
     }

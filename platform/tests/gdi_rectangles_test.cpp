@@ -104,11 +104,15 @@ TEST(StretchBlt, EachTargetPixelTakesTheSourcePixelUnderItsCentre)
         for (int x = 0; x < 8; ++x)
             EXPECT_EQ(target.at(x, y), row[x]) << x << "," << y;
 
-    // Through a raster operation, off the surfaces, and mirrored (refused).
+    // Through a raster operation, off the surfaces, and mirrored.
     ASSERT_TRUE(StretchBlt(target.dc(), -3, 0, 6, 1, source.dc(), 0, 0, 3, 1, SRCINVERT));
     EXPECT_EQ(target.at(0, 0), kWhitePixel ^ 0x222222u);
     EXPECT_EQ(target.at(2, 0), 0x111111u ^ 0x333333u);
-    EXPECT_FALSE(StretchBlt(target.dc(), 0, 0, -2, 1, source.dc(), 0, 0, 3, 1, SRCCOPY));
+    ASSERT_TRUE(StretchBlt(target.dc(), 7, 1, -6, 1, source.dc(), 0, 0, 3, 1, SRCCOPY));
+    const uint32_t mirrored[8] = {kWhitePixel, 0x111111, 0x333333, 0x333333,
+                                  0x222222,    0x222222, 0x111111, 0x111111};
+    for (int x = 1; x < 8; ++x)
+        EXPECT_EQ(target.at(x, 1), mirrored[x]) << x;
     EXPECT_TRUE(StretchBlt(target.dc(), 0, 0, 0, 1, source.dc(), 0, 0, 3, 1, SRCCOPY));
 
     // Within one surface the source is read before it is written.

@@ -143,6 +143,57 @@ TEST_F(TextTest, DrawsInTheTextColourWithinItsCell)
     EXPECT_EQ(m_surface.count(kWhitePixel) + m_surface.count(0x0000FF), 160 * 80) << "one colour, no smoothing";
 }
 
+// Only the qualities that ask for antialiasing smooth the glyphs; their edge pixels mix
+// the text colour with what lay beneath, nothing else. The records differ only in
+// quality, so a realization shared across qualities shows too.
+TEST_F(TextTest, AntialiasingFollowsTheQualityAsked)
+{
+    const struct {
+        BYTE quality;
+        bool smooth;
+    } cases[] = {
+        {DEFAULT_QUALITY, false},          {ANTIALIASED_QUALITY, true},     {DRAFT_QUALITY, false},
+        {CLEARTYPE_QUALITY, true},         {NONANTIALIASED_QUALITY, false}, {PROOF_QUALITY, false},
+        {CLEARTYPE_NATURAL_QUALITY, true},
+    };
+    constexpr uint32_t kGreen = 0x00FF00;
+    constexpr uint32_t kRed = 0xFF0000;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.quality));
+        LOGFONTA record{};
+        record.lfHeight = -20;
+        record.lfQuality = c.quality;
+        std::strncpy(record.lfFaceName, "Arial", LF_FACESIZE - 1);
+        use_font(CreateFontIndirectA(&record));
+        SetBkMode(dc(), TRANSPARENT);
+        SetTextColor(dc(), RGB(255, 0, 0));
+        m_surface.fill(kGreen);
+        const TEXTMETRICA tm = metrics(dc());
+        const SIZE size = extent(dc(), "Rowing");
+        ASSERT_TRUE(TextOutA(dc(), 12, 30, "Rowing", 6));
+        int mixed = 0;
+        for (int y = 0; y < m_surface.height(); ++y) {
+            for (int x = 0; x < m_surface.width(); ++x) {
+                const uint32_t value = m_surface.at(x, y);
+                if (value == kGreen || value == kRed)
+                    continue;
+                ++mixed;
+                const int red = static_cast<int>(value >> 16 & 0xFF);
+                const int green = static_cast<int>(value >> 8 & 0xFF);
+                EXPECT_NEAR(red + green, 255, 1) << x << "," << y;
+                EXPECT_EQ(value & 0xFF, 0u) << x << "," << y;
+                EXPECT_TRUE(x >= 12 && x <= 12 + size.cx && y >= 30 && y < 30 + tm.tmHeight)
+                    << x << "," << y;
+            }
+        }
+        EXPECT_GT(m_surface.count(kRed), 20);
+        if (c.smooth)
+            EXPECT_GT(mixed, 20);
+        else
+            EXPECT_EQ(mixed, 0);
+    }
+}
+
 TEST_F(TextTest, AlignmentPlacesTheReferencePoint)
 {
     use_font(make_font("Arial", -20));

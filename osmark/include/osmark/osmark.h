@@ -5,6 +5,9 @@
 #include "osmark/api.h"
 #include "osmark/array.h"
 #include "osmark/assigns.h"
+#include "osmark/bitmaps.h"
+#include "osmark/blits.h"
+#include "osmark/clipboard.h"
 #include "osmark/collectable.h"
 #include "osmark/combination.h"
 #include "osmark/containment.h"
@@ -42,6 +45,8 @@
 #include "osmark/profile_lists.h"
 #include "osmark/profile_services.h"
 #include "osmark/profiles.h"
+#include "osmark/raster_ports.h"
+#include "osmark/regions.h"
 #include "osmark/settings.h"
 #include "osmark/stick_to.h"
 #include "osmark/strings.h"
@@ -51,5 +56,6 @@
 #include "osmark/variables.h"
 #include "osmark/vectors.h"
 #include "osmark/versions.h"
+#include "osmark/windows.h"
 
 #endif

@@ -28,11 +28,19 @@
  * Strings are UTF-8. Coordinates of curves, text and wide lines are limited to
  * +-2^27, as on Win32; plain lines and pixels take any 32-bit coordinate.
  *
- *  - blits: BitBlt and StretchBlt (COLORONCOLOR) with the 256 ternary raster operations.
+ *  - blits: BitBlt, StretchBlt and PatBlt with the 256 ternary raster operations;
+ *    StretchDIBits, SetDIBits and GetDIBits (1, 4, 8, 16, 24 and 32 bits, bit fields);
+ *    monochrome bitmaps (CreateBitmap, 1-bit DIB sections) with the Win32 rules of
+ *    colour conversion; GdiFlush;
+ *  - shapes: Polygon, Polyline, Ellipse, Pie, ExtFloodFill, ScrollDC, LineDDA,
+ *    SetArcDirection, SetStretchBltMode;
+ *  - clip regions: ExtSelectClipRgn, SelectClipRgn, GetClipBox, CombineRgn; every
+ *    drawing call keeps to the clip; LPtoDP and DPtoLP (the one mapping mode, MM_TEXT).
  *
- * Not provided: clip regions, mapping modes, SaveDC/RestoreDC, halftone stretching, palettes,
- * styled (dashed) cosmetic pens (drawn solid), the advanced graphics mode (a font's
- * orientation is kept but glyphs follow its escapement, as in GM_COMPATIBLE).
+ * Not provided: mapping modes other than MM_TEXT, SaveDC/RestoreDC, palettes,
+ * compressed (RLE) DIBs, styled (dashed) cosmetic pens (drawn solid), the advanced
+ * graphics mode (a font's orientation is kept but glyphs follow its escapement, as in
+ * GM_COMPATIBLE).
  */
 #ifndef PLATFORM_GDI_H
 #define PLATFORM_GDI_H
@@ -195,7 +203,11 @@ PLATFORM_API HBRUSH CreateBrushIndirect(const LOGBRUSH* brush) PLATFORM_NOEXCEPT
 #define CLIP_DEFAULT_PRECIS 0
 #define DEFAULT_QUALITY 0
 #define DRAFT_QUALITY 1
+#define PROOF_QUALITY 2
 #define NONANTIALIASED_QUALITY 3
+#define ANTIALIASED_QUALITY 4
+#define CLEARTYPE_QUALITY 5
+#define CLEARTYPE_NATURAL_QUALITY 6
 #define DEFAULT_PITCH 0
 #define FIXED_PITCH 1
 #define VARIABLE_PITCH 2
@@ -230,8 +242,11 @@ typedef struct tagLOGFONTA {
  * Mono (faces with the same metrics), those faces and DejaVu Sans Mono and DejaVu Serif
  * in themselves, an empty name in Liberation Sans (the common sans-serif face) and
  * any other face in DejaVu Sans.
- * Glyphs are drawn without antialiasing and without kerning. NULL with
- * ERROR_INVALID_PARAMETER for a NULL record.
+ * Glyphs are drawn without kerning. They are antialiased (in grey levels blended
+ * over the surface) only when lfQuality asks for it: ANTIALIASED_QUALITY,
+ * CLEARTYPE_QUALITY or CLEARTYPE_NATURAL_QUALITY. Any other quality, DEFAULT_QUALITY
+ * included, draws every pixel in the text colour or not at all, so that drawings stay
+ * exact. NULL with ERROR_INVALID_PARAMETER for a NULL record.
  */
 PLATFORM_API HFONT CreateFontIndirectA(const LOGFONTA* font) PLATFORM_NOEXCEPT;
 
@@ -278,8 +293,11 @@ typedef struct tagBITMAPINFO {
 
 /*
  * A 32-bit DIB section: pixels 0x00RRGGBB, rows of biWidth * 4 bytes, cleared to 0.
- * *bits receives the pixels; they live until the bitmap is deleted. Only biBitCount
- * 32 with BI_RGB and no file-mapping section (section NULL). Sizes are checked before
+ * *bits receives the pixels; they live until the bitmap is deleted. Or a 1-bit DIB
+ * section: a monochrome bitmap whose two colours are the first two table entries, *bits
+ * its packed rows (4-byte aligned, most significant bit first), which GdiFlush brings up
+ * to date with what was drawn and which are read back when the bitmap is selected into a
+ * DC. Only BI_RGB and no file-mapping section (section NULL). Sizes are checked before
  * anything is allocated: NULL with ERROR_INVALID_PARAMETER for a width or height of
  * 0, below 0 (width) or above 65536, or more than 1 GiB of pixels, and with
  * ERROR_NOT_ENOUGH_MEMORY when the memory cannot be had; *bits is then NULL.
@@ -317,14 +335,6 @@ PLATFORM_API BOOL DeleteDC(HDC dc) PLATFORM_NOEXCEPT;
 PLATFORM_API HGDIOBJ SelectObject(HDC dc, HGDIOBJ object) PLATFORM_NOEXCEPT;
 /* The selected object of that type (OBJ_PEN, OBJ_BRUSH, OBJ_FONT, OBJ_BITMAP). */
 PLATFORM_API HGDIOBJ GetCurrentObject(HDC dc, UINT type) PLATFORM_NOEXCEPT;
-
-#define RGN_ERROR 0
-#define NULLREGION 1
-#define SIMPLEREGION 2
-/* The box that drawing through the DC can reach: the DC's surface, within the update
- * region's bounding box for a paint DC of BeginPaint. SIMPLEREGION, NULLREGION (an
- * empty box) or RGN_ERROR for a bad DC. */
-PLATFORM_API int GetClipBox(HDC dc, LPRECT rect) PLATFORM_NOEXCEPT;
 
 /* Raster operations of pens and brushes: result from pen P and destination D. */
 #define R2_BLACK 1        /* 0 */
@@ -497,17 +507,146 @@ PLATFORM_API HRGN PathToRegion(HDC dc) PLATFORM_NOEXCEPT;
 PLATFORM_API BOOL BitBlt(HDC destination, int x, int y, int width, int height, HDC source,
                          int source_x, int source_y, DWORD rop) PLATFORM_NOEXCEPT;
 
-/*
- * Copies the source rectangle stretched or shrunk onto the destination rectangle
- * through the raster operation, as the COLORONCOLOR stretch mode does: each
- * destination pixel takes the source pixel under its centre, without blending.
- * Destination pixels outside the destination surface, or whose source pixel lies
- * outside the source surface, are left alone. Mirroring (negative sizes) is not
- * supported: FALSE with ERROR_INVALID_PARAMETER; a size of 0 draws nothing.
- */
+/* Like BitBlt, stretching the source rectangle over the destination one. A negative
+ * width or height on one side only mirrors; a rectangle of negative width w at x covers
+ * the columns x + w + 1 to x (rows alike). Shrinking merges the source pixels of one
+ * destination pixel as the stretch mode says: BLACKONWHITE by AND, WHITEONBLACK by OR,
+ * COLORONCOLOR and HALFTONE keep one. A monochrome bitmap (CreateBitmap) put on a colour
+ * destination gives the destination's text colour for its 0 bits and background colour
+ * for its 1 bits; a 1-bit DIB section gives the colours of its table. A colour source
+ * put on a monochrome destination gives 1 exactly where it has the source DC's
+ * background colour. */
 PLATFORM_API BOOL StretchBlt(HDC destination, int x, int y, int width, int height, HDC source,
                              int source_x, int source_y, int source_width, int source_height,
                              DWORD rop) PLATFORM_NOEXCEPT;
+/* BitBlt with an operation that takes no source. */
+PLATFORM_API BOOL PatBlt(HDC dc, int x, int y, int width, int height, DWORD rop) PLATFORM_NOEXCEPT;
+
+#define BLACKONWHITE 1
+#define WHITEONBLACK 2
+#define COLORONCOLOR 3
+#define HALFTONE 4
+#define STRETCH_ANDSCANS BLACKONWHITE
+#define STRETCH_ORSCANS WHITEONBLACK
+#define STRETCH_DELETESCANS COLORONCOLOR
+#define STRETCH_HALFTONE HALFTONE
+/* Previous mode; 0 for a bad DC or mode. A new DC has BLACKONWHITE. */
+PLATFORM_API int SetStretchBltMode(HDC dc, int mode) PLATFORM_NOEXCEPT;
+PLATFORM_API int GetStretchBltMode(HDC dc) PLATFORM_NOEXCEPT;
+
+#define BI_RLE8 1
+#define BI_RLE4 2
+#define BI_BITFIELDS 3
+
+/* A monochrome bitmap (planes 1, bits 1: rows of whole 16-bit words as on Win32, the
+ * most significant bit first; 1 is white) or a 32-bit one; bits may be NULL (cleared).
+ * NULL with ERROR_INVALID_PARAMETER for other formats or sizes out of range. */
+PLATFORM_API HBITMAP CreateBitmap(int width, int height, UINT planes, UINT bits_per_pixel,
+                                  const void* bits) PLATFORM_NOEXCEPT;
+/* A bitmap like the DC's: monochrome for a memory DC holding a monochrome bitmap, else
+ * 32-bit. */
+PLATFORM_API HBITMAP CreateCompatibleBitmap(HDC dc, int width, int height) PLATFORM_NOEXCEPT;
+
+/*
+ * DIBs given by the caller: 1, 4 and 8 bits with a colour table (biClrUsed entries, or
+ * all), 16 bits (5-5-5 or three bit-field masks after the header), 24 bits, 32 bits
+ * (or bit fields); bottom-up for a positive height, top-down for a negative one. RLE
+ * compression is refused. The caller's bits hold at least `lines` rows of
+ * ((width * bits + 31) / 32) * 4 bytes.
+ *
+ * SetDIBits writes the DIB's rows start to start + lines - 1 (counted from the first row
+ * in memory) into the bitmap at the same places of the picture; a monochrome bitmap
+ * takes for each colour the index of the nearer of its two colours, or the DIB's own
+ * indices when both tables agree. Returns the rows written, 0 on failure.
+ * GetDIBits reads them out as 1, 24 or 32 bits per pixel (with bits NULL it fills the
+ * header with the bitmap's size and 32 bits); a 1-bit request gets the bitmap's two
+ * colours in its table. StretchDIBits is StretchBlt from such a DIB (the source
+ * rectangle counted from the first row in memory), colours as the table gives them.
+ * A bitmap selected into a DC may be read and written.
+ */
+PLATFORM_API int SetDIBits(HDC dc, HBITMAP bitmap, UINT start, UINT lines, const void* bits,
+                           const BITMAPINFO* info, UINT usage) PLATFORM_NOEXCEPT;
+PLATFORM_API int GetDIBits(HDC dc, HBITMAP bitmap, UINT start, UINT lines, void* bits,
+                           BITMAPINFO* info, UINT usage) PLATFORM_NOEXCEPT;
+PLATFORM_API int StretchDIBits(HDC dc, int x, int y, int width, int height, int source_x,
+                               int source_y, int source_width, int source_height, const void* bits,
+                               const BITMAPINFO* info, UINT usage, DWORD rop) PLATFORM_NOEXCEPT;
+/* The colour table of the monochrome DIB section in the memory DC (entries first to
+ * first + count - 1 of 2); the entries set. */
+PLATFORM_API UINT SetDIBColorTable(HDC dc, UINT first, UINT count,
+                                   const RGBQUAD* colours) PLATFORM_NOEXCEPT;
+/* Brings the rows of 1-bit DIB sections up to date with the drawing done in them. */
+PLATFORM_API BOOL GdiFlush(void) PLATFORM_NOEXCEPT;
+
+/* ---- Shapes ------------------------------------------------------------------------ */
+
+/* Filled (alternate rule) with the brush and outlined with the pen, closed. */
+PLATFORM_API BOOL Polygon(HDC dc, const POINT* points, int count) PLATFORM_NOEXCEPT;
+/* Lines through the points as LineTo draws them; the current position stays. */
+PLATFORM_API BOOL Polyline(HDC dc, const POINT* points, int count) PLATFORM_NOEXCEPT;
+PLATFORM_API BOOL Ellipse(HDC dc, int left, int top, int right, int bottom) PLATFORM_NOEXCEPT;
+/* Arc's curve closed by two lines through the centre, filled. */
+PLATFORM_API BOOL Pie(HDC dc, int left, int top, int right, int bottom, int x_start, int y_start,
+                      int x_end, int y_end) PLATFORM_NOEXCEPT;
+
+#define AD_COUNTERCLOCKWISE 1
+#define AD_CLOCKWISE 2
+/* The direction of Arc and Pie; previous one, 0 for a bad DC or value. */
+PLATFORM_API int SetArcDirection(HDC dc, int direction) PLATFORM_NOEXCEPT;
+PLATFORM_API int GetArcDirection(HDC dc) PLATFORM_NOEXCEPT;
+
+#define FLOODFILLBORDER 0
+#define FLOODFILLSURFACE 1
+/* Fills with the brush from the point: up to pixels of the colour (FLOODFILLBORDER) or
+ * over the pixels of the colour (FLOODFILLSURFACE), four-connected, within the clip.
+ * FALSE when the start pixel already ends the fill or lies off the surface. */
+PLATFORM_API BOOL ExtFloodFill(HDC dc, int x, int y, COLORREF colour, UINT type) PLATFORM_NOEXCEPT;
+
+/* Moves the pixels of the scroll rectangle (NULL: the surface) by dx, dy, landing only in
+ * the clip rectangle (NULL: the surface) and the DC's clip. The uncovered area's bounds go
+ * to update_rect; an update region is not computed (update_region must be NULL). */
+PLATFORM_API BOOL ScrollDC(HDC dc, int dx, int dy, const RECT* scroll, const RECT* clip,
+                           HRGN update_region, LPRECT update_rect) PLATFORM_NOEXCEPT;
+
+typedef void (*LINEDDAPROC)(int x, int y, LPARAM data);
+/* Calls the procedure for every pixel of the line that LineTo would draw (the end point
+ * left out), in order from the start. */
+PLATFORM_API BOOL LineDDA(int x0, int y0, int x1, int y1, LINEDDAPROC procedure,
+                          LPARAM data) PLATFORM_NOEXCEPT;
+
+/* ---- Clip regions ------------------------------------------------------------------- */
+
+#define RGN_AND 1
+#define RGN_OR 2
+#define RGN_XOR 3
+#define RGN_DIFF 4
+#define RGN_COPY 5
+#define ERROR 0
+#define RGN_ERROR ERROR
+#define NULLREGION 1
+#define SIMPLEREGION 2
+#define COMPLEXREGION 3
+
+/* destination = a op b (RGN_COPY: a); the kind of the result, ERROR on failure. */
+PLATFORM_API int CombineRgn(HRGN destination, HRGN a, HRGN b, int mode) PLATFORM_NOEXCEPT;
+/* Combines the region (device coordinates) into the DC's clip; without a clip the DC's
+ * whole surface takes its place. RGN_COPY with NULL removes the clip. The kind of the
+ * new clip. */
+PLATFORM_API int ExtSelectClipRgn(HDC dc, HRGN region, int mode) PLATFORM_NOEXCEPT;
+PLATFORM_API int SelectClipRgn(HDC dc, HRGN region) PLATFORM_NOEXCEPT;
+/* The box that drawing through the DC can reach: the DC's surface within its clip and,
+ * for a paint DC of BeginPaint, within the update region's bounding box. The kind of
+ * what may be drawn (NULLREGION for an empty box), RGN_ERROR for a bad DC. */
+PLATFORM_API int GetClipBox(HDC dc, LPRECT rect) PLATFORM_NOEXCEPT;
+/* Logical to device points and back: MM_TEXT, no window or viewport offsets. */
+PLATFORM_API BOOL LPtoDP(HDC dc, LPPOINT points, int count) PLATFORM_NOEXCEPT;
+PLATFORM_API BOOL DPtoLP(HDC dc, LPPOINT points, int count) PLATFORM_NOEXCEPT;
+
+/* The number of characters of text whose extent fits in max_extent (to *fit when fit is
+ * not NULL), each one's cumulative extent in widths (when not NULL), and the extent of the
+ * whole text. */
+PLATFORM_API BOOL GetTextExtentExPointA(HDC dc, LPCSTR text, int count, int max_extent, LPINT fit,
+                                        LPINT widths, LPSIZE size) PLATFORM_NOEXCEPT;
 
 PLATFORM_END_DECLS
 

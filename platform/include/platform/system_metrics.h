@@ -143,6 +143,9 @@ PLATFORM_API BOOL SystemParametersInfoW(UINT action, UINT parameter, LPVOID valu
 #define PLANES 14
 #define NUMCOLORS 24
 #define RASTERCAPS 38
+#define ASPECTX 40
+#define ASPECTY 42
+#define ASPECTXY 44
 #define LOGPIXELSX 88
 #define LOGPIXELSY 90
 #define DT_RASDISPLAY 1
