@@ -1,0 +1,148 @@
+// The folder catalogue: kinds by extension, part names and revisions, the listing of a
+// folder and looking entries up.
+#include "units/vector_catalogue.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "framework/graphics.h"
+#include "test_support/temp_folder.h"
+
+namespace {
+
+using namespace vistrel::catalogue;
+
+TEST(VectorCatalogue, PartNameAndRevisionComeFromTheFileName)
+{
+    struct Row {
+        const char* file_name;
+        const char* component;
+        const char* revision;
+    };
+    const Row rows[] = {
+        {"PART(B).KZV", "PART", "B"},
+        {"PART(B.KZV", "PART", ""},      // no ")" after the "("
+        {"A(1)(2).KZV", "A", "1"},       // the first pair only
+        {"(B).KZV", "", "B"},            // no part name: not loaded
+        {"PART.KZV", "PART.KZV", ""},    // without "(" the whole name
+        {"P(REV 2)X.KZV", "P", "REV 2"}, // what follows the ")" is dropped
+        {"P().KZV", "P", ""},
+        {"P)(A.KZV", "P)", ""}, // a ")" before the "(" does not close it
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.file_name);
+        QString component = QStringLiteral("stale");
+        QString revision = QStringLiteral("stale");
+        SplitComponentName(QString::fromUtf8(row.file_name), component, revision);
+        EXPECT_EQ(component.toStdString(), row.component);
+        EXPECT_EQ(revision.toStdString(), row.revision);
+    }
+}
+
+TEST(VectorCatalogue, KindsByExtensionWithoutRegardToCase)
+{
+    struct Row {
+        const char* file_name;
+        TVectorTypes kind;
+    };
+    const Row rows[] = {
+        {"part.kzv", vt_Component}, {"x.Dxf", vt_Dxf},    {"y.iges", vt_IGS},
+        {"Y.IGS", vt_IGS},          {"d.dwg", vt_DWG},    {"w.dxf.bak", vt_Unknown},
+        {"dxf", vt_Unknown},        {"a.dx", vt_Unknown}, {"notes.txt", vt_Unknown},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.file_name);
+        EXPECT_EQ(VectorTypeOf(QString::fromUtf8(row.file_name)), row.kind);
+    }
+}
+
+class CatalogueFolder : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_folder.ok());
+        for (const char* name :
+             {"PART(B).KZV", "(B).KZV", "x.Dxf", "y.iges", "w.dxf.bak", "notes.txt", "DRAWING.DXF"})
+            m_folder.write(name, "not really a drawing\n");
+        std::filesystem::create_directory(m_folder.path("z.dxf"));
+    }
+
+    QString path() const { return QString::fromStdString(m_folder.path()); }
+
+    test_support::TempFolder m_folder;
+};
+
+TEST_F(CatalogueFolder, ListsTheDrawingFilesOfTheFolder)
+{
+    TVectorManager catalogue;
+    std::vector<std::string> captions;
+    catalogue.GetFiles(path(), [&](const QString& caption, int done, int total) {
+        captions.push_back(caption.toStdString());
+        EXPECT_EQ(done, 0);
+        EXPECT_EQ(total, 0);
+    });
+
+    struct Expected {
+        const char* file_name;
+        TVectorTypes kind;
+        const char* component;
+        const char* revision;
+        bool has_thumbnail;
+    };
+    // In the folder's order; the folder z.dxf, w.dxf.bak and notes.txt are left out.
+    const Expected expected[] = {
+        {"(B).KZV", vt_Component, "", "B", false},
+        {"DRAWING.DXF", vt_Dxf, "DRAWING.DXF", "", true},
+        {"PART(B).KZV", vt_Component, "PART", "B", true},
+        {"x.Dxf", vt_Dxf, "x.Dxf", "", true},
+        {"y.iges", vt_IGS, "y.iges", "", true},
+    };
+    ASSERT_EQ(catalogue.FileCount(), static_cast<int>(std::size(expected)));
+    for (int index = 0; index < catalogue.FileCount(); ++index) {
+        const Expected& row = expected[index];
+        SCOPED_TRACE(row.file_name);
+        const TVectorFile* file = catalogue.IndexedFile(index);
+        ASSERT_NE(file, nullptr);
+        EXPECT_EQ(file->FileName.toStdString(), row.file_name);
+        EXPECT_EQ(file->vType, row.kind);
+        EXPECT_EQ(file->Component.toStdString(), row.component);
+        EXPECT_EQ(file->Revision.toStdString(), row.revision);
+        EXPECT_GT(file->Modified, 0.0);
+        ASSERT_EQ(file->Thumb != nullptr, row.has_thumbnail);
+        if (file->Thumb) {
+            EXPECT_EQ(file->Thumb->Width(), kThumbnailSide);
+            EXPECT_EQ(file->Thumb->Height(), kThumbnailSide);
+            EXPECT_EQ(file->Thumb->PixelFormat(), fw::pf4bit);
+        }
+        EXPECT_EQ(captions.at(static_cast<size_t>(index)),
+                  "Reading directory : " + std::to_string(index + 1));
+    }
+}
+
+TEST_F(CatalogueFolder, EntriesAreFoundByIndexAndByExactName)
+{
+    TVectorManager catalogue;
+    catalogue.GetFiles(path() + QStringLiteral("/"), nullptr);
+    ASSERT_EQ(catalogue.FileCount(), 5);
+    EXPECT_EQ(catalogue.IndexedFile(-1), nullptr);
+    EXPECT_EQ(catalogue.IndexedFile(5), nullptr);
+    const TVectorFile* part = catalogue.NamedFile(QStringLiteral("PART(B).KZV"));
+    ASSERT_NE(part, nullptr);
+    EXPECT_EQ(part, catalogue.IndexedFile(2));
+    EXPECT_EQ(catalogue.NamedFile(QStringLiteral("part(b).kzv")), nullptr);
+    EXPECT_EQ(catalogue.NamedFile(QStringLiteral("PART")), nullptr);
+
+    // Each listing replaces the entries; an empty path leaves none.
+    m_folder.write("late.dxf", "");
+    catalogue.GetFiles(path(), nullptr);
+    EXPECT_EQ(catalogue.FileCount(), 6);
+    catalogue.GetFiles(QString(), nullptr);
+    EXPECT_EQ(catalogue.FileCount(), 0);
+    catalogue.GetFiles(path() + QStringLiteral("/missing"), nullptr);
+    EXPECT_EQ(catalogue.FileCount(), 0);
+}
+
+}

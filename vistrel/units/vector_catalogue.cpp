@@ -1,0 +1,164 @@
+#include "units/vector_catalogue.h"
+
+#include <array>
+#include <memory>
+
+#include "framework/graphics.h"
+#include "units/string_utils.h"
+
+namespace vistrel::catalogue {
+
+namespace {
+
+struct KindByExtension {
+    const char* extension;
+    TVectorTypes kind;
+};
+
+// Tested in this order.
+constexpr std::array<KindByExtension, 5> kKinds{{
+    {".KZV", vt_Component},
+    {".DXF", vt_Dxf},
+    {".IGS", vt_IGS},
+    {".IGES", vt_IGS},
+    {".DWG", vt_DWG},
+}};
+
+// Ends a folder scan however the listing ends.
+class FolderScan {
+public:
+    FolderScan() = default;
+    ~FolderScan()
+    {
+        if (m_open)
+            fw::FindClose(m_record);
+    }
+    FolderScan(const FolderScan&) = delete;
+    FolderScan& operator=(const FolderScan&) = delete;
+
+    bool first(const QString& pattern)
+    {
+        m_open = fw::FindFirst(pattern, fw::faAnyFile, m_record) == 0;
+        return m_open;
+    }
+    bool next() { return fw::FindNext(m_record) == 0; }
+    const fw::TSearchRec& entry() const { return m_record; }
+
+private:
+    fw::TSearchRec m_record;
+    bool m_open = false;
+};
+
+}
+
+TVectorTypes VectorTypeOf(const QString& file_name)
+{
+    for (const KindByExtension& kind : kKinds) {
+        if (SameFileExt(file_name, QString::fromLatin1(kind.extension)))
+            return kind.kind;
+    }
+    return vt_Unknown;
+}
+
+void SplitComponentName(const QString& file_name, QString& component, QString& revision)
+{
+    component = file_name;
+    revision.clear();
+    const qsizetype open = file_name.indexOf(u'(');
+    if (open < 0)
+        return;
+    const qsizetype close = file_name.indexOf(u')', open + 1);
+    if (close >= 0)
+        revision = file_name.mid(open + 1, close - open - 1);
+    component = file_name.left(open);
+}
+
+// ---- Entries -----------------------------------------------------------------------------
+
+TVectorFile::TVectorFile() = default;
+TVectorFile::~TVectorFile() = default;
+
+void TVectorFile::LoadData(const QString& FName)
+{
+    LoadDrawing(FName);
+    if (vType == vt_Component)
+        LoadReport(FName);
+}
+
+void TVectorFile::LoadDrawing(const QString& FName)
+{
+    (void)FName;
+    // FIXME: drawings are not loaded yet: the thumbnail stays as made, and part files
+    // carry no material, thickness or size.
+    auto thumb = std::make_unique<fw::TBitmap>();
+    thumb->SetSize(kThumbnailSide, kThumbnailSide);
+    thumb->Canvas()->Pen()->SetColor(fw::clBlack);
+    thumb->SetPixelFormat(fw::pf4bit);
+    Thumb = std::move(thumb);
+}
+
+// ---- Catalogue ---------------------------------------------------------------------------
+
+void TVectorManager::GetFiles(const QString& Path, const Tzu_OnProgress& OnProgress)
+{
+    fFiles.Clear();
+    if (Path.isEmpty())
+        return;
+    const QString folder = fw::IncludeTrailingPathDelimiter(Path);
+
+    // First the entries, in the folder's order, then the loading of each: a listing
+    // shows the same entries however the loading is spread.
+    {
+        FolderScan scan;
+        for (bool found = scan.first(folder + QStringLiteral("*.*")); found; found = scan.next()) {
+            const fw::TSearchRec& entry = scan.entry();
+            if ((entry.Attr & fw::faDirectory) != 0)
+                continue;
+            const TVectorTypes kind = VectorTypeOf(entry.Name);
+            if (kind == vt_Unknown)
+                continue;
+            auto file = std::make_unique<TVectorFile>();
+            TVectorFile& added = *file;
+            fFiles.Add(file.release());
+            if (OnProgress)
+                OnProgress(QStringLiteral("Reading directory : ") + QString::number(fFiles.Count()),
+                           0, 0);
+            added.vType = kind;
+            added.Modified = fw::FileDateToDateTime(entry.Time);
+            added.FileName = entry.Name;
+            added.Component = entry.Name;
+            if (kind == vt_Component)
+                SplitComponentName(entry.Name, added.Component, added.Revision);
+        }
+    }
+    for (int index = 0; index < fFiles.Count(); ++index) {
+        TVectorFile& file = *IndexedFile(index);
+        if (!file.Component.isEmpty())
+            file.LoadData(folder + file.FileName);
+    }
+}
+
+TVectorFile* TVectorManager::IndexedFile(int Index) const
+{
+    if (Index < 0 || Index >= fFiles.Count())
+        return nullptr;
+    return static_cast<TVectorFile*>(fFiles.Items(Index));
+}
+
+TVectorFile* TVectorManager::NamedFile(const QString& aName) const
+{
+    for (int index = 0; index < fFiles.Count(); ++index) {
+        TVectorFile* file = IndexedFile(index);
+        if (file->FileName == aName)
+            return file;
+    }
+    return nullptr;
+}
+
+TVectorManager& VectorManager()
+{
+    static TVectorManager manager;
+    return manager;
+}
+
+}
