@@ -56,6 +56,7 @@
 #include "osmark/variables.h"
 #include "osmark/vectors.h"
 #include "osmark/versions.h"
+#include "osmark/view_ports.h"
 #include "osmark/windows.h"
 
 #endif
