@@ -177,7 +177,7 @@ std::optional<fw::TPoint> ViewNavigation::WheelZoomIn(int32_t x, int32_t y, int3
 
 bool ViewNavigation::WheelZoomBack()
 {
-    if (fZoom_Current < 0)
+    if (!has_drawing() || fZoom_Current < 0)
         return false;
     const FlagScope zooming(fZoom_WheelZooming);
     ZoomPrevious();

@@ -86,8 +86,8 @@ public:
     // the pointer and the cross-hair; none without a drawing.
     std::optional<fw::TPoint> WheelZoomIn(int32_t x, int32_t y, int32_t client_width,
                                           int32_t client_height);
-    // One wheel turn away from the user: ZoomPrevious unless already at full view.
-    // False when nothing happened.
+    // One wheel turn away from the user: ZoomPrevious unless already at full view or
+    // without a drawing. False when nothing happened.
     bool WheelZoomBack();
 
     // ---- Pointer

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -143,6 +144,55 @@ TEST_F(CatalogueFolder, EntriesAreFoundByIndexAndByExactName)
     EXPECT_EQ(catalogue.FileCount(), 0);
     catalogue.GetFiles(path() + QStringLiteral("/missing"), nullptr);
     EXPECT_EQ(catalogue.FileCount(), 0);
+}
+
+// The colours of a thumbnail's pixels.
+std::set<uint32_t> colours(fw::TBitmap& thumb)
+{
+    std::set<uint32_t> found;
+    for (int y = 0; y < thumb.Height(); ++y) {
+        const auto* row = static_cast<const uint32_t*>(thumb.ScanLine(y));
+        found.insert(row, row + thumb.Width());
+    }
+    return found;
+}
+
+TEST(VectorCatalogueDrawings, ThumbnailsAndPartDataComeFromTheDrawings)
+{
+    test_support::TempFolder folder;
+    ASSERT_TRUE(folder.ok());
+    const std::filesystem::path samples(TARVEK_SAMPLES_DIR);
+    for (const char* name : {"bracket_r12.dxf", "flange.igs", "BRACKET(B).KZV", "BRACKET(B).gr"})
+        std::filesystem::copy_file(samples / name, folder.path(name));
+    folder.write("broken.dxf", "  0\nSECTION\n  2\nENTITIES\n  0\nLINE\n 10\nnot a number\n");
+
+    TVectorManager catalogue;
+    catalogue.GetFiles(QString::fromStdString(folder.path()), nullptr);
+    ASSERT_EQ(catalogue.FileCount(), 4);
+    for (const char* name : {"bracket_r12.dxf", "flange.igs", "BRACKET(B).KZV"}) {
+        SCOPED_TRACE(name);
+        TVectorFile* file = catalogue.NamedFile(QString::fromUtf8(name));
+        ASSERT_NE(file, nullptr);
+        ASSERT_NE(file->Thumb, nullptr);
+        EXPECT_EQ(file->Thumb->PixelFormat(), fw::pf4bit);
+        // Grey lines on white, nothing else.
+        EXPECT_EQ(colours(*file->Thumb), (std::set<uint32_t>{0x808080, 0xFFFFFF}));
+    }
+
+    const TVectorFile* part = catalogue.NamedFile(QStringLiteral("BRACKET(B).KZV"));
+    EXPECT_EQ(part->Material.toStdString(), "S235JR");
+    EXPECT_DOUBLE_EQ(part->Thickness, 3.0);
+    EXPECT_GT(part->SizeX, 0.0);
+    EXPECT_GT(part->SizeY, 0.0);
+    EXPECT_EQ(part->JobId.toStdString(), "J-1044");
+    EXPECT_EQ(part->Machines.Count(), 2);
+
+    // A drawing that cannot be read keeps its entry and a thumbnail with nothing drawn.
+    TVectorFile* broken = catalogue.NamedFile(QStringLiteral("broken.dxf"));
+    ASSERT_NE(broken, nullptr);
+    ASSERT_NE(broken->Thumb, nullptr);
+    EXPECT_EQ(broken->Thumb->Width(), kThumbnailSide);
+    EXPECT_EQ(colours(*broken->Thumb).size(), 1u);
 }
 
 }

@@ -194,9 +194,7 @@ TEST(ViewNavigation, WithoutADrawingZoomAndPanDoNothing)
     View view;
     view.hide_drawing();
     ViewNavigation navigation(view);
-    // Before the first full view the history stands at 0, so a turn back asks for the
-    // full view; without a drawing that only redraws the empty view.
-    EXPECT_TRUE(navigation.WheelZoomBack());
+    EXPECT_FALSE(navigation.WheelZoomBack());
     navigation.Zoom_DoFullZoom();
     EXPECT_EQ(navigation.ZoomCurrent(), -1);
     EXPECT_FALSE(navigation.WheelZoomIn(10, 10, kClientWidth, kClientHeight).has_value());

@@ -4,7 +4,9 @@
 #include <memory>
 
 #include "framework/graphics.h"
+#include "trennic/geometry.h"
 #include "units/string_utils.h"
+#include "units/vector_object.h"
 
 namespace vistrel::catalogue {
 
@@ -14,6 +16,10 @@ struct KindByExtension {
     const char* extension;
     TVectorTypes kind;
 };
+
+// A thumbnail: the drawing in grey on white.
+constexpr fw::TColor kThumbnailForeground = 0x808080;
+constexpr fw::TColor kThumbnailBackground = 0xFFFFFF;
 
 // Tested in this order.
 constexpr std::array<KindByExtension, 5> kKinds{{
@@ -87,12 +93,38 @@ void TVectorFile::LoadData(const QString& FName)
 
 void TVectorFile::LoadDrawing(const QString& FName)
 {
-    (void)FName;
-    // FIXME: drawings are not loaded yet: the thumbnail stays as made, and part files
-    // carry no material, thickness or size.
+    // A temporary drawing object: loaded, measured and drawn into the thumbnail.
+    Tqxp_VectorObject drawing;
+    switch (vType) {
+    case vt_Component:
+        drawing.Load_Component(FName);
+        if (const QXGeometryRec* geometry = drawing.GeoStruct(); geometry != nullptr) {
+            Material = geometry->kz_MaterialName != nullptr
+                           ? QString::fromUtf8(geometry->kz_MaterialName)
+                           : QString();
+            Thickness = geometry->kz_MaterialThickness;
+        }
+        SizeX = drawing.Width();
+        SizeY = drawing.Height();
+        break;
+    case vt_Dxf:
+        drawing.Load_Dxf(FName);
+        break;
+    case vt_IGS:
+        drawing.Load_Iges(FName);
+        break;
+    case vt_DWG:
+        drawing.Load_Dwg(FName);
+        break;
+    case vt_Unknown:
+        break;
+    }
     auto thumb = std::make_unique<fw::TBitmap>();
     thumb->SetSize(kThumbnailSide, kThumbnailSide);
     thumb->Canvas()->Pen()->SetColor(fw::clBlack);
+    if (vType != vt_Unknown)
+        drawing.Draw_ToThumbnail(thumb->Canvas(), fw::TRect{0, 0, kThumbnailSide, kThumbnailSide},
+                                 kThumbnailForeground, kThumbnailBackground);
     thumb->SetPixelFormat(fw::pf4bit);
     Thumb = std::move(thumb);
 }

@@ -52,8 +52,10 @@ public:
 
     // Makes the thumbnail and reads the part's data and report; FName is the full path.
     void LoadData(const QString& FName);
-    // The drawing part of LoadData: the thumbnail, and for part files the material,
-    // thickness and size.
+    // The drawing part of LoadData: a temporary drawing object loads the file by its
+    // kind and draws the thumbnail (a drawing that cannot be loaded leaves the bitmap as
+    // made: 64 x 64, nothing drawn), reduced to 4 bits per pixel; for part files also
+    // the material, thickness and size. Loaders' results are not tested.
     void LoadDrawing(const QString& FName);
     // The report part of LoadData (part_report.cpp): the report beside a part file.
     void LoadReport(const QString& FName);
