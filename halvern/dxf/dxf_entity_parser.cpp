@@ -11,6 +11,7 @@
 #include "dxf/dxf_entity_reader.h"
 #include "dxf/dxf_group_list_source.h"
 #include "geometry/geometry_internal.h"
+#include "model/vertex_list_internal.h"
 #include "osmark/memory.h"
 
 namespace halvern::entity {
@@ -132,25 +133,7 @@ ItemRec* EntityState::create_item(int32_t type, int64_t extra, Pool* pool) const
 
 bool EntityState::append_vertex(double x, double y, double z, double bulge, uint32_t flags) noexcept
 {
-    VertexListRec& list = m_vertices;
-    if (list.vl_N >= list.vl_Max) {
-        // Big polylines would otherwise copy their vertices once per hundred.
-        const uint64_t capacity = std::max<uint64_t>(uint64_t{list.vl_Max} * 2, 100);
-        const uint64_t bytes = capacity * sizeof(VertexRec);
-        void* grown = bytes <= UINT32_MAX ? AllocVec(static_cast<uint32_t>(bytes)) : nullptr;
-        if (grown != nullptr) {
-            if (list.vl_Vertices != nullptr) {
-                std::memcpy(grown, list.vl_Vertices, size_t{list.vl_N} * sizeof(VertexRec));
-                FreeVec(list.vl_Vertices);
-            }
-            list.vl_Vertices = static_cast<VertexRec*>(grown);
-            list.vl_Max = static_cast<uint32_t>(capacity);
-        }
-    }
-    // Falls back on the list's own growth; the vertex is dropped when that fails too.
-    const uint32_t before = list.vl_N;
-    DXFVertexListAdd(&list, x, y, z, bulge, flags);
-    return list.vl_N > before;
+    return VertexListAppend(m_vertices, x, y, z, bulge, flags);
 }
 
 // ---------------------------------------------------------------------------------------

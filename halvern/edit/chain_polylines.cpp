@@ -8,6 +8,7 @@
 #include "edit/chain_internal.h"
 #include "dxf/dxf_entity_parser.h"
 #include "geometry/item_geometry_internal.h"
+#include "model/vertex_list_internal.h"
 #include "osmark/memory.h"
 #include "osmark/owners.h"
 
@@ -35,9 +36,7 @@ public:
     // different outline, so the caller makes none.
     bool add(const Point3DRec& point, double bulge, uint32_t flags) noexcept
     {
-        const uint32_t before = m_list.vl_N;
-        DXFVertexListAdd(&m_list, point.x, point.y, point.z, bulge, flags);
-        return m_list.vl_N == before + 1;
+        return VertexListAppend(m_list, point.x, point.y, point.z, bulge, flags);
     }
     uint32_t count() const noexcept { return m_list.vl_N; }
     const VertexRec* data() const noexcept { return m_list.vl_Vertices; }

@@ -10,6 +10,7 @@
 #include "filter/filter_passes.h"
 #include "filter/vertex_tools.h"
 #include "geometry/geometry_internal.h"
+#include "model/vertex_list_internal.h"
 #include "osmark/memory.h"
 
 namespace halvern {
@@ -403,7 +404,7 @@ void edit_and_write(DXFFilterContext& context, const ItemRec& polyline) noexcept
     const auto copy_vertices = [&] {
         for (int32_t i = 0; i < p.pl_NumVertices; ++i) {
             const VertexRec& v = p.pl_Vertices[i];
-            DXFVertexListAdd(&list, v.vx_Point.x, v.vx_Point.y, v.vx_Point.z, v.vx_Bulge,
+            VertexListAppend(list, v.vx_Point.x, v.vx_Point.y, v.vx_Point.z, v.vx_Bulge,
                              v.vx_Flags);
         }
     };
@@ -565,10 +566,10 @@ void FilterFilletCorners(VertexListRec& list, double radius, double min_angle, d
         }
         list.vl_N = 0;
         for (const Segment& s : segments) {
-            DXFVertexListAdd(&list, s.a.x, s.a.y, s.a.z, bulge_of(s), 0);
+            VertexListAppend(list, s.a.x, s.a.y, s.a.z, bulge_of(s), 0);
         }
         const Point3DRec& end = closed ? segments.front().a : segments.back().b;
-        DXFVertexListAdd(&list, end.x, end.y, end.z, 0.0, 0);
+        VertexListAppend(list, end.x, end.y, end.z, 0.0, 0);
     } catch (...) {
         // Without memory the corners stay as they were.
     }

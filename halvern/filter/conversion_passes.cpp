@@ -12,6 +12,7 @@
 #include "filter/filter_passes.h"
 #include "filter/vertex_tools.h"
 #include "geometry/geometry_internal.h"
+#include "model/vertex_list_internal.h"
 #include "halvern/items_from_data.h"
 #include "model/make_error.h"
 #include "osmark/errors.h"
@@ -119,7 +120,7 @@ bool read_polyline_vertices(DXFFilterContext& context, PolylineProgress& progres
         const DXFGroupRec& group = *FilterGroup(context, i);
         if (group.dg_Code == 0) {
             if (in_vertex)
-                DXFVertexListAdd(&list, vertex.vx_Point.x, vertex.vx_Point.y, vertex.vx_Point.z,
+                VertexListAppend(list, vertex.vx_Point.x, vertex.vx_Point.y, vertex.vx_Point.z,
                                  vertex.vx_Bulge, 0);
             in_vertex = group.dg_Value != nullptr && std::strcmp(group.dg_Value, "VERTEX") == 0;
             vertex = VertexRec{};
@@ -147,7 +148,7 @@ bool read_polyline_vertices(DXFFilterContext& context, PolylineProgress& progres
         }
     }
     if (in_vertex)
-        DXFVertexListAdd(&list, vertex.vx_Point.x, vertex.vx_Point.y, vertex.vx_Point.z,
+        VertexListAppend(list, vertex.vx_Point.x, vertex.vx_Point.y, vertex.vx_Point.z,
                          vertex.vx_Bulge, 0);
     return true;
 }
@@ -198,7 +199,7 @@ bool read_lwpolyline_vertices(DXFFilterContext& context, PolylineProgress& progr
         const uint32_t before = k + 1 < vertices ? std::min(xs[k + 1], ys[k + 1]) : count;
         if (const auto bulge = first_after(bulges, after); bulge != bulges.end() && *bulge < before)
             vertex.vx_Bulge = value_real(*FilterGroup(context, *bulge));
-        DXFVertexListAdd(&context.vertices, vertex.vx_Point.x, vertex.vx_Point.y, vertex.vx_Point.z,
+        VertexListAppend(context.vertices, vertex.vx_Point.x, vertex.vx_Point.y, vertex.vx_Point.z,
                          vertex.vx_Bulge, 0);
         if (!progress.at(static_cast<int32_t>(uint64_t{xs[k]} * 50 / count)))
             return false;
@@ -217,8 +218,8 @@ void write_straight_run(DXFFilterContext& context) noexcept
 
 void add_vertex(VertexListRec& list, const VertexRec& vertex) noexcept
 {
-    DXFVertexListAdd(&list, vertex.vx_Point.x, vertex.vx_Point.y, vertex.vx_Point.z,
-                     vertex.vx_Bulge, vertex.vx_Flags);
+    VertexListAppend(list, vertex.vx_Point.x, vertex.vx_Point.y, vertex.vx_Point.z, vertex.vx_Bulge,
+                     vertex.vx_Flags);
 }
 
 // ---- Splines ---------------------------------------------------------------------------
@@ -425,13 +426,13 @@ bool sample_spline(DXFFilterContext& context, const ItemRec* item, double tolera
         Point3DRec point{};
         if (first) {
             NURBEvaluate(item, scratch, from, &point);
-            DXFVertexListAdd(&list, point.x, point.y, point.z, 0.0, 0);
+            VertexListAppend(list, point.x, point.y, point.z, 0.0, 0);
             first = false;
         }
         for (int64_t j = 1; j <= chords; ++j) {
             NURBEvaluate(item, scratch, from + (to - from) * static_cast<double>(j) / chords,
                          &point);
-            DXFVertexListAdd(&list, point.x, point.y, point.z, 0.0, 0);
+            VertexListAppend(list, point.x, point.y, point.z, 0.0, 0);
         }
     }
     FreeVec(scratch);
@@ -596,7 +597,7 @@ int32_t FilterEllipsePass(DXFFilterContext* context) noexcept
         const double t = ellipse.el_Start + static_cast<double>(k) * (sweep / chords) * direction;
         const double cosine = std::cos(t);
         const double sine = std::sin(t);
-        DXFVertexListAdd(&list, ellipse.el_Centre.x + major.x * cosine + minor.x * sine,
+        VertexListAppend(list, ellipse.el_Centre.x + major.x * cosine + minor.x * sine,
                          ellipse.el_Centre.y + major.y * cosine + minor.y * sine,
                          ellipse.el_Centre.z + major.z * cosine, 0.0, 0);
     }
@@ -623,7 +624,7 @@ int32_t FilterSplinePass(DXFFilterContext* context) noexcept
     if (spline.sp_Degree == 1) {
         for (int32_t i = 0; i < spline.sp_NumPoints; ++i) {
             const Point3DRec& point = spline.sp_Points[i];
-            DXFVertexListAdd(&list, point.x, point.y, point.z, 0.0, 0);
+            VertexListAppend(list, point.x, point.y, point.z, 0.0, 0);
         }
     } else if (may_be_circle(spline) && spline_circle(spline, arc)) {
         FilterWriteArc(c, arc);

@@ -12,12 +12,43 @@ namespace halvern {
 
 namespace {
 
+constexpr int32_t kCopiedCodes[4] = {8, 6, 62, 39};
+
+// The first groups of the copied codes, looked up once per collected entity: an entity
+// written as thousands of chords would otherwise search its groups for every chord.
+const char* const* copied_values(DXFFilterContext& context) noexcept
+{
+    if (context.copied_serial != context.entity_serial) {
+        for (const char*& value : context.copied_values)
+            value = nullptr;
+        const uint32_t count = context.groups != nullptr ? PagedArrayGetCount(context.groups) : 0;
+        for (uint32_t i = 0; i < count; ++i) {
+            const DXFGroupRec* group = FilterGroup(context, i);
+            for (int32_t k = 0; k < 4; ++k) {
+                if (group->dg_Code == kCopiedCodes[k] && context.copied_values[k] == nullptr)
+                    context.copied_values[k] = group->dg_Value != nullptr ? group->dg_Value : "";
+            }
+        }
+        context.copied_serial = context.entity_serial;
+    }
+    return context.copied_values;
+}
+
 // The groups of the collected entity that every written form carries, right after its
 // 0 group, when the entity has them: layer, line type, colour, thickness.
 void write_copied_groups(DXFFilterContext& context) noexcept
 {
-    for (const int32_t code : {8, 6, 62, 39})
-        FilterCopyGroup(context, code);
+    const char* const* values = copied_values(context);
+    for (int32_t k = 0; k < 4; ++k) {
+        if (values[k] != nullptr)
+            FilterWriteGroup(kCopiedCodes[k], values[k], context.fc_Output);
+    }
+}
+
+void write_layer(DXFFilterContext& context) noexcept
+{
+    if (const char* layer = copied_values(context)[0])
+        FilterWriteGroup(8, layer, context.fc_Output);
 }
 
 void write_real(DXFFilterContext& context, int32_t code, double value) noexcept
@@ -122,7 +153,7 @@ void FilterWritePolyline(DXFFilterContext& context, const VertexListRec& list) n
     for (uint32_t i = 0; i < count; ++i) {
         const VertexRec& vertex = list.vl_Vertices[i];
         FilterWriteGroup(0, "VERTEX", out);
-        FilterCopyGroup(context, 8);
+        write_layer(context);
         write_point_groups(context, 10, vertex.vx_Point);
         write_real(context, 42, vertex.vx_Bulge);
     }

@@ -286,6 +286,7 @@ int32_t FilterFlushEntity(DXFFilterContext& context) noexcept
         }
     }
     FilterFreeGroups(context.groups, context.pool);
+    ++context.entity_serial;
     context.collecting = 0;
     context.current_item = nullptr;
     return context.failure;

@@ -167,6 +167,12 @@ struct DXFFilterContext {
     // Items built from an entity's groups (ELLIPSE, SPLINE), each given back as soon
     // as its entity is written; made on first use.
     Pool* item_pool = nullptr;
+    // The collected entity's layer, line type, colour and thickness groups (NULL when
+    // absent), found once for all the entities written in its place: entity_serial
+    // changes whenever the collected groups are given back.
+    uint64_t entity_serial = 0;
+    uint64_t copied_serial = UINT64_MAX;
+    const char* copied_values[4] = {};
     DXFFilterPass pass = nullptr;
     ItemRec* last_counted = nullptr; // of the counting walk
     const TagItem* tags = nullptr;

@@ -189,6 +189,7 @@ int32_t FilterRun::pass_into(const char* source, int32_t destination, DXFGroupCa
     if (result == 0 && c.stop != 0)
         result = c.stop;
     FilterFreeGroups(c.groups, c.pool);
+    ++c.entity_serial;
     c.collecting = 0;
     c.current_item = nullptr;
     const bool write_failed = (c.fc_Output->fh_Flags & FileFlagError) != 0;

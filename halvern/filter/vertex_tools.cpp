@@ -7,6 +7,7 @@
 
 #include "filter/entity_forms.h"
 #include "geometry/geometry_internal.h"
+#include "model/vertex_list_internal.h"
 
 namespace halvern {
 
@@ -26,14 +27,6 @@ struct FitArc {
     int32_t direction;
 };
 
-bool arc_through(const VertexRec* vertices, uint32_t s, uint32_t m, uint32_t e,
-                 FitArc& arc) noexcept
-{
-    arc.centre = vertices[s].vx_Point;
-    return DXFArcThroughPoints(&vertices[s].vx_Point, &vertices[m].vx_Point, &vertices[e].vx_Point,
-                               &arc.centre, &arc.radius, &arc.start, &arc.end, &arc.direction) != 0;
-}
-
 // The difference of two directions, folded into [0, pi].
 double direction_gap(double a, double b) noexcept
 {
@@ -50,6 +43,14 @@ double chord_direction(const VertexRec& from, const VertexRec& to) noexcept
 bool within_squared(double dx, double dy, double tolerance) noexcept
 {
     return dx * dx + dy * dy - tolerance * tolerance < kTolerance;
+}
+
+// Whether the point lies within tolerance of the circle.
+bool near_circle(const Point3DRec& point, double cx, double cy, double radius,
+                 double tolerance) noexcept
+{
+    const double gap = std::hypot(point.x - cx, point.y - cy) - radius;
+    return gap * gap - tolerance * tolerance < kTolerance;
 }
 
 // Whether the arc may replace the vertices s to e: every chord's midpoint and every
@@ -79,18 +80,51 @@ bool arc_passes(const VertexRec* vertices, uint32_t s, uint32_t e, const FitArc&
             return false;
         if (DXFAngleInSweep(arc.start, std::atan2(my, mx), arc.end, arc.direction) == 0)
             return false;
-        const double vertex_gap = std::hypot(b.x - c.x, b.y - c.y) - arc.radius;
-        if (!(vertex_gap * vertex_gap - tolerance * tolerance < kTolerance))
+        if (!near_circle(b, c.x, c.y, arc.radius, tolerance))
             return false;
     }
     return true;
 }
 
-bool arc_fits(const VertexRec* vertices, uint32_t s, uint32_t m, uint32_t e, double tolerance,
-              FitArc& arc) noexcept
-{
-    return arc_through(vertices, s, m, e, arc) && arc_passes(vertices, s, e, arc, tolerance);
-}
+// The arcs from vertex s to vertex e through each middle vertex. The circle of a middle
+// vertex comes cheaply from the chord's frame, and most circles of a long run leave some
+// vertex out of tolerance: only a circle that keeps every vertex gets its angles and the
+// full arc check. The answers are those of the three-point arc and the check in turn.
+class RunArcs {
+public:
+    RunArcs(const VertexRec* vertices, uint32_t s, uint32_t e, double tolerance) noexcept
+        : m_vertices(vertices), m_s(s), m_e(e), m_tolerance(tolerance),
+          m_has_chord(ArcChordOf(vertices[s].vx_Point, vertices[e].vx_Point, m_chord))
+    {
+    }
+
+    bool fits(uint32_t m, FitArc& arc) const noexcept
+    {
+        ArcCircle circle{};
+        if (!m_has_chord || !ArcCircleOnChord(m_chord, m_vertices[m].vx_Point, circle))
+            return false;
+        for (uint32_t j = m_s + 1; j <= m_e; ++j) {
+            if (!near_circle(m_vertices[j].vx_Point, circle.cx, circle.cy, circle.radius,
+                             m_tolerance))
+                return false;
+        }
+        arc.centre = m_vertices[m_s].vx_Point;
+        arc.centre.x = circle.cx;
+        arc.centre.y = circle.cy;
+        arc.radius = circle.radius;
+        ArcCircleAngles(m_chord, circle, arc.start, arc.end);
+        arc.direction = circle.direction;
+        return arc_passes(m_vertices, m_s, m_e, arc, m_tolerance);
+    }
+
+private:
+    const VertexRec* m_vertices;
+    uint32_t m_s;
+    uint32_t m_e;
+    double m_tolerance;
+    ArcChord m_chord{};
+    bool m_has_chord;
+};
 
 // The longest run from s, ends from first_end down to last_end, each with every middle
 // from the end down: the end of the first passing arc, or 0.
@@ -98,8 +132,9 @@ uint32_t search_ends(const VertexRec* vertices, uint32_t s, uint32_t first_end, 
                      double tolerance, FitArc& arc) noexcept
 {
     for (uint32_t e = first_end; e >= last_end && e >= s + 2; --e) {
+        const RunArcs run(vertices, s, e, tolerance);
         for (uint32_t m = e - 1; m > s; --m) {
-            if (arc_fits(vertices, s, m, e, tolerance, arc))
+            if (run.fits(m, arc))
                 return e;
         }
     }
@@ -116,7 +151,7 @@ uint32_t search_by_halving(const VertexRec* vertices, uint32_t s, uint32_t last,
     uint32_t failed = 0;
     while (e >= s + 2) {
         const uint32_t m = s + (e - s) / 2;
-        if (arc_fits(vertices, s, m, e, tolerance, arc))
+        if (RunArcs(vertices, s, e, tolerance).fits(m, arc))
             break;
         failed = e;
         e = m;
@@ -215,10 +250,10 @@ void FilterArcToChords(DXFFilterContext& context, const ArcRec& arc, uint32_t fl
     chords.vl_N = 0;
     Point3DRec previous = FilterArcPoint(arc, arc.ar_Start);
     if (as_polyline)
-        DXFVertexListAdd(&chords, previous.x, previous.y, previous.z, 0.0, 0);
+        VertexListAppend(chords, previous.x, previous.y, previous.z, 0.0, 0);
     const auto add = [&](const Point3DRec& point) {
         if (as_polyline)
-            DXFVertexListAdd(&chords, point.x, point.y, point.z, 0.0, 0);
+            VertexListAppend(chords, point.x, point.y, point.z, 0.0, 0);
         else
             FilterWriteLine(context, previous, point);
         previous = point;

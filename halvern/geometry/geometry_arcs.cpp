@@ -5,6 +5,50 @@
 
 namespace halvern {
 
+bool ArcChordOf(const Point3DRec& start, const Point3DRec& end, ArcChord& chord) noexcept
+{
+    const double chord_x = end.x - start.x;
+    const double chord_y = end.y - start.y;
+    if (is_zero(chord_x) && is_zero(chord_y)) {
+        return false;
+    }
+    const double theta = std::atan2(chord_y, chord_x);
+    chord.start = start;
+    chord.end = end;
+    chord.cos_theta = std::cos(theta);
+    chord.sin_theta = std::sin(theta);
+    chord.length = std::sqrt(chord_x * chord_x + chord_y * chord_y);
+    return true;
+}
+
+bool ArcCircleOnChord(const ArcChord& chord, const Point3DRec& middle, ArcCircle& circle) noexcept
+{
+    // The middle point in the chord's frame: u along the chord, v to its left.
+    const double mx = middle.x - chord.start.x;
+    const double my = middle.y - chord.start.y;
+    const double u = mx * chord.cos_theta + my * chord.sin_theta;
+    const double v = my * chord.cos_theta - mx * chord.sin_theta;
+    if (is_zero(v)) {
+        return false;
+    }
+    // The centre lies on the chord's perpendicular bisector, k along its left normal.
+    const double k = u / (2.0 * v) * (u - chord.length) + v / 2.0;
+    const double half = chord.length / 2.0;
+    circle.cx = chord.start.x + half * chord.cos_theta - k * chord.sin_theta;
+    circle.cy = chord.start.y + half * chord.sin_theta + k * chord.cos_theta;
+    circle.radius = std::sqrt(k * k + half * half);
+    // A middle point left of the chord means the arc bends left: it runs clockwise.
+    circle.direction = v >= kTolerance ? -1 : 1;
+    return true;
+}
+
+void ArcCircleAngles(const ArcChord& chord, const ArcCircle& circle, double& start_angle,
+                     double& end_angle) noexcept
+{
+    start_angle = std::atan2(chord.start.y - circle.cy, chord.start.x - circle.cx);
+    end_angle = std::atan2(chord.end.y - circle.cy, chord.end.x - circle.cx);
+}
+
 int32_t DXFArcThroughPoints(const Point3DRec* start, const Point3DRec* middle,
                             const Point3DRec* end, Point3DRec* centre, double* radius,
                             double* start_angle, double* end_angle, int32_t* direction) noexcept {
@@ -13,37 +57,16 @@ int32_t DXFArcThroughPoints(const Point3DRec* start, const Point3DRec* middle,
         direction == nullptr) {
         return 0;
     }
-    const double chord_x = end->x - start->x;
-    const double chord_y = end->y - start->y;
-    if (is_zero(chord_x) && is_zero(chord_y)) {
+    ArcChord chord{};
+    ArcCircle circle{};
+    if (!ArcChordOf(*start, *end, chord) || !ArcCircleOnChord(chord, *middle, circle)) {
         return 0;
     }
-    const double theta = std::atan2(chord_y, chord_x);
-    const double cos_theta = std::cos(theta);
-    const double sin_theta = std::sin(theta);
-    const double length = std::sqrt(chord_x * chord_x + chord_y * chord_y);
-
-    // The middle point in the chord's frame: u along the chord, v to its left.
-    const double mx = middle->x - start->x;
-    const double my = middle->y - start->y;
-    const double u = mx * cos_theta + my * sin_theta;
-    const double v = my * cos_theta - mx * sin_theta;
-    if (is_zero(v)) {
-        return 0;
-    }
-    // The centre lies on the chord's perpendicular bisector, k along its left normal.
-    const double k = u / (2.0 * v) * (u - length) + v / 2.0;
-    const double half = length / 2.0;
-    const double cx = start->x + half * cos_theta - k * sin_theta;
-    const double cy = start->y + half * sin_theta + k * cos_theta;
-
-    *radius = std::sqrt(k * k + half * half);
-    *start_angle = std::atan2(start->y - cy, start->x - cx);
-    *end_angle = std::atan2(end->y - cy, end->x - cx);
-    // A middle point left of the chord means the arc bends left: it runs clockwise.
-    *direction = v >= kTolerance ? -1 : 1;
-    centre->x = cx;
-    centre->y = cy;
+    *radius = circle.radius;
+    ArcCircleAngles(chord, circle, *start_angle, *end_angle);
+    *direction = circle.direction;
+    centre->x = circle.cx;
+    centre->y = circle.cy;
     return 1;
 }
 

@@ -82,6 +82,30 @@ int32_t DXFArcThroughPoints(const Point3DRec* start, const Point3DRec* middle,
                                                  const Point3DRec* end, Point3DRec* centre,
                                                  double* radius, double* start_angle,
                                                  double* end_angle, int32_t* direction) noexcept;
+// DXFArcThroughPoints in steps, for a caller that tries many middle points between the
+// same two ends and needs the angles of few of the arcs: the chord's frame is measured
+// once, each middle point then gives a circle, and the angles come last. The answers
+// are those of DXFArcThroughPoints to the last bit.
+struct ArcChord {
+    Point3DRec start;
+    Point3DRec end;
+    double cos_theta;
+    double sin_theta;
+    double length;
+};
+struct ArcCircle {
+    double cx;
+    double cy;
+    double radius;
+    int32_t direction;
+};
+// false when start and end coincide.
+bool ArcChordOf(const Point3DRec& start, const Point3DRec& end, ArcChord& chord) noexcept;
+// false when the middle point lies on the chord's line.
+bool ArcCircleOnChord(const ArcChord& chord, const Point3DRec& middle, ArcCircle& circle) noexcept;
+// The atan2 angles of the chord's start and end about the circle's centre.
+void ArcCircleAngles(const ArcChord& chord, const ArcCircle& circle, double& start_angle,
+                     double& end_angle) noexcept;
 // The arc from start to end that leaves start along tangent. 1, or 0 when a pointer is
 // NULL, the points coincide or the tangent runs along the chord.
 int32_t DXFArcFromTangent(const Point3DRec* start, const Point3DRec* end,

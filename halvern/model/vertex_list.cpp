@@ -1,6 +1,9 @@
 // Vertex lists: the vertices that the readers collect for a polyline or a spline
 // before they know how many there are.
 
+#include "model/vertex_list_internal.h"
+
+#include <algorithm>
 #include <cstring>
 
 #include "halvern/items.h"
@@ -11,11 +14,10 @@ namespace {
 // Vertices added per growth of a list.
 constexpr uint32_t kVertexGrowth = 100;
 
-// Moves the vertices into an array kVertexGrowth vertices larger; false when it cannot
-// be allocated (the list stays as it was).
-bool grow(VertexListRec& list)
+// Moves the vertices into an array of capacity vertices; false when it cannot be
+// allocated (the list stays as it was).
+bool grow_to(VertexListRec& list, uint64_t capacity)
 {
-    const uint64_t capacity = uint64_t{list.vl_Max} + kVertexGrowth;
     const uint64_t bytes = capacity * sizeof(VertexRec);
     if (bytes > 0xFFFFFFFFu)
         return false;
@@ -40,7 +42,7 @@ HALVERN_API void DXFVertexListAdd(VertexListRec* list, double x, double y, doubl
 {
     if (list == nullptr)
         return;
-    if (list->vl_N >= list->vl_Max && !grow(*list))
+    if (list->vl_N >= list->vl_Max && !grow_to(*list, uint64_t{list->vl_Max} + kVertexGrowth))
         return;
     VertexRec& vertex = list->vl_Vertices[list->vl_N++];
     vertex = VertexRec{};
@@ -69,6 +71,22 @@ HALVERN_API void DXFVertexListFree(VertexListRec* list) noexcept
     list->vl_Vertices = nullptr;
     list->vl_N = 0;
     list->vl_Max = 0;
+}
+
+}
+
+namespace halvern {
+
+bool VertexListAppend(VertexListRec& list, double x, double y, double z, double bulge,
+                      uint32_t flags) noexcept
+{
+    // Past the largest array a doubling would ask for, the hundreds of
+    // DXFVertexListAdd still get the last vertices in.
+    if (list.vl_N >= list.vl_Max)
+        grow_to(list, std::max<uint64_t>(uint64_t{list.vl_Max} * 2, kVertexGrowth));
+    const uint32_t before = list.vl_N;
+    DXFVertexListAdd(&list, x, y, z, bulge, flags);
+    return list.vl_N > before;
 }
 
 }

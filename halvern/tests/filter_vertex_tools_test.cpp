@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
+#include <cstring>
 #include <functional>
 #include <string>
 #include <vector>
@@ -339,6 +341,128 @@ TEST(FilterVertexTools, LongListsFitByHalvingAndReportProgress)
     EXPECT_EQ(halvern::FilterFitArcs(&out.context, zigzag.data(), 700, 0.1), 700u);
     EXPECT_EQ(out.context.stop, 9);
     EXPECT_NEAR(zigzag[699].vx_Point.x, 699.0, 1e-9);
+}
+
+// Lists whose fitting takes many tries: every vertex carries its index in its flags,
+// so that the fitted list tells which vertices stayed.
+std::vector<VertexRec> numbered(const std::function<VertexRec(int)>& at, int count)
+{
+    std::vector<VertexRec> vertices;
+    for (int i = 0; i < count; ++i) {
+        vertices.push_back(at(i));
+        vertices.back().vx_Flags = static_cast<uint32_t>(i);
+    }
+    return vertices;
+}
+
+// The vertices that stayed ("4-9" for a run of neighbours), and a digest of every bit
+// of their points and bulges.
+std::string fitted_form(const VertexRec* vertices, uint32_t count)
+{
+    std::string kept;
+    uint64_t digest = 1469598103934665603u;
+    for (uint32_t i = 0; i < count; ++i) {
+        const uint32_t index = vertices[i].vx_Flags;
+        const bool after_previous = i > 0 && vertices[i - 1].vx_Flags + 1 == index;
+        const bool before_next = i + 1 < count && vertices[i + 1].vx_Flags == index + 1;
+        if (!after_previous)
+            kept += (i == 0 ? "" : " ") + std::to_string(index);
+        else if (!before_next)
+            kept += "-" + std::to_string(index);
+        for (double value :
+             {vertices[i].vx_Point.x, vertices[i].vx_Point.y, vertices[i].vx_Bulge}) {
+            uint64_t bits = 0;
+            std::memcpy(&bits, &value, sizeof bits);
+            digest = (digest ^ bits) * 1099511628211u;
+        }
+    }
+    char hex[24];
+    std::snprintf(hex, sizeof hex, " #%016llx", static_cast<unsigned long long>(digest));
+    return kept + hex;
+}
+
+TEST(FilterVertexTools, FittingFindsTheSameArcsToTheLastBit)
+{
+    // The searches try runs in a fixed order and take the first arc that passes; a
+    // quicker way through them must still give these lists, bit for bit (they are the
+    // answers of the plain search that tries every run in turn).
+    const auto ellipse = [](int i) {
+        const double t = i * (2.0 * kPi / 46.0);
+        return vertex(20.0 * std::cos(t) - 2.0 * std::sin(t),
+                      5.0 * std::cos(t) + 8.0 * std::sin(t));
+    };
+    const auto spiral = [](int i) {
+        const double a = i * 0.02;
+        const double r = 100.0 + 10.0 * a;
+        return vertex(r * std::cos(a), r * std::sin(a));
+    };
+    const auto rounded_square = [](int i) {
+        // Sides of 20 vertices joined by quarter circles of 5 vertices, radius 2.
+        const int side = i / 25;
+        const int k = i % 25;
+        double x = 0.0;
+        double y = 0.0;
+        if (k < 20) {
+            x = -10.0 + k;
+            y = -12.0;
+        } else {
+            const double a = -kPi / 2.0 + (k - 19) * (kPi / 2.0 / 5.0);
+            x = 10.0 + 2.0 * std::cos(a);
+            y = -10.0 + 2.0 * std::sin(a);
+        }
+        const double c = std::cos(side * kPi / 2.0);
+        const double s = std::sin(side * kPi / 2.0);
+        return vertex(c * x - s * y, s * x + c * y);
+    };
+    const auto wobbly_circle = [](int i) {
+        const double a = i * 0.05;
+        const double r = 30.0 + ((i * 7) % 5) * 0.005;
+        return vertex(r * std::cos(a), r * std::sin(a));
+    };
+    const auto wave = [](int i) {
+        const double x = i * 0.5;
+        return vertex(x, 10.0 * std::sin(x / 15.0) + 0.003 * ((i * 13) % 7));
+    };
+    const auto steps = [](int i) {
+        // Arcs, straight runs and a zig-zag in turn.
+        if (i % 90 < 30)
+            return vertex(i + 5.0 * std::sin((i % 30) * kPi / 29.0), 0.0);
+        if (i % 90 < 60)
+            return vertex(i, 0.1 * (i % 90 - 30));
+        return vertex(i, (i % 2) * 0.3 + 3.0);
+    };
+    struct Case {
+        const char* name;
+        std::function<VertexRec(int)> at;
+        int count;
+        double tolerance;
+        const char* fitted;
+    };
+    const Case cases[] = {
+        {"ellipse", ellipse, 47, 0.1, "0 4 10 18 22 26 31 40 44 46 #3d6d16e3e4c10794"},
+        {"ellipse, tolerance 0", ellipse, 47, 0.0, "0-46 #2e83e48f3f02e840"},
+        {"spiral", spiral, 200, 0.05, "0 40 80 120 160 199 #75a90308a9bb65d9"},
+        {"rounded square", rounded_square, 100, 0.03,
+         "0-14 20 24-39 45 49-64 70 74-89 95 99 #40147b75fd970bd4"},
+        {"wobbly circle", wobbly_circle, 126, 0.03, "0 125 #ce4a15e01c4ce69e"},
+        {"steps", steps, 180, 0.05, "0-20 36-59 61-110 126-149 151-179 #a1d713ced6a8ce63"},
+        {"wave, halving", wave, 700, 0.02,
+         "0 18 33 53 70 84 99 117 133 157 172 190 206 221 250 266 281 301 315 333 351 366 "
+         "382 400 416 441 455 470 490 504 525 542 557 574 591 606 629 644 659 678 693 699 "
+         "#d3737099b1d2c4e1"},
+        {"spiral, halving", spiral, 600, 0.05,
+         "0 40 80 120 160 200 240 280 320 360 400 440 479 519 559 599 #e1b2a7de33ef036d"},
+        {"steps, halving", steps, 540, 0.05,
+         "0-25 35-115 125-204 215-239 241-295 305-385 395-475 485-539 #59882df9e30d3f67"},
+        {"wobbly circle, halving", wobbly_circle, 500, 0.03,
+         "0 120 245 370 495 499 #feabec714f049a7e"},
+    };
+    for (const Case& c : cases) {
+        std::vector<VertexRec> vertices = numbered(c.at, c.count);
+        const uint32_t count = halvern::FilterFitArcs(nullptr, vertices.data(),
+                                                      static_cast<uint32_t>(c.count), c.tolerance);
+        EXPECT_EQ(fitted_form(vertices.data(), count), c.fitted) << c.name;
+    }
 }
 
 TEST(FilterVertexTools, NeedlessVerticesGo)

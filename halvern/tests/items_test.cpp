@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "drawing_fixture.h"
+#include "model/vertex_list_internal.h"
 #include "halvern/drawing.h"
 #include "osmark/memory.h"
 #include "osmark/paged_array.h"
@@ -568,6 +569,42 @@ TEST(VertexList, GrowsByAHundredAndDropsWhatFindsNoRoom)
     EXPECT_EQ(list.vl_Max, 0u);
     DXFAddVertex(nullptr, 1, 1, 0, 0);
     DXFVertexListFree(nullptr);
+}
+
+TEST(VertexList, AppendingKeepsEveryVertexAndFallsBackOnTheHundreds)
+{
+    VertexListRec list{};
+    for (int i = 0; i < 1000; ++i)
+        ASSERT_TRUE(halvern::VertexListAppend(list, i, -i, 0.5 * i, 0.25, 1));
+    ASSERT_EQ(list.vl_N, 1000u);
+    EXPECT_GE(list.vl_Max, 1000u);
+    for (uint32_t i = 0; i < list.vl_N; ++i) {
+        const VertexRec& v = list.vl_Vertices[i];
+        ASSERT_EQ(v.vx_Point.x, i);
+        ASSERT_EQ(v.vx_Point.y, -static_cast<double>(i));
+        ASSERT_EQ(v.vx_Point.z, 0.5 * i);
+        ASSERT_EQ(v.vx_Bulge, 0.25);
+        ASSERT_EQ(v.vx_Flags, 1u);
+    }
+    // Filled to the brim: the doubled array is refused, a hundred more is not.
+    while (list.vl_N < list.vl_Max)
+        halvern::VertexListAppend(list, 0, 0, 0, 0, 0);
+    const uint32_t full = list.vl_Max;
+    {
+        FailingAllocations failing(0, 1);
+        EXPECT_TRUE(halvern::VertexListAppend(list, 7, 8, 9, 0, 0));
+    }
+    EXPECT_EQ(list.vl_Max, full + 100);
+    EXPECT_EQ(list.vl_Vertices[full].vx_Point.x, 7.0);
+    EXPECT_EQ(list.vl_Vertices[999].vx_Point.x, 999.0);
+    {
+        FailingAllocations failing(0, 2);
+        while (list.vl_N < list.vl_Max)
+            halvern::VertexListAppend(list, 0, 0, 0, 0, 0);
+        EXPECT_FALSE(halvern::VertexListAppend(list, 1, 1, 1, 0, 0)) << "no room at all";
+    }
+    EXPECT_EQ(list.vl_N, full + 100);
+    DXFVertexListFree(&list);
 }
 
 // ---- Group look-up ----------------------------------------------------------------------

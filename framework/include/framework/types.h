@@ -358,14 +358,22 @@ struct TWMSize {
 // through the platform's queue. CM_MOUSEWHEEL keeps its well-known number: code that
 // tests for it by number must see the same value.
 constexpr UINT CM_BASE = 0xB000;
+constexpr UINT CM_ACTIVATE = CM_BASE + 0;
+constexpr UINT CM_DEACTIVATE = CM_BASE + 1;
 constexpr UINT CM_PARENTFONTCHANGED = CM_BASE + 8;
+constexpr UINT CM_PARENTCOLORCHANGED = CM_BASE + 9;
+constexpr UINT CM_VISIBLECHANGED = CM_BASE + 11;
+constexpr UINT CM_ENABLEDCHANGED = CM_BASE + 12;
 constexpr UINT CM_COLORCHANGED = CM_BASE + 13;
 constexpr UINT CM_FONTCHANGED = CM_BASE + 14;
+constexpr UINT CM_CURSORCHANGED = CM_BASE + 15;
 constexpr UINT CM_CTL3DCHANGED = CM_BASE + 16;
+constexpr UINT CM_TEXTCHANGED = CM_BASE + 18;
 constexpr UINT CM_MOUSEENTER = CM_BASE + 19;
 constexpr UINT CM_MOUSELEAVE = CM_BASE + 20;
 constexpr UINT CM_DRAG = CM_BASE + 47;
 constexpr UINT CM_HINTSHOW = CM_BASE + 48;
+constexpr UINT CM_RELEASE = CM_BASE + 33;
 constexpr UINT CM_HINTSHOWPAUSE = CM_BASE + 65;
 constexpr UINT CM_MOUSEWHEEL = CM_BASE + 67;
 static_assert(CM_MOUSEWHEEL == 0xB043);
