@@ -177,13 +177,13 @@ TEST(RastPort, TextLengthsAndClearingLessTheOrigin)
     g_calls.clear();
     ClearScreen(port.rp);
     const auto fill = [](int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
-        return "fill(" + std::to_string(x0) + "," + std::to_string(y0) + ")(" +
-               std::to_string(x1) + "," + std::to_string(y1) + ")";
+        return "fill(" + std::to_string(x0) + "," + std::to_string(y0) + ")(" + std::to_string(x1) +
+               "," + std::to_string(y1) + ")";
     };
     ASSERT_GE(g_calls.size(), 2u);
-    EXPECT_EQ(std::vector<std::string>(g_calls.end() - 2, g_calls.end()),
-              (std::vector<std::string>{fill(15, 25, 50, 25 + line),
-                                        fill(0, 25 + line, 50, 30 + line)}));
+    EXPECT_EQ(
+        std::vector<std::string>(g_calls.end() - 2, g_calls.end()),
+        (std::vector<std::string>{fill(15, 25, 50, 25 + line), fill(0, 25 + line, 50, 30 + line)}));
 }
 
 TEST(RastPort, BackFillHookCoding)
