@@ -47,22 +47,7 @@ int32_t count_buttons(const char* buttons)
 
 extern "C" {
 
-OSMARK_API void InitialiseFonts(void) noexcept
-{
-    AddExitProc(&LibraryExitList, release_nothing);
-}
-
 OSMARK_API void InitialiseImages(void) noexcept
-{
-    AddExitProc(&LibraryExitList, release_nothing);
-}
-
-OSMARK_API void InitialiseDitherPatterns(void) noexcept
-{
-    AddExitProc(&LibraryExitList, release_nothing);
-}
-
-OSMARK_API void InitialiseFrames(void) noexcept
 {
     AddExitProc(&LibraryExitList, release_nothing);
 }

@@ -1,12 +1,14 @@
 // Fonts and text: LOGFONTA records realised as Qt fonts, TextOutA, text metrics and
 // extents.
 
+#include "gdi_fonts.h"
 #include "gdi_shapes.h"
 #include "make_win32_error.h"
 #include "platform/gdi.h"
 #include "qt_application.h"
 
 #include <QtGui/QFont>
+#include <QtGui/QFontDatabase>
 #include <QtGui/QFontInfo>
 #include <QtGui/QFontMetrics>
 #include <QtGui/QFontMetricsF>
@@ -100,10 +102,11 @@ QFont::StyleHint style_hint(BYTE pitch_and_family)
     }
 }
 
+}
+
 // The installed face that stands for a face the program asks for: the usual Windows
-// faces have metric-compatible twins; any other face is drawn in DejaVu Sans, so text
-// looks the same on every machine whatever fontconfig would pick.
-QString face_name(const LOGFONTA& record)
+// faces have metric-compatible twins, installed faces stand for themselves.
+QString installed_face(const QString& asked)
 {
     struct Substitute {
         const char* asked;
@@ -124,17 +127,36 @@ QString face_name(const LOGFONTA& record)
         {"DejaVu Sans Mono", "DejaVu Sans Mono"},
         {"DejaVu Serif", "DejaVu Serif"},
     };
+    const QString name = asked.trimmed();
+    if (name.isEmpty())
+        return {};
+    for (const Substitute& substitute : kSubstitutes) {
+        if (name.compare(QLatin1String(substitute.asked), Qt::CaseInsensitive) == 0)
+            return QString::fromLatin1(substitute.installed);
+    }
+    if (!ensure_gui_application())
+        return {};
+    const QStringList families = QFontDatabase::families();
+    for (const QString& family : families) {
+        if (family.compare(name, Qt::CaseInsensitive) == 0)
+            return family;
+    }
+    return {};
+}
+
+namespace {
+
+// A face that is not installed is drawn in DejaVu Sans, so text looks the same on
+// every machine whatever fontconfig would pick.
+QString face_name(const LOGFONTA& record)
+{
     const size_t length = strnlen(record.lfFaceName, LF_FACESIZE);
     // A font without a face name is drawn in the common sans-serif face, as on Win32.
     if (length == 0)
         return QStringLiteral("Liberation Sans");
-    const QString asked =
-        QString::fromUtf8(record.lfFaceName, static_cast<qsizetype>(length)).trimmed();
-    for (const Substitute& substitute : kSubstitutes) {
-        if (asked.compare(QLatin1String(substitute.asked), Qt::CaseInsensitive) == 0)
-            return QString::fromLatin1(substitute.installed);
-    }
-    return QStringLiteral("DejaVu Sans");
+    const QString face =
+        installed_face(QString::fromUtf8(record.lfFaceName, static_cast<qsizetype>(length)));
+    return face.isEmpty() ? QStringLiteral("DejaVu Sans") : face;
 }
 
 // The pixel size (em height) that gives the record's height: a negative height is
@@ -198,6 +220,12 @@ TEXTMETRICA text_metrics_of(const LOGFONTA& record, const QFont& font, const QFo
     TEXTMETRICA tm{};
     tm.tmAscent = metrics.ascent();
     tm.tmDescent = metrics.descent();
+    // A positive height is the cell height itself, as on Win32, whatever the rounding
+    // of the face's ascent and descent.
+    if (record.lfHeight > 0) {
+        tm.tmAscent = std::min<LONG>(tm.tmAscent, record.lfHeight);
+        tm.tmDescent = record.lfHeight - tm.tmAscent;
+    }
     tm.tmHeight = tm.tmAscent + tm.tmDescent;
     tm.tmInternalLeading = std::max(0, tm.tmHeight - font.pixelSize());
     tm.tmExternalLeading = std::max(0, metrics.leading());
@@ -392,6 +420,26 @@ FontRealization* dc_font(DeviceContext& dc)
         platform::make_win32_error(ERROR_NOT_ENOUGH_MEMORY);
     return realization;
 }
+
+}
+
+const QFont* qt_font_of(DeviceContext& dc)
+{
+    const FontRealization* realization = dc_font(dc);
+    return realization != nullptr ? &realization->font : nullptr;
+}
+
+bool text_metrics_for(const LOGFONTA& record, TEXTMETRICA& metrics)
+{
+    Font font(record);
+    const FontRealization* realization = font.realization();
+    if (realization == nullptr)
+        return false;
+    metrics = realization->text_metrics;
+    return true;
+}
+
+namespace {
 
 // The text's layout relative to the reference point, before the escapement turns it.
 struct TextLayout {

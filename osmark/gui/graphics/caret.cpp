@@ -1,5 +1,6 @@
 // The caret of the process and the alert.
 
+#include "osmark/fonts.h"
 #include "osmark/clipboard.h"
 
 #include "platform/user.h"
@@ -65,9 +66,11 @@ OSMARK_API void MoveCaret(int32_t x, int32_t y) noexcept
 
 OSMARK_API void SetTextCaret(Window* window, const GadgetContext* context) noexcept
 {
-    // The height is the y size of the port's font; ports have no font yet.
-    (void)context;
-    SetCaret(window, 2, 0);
+    // As tall as the font of the context's port, else of the window's port.
+    const RastPort* rp = context != nullptr ? context->gc_RPort : nullptr;
+    if (rp == nullptr && window != nullptr)
+        rp = window->win_RPort;
+    SetCaret(window, 2, rp != nullptr && rp->rp_Font != nullptr ? rp->rp_Font->tf_YSize : 0);
 }
 
 OSMARK_API int32_t DisplayBeep(Window* window) noexcept

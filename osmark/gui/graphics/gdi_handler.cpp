@@ -1,6 +1,7 @@
 // The OS handler: raster ports over device contexts (window contexts and memory
 // contexts holding a bitmap's section), drawing through GDI with cached pens and brushes.
 
+#include "fonts_internal.h"
 #include "gdi_handler_internal.h"
 
 #include "platform/system_metrics.h"
@@ -94,6 +95,8 @@ void op_open(RastPort* rp, int32_t* accept)
         rp->rp_SavedBrush = SelectObject(dc, brush);
     SetBkColor(dc, rgb(g_brushes.colour_of(data.brush_index)));
     op_mode_changed(rp);
+    if (rp->rp_Font != nullptr)
+        rp->rp_SavedFont = SelectObject(dc, rp->rp_Font->tf_Font);
     SetTextAlign(dc, TA_UPDATECP);
     SetStretchBltMode(dc, COLORONCOLOR);
     SetArcDirection(dc, AD_COUNTERCLOCKWISE);
@@ -161,9 +164,14 @@ void op_brush_changed(RastPort* rp)
     data.brush_index = index;
 }
 
-void op_font_changed(RastPort* /*rp*/)
+void op_font_changed(RastPort* rp)
 {
-    // Ports carry no font until the library has fonts.
+    HDC dc = dc_of(rp);
+    if (dc == nullptr || rp->rp_Font == nullptr)
+        return;
+    HGDIOBJ previous = SelectObject(dc, rp->rp_Font->tf_Font);
+    if (rp->rp_SavedFont == nullptr)
+        rp->rp_SavedFont = previous;
 }
 
 void op_clip_changed(RastPort* rp)
@@ -614,6 +622,38 @@ uintptr_t os_handler_hook(Hook* /*hook*/, void* /*object*/, void* message)
     return 0;
 }
 
+struct FontWalk {
+    uintptr_t argument;
+    FontEnumFunc callback;
+    void* user_data;
+    int32_t answer;
+};
+
+int enumerated_font(const LOGFONTA* font, const TEXTMETRICA* /*metrics*/, DWORD type, LPARAM data)
+{
+    auto& walk = *reinterpret_cast<FontWalk*>(data);
+    TextAttr attr{};
+    log_font_to_text_attr(*font, attr);
+    // The library's kind bits: 1 device, 2 raster, 4 TrueType.
+    const uint32_t kind = ((type & TRUETYPE_FONTTYPE) != 0 ? FONTKIND_TRUETYPE : 0u) |
+                          ((type & RASTER_FONTTYPE) != 0 ? FONTKIND_RASTER : 0u) |
+                          ((type & DEVICE_FONTTYPE) != 0 ? FONTKIND_DEVICE : 0u);
+    walk.answer = walk.callback(&attr, kind, walk.argument, walk.user_data);
+    return walk.answer == 0 ? 1 : 0;
+}
+
+void op_enum_fonts(RastPort* rp, TextAttr* attr, uintptr_t argument, FontEnumFunc callback,
+                   void* user_data, int32_t* result)
+{
+    LOGFONTA record{};
+    record.lfCharSet = TAF_CHARSET_OF(attr->ta_Flags);
+    if (attr->ta_Name != nullptr)
+        std::strncpy(record.lfFaceName, attr->ta_Name, LF_FACESIZE - 1);
+    FontWalk walk{argument, callback, user_data, 0};
+    EnumFontFamiliesExA(dc_of(rp), &record, enumerated_font, reinterpret_cast<LPARAM>(&walk), 0);
+    *result = walk.answer;
+}
+
 Hook g_os_handler_hook = {{nullptr, nullptr}, os_handler_hook, nullptr, 0};
 
 const RastPortOps g_os_ops = {
@@ -646,7 +686,7 @@ const RastPortOps g_os_ops = {
     op_read_area,
     op_write_bitmap,
     op_transparent_blit,
-    nullptr, // font enumeration comes with the library's fonts
+    op_enum_fonts,
 };
 
 }

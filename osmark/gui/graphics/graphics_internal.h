@@ -22,7 +22,7 @@ inline void* port_extra(RastPort* rp)
 void apply_clip(RastPort* rp);
 // The whole port (-origin, size - origin) in port coordinates.
 RectangleBox whole_port(const RastPort* rp);
-// Font height of the port's font; 0 while ports have no font.
+// Height of the port's font; 0 without a font.
 int32_t font_y_size(const RastPort* rp);
 
 // ---- The OS handler ------------------------------------------------------------------

@@ -5,6 +5,7 @@
 
 #include "core/runtime/debug_flags.h"
 #include "osmark/exit_list.h"
+#include "osmark/fonts.h"
 #include "osmark/format.h"
 #include "osmark/gui_services.h"
 #include "osmark/library.h"
@@ -136,9 +137,9 @@ RectangleBox whole_port(const RastPort* rp)
             rp->rp_Height - rp->rp_OriginY};
 }
 
-int32_t font_y_size(const RastPort* /*rp*/)
+int32_t font_y_size(const RastPort* rp)
 {
-    return 0;
+    return rp->rp_Font != nullptr ? rp->rp_Font->tf_YSize : 0;
 }
 
 void apply_clip(RastPort* rp)
@@ -196,7 +197,9 @@ OSMARK_API RastPort* AllocRastPort(RastPortHandler* handler, HDC os_handle, uint
     rp->rp_Handler = handler;
     rp->rp_Ops = handler->rph_Ops;
     rp->rp_ClipRegion = NewRegion();
-    rp->rp_Font = nullptr; // ports have no font until the library has fonts
+    rp->rp_Font = GetSystemFont();
+    if (rp->rp_Font != nullptr)
+        ++rp->rp_Font->tf_UseCount;
     InstallRastPortHook(rp, 0);
     link_head(g_ports, node);
     if (rp->rp_Ops != nullptr && rp->rp_Ops->rpo_Open != nullptr) {
@@ -215,6 +218,9 @@ OSMARK_API void FreeRastPort(RastPort* rp) noexcept
     if (rp == nullptr)
         return;
     run(rp, &RastPortOps::rpo_Close);
+    if (IsOpenFont(rp->rp_Font) != 0)
+        CloseFont(rp->rp_Font);
+    rp->rp_Font = nullptr;
     DisposeRegion(rp->rp_ClipRegion);
     rp->rp_ClipRegion = nullptr;
     if (PortNode* node = node_of(rp); node != nullptr) {
@@ -393,9 +399,14 @@ OSMARK_API int32_t GetRPLock(const RastPort* rp) noexcept
 
 OSMARK_API void SetFont(RastPort* rp, TextFont* font) noexcept
 {
-    // Only open fonts of the font list are taken; the library has none yet.
-    if (rp == nullptr || font == nullptr || font == rp->rp_Font)
+    // Only open fonts of the font list are taken.
+    if (rp == nullptr || font == nullptr || font == rp->rp_Font || IsOpenFont(font) == 0)
         return;
+    if (IsOpenFont(rp->rp_Font) != 0)
+        --rp->rp_Font->tf_UseCount;
+    rp->rp_Font = font;
+    ++font->tf_UseCount;
+    run(rp, &RastPortOps::rpo_FontChanged);
 }
 
 OSMARK_API TextFont* GetFont(const RastPort* rp) noexcept

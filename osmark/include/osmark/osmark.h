@@ -4,6 +4,7 @@
 
 #include "osmark/api.h"
 #include "osmark/array.h"
+#include "osmark/banded_fills.h"
 #include "osmark/assigns.h"
 #include "osmark/bitmaps.h"
 #include "osmark/blits.h"
@@ -18,6 +19,9 @@
 #include "osmark/errors.h"
 #include "osmark/exit_list.h"
 #include "osmark/files.h"
+#include "osmark/fonts.h"
+#include "osmark/formatted_text.h"
+#include "osmark/frames.h"
 #include "osmark/format.h"
 #include "osmark/geometry_file.h"
 #include "osmark/geometry_types.h"

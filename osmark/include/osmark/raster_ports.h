@@ -207,7 +207,7 @@ OSMARK_API void GetRastPortSize(const RastPort* rp, int32_t* width,
                                 int32_t* height) OSMARK_NOEXCEPT;
 OSMARK_API void SetRPLock(RastPort* rp, int32_t lock) OSMARK_NOEXCEPT;
 OSMARK_API int32_t GetRPLock(const RastPort* rp) OSMARK_NOEXCEPT;
-/* Only open fonts are taken; until fonts exist every font is refused. */
+/* Only open fonts are taken; the port holds a use of its font. */
 OSMARK_API void SetFont(RastPort* rp, struct TextFont* font) OSMARK_NOEXCEPT;
 OSMARK_API struct TextFont* GetFont(const RastPort* rp) OSMARK_NOEXCEPT;
 /* hook 0: the default back-fill; 1: none; else a Hook. Answers the previous one in the

@@ -197,6 +197,15 @@ PLATFORM_API HBRUSH CreateBrushIndirect(const LOGBRUSH* brush) PLATFORM_NOEXCEPT
 
 #define ANSI_CHARSET 0
 #define DEFAULT_CHARSET 1
+#define SYMBOL_CHARSET 2
+#define GREEK_CHARSET 161
+#define TURKISH_CHARSET 162
+#define HEBREW_CHARSET 177
+#define ARABIC_CHARSET 178
+#define BALTIC_CHARSET 186
+#define RUSSIAN_CHARSET 204
+#define THAI_CHARSET 222
+#define EASTEUROPE_CHARSET 238
 #define OUT_DEFAULT_PRECIS 0
 #define OUT_TT_PRECIS 4
 #define OUT_TT_ONLY_PRECIS 7
@@ -239,9 +248,9 @@ typedef struct tagLOGFONTA {
  * The font is realised on first use in a DC, in an installed face that stands for
  * the face asked for: Arial, Tahoma and "MS Shell Dlg 2" are drawn in Liberation Sans,
  * Calibri in Carlito, Times New Roman in Liberation Serif, Courier New in Liberation
- * Mono (faces with the same metrics), those faces and DejaVu Sans Mono and DejaVu Serif
- * in themselves, an empty name in Liberation Sans (the common sans-serif face) and
- * any other face in DejaVu Sans.
+ * Mono (faces with the same metrics), those faces, DejaVu Sans Mono, DejaVu Serif and
+ * any other installed face in themselves, an empty name in Liberation Sans (the common
+ * sans-serif face) and a face that is not installed in DejaVu Sans.
  * Glyphs are drawn without kerning. They are antialiased (in grey levels blended
  * over the surface) only when lfQuality asks for it: ANTIALIASED_QUALITY,
  * CLEARTYPE_QUALITY or CLEARTYPE_NATURAL_QUALITY. Any other quality, DEFAULT_QUALITY
@@ -462,6 +471,151 @@ PLATFORM_API BOOL GetTextMetricsA(HDC dc, LPTEXTMETRICA metrics) PLATFORM_NOEXCE
 /* Width of count bytes of text and the font's cell height, before any escapement. */
 PLATFORM_API BOOL GetTextExtentPoint32A(HDC dc, LPCSTR text, int count, LPSIZE size)
     PLATFORM_NOEXCEPT;
+
+/* ---- Font outlines and enumeration ---------------------------------------------------- */
+
+/* Every font is an outline font: its faces are scalable (TrueType or OpenType). */
+typedef struct tagPANOSE {
+    BYTE bFamilyType;
+    BYTE bSerifStyle;
+    BYTE bWeight;
+    BYTE bProportion;
+    BYTE bContrast;
+    BYTE bStrokeVariation;
+    BYTE bArmStyle;
+    BYTE bLetterform;
+    BYTE bMidline;
+    BYTE bXHeight;
+} PANOSE;
+
+typedef struct _OUTLINETEXTMETRICA {
+    UINT otmSize;
+    TEXTMETRICA otmTextMetrics;
+    BYTE otmFiller;
+    PANOSE otmPanoseNumber;
+    UINT otmfsSelection;
+    UINT otmfsType;
+    int otmsCharSlopeRise;
+    int otmsCharSlopeRun;
+    int otmItalicAngle;
+    UINT otmEMSquare; /* design units per em */
+    int otmAscent;
+    int otmDescent;
+    UINT otmLineGap;
+    UINT otmsCapEmHeight;
+    UINT otmsXHeight;
+    RECT otmrcFontBox;
+    int otmMacAscent;
+    int otmMacDescent;
+    UINT otmMacLineGap;
+    UINT otmusMinimumPPEM;
+    POINT otmptSubscriptSize;
+    POINT otmptSubscriptOffset;
+    POINT otmptSuperscriptSize;
+    POINT otmptSuperscriptOffset;
+    UINT otmsStrikeoutSize;
+    int otmsStrikeoutPosition;
+    int otmsUnderscoreSize;
+    int otmsUnderscorePosition;
+    /* Offsets of the names after the record; 0 here: the names are not given. */
+    LPSTR otmpFamilyName;
+    LPSTR otmpFaceName;
+    LPSTR otmpStyleName;
+    LPSTR otmpFullName;
+} OUTLINETEXTMETRICA, *LPOUTLINETEXTMETRICA;
+
+/*
+ * The outline metrics of the DC's font: with metrics NULL the size of the record; else
+ * at most size bytes of it, and the bytes written. The measures are those of the font
+ * at its pixel size; otmEMSquare is the face's design units per em, so a font made with
+ * the height -otmEMSquare measures in design units. Panose, the slope, the sub- and
+ * superscript measures and the names are left 0. 0 on failure.
+ */
+PLATFORM_API UINT GetOutlineTextMetricsA(HDC dc, UINT size,
+                                         LPOUTLINETEXTMETRICA metrics) PLATFORM_NOEXCEPT;
+
+typedef struct _FIXED {
+    WORD fract;
+    SHORT value;
+} FIXED;
+
+typedef struct tagPOINTFX {
+    FIXED x;
+    FIXED y;
+} POINTFX;
+
+typedef struct _MAT2 {
+    FIXED eM11;
+    FIXED eM12;
+    FIXED eM21;
+    FIXED eM22;
+} MAT2;
+
+typedef struct _GLYPHMETRICS {
+    UINT gmBlackBoxX;
+    UINT gmBlackBoxY;
+    POINT gmptGlyphOrigin;
+    SHORT gmCellIncX;
+    SHORT gmCellIncY;
+} GLYPHMETRICS, *LPGLYPHMETRICS;
+
+typedef struct tagTTPOLYGONHEADER {
+    DWORD cb; /* bytes of the polygon, this header included */
+    DWORD dwType;
+    POINTFX pfxStart;
+} TTPOLYGONHEADER;
+
+typedef struct tagTTPOLYCURVE {
+    WORD wType;
+    WORD cpfx;
+    POINTFX apfx[1];
+} TTPOLYCURVE;
+
+#define GGO_METRICS 0
+#define GGO_NATIVE 2
+#define GGO_BEZIER 3
+#define GGO_GLYPH_INDEX 0x0080
+#define TT_POLYGON_TYPE 24
+#define TT_PRIM_LINE 1
+#define TT_PRIM_QSPLINE 2
+#define TT_PRIM_CSPLINE 3
+
+/*
+ * The outline of one character (a code point; a glyph index with GGO_GLYPH_INDEX) of
+ * the DC's font, in pixels at the font's size with y upwards from the baseline, as
+ * polygons (TTPOLYGONHEADER) of line and cubic Bezier records (TT_PRIM_LINE,
+ * TT_PRIM_CSPLINE: three points per curve) in 16.16 fixed point, each polygon ending at
+ * its start (a line closes one whose last curve does not). GGO_NATIVE and GGO_BEZIER give the same data; GGO_METRICS
+ * only fills the metrics. With buffer NULL or size 0 the size of the data; else the
+ * data and its size. A character without outline (a blank) has size 0. GDI_ERROR with
+ * ERROR_INVALID_PARAMETER for another format, a transform other than the identity, a
+ * NULL transform or metrics, or a buffer too small; GDI_ERROR with
+ * ERROR_NOT_ENOUGH_MEMORY when Qt cannot provide the font.
+ */
+PLATFORM_API DWORD GetGlyphOutlineA(HDC dc, UINT character, UINT format, LPGLYPHMETRICS metrics,
+                                    DWORD size, LPVOID buffer,
+                                    const MAT2* transform) PLATFORM_NOEXCEPT;
+
+#define RASTER_FONTTYPE 0x0001
+#define DEVICE_FONTTYPE 0x0002
+#define TRUETYPE_FONTTYPE 0x0004
+
+typedef int (*FONTENUMPROCA)(const LOGFONTA* font, const TEXTMETRICA* metrics, DWORD type,
+                             LPARAM data);
+/*
+ * Calls the procedure for the installed font faces, while it answers non-zero: every
+ * scalable face counts as TrueType (TRUETYPE_FONTTYPE), any other as a raster font.
+ * The record's lfFaceName picks one face: an installed family or a face name that one
+ * stands for (Arial, Times New Roman, Courier New and the others of CreateFontIndirectA)
+ * in any letter case, reported under the name asked for; an empty name takes every face.
+ * lfCharSet picks the character set: DEFAULT_CHARSET gives every face once (a named face
+ * once for each set it covers), another set the faces that cover it. The font record
+ * given to the procedure has height 16 and weight 400; the metrics are those of that
+ * font. Returns the procedure's last answer, 1 when no face was reported; flags must be
+ * 0.
+ */
+PLATFORM_API int EnumFontFamiliesExA(HDC dc, LPLOGFONTA font, FONTENUMPROCA procedure, LPARAM data,
+                                     DWORD flags) PLATFORM_NOEXCEPT;
 
 /* ---- Paths ----------------------------------------------------------------------------- */
 
