@@ -168,9 +168,9 @@ TEST_F(ShownForm, AFormEmbeddedInAnotherLeavesTheWheelToTheTopLevelForm)
         asked.push_back("top");
         handled = true;
     };
-    const LRESULT result = SendMessageW(box->Handle(), WM_MOUSEWHEEL,
-                                        MAKEWPARAM(0, static_cast<WORD>(int16_t{-120})),
-                                        screen_point(box, 5, 5));
+    const LRESULT result =
+        SendMessageW(box->Handle(), WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(int16_t{-120})),
+                     screen_point(box, 5, 5));
     EXPECT_EQ(asked, (std::vector<std::string>{"top"}));
     EXPECT_TRUE(box->deltas.empty());
     EXPECT_EQ(result, 1);
