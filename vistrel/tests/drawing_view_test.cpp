@@ -130,8 +130,9 @@ protected:
                             MAKELPARAM(screen.X, screen.Y));
     }
 
-private:
     test_support::TempFolder m_folder;
+
+private:
     fw::TForm* m_host = nullptr;
     fw::TPanel* m_panel = nullptr;
     TfrmComponentVector* m_view = nullptr;
@@ -161,10 +162,61 @@ TEST_F(ViewWindow, WithoutADrawingTheGridShowsImageUnavailableAndTheRulersGetNoR
     show_triangle();
     EXPECT_EQ(view()->DrawingRect(), fw::Rect(40, 1, kClientWidth - 1, kClientHeight - 17));
     EXPECT_EQ(white_pixels(buffer, middle), 0);
-    // Detaching shows the empty view again.
+    // A file that cannot be read: the drawing is detached and the view is empty again.
+    EXPECT_FALSE(object().Load_Dxf(
+        QString::fromStdString(m_folder.write("bad.dxf", "this is no drawing\n"))));
     view()->SetStruct(nullptr);
     EXPECT_EQ(view()->DrawingRect(), fw::Rect(40, 1, kClientWidth, kClientHeight));
     EXPECT_GT(white_pixels(buffer, middle), 20);
+}
+
+TEST_F(ViewWindow, NothingIsDrawnUntilAViewHasBeenShown)
+{
+    test::ResetFirstShow();
+    EXPECT_FALSE(view()->CanDraw());
+    EXPECT_EQ(view()->DrawingRect(), fw::TRect{});
+    EXPECT_FALSE(view()->DrawToBackBuffer());
+    const QImage empty = surface();
+    show_triangle();
+    EXPECT_EQ(surface(), empty);
+    auto* second = new TfrmComponentVector(host());
+    second->AfterConstruction();
+    second->SetParent(host());
+    second->Show();
+    EXPECT_TRUE(view()->CanDraw());
+    view()->Draw_Redraw();
+    EXPECT_NE(surface(), empty);
+}
+
+TEST_F(ViewWindow, ThePaintBoxRepaintsFromTheBufferAndFramesItselfWhileFocused)
+{
+    show_triangle();
+    EXPECT_EQ(SendMessageW(box()->Handle(), WM_GETDLGCODE, 0, 0), DLGC_WANTARROWS);
+    const QImage drawn = surface();
+    // Something else drew on the screen; a repaint of the window tree brings the
+    // picture back without erasing first.
+    box()->Canvas()->Brush()->SetColor(fw::clRed);
+    box()->Canvas()->FillRect(fw::Rect(100, 100, 140, 140));
+    fw::FreeDeviceContexts();
+    EXPECT_EQ(SendMessageW(box()->Handle(), WM_ERASEBKGND, 0, 0), 1);
+    ASSERT_NE(surface(), drawn);
+    view()->Draw_RefreshWindow();
+    fw::Application->ProcessMessages();
+    EXPECT_EQ(surface(), drawn);
+    // With the focus a dotted frame lies along the edges, and goes with it.
+    mouse(WM_LBUTTONDOWN, MK_LBUTTON, 100, 100);
+    mouse(WM_LBUTTONUP, 0, 100, 100);
+    ASSERT_TRUE(box()->Focused());
+    view()->HideCursorCross();
+    fw::Application->ProcessMessages();
+    const QImage focused = surface();
+    int changed_on_edge = 0;
+    for (int x = 0; x < kClientWidth; ++x)
+        changed_on_edge += focused.pixel(x, 0) != drawn.pixel(x, 0) ? 1 : 0;
+    EXPECT_GT(changed_on_edge, kClientWidth / 4);
+    host()->SetFocus();
+    fw::Application->ProcessMessages();
+    EXPECT_EQ(surface(), drawn);
 }
 
 TEST_F(ViewWindow, ShowingAndHidingTheCrossHairLeavesTheSurfaceAsItWas)
