@@ -162,9 +162,8 @@ TEST_F(FilmStrip, PaintsTheThumbnailsWhereItSaysAndFramesTheSelectedCell)
 {
     add(4);
     std::vector<TRect> drawn;
-    strip()->OnItemThumbnailDraw = [&](TObject*, TLqItem* item, TCanvas* canvas,
-                                       const TRect& rect, TLqAlphaBlend* blender,
-                                       bool& do_default) {
+    strip()->OnItemThumbnailDraw = [&](TObject*, TLqItem* item, TCanvas* canvas, const TRect& rect,
+                                       TLqAlphaBlend* blender, bool& do_default) {
         EXPECT_EQ(rect, strip()->ThumbnailRect(item->Index()));
         EXPECT_EQ(blender, nullptr);
         EXPECT_TRUE(do_default);

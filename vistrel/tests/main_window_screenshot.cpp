@@ -79,15 +79,17 @@ std::string plate_dxf()
     Groups entities = line("0", 0, 0, 400, 0) + line("0", 400, 0, 400, 60) +
                       line("0", 400, 60, 0, 60) + line("0", 0, 60, 0, 0);
     for (const double x : {60.0, 340.0})
-        entities = entities + line("0", x - 10, 20, x + 10, 20) + line("0", x + 10, 20, x + 10, 40) +
-                   line("0", x + 10, 40, x - 10, 40) + line("0", x - 10, 40, x - 10, 20);
+        entities = entities + line("0", x - 10, 20, x + 10, 20) +
+                   line("0", x + 10, 20, x + 10, 40) + line("0", x + 10, 40, x - 10, 40) +
+                   line("0", x - 10, 40, x - 10, 20);
     return dxf({section("ENTITIES", entities)});
 }
 
 std::string square_dxf(double side)
 {
-    return dxf({section("ENTITIES", line("0", 0, 0, side, 0) + line("0", side, 0, side, side) +
-                                        line("0", side, side, 0, side) + line("0", 0, side, 0, 0))});
+    return dxf(
+        {section("ENTITIES", line("0", 0, 0, side, 0) + line("0", side, 0, side, side) +
+                                 line("0", side, side, 0, side) + line("0", 0, side, 0, 0))});
 }
 
 }

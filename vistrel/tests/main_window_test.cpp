@@ -27,23 +27,14 @@ using namespace fw;
 using namespace vistrel;
 using namespace drawing_files;
 
-namespace fw {
-// Rectangles in failure messages; found by argument-dependent lookup.
-void PrintTo(const TRect& rect, std::ostream* out);
-void PrintTo(const TRect& rect, std::ostream* out)
-{
-    *out << "(" << rect.Left << "," << rect.Top << ")-(" << rect.Right << "," << rect.Bottom << ")";
-}
-}
-
 namespace {
 
 // A DXF of one rectangle from (x, y), w by h.
 std::string rectangle_dxf(double x, double y, double w, double h)
 {
-    return dxf({section("ENTITIES", line("0", x, y, x + w, y) + line("0", x + w, y, x + w, y + h) +
-                                        line("0", x + w, y + h, x, y + h) +
-                                        line("0", x, y + h, x, y))});
+    return dxf(
+        {section("ENTITIES", line("0", x, y, x + w, y) + line("0", x + w, y, x + w, y + h) +
+                                 line("0", x + w, y + h, x, y + h) + line("0", x, y + h, x, y))});
 }
 
 QString q(const std::string& text)
@@ -107,10 +98,7 @@ protected:
                 indexes.push_back(index);
         return indexes;
     }
-    lv::TLqItem* item(int index) const
-    {
-        return m_window->lvVectorThumbs->Items()->GetItem(index);
-    }
+    lv::TLqItem* item(int index) const { return m_window->lvVectorThumbs->Items()->GetItem(index); }
     // The drawing's extents as its items lie now. The object keeps them as its bounds
     // from then on, so a test measures once, at its end.
     TFloatRect drawing_extents() const
@@ -231,10 +219,7 @@ protected:
         m_folder.write("c.dxf", "no drawing in here\n");
     }
     QString folder() const { return q(m_folder.path()); }
-    QString upper_path(const char* name) const
-    {
-        return AnsiUpperCase(q(m_folder.path(name)));
-    }
+    QString upper_path(const char* name) const { return AnsiUpperCase(q(m_folder.path(name))); }
     test_support::TempFolder m_folder;
 };
 
