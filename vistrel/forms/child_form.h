@@ -21,8 +21,8 @@ public:
     virtual void Handle_ChildClosing() {}
     virtual void Handle_ChildOpening() {}
     virtual void Handle_ClientClosing() {}
-    virtual void Handle_ItemRecordChanged(fw::TObject* Sender, const QString& table,
-                                          int64_t ItemID, int32_t ChangeType);
+    virtual void Handle_ItemRecordChanged(fw::TObject* Sender, const QString& table, int64_t ItemID,
+                                          int32_t ChangeType);
     virtual void Handle_LocalSetupChanged() {}
     virtual void ReadGUI() {}
     virtual void UpdateDisplay() {}

@@ -73,17 +73,15 @@ TfrmBaseVector::TfrmBaseVector(fw::TComponent* owner) : TfrmChildBase(owner)
     VectorBox->OnEnter = [this](fw::TObject* sender) { VectorBoxEnter(sender); };
     VectorBox->OnExit = [this](fw::TObject* sender) { VectorBoxExit(sender); };
     VectorBox->OnMouseDown = [this](fw::TObject* sender, fw::TMouseButton button,
-                                    fw::TShiftState shift, int x, int y) {
-        VectorBoxMouseDown(sender, button, shift, x, y);
-    };
+                                    fw::TShiftState shift, int x,
+                                    int y) { VectorBoxMouseDown(sender, button, shift, x, y); };
     VectorBox->OnMouseLeave = [this](fw::TObject* sender) { VectorBoxMouseLeave(sender); };
     VectorBox->OnMouseMove = [this](fw::TObject* sender, fw::TShiftState shift, int x, int y) {
         VectorBoxMouseMove(sender, shift, x, y);
     };
     VectorBox->OnMouseUp = [this](fw::TObject* sender, fw::TMouseButton button,
-                                  fw::TShiftState shift, int x, int y) {
-        VectorBoxMouseUp(sender, button, shift, x, y);
-    };
+                                  fw::TShiftState shift, int x,
+                                  int y) { VectorBoxMouseUp(sender, button, shift, x, y); };
     VectorBox->OnPaint = [this](fw::TObject* sender) { VectorBoxPaint(sender); };
 
     ToolsPopup = new fw::TPopupMenu(this);
@@ -109,7 +107,9 @@ TfrmBaseVector::TfrmBaseVector(fw::TComponent* owner) : TfrmChildBase(owner)
     OnDestroy = [this](fw::TObject* sender) { FormDestroy(sender); };
     OnMouseLeave = [this](fw::TObject* sender) { FormMouseLeave(sender); };
     OnMouseWheelDown = [this](fw::TObject* sender, fw::TShiftState shift, fw::TPoint position,
-                              bool& handled) { FormMouseWheelDown(sender, shift, position, handled); };
+                              bool& handled) {
+        FormMouseWheelDown(sender, shift, position, handled);
+    };
     OnMouseWheelUp = [this](fw::TObject* sender, fw::TShiftState shift, fw::TPoint position,
                             bool& handled) { FormMouseWheelUp(sender, shift, position, handled); };
     OnShow = [this](fw::TObject* sender) { FormShow(sender); };
@@ -476,8 +476,8 @@ void TfrmBaseVector::ZoomByWheel(int X, int Y, int Direction)
         return;
     try {
         if (Direction == 0) {
-            const std::optional<fw::TPoint> target = m_navigation.WheelZoomIn(
-                X, Y, VectorBox->ClientWidth(), VectorBox->ClientHeight());
+            const std::optional<fw::TPoint> target =
+                m_navigation.WheelZoomIn(X, Y, VectorBox->ClientWidth(), VectorBox->ClientHeight());
             if (!target)
                 return;
             VectorBoxPaint(this);
