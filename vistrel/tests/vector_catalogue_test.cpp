@@ -206,9 +206,9 @@ std::string describe(const TVectorFile& file)
                        .arg(file.Modified, 0, 'g', 17)
                        .arg(file.JobId, file.Material)
                        .arg(file.Thickness, 0, 'g', 17);
-    for (const double value : {file.Density, file.SizeX, file.SizeY, file.PartArea, file.HolesArea,
-                               file.TotalArea, file.PartWgt, file.HolesWgt, file.TotalWgt,
-                               file.RectWgt})
+    for (const double value :
+         {file.Density, file.SizeX, file.SizeY, file.PartArea, file.HolesArea, file.TotalArea,
+          file.PartWgt, file.HolesWgt, file.TotalWgt, file.RectWgt})
         text += u' ' + QString::number(value, 'g', 17);
     for (int index = 0; index < file.Machines.Count(); ++index) {
         const auto& machine = *static_cast<const TMchRec*>(file.Machines.Items(index));
@@ -233,11 +233,12 @@ std::vector<uint32_t> pixels(fw::TBitmap& thumb)
 }
 
 // A drawing whose block refers to a file that is not there: its reader warns.
-constexpr const char* kMissingReference = "  0\nSECTION\n  2\nBLOCKS\n  0\nBLOCK\n  2\nXREF\n 70\n4\n"
-                                          " 10\n0\n 20\n0\n  1\nnot_there.dxf\n  0\nENDBLK\n"
-                                          "  0\nENDSEC\n  0\nSECTION\n  2\nENTITIES\n  0\nINSERT\n"
-                                          "  2\nXREF\n 10\n0\n 20\n0\n  0\nLINE\n 10\n0\n 20\n0\n"
-                                          " 11\n10\n 21\n5\n  0\nENDSEC\n  0\nEOF\n";
+constexpr const char* kMissingReference =
+    "  0\nSECTION\n  2\nBLOCKS\n  0\nBLOCK\n  2\nXREF\n 70\n4\n"
+    " 10\n0\n 20\n0\n  1\nnot_there.dxf\n  0\nENDBLK\n"
+    "  0\nENDSEC\n  0\nSECTION\n  2\nENTITIES\n  0\nINSERT\n"
+    "  2\nXREF\n 10\n0\n 20\n0\n  0\nLINE\n 10\n0\n 20\n0\n"
+    " 11\n10\n 21\n5\n  0\nENDSEC\n  0\nEOF\n";
 
 TEST(VectorCatalogueThreads, SeveralThreadsListWhatOneThreadLists)
 {
@@ -279,5 +280,4 @@ TEST(VectorCatalogueThreads, SeveralThreadsListWhatOneThreadLists)
     // Nearly every entry has a drawing: the comparison is not one of blank thumbnails.
     EXPECT_GE(drawn, alone.FileCount() - 2);
 }
-
 }

@@ -108,8 +108,7 @@ void load_entries(const std::vector<TVectorFile*>& entries, const QString& folde
     FirstFailure failure;
     const auto load_shared = [&] {
         try {
-            for (size_t index = next++; index < shared.size() && !failure.failed();
-                 index = next++)
+            for (size_t index = next++; index < shared.size() && !failure.failed(); index = next++)
                 shared[index]->LoadData(folder + shared[index]->FileName);
         } catch (...) {
             failure.keep(std::current_exception());
@@ -138,7 +137,6 @@ void load_entries(const std::vector<TVectorFile*>& entries, const QString& folde
     }
     failure.rethrow();
 }
-
 }
 
 TVectorTypes VectorTypeOf(const QString& file_name)
