@@ -74,8 +74,8 @@ TEST_F(Drawing, CheckBoxGlyphsPaintSixLayersInTheirColours)
 {
     const int n = GlyphFontCellSize(8).Right;
     ASSERT_EQ(n, 11);
-    DrawCheckBoxGlyphs(canvas(), fw::Point(3, 4), 8, kFace, kFaceAlt, kEdge1, kEdge2, kEdge3, kEdge4,
-                       true, true, false);
+    DrawCheckBoxGlyphs(canvas(), fw::Point(3, 4), 8, kFace, kFaceAlt, kEdge1, kEdge2, kEdge3,
+                       kEdge4, true, true, false);
     EXPECT_EQ(at(3, 4), kEdge1);
     EXPECT_EQ(at(3 + n - 1, 4 + n - 1), kEdge2);
     EXPECT_EQ(at(3 + n - 1, 4), kEdge2);
@@ -91,11 +91,11 @@ TEST_F(Drawing, CheckBoxGlyphsPaintSixLayersInTheirColours)
     EXPECT_EQ(canvas()->Brush()->Style(), fw::bsClear);
 
     // Unchecked on the other face; a disabled mark in the button-shadow colour.
-    DrawCheckBoxGlyphs(canvas(), fw::Point(20, 4), 8, kFace, kFaceAlt, kEdge1, kEdge2, kEdge3, kEdge4,
-                       false, true, true);
+    DrawCheckBoxGlyphs(canvas(), fw::Point(20, 4), 8, kFace, kFaceAlt, kEdge1, kEdge2, kEdge3,
+                       kEdge4, false, true, true);
     EXPECT_EQ(at(20 + n / 2, 4 + n / 2), kFaceAlt);
-    DrawCheckBoxGlyphs(canvas(), fw::Point(20, 4), 8, kFace, kFaceAlt, kEdge1, kEdge2, kEdge3, kEdge4,
-                       true, false, false);
+    DrawCheckBoxGlyphs(canvas(), fw::Point(20, 4), 8, kFace, kFaceAlt, kEdge1, kEdge2, kEdge3,
+                       kEdge4, true, false, false);
     int shadow = 0;
     for (int y = 4; y < 4 + n; ++y)
         for (int x = 20; x < 20 + n; ++x)
@@ -106,8 +106,8 @@ TEST_F(Drawing, CheckBoxGlyphsPaintSixLayersInTheirColours)
 TEST_F(Drawing, RadioButtonGlyphsAreRoundAndLeaveTheCorners)
 {
     const int n = GlyphFontCellSize(8).Right;
-    DrawRadioButtonGlyphs(canvas(), fw::Point(0, 0), 8, kFace, kFaceAlt, kEdge1, kEdge2, kEdge3, kEdge4,
-                          true, true, false);
+    DrawRadioButtonGlyphs(canvas(), fw::Point(0, 0), 8, kFace, kFaceAlt, kEdge1, kEdge2, kEdge3,
+                          kEdge4, true, true, false);
     EXPECT_EQ(at(0, 0), fw::clWhite);
     EXPECT_EQ(at(n - 1, n - 1), fw::clWhite);
     EXPECT_EQ(at(n / 2, n / 2), fw::clBlack) << "the dot";

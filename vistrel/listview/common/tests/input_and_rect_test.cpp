@@ -40,7 +40,8 @@ TEST(DropEffects, ConvertBothWays)
 TEST(KeyStates, FromMouseKeyFlagsAndOnToDropEffects)
 {
     EXPECT_EQ(NativeToKeyStates(0), TLqCommonKeyStates{});
-    EXPECT_EQ(NativeToKeyStates(MK_CONTROL | MK_SHIFT | 0x20), (TLqCommonKeyStates{cksControl, cksShift, cksAlt}));
+    EXPECT_EQ(NativeToKeyStates(MK_CONTROL | MK_SHIFT | 0x20),
+              (TLqCommonKeyStates{cksControl, cksShift, cksAlt}));
     EXPECT_EQ(NativeToKeyStates(MK_LBUTTON), (TLqCommonKeyStates{cksLButton, cksButton}));
     EXPECT_EQ(NativeToKeyStates(MK_MBUTTON | MK_RBUTTON),
               (TLqCommonKeyStates{cksMButton, cksRButton, cksButton}));
@@ -93,10 +94,12 @@ TEST(Rectangles, Arithmetic)
         fw::TRect expected;
     };
     const Case cases[] = {
-        {{10, 20, 30, 40}, {100, 100, 104, 106}, {18, 27, 22, 33}}, // the size's position does not count
-        {{10, 20, 30, 40}, {0, 0, 5, 5}, {17, 27, 22, 32}},         // halves go down
-        {{10, 20, 13, 40}, {0, 0, 5, 4}, {10, 28, 13, 32}},         // too wide: the container's sides
-        {{10, 20, 30, 22}, {0, 0, 4, 6}, {18, 20, 22, 22}},         // too tall alike
+        {{10, 20, 30, 40},
+         {100, 100, 104, 106},
+         {18, 27, 22, 33}},                                 // the size's position does not count
+        {{10, 20, 30, 40}, {0, 0, 5, 5}, {17, 27, 22, 32}}, // halves go down
+        {{10, 20, 13, 40}, {0, 0, 5, 4}, {10, 28, 13, 32}}, // too wide: the container's sides
+        {{10, 20, 30, 22}, {0, 0, 4, 6}, {18, 20, 22, 22}}, // too tall alike
     };
     for (const Case& c : cases) {
         fw::TRect result;
@@ -117,8 +120,8 @@ protected:
         window_class.lpfnWndProc = DefWindowProcW;
         window_class.lpszClassName = u"ListviewCommonDragTest";
         RegisterClassExW(&window_class);
-        m_window = CreateWindowExW(0, u"ListviewCommonDragTest", u"", WS_OVERLAPPED, 100, 100, 200, 200,
-                                   nullptr, nullptr, nullptr, nullptr);
+        m_window = CreateWindowExW(0, u"ListviewCommonDragTest", u"", WS_OVERLAPPED, 100, 100, 200,
+                                   200, nullptr, nullptr, nullptr, nullptr);
         MSG message{};
         while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
             DispatchMessageW(&message);

@@ -79,7 +79,8 @@ TEST(PIDLManager, WalksCountsAndSizes)
     EXPECT_FALSE(manager.IsDesktopFolder(three));
     EXPECT_EQ(manager.IDCount(three), 3);
     EXPECT_EQ(manager.PIDLSize(three), 3u + 5u + 4u + 2u);
-    EXPECT_EQ(reinterpret_cast<uint8_t*>(manager.NextID(three)), reinterpret_cast<uint8_t*>(three) + 3);
+    EXPECT_EQ(reinterpret_cast<uint8_t*>(manager.NextID(three)),
+              reinterpret_cast<uint8_t*>(three) + 3);
     EXPECT_EQ(reinterpret_cast<uint8_t*>(manager.GetPointerToLastID(three)),
               reinterpret_cast<uint8_t*>(three) + 8);
     EXPECT_EQ(manager.GetPointerToLastID(desktop), desktop);
@@ -94,7 +95,8 @@ TEST(PIDLManager, CopiesAndAppends)
     const PItemIDList parent = lists.make(item("p") + kEnd);
     const PItemIDList child = lists.make(item("c1") + item("c2") + kEnd);
 
-    EXPECT_EQ(bytes_of(manager, lists.keep(manager.CopyPIDL(child))), item("c1") + item("c2") + kEnd);
+    EXPECT_EQ(bytes_of(manager, lists.keep(manager.CopyPIDL(child))),
+              item("c1") + item("c2") + kEnd);
     EXPECT_EQ(manager.CopyPIDL(nullptr), nullptr);
     EXPECT_EQ(bytes_of(manager, lists.keep(manager.AppendPIDL(parent, child))),
               item("p") + item("c1") + item("c2") + kEnd);
@@ -255,10 +257,12 @@ TEST(PIDLList, RoundTripsThroughAStream)
     list.CopyAdd(lists.make(kEnd));
     fw::TMemoryStream stream;
     ASSERT_TRUE(list.SaveToStream(&stream));
-    const std::string expected = std::string("\x02\x00\x00\x00", 4) + std::string("\x07\x00\x00\x00", 4) +
-                                 item("one") + kEnd + std::string("\x02\x00\x00\x00", 4) + kEnd;
-    ASSERT_EQ(std::string(static_cast<const char*>(stream.Memory()), static_cast<size_t>(stream.Size())),
-              expected);
+    const std::string expected = std::string("\x02\x00\x00\x00", 4) +
+                                 std::string("\x07\x00\x00\x00", 4) + item("one") + kEnd +
+                                 std::string("\x02\x00\x00\x00", 4) + kEnd;
+    ASSERT_EQ(
+        std::string(static_cast<const char*>(stream.Memory()), static_cast<size_t>(stream.Size())),
+        expected);
     stream.SetPosition(0);
     TLqCommonPIDLList loaded;
     ASSERT_TRUE(loaded.LoadFromStream(&stream));
@@ -278,8 +282,10 @@ TEST(PIDLList, DamagedStreamsLoadWhatCameBeforeTheDamage)
     const Case cases[] = {
         {"a count far beyond the bytes", std::string("\xFF\xFF\xFF\x7F", 4) + good, 0},
         {"a negative count", std::string("\xFF\xFF\xFF\xFF", 4) + good, 0},
-        {"a size past the end", std::string("\x02\x00\x00\x00", 4) + good + std::string("\x40\x00\x00\x00", 4), 1},
-        {"an item running past its list", std::string("\x01\x00\x00\x00\x04\x00\x00\x00\x09\x00\x00\x00", 12), 0},
+        {"a size past the end",
+         std::string("\x02\x00\x00\x00", 4) + good + std::string("\x40\x00\x00\x00", 4), 1},
+        {"an item running past its list",
+         std::string("\x01\x00\x00\x00\x04\x00\x00\x00\x09\x00\x00\x00", 12), 0},
         {"no terminator", std::string("\x01\x00\x00\x00\x04\x00\x00\x00\x04\x00xy", 12), 0},
         {"a count of one", std::string("\x01\x00\x00\x00\x04\x00\x00\x00\x01\x00\x00\x00", 12), 0},
         {"cut in the middle", std::string("\x02\x00\x00\x00", 4) + good + good.substr(0, 5), 1},

@@ -17,7 +17,8 @@ namespace {
 
 std::string bytes_of(fw::TMemoryStream& stream)
 {
-    return std::string(static_cast<const char*>(stream.Memory()), static_cast<size_t>(stream.Size()));
+    return std::string(static_cast<const char*>(stream.Memory()),
+                       static_cast<size_t>(stream.Size()));
 }
 
 // A stream holding the bytes, positioned at its start.
@@ -82,9 +83,13 @@ TEST(MemoryStreamHelper, LengthsThatRunPastTheEndRaiseBeforeAnythingIsAllocated)
     TLqCommonMemoryStreamHelper helper;
     fw::TMemoryStream stream;
     const std::string cases[] = {
-        std::string("\x05\x00\x00\x00" "abcd", 8),    // one byte short
-        std::string("\xFF\xFF\xFF\x7F", 4),           // 2 GiB promised, nothing there
-        std::string("\xFF\xFF\xFF\xFF" "abcd", 8),    // negative
+        std::string("\x05\x00\x00\x00"
+                    "abcd",
+                    8),                     // one byte short
+        std::string("\xFF\xFF\xFF\x7F", 4), // 2 GiB promised, nothing there
+        std::string("\xFF\xFF\xFF\xFF"
+                    "abcd",
+                    8), // negative
     };
     for (const std::string& bytes : cases) {
         SCOPED_TRACE(testing::PrintToString(bytes));
@@ -104,7 +109,9 @@ TEST(MemoryStreamHelper, LengthsThatRunPastTheEndRaiseBeforeAnythingIsAllocated)
     helper.ReadStream(&stream, &target);
     EXPECT_EQ(target.Size(), 0);
     // Four characters need eight bytes, not four.
-    load(stream, std::string("\x04\x00\x00\x00" "abcd", 8));
+    load(stream, std::string("\x04\x00\x00\x00"
+                             "abcd",
+                             8));
     EXPECT_THROW(helper.ReadWideString(&stream), fw::EReadError);
 }
 

@@ -178,13 +178,21 @@ TEST_F(TextDC, MeasuresSingleLinesAsTheFlagsSay)
     };
     const Case cases[] = {
         {"left, top", {10, 5, 300, 100}, 0, {10, 5, 10 + cx, 5 + h}},
-        {"centred", {10, 5, 300, 100}, dtfCenter | dtfRight, {10 + (290 - cx) / 2, 5, 10 + (290 - cx) / 2 + cx, 5 + h}},
+        {"centred",
+         {10, 5, 300, 100},
+         dtfCenter | dtfRight,
+         {10 + (290 - cx) / 2, 5, 10 + (290 - cx) / 2 + cx, 5 + h}},
         {"right", {10, 5, 300, 100}, dtfRight, {300 - cx, 5, 300, 5 + h}},
         {"bottom", {10, 5, 300, 100}, dtfBottom, {10, 100 - h, 10 + cx, 100}},
-        {"middle", {10, 5, 300, 100}, dtfVCenter | dtfBottom, {10, 5 + (95 - h) / 2, 10 + cx, 5 + (95 - h) / 2 + h}},
+        {"middle",
+         {10, 5, 300, 100},
+         dtfVCenter | dtfBottom,
+         {10, 5 + (95 - h) / 2, 10 + cx, 5 + (95 - h) / 2 + h}},
         {"narrow: the text's own width", {10, 5, 20, 100}, 0, {10, 5, 10 + cx, 5 + h}},
         {"narrow, width kept", {10, 5, 20, 100}, dtfCalcRectKeepWidth, {10, 5, 20, 5 + h}},
-        {"narrow, kept, then aligned", {10, 5, 20, 100}, dtfCalcRectKeepWidth | dtfCalcRectAlign,
+        {"narrow, kept, then aligned",
+         {10, 5, 20, 100},
+         dtfCalcRectKeepWidth | dtfCalcRectAlign,
          {10, 5, 10 + cx, 5 + h}},
     };
     for (const Case& c : cases) {
@@ -206,7 +214,8 @@ TEST_F(TextDC, MeasuresSeveralLines)
 
     // At most one line, cut with an ellipsis to the width.
     rect = fw::TRect{5, 2, 5 + width, 200};
-    DrawTextWithFlags(dc(), QStringLiteral("alpha beta gamma"), rect, dtfCalcRect | dtfEndEllipsis, 1);
+    DrawTextWithFlags(dc(), QStringLiteral("alpha beta gamma"), rect, dtfCalcRect | dtfEndEllipsis,
+                      1);
     EXPECT_EQ(rect.Bottom - rect.Top, h);
     EXPECT_LE(rect.Right - rect.Left, width);
 

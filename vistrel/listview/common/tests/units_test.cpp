@@ -121,9 +121,12 @@ TEST(ObjectHelpers, MethodsInterfacesAndThePlatform)
 {
     Answering a;
     Answering b;
-    EXPECT_TRUE(SameMethodPointer(TMethodRef::Of(&a, &Answering::handler), TMethodRef::Of(&a, &Answering::handler)));
-    EXPECT_FALSE(SameMethodPointer(TMethodRef::Of(&a, &Answering::handler), TMethodRef::Of(&b, &Answering::handler)));
-    EXPECT_FALSE(SameMethodPointer(TMethodRef::Of(&a, &Answering::handler), TMethodRef::Of(&a, &Answering::other)));
+    EXPECT_TRUE(SameMethodPointer(TMethodRef::Of(&a, &Answering::handler),
+                                  TMethodRef::Of(&a, &Answering::handler)));
+    EXPECT_FALSE(SameMethodPointer(TMethodRef::Of(&a, &Answering::handler),
+                                   TMethodRef::Of(&b, &Answering::handler)));
+    EXPECT_FALSE(SameMethodPointer(TMethodRef::Of(&a, &Answering::handler),
+                                   TMethodRef::Of(&a, &Answering::other)));
 
     auto object = fw::NewInterfaced<Answering>();
     void* answer = nullptr;
