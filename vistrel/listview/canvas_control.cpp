@@ -1,6 +1,7 @@
 #include "listview/canvas_control.h"
 
 #include "framework/stdctrls.h"
+#include "listview/common/theme_manager.h"
 #include "listview/lq_types.h"
 #include "platform/gdi.h"
 #include "platform/system_metrics.h"
@@ -51,7 +52,8 @@ private:
 
 TLqCommonCanvasControl::TLqCommonCanvasControl(TComponent* owner)
     : TCustomControl(owner), m_canvas(std::make_unique<TControlCanvas>()),
-      m_nc_canvas(std::make_unique<TCanvas>())
+      m_nc_canvas(std::make_unique<TCanvas>()),
+      m_themes(std::make_unique<TLqCommonThemeManager>(this))
 {
     m_canvas->SetControl(this);
 }
@@ -60,6 +62,7 @@ TLqCommonCanvasControl::~TLqCommonCanvasControl()
 {
     free_mouse_timer();
     DestroyHandle();
+    m_themes.reset();
 }
 
 TCanvas* TLqCommonCanvasControl::Canvas()
@@ -106,15 +109,12 @@ void TLqCommonCanvasControl::SafeInvalidateRect(const TRect* rect, bool immediat
 
 bool TLqCommonCanvasControl::Themed() const
 {
-    // The platform never reports visual themes in use.
-    constexpr bool platform_uses_themes = false;
-    return !ComponentState().Contains(csLoading) && m_themed && platform_uses_themes;
+    return !ComponentState().Contains(csLoading) && m_themed && UseThemes();
 }
 
 bool TLqCommonCanvasControl::DrawWithThemes() const
 {
-    // No theme data is ever loaded where themes are not in use.
-    return Themed();
+    return Themed() && m_themes->Loaded();
 }
 
 void TLqCommonCanvasControl::SetThemed(bool value)
@@ -122,6 +122,10 @@ void TLqCommonCanvasControl::SetThemed(bool value)
     if (value == m_themed)
         return;
     m_themed = value;
+    if (value)
+        m_themes->ThemesLoad();
+    else
+        m_themes->ThemesFree();
     if (HandleAllocated())
         RecreateWnd();
 }
@@ -226,6 +230,7 @@ void TLqCommonCanvasControl::CreateParams(TCreateParams& params)
 void TLqCommonCanvasControl::CreateWnd()
 {
     TCustomControl::CreateWnd();
+    m_themes->ThemesLoad();
     ResizeBackBits(Width(), Height());
 }
 
@@ -295,6 +300,27 @@ void TLqCommonCanvasControl::Dispatch(TMessage& message)
         return;
     case WM_DESTROY:
         free_mouse_timer();
+        m_themes->ThemesFree();
+        TCustomControl::Dispatch(message);
+        return;
+    case WM_THEMECHANGED:
+        DefaultHandler(message);
+        m_themes->ThemesFree();
+        m_themes->ThemesLoad();
+        return;
+    case WM_NCCALCSIZE:
+        if (!m_themes->Loaded())
+            m_themes->ThemesLoad();
+        if (DrawWithThemes() && m_show_themed_border) {
+            DefaultHandler(message);
+            if (message.WParam != 0) {
+                auto* rect = reinterpret_cast<RECT*>(message.LParam);
+                TRect client{rect->left, rect->top, rect->right, rect->bottom};
+                CalcThemedNCSize(client);
+                *rect = RECT{client.Left, client.Top, client.Right, client.Bottom};
+            }
+            return;
+        }
         TCustomControl::Dispatch(message);
         return;
     case CM_CTL3DCHANGED:

@@ -4,8 +4,9 @@
 // 50 ms pointer poll. TLqCanvasStore keeps a canvas's pen, brush and font around a
 // painting step.
 //
-// Visual themes are never in use on this platform (the platform answers no), so the
-// themed border and client-area paths stay unused and the classic border is drawn.
+// Visual themes are never in use on this platform (UseThemes answers no), so the theme
+// manager opens nothing, the themed border and client-area paths stay unused and the
+// classic border is drawn.
 #ifndef VISTREL_LISTVIEW_CANVAS_CONTROL_H
 #define VISTREL_LISTVIEW_CANVAS_CONTROL_H
 
@@ -19,6 +20,8 @@ class TTimer;
 }
 
 namespace vistrel::listview {
+
+class TLqCommonThemeManager;
 
 using TLqCommonMouseEnterEvent = std::function<void(fw::TObject* sender, fw::TPoint& mouse_pos)>;
 
@@ -56,6 +59,8 @@ public:
     void SetForcePaint(bool value) { m_force_paint = value; }
     bool MouseInWindow() const { return m_mouse_in_window; }
     bool MouseTimerRunning() const { return m_mouse_timer != nullptr; }
+    // The theme data of the control's window.
+    TLqCommonThemeManager* Themes() const { return m_themes.get(); }
 
     fw::TNotifyEvent OnEndUpdate;
     TLqCommonMouseEnterEvent OnMouseEnter;
@@ -100,6 +105,7 @@ private:
     fw::TOwned<fw::TTimer> m_mouse_timer;
     std::unique_ptr<fw::TCanvas> m_nc_canvas;
     bool m_show_themed_border = true;
+    std::unique_ptr<TLqCommonThemeManager> m_themes;
     bool m_themed = true;
     int m_update_count = 0;
 };

@@ -6,6 +6,7 @@
 #include "listview/managers.h"
 #include "listview/selection.h"
 #include "listview/stream_io.h"
+#include "platform/clipboard.h"
 
 #include <mutex>
 
@@ -457,11 +458,23 @@ void TCustomLqListview::header_font_changed(TObject*)
         m_groups->Rebuild(true);
 }
 
+namespace {
+UINT g_header_clipboard_format = 0;
+}
+
+UINT LqHeaderClipboardFormat()
+{
+    return g_header_clipboard_format;
+}
+
 void InitializeListviewUnit()
 {
     static std::once_flag once;
     std::call_once(once, [] {
-        // The common-controls version is a constant and OLE needs no start here.
+        // The common-controls version is a constant and OLE needs no start here; the
+        // header's split cursor is the framework's cursor 768.
+        g_header_clipboard_format =
+            RegisterClipboardFormatW(reinterpret_cast<LPCWSTR>(u"LqListview.Header"));
         RegisterClass(&ClassOf<TLqGroup>());
         RegisterClass(LqItemClass<TLqGroupVirtual>());
         RegisterClass(LqItemClass<TLqGroupInterfaced>());

@@ -422,9 +422,12 @@ public:
     using TCustomLqListview::TCustomLqListview;
 };
 
-// The control's unit start-up: the classes of items and groups registered for streaming
-// by name. Runs once; later calls do nothing.
+// The control's unit start-up: the clipboard format of column drags registered and the
+// classes of items and groups registered for streaming by name. Runs once; later calls
+// do nothing.
 void InitializeListviewUnit();
+// The clipboard format "LqListview.Header", registered by the start-up (0 before).
+UINT LqHeaderClipboardFormat();
 // The common-controls version the control takes as the platform's.
 constexpr uint32_t kLqComCtl32Version = 0x00060000;
 

@@ -6,6 +6,7 @@
 #include "listview/items.h"
 #include "listview/listview.h"
 #include "listview/selection.h"
+#include "platform/clipboard.h"
 #include "platform/qt.h"
 #include "platform/user_input.h"
 #include "platform/user_paint.h"
@@ -166,6 +167,16 @@ TEST(Listview, ConstructionGivesTheDefaults)
     EXPECT_EQ(lv->ScratchCanvas(), nullptr) << "no window yet";
     EXPECT_EQ(lv->Groups()->Count(), 0);
     EXPECT_EQ(lv->Items()->Count(), 0);
+}
+
+TEST(Listview, TheUnitStartUpRegistersTheHeaderFormatAndTheStreamedClasses)
+{
+    EXPECT_NE(LqHeaderClipboardFormat(), 0u);
+    EXPECT_EQ(LqHeaderClipboardFormat(),
+              RegisterClipboardFormatW(reinterpret_cast<LPCWSTR>(u"LqListview.Header")));
+    for (const char* name : {"TLqItemStored", "TLqItemVirtual", "TLqItemInterfaced",
+                             "TLqGroupStored", "TLqGroupVirtual", "TLqGroupInterfaced"})
+        EXPECT_NE(GetClass(QString::fromLatin1(name)), nullptr) << name;
 }
 
 TEST(Listview, SettingTheViewSetsTheWheelDirectionAndTheSameViewRaisesNothing)
