@@ -30,8 +30,6 @@ namespace vistrel::listview {
 class TLqHintInfo;
 class TLqInsertMark;
 class ILqCellEditor;
-struct TLqHitInfoItem;
-struct TLqHitInfoGroup;
 struct TLqHitInfoColumn;
 struct TLqViewItemClassInfo;
 struct TLqViewGroupClassInfo;

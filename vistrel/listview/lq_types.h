@@ -177,6 +177,18 @@ enum TLqGroupHitTestInfo {
 };
 using TLqGroupHitTestInfoSet = fw::TSet<TLqGroupHitTestInfo>;
 
+// What lies under a point: an item with its group and column, or a group.
+struct TLqHitInfoItem {
+    TLqItem* Item = nullptr;
+    TLqGroup* Group = nullptr;
+    TLqColumn* Column = nullptr;
+    TLqItemHitTestInfoSet HitInfo;
+};
+struct TLqHitInfoGroup {
+    TLqGroup* Group = nullptr;
+    TLqGroupHitTestInfoSet HitInfo;
+};
+
 // Rectangle helpers on the framework's rectangles (right and bottom exclusive).
 inline bool LqIntersects(const fw::TRect& a, const fw::TRect& b)
 {

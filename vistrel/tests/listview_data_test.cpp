@@ -6,6 +6,7 @@
 #include "listview/data_interfaces.h"
 #include "listview/groups.h"
 #include "listview/items.h"
+#include "listview/managers.h"
 #include "listview/listview.h"
 #include "listview/selection.h"
 #include "test_support/temp_folder.h"
@@ -168,6 +169,105 @@ TEST_F(DataTest, TheControlSavesToAFileAndAMissingFileCannotBeOpened)
     } catch (const EFCreateError& error) {
         EXPECT_EQ(error.Message(), QStringLiteral("Cannot create file ") + missing);
     }
+}
+
+}
+
+namespace {
+
+TEST_F(DataTest, DispatchersPresetTheirArgumentsAndApplyTheirDefaults)
+{
+    TLqItem* item = lv->Items()->Add(nullptr);
+    item->SetCaption(QStringLiteral("Flange"));
+
+    int compare = 99;
+    lv->DoIncrementalSearch(item, QStringLiteral("fla"), compare);
+    EXPECT_EQ(compare, 0) << "a case-insensitive prefix comparison without a handler";
+    lv->DoIncrementalSearch(item, QStringLiteral("flb"), compare);
+    EXPECT_GT(compare, 0);
+    lv->OnIncrementalSearch = [](TLqCollectionItem*, const QString&, bool& handled, int& result) {
+        handled = true;
+        result = -7;
+    };
+    lv->DoIncrementalSearch(item, QStringLiteral("fla"), compare);
+    EXPECT_EQ(compare, -7);
+
+    TLqGroup* created = nullptr;
+    bool do_default = true;
+    const int groups = lv->Groups()->Count();
+    lv->DoAutoSortGroupCreate(item, 0, lv->Groups(), created, do_default);
+    EXPECT_NE(created, nullptr);
+    EXPECT_EQ(lv->Groups()->Count(), groups + 1);
+
+    TPopupMenu* menu = reinterpret_cast<TPopupMenu*>(&compare);
+    bool handled = false;
+    lv->DoItemContextMenu(TLqHitInfoItem{}, TPoint{}, menu, handled);
+    EXPECT_EQ(menu, nullptr);
+
+    TLqStgMedium medium;
+    medium.tymed = 5;
+    handled = true;
+    lv->DoOLEGetData(TLqFormatEtc{}, medium, handled);
+    EXPECT_EQ(medium.tymed, 0u);
+    EXPECT_FALSE(handled);
+}
+
+TEST_F(DataTest, HotTrackingIsReportedOnlyWhileTheManagerIsEnabled)
+{
+    TLqItem* item = lv->Items()->Add(nullptr);
+    std::vector<TLqHotTrackState> states;
+    lv->OnItemHotTrack = [&](TCustomLqListview*, TLqItem*, TLqHotTrackState state, const TPoint&) {
+        states.push_back(state);
+    };
+    item->SetHotTracking(TPoint{3, 4}, true);
+    item->SetHotTracking(TPoint{}, false);
+    EXPECT_TRUE(states.empty());
+    lv->HotTrack()->SetEnabled(true);
+    item->SetHotTracking(TPoint{3, 4}, true);
+    item->SetHotTracking(TPoint{}, false);
+    const std::vector<TLqHotTrackState> expected = {ehsEnable, ehsDisable};
+    EXPECT_EQ(states, expected);
+}
+
+// Records what a collection tells a form writer about its "Items" value.
+class RecordingFiler : public TFiler {
+public:
+    QString name;
+    bool has_data = false;
+    void DefineBinaryProperty(const QString& property, TStreamProc, TStreamProc, bool data) override
+    {
+        name = property;
+        has_data = data;
+    }
+};
+
+TEST_F(DataTest, ACollectionStoresItsItemsInAFormOnlyWhenItHasSome)
+{
+    TLqGroup* group = lv->Groups()->Add(nullptr);
+    RecordingFiler filer;
+    group->Items()->DefineProperties(&filer);
+    EXPECT_EQ(filer.name, QStringLiteral("Items"));
+    EXPECT_FALSE(filer.has_data);
+    group->Items()->Add(nullptr);
+    group->Items()->DefineProperties(&filer);
+    EXPECT_TRUE(filer.has_data);
+    group->Items()->SetHideFromDFM(true);
+    group->Items()->DefineProperties(&filer);
+    EXPECT_FALSE(filer.has_data);
+}
+
+TEST_F(DataTest, WhileReIndexingIsOffNewItemsKeepTheirOldIndex)
+{
+    TLqGroup* group = lv->Groups()->Add(nullptr);
+    group->Items()->Add(nullptr);
+    lv->Items()->SetReIndexDisable(true);
+    group->Items()->Insert(0, nullptr);
+    EXPECT_EQ(group->Item(1)->Index(), 0) << "not re-indexed yet";
+    lv->Groups()->SetReIndexDisable(false);
+    EXPECT_EQ(group->Item(1)->Index(), 0) << "the groups' own list only";
+    group->Items()->SetReIndexDisable(true);
+    group->Items()->SetReIndexDisable(false);
+    EXPECT_EQ(group->Item(1)->Index(), 1);
 }
 
 }

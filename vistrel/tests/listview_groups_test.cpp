@@ -248,3 +248,41 @@ TEST_F(GroupsTest, GroupStreamsRoundTrip)
 }
 
 }
+
+namespace {
+
+TEST_F(GroupsTest, AHeaderMarginIsHitOverItsCaptionAndTheItemAreaIsNot)
+{
+    lv->SetShowGroupMargins(true);
+    TLqGroup* group = group_with(2, QStringLiteral("A"));
+    EXPECT_EQ(group->BoundsRectTopMargin(), Rect(0, 0, 240, 30));
+    EXPECT_EQ(group->ClientRect().Top, 30);
+    EXPECT_EQ(group->Item(0)->ViewRect().Top, 30);
+    TLqGroupHitTestInfoSet hit;
+    EXPECT_TRUE(group->HitTestAt(TPoint{20, 10}, hit));
+    EXPECT_TRUE(hit.Contains(egtOnHeader));
+    EXPECT_TRUE(hit.Contains(egtOnText) || hit.Contains(egtOnLabel));
+    EXPECT_FALSE(group->HitTestAt(TPoint{20, 50}, hit));
+    EXPECT_TRUE(hit.Empty());
+    EXPECT_TRUE(group->BoundsRectLeftMargin().IsEmpty()) << "the side margins are hidden";
+}
+
+TEST_F(GroupsTest, RectangleWalksPassThroughEmptyGroupsAndStopAtTheFarEdge)
+{
+    TLqGroup* a = group_with(6); // two rows, 0..150
+    TLqGroup* empty = group_with(0);
+    TLqGroup* c = group_with(3); // below the empty group
+    const TRect top_rows = Rect(0, 0, 240, 80);
+    EXPECT_EQ(lv->Groups()->FirstGroupInRect(top_rows), a);
+    EXPECT_EQ(lv->Groups()->NextGroupInRect(a, top_rows), empty);
+    EXPECT_EQ(lv->Groups()->NextGroupInRect(empty, top_rows), nullptr);
+    EXPECT_EQ(lv->Groups()->FirstItemInRect(top_rows), a->Item(0));
+    EXPECT_EQ(lv->Groups()->NextItemInRect(a->Item(2), top_rows), a->Item(3))
+        << "the second row starts at 75, inside the rectangle";
+    EXPECT_EQ(lv->Groups()->NextItemInRect(a->Item(5), top_rows), nullptr);
+    const TRect lower = Rect(0, 100, 240, 400);
+    EXPECT_EQ(lv->Groups()->FirstItemInRect(lower), a->Item(3));
+    EXPECT_EQ(lv->Groups()->NextItemInRect(a->Item(5), lower), c->Item(0));
+}
+
+}
