@@ -64,13 +64,14 @@ DIBSECTION dib_section_of(const Bitmap& bitmap)
     DIBSECTION section{};
     const bool mono = bitmap.is_mono();
     const LONG stride = mono ? bitmap.packed_stride() : bitmap.width() * 4;
-    section.dsBm = BITMAP{0,
-                          bitmap.width(),
-                          bitmap.height(),
-                          stride,
-                          1,
-                          static_cast<WORD>(mono ? 1 : 32),
-                          mono ? static_cast<LPVOID>(bitmap.packed()) : static_cast<LPVOID>(bitmap.pixels())};
+    section.dsBm =
+        BITMAP{0,
+               bitmap.width(),
+               bitmap.height(),
+               stride,
+               1,
+               static_cast<WORD>(mono ? 1 : 32),
+               mono ? static_cast<LPVOID>(bitmap.packed()) : static_cast<LPVOID>(bitmap.pixels())};
     section.dsBmih.biSize = sizeof(BITMAPINFOHEADER);
     section.dsBmih.biWidth = bitmap.width();
     section.dsBmih.biHeight = bitmap.top_down() ? -bitmap.height() : bitmap.height();
@@ -80,7 +81,6 @@ DIBSECTION dib_section_of(const Bitmap& bitmap)
     section.dsBmih.biSizeImage = static_cast<DWORD>(stride) * static_cast<DWORD>(bitmap.height());
     return section;
 }
-
 }
 
 extern "C" {
@@ -233,7 +233,8 @@ PLATFORM_API int GetObjectA(HGDIOBJ object, int size, LPVOID buffer) noexcept
         return copy_record(static_cast<const Font*>(found)->record(), size, buffer);
     case ObjectKind::Bitmap: {
         const auto* bitmap = static_cast<const Bitmap*>(found);
-        if (bitmap->is_dib_section() && buffer != nullptr && size >= static_cast<int>(sizeof(DIBSECTION)))
+        if (bitmap->is_dib_section() && buffer != nullptr &&
+            size >= static_cast<int>(sizeof(DIBSECTION)))
             return copy_record(dib_section_of(*bitmap), size, buffer);
         if (bitmap->is_mono()) {
             const BITMAP record{0, bitmap->width(), bitmap->height(), bitmap->packed_stride(), 1,

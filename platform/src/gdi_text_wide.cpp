@@ -42,8 +42,8 @@ BOOL fill_with_background(HDC dc, const RECT& rect)
     if (brush == nullptr)
         return FALSE;
     const HGDIOBJ old = SelectObject(dc, brush);
-    const BOOL done = PatBlt(dc, rect.left, rect.top, rect.right - rect.left,
-                             rect.bottom - rect.top, PATCOPY);
+    const BOOL done =
+        PatBlt(dc, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, PATCOPY);
     SelectObject(dc, old);
     DeleteObject(brush);
     return done;
@@ -104,5 +104,4 @@ PLATFORM_API BOOL ExtTextOutW(HDC hdc, int x, int y, UINT options, const RECT* r
         return FALSE;
     }
 }
-
 }

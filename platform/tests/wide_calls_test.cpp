@@ -42,16 +42,20 @@ protected:
 TEST_F(WideText, MeasuresAndDrawsAsTheUtf8Calls)
 {
     const std::u16string wide = u"Gr\u00fc\u00dfe \u0416";
-    const std::string utf8 = "Gr\xc3\xbc\xc3\x9f" "e \xd0\x96";
+    const std::string utf8 = "Gr\xc3\xbc\xc3\x9f"
+                             "e \xd0\x96";
     SIZE from_wide{};
     SIZE from_utf8{};
-    ASSERT_TRUE(GetTextExtentPoint32W(dc(), wide.data(), static_cast<int>(wide.size()), &from_wide));
-    ASSERT_TRUE(GetTextExtentPoint32A(dc(), utf8.data(), static_cast<int>(utf8.size()), &from_utf8));
+    ASSERT_TRUE(
+        GetTextExtentPoint32W(dc(), wide.data(), static_cast<int>(wide.size()), &from_wide));
+    ASSERT_TRUE(
+        GetTextExtentPoint32A(dc(), utf8.data(), static_cast<int>(utf8.size()), &from_utf8));
     EXPECT_EQ(from_wide.cx, from_utf8.cx);
     EXPECT_EQ(from_wide.cy, from_utf8.cy);
     EXPECT_GT(from_wide.cx, 0);
 
-    ASSERT_TRUE(ExtTextOutW(dc(), 3, 4, 0, nullptr, wide.data(), static_cast<UINT>(wide.size()), nullptr));
+    ASSERT_TRUE(
+        ExtTextOutW(dc(), 3, 4, 0, nullptr, wide.data(), static_cast<UINT>(wide.size()), nullptr));
     const std::vector<uint32_t> drawn = m_surface.snapshot();
     m_surface.fill(kWhitePixel);
     ASSERT_TRUE(TextOutA(dc(), 3, 4, utf8.data(), static_cast<int>(utf8.size())));
@@ -63,8 +67,8 @@ TEST_F(WideText, ClipsToTheRectangleAndLeavesTheDCClipAsItWas)
 {
     const std::u16string text = u"HHHHHHHH";
     const RECT clip{10, 0, 30, 40};
-    ASSERT_TRUE(ExtTextOutW(dc(), 0, 0, ETO_CLIPPED, &clip, text.data(), static_cast<UINT>(text.size()),
-                            nullptr));
+    ASSERT_TRUE(ExtTextOutW(dc(), 0, 0, ETO_CLIPPED, &clip, text.data(),
+                            static_cast<UINT>(text.size()), nullptr));
     const RECT ink = m_surface.ink(kWhitePixel);
     ASSERT_LE(ink.left, ink.right) << "something was drawn";
     EXPECT_GE(ink.left, 10);
@@ -117,11 +121,12 @@ TEST(DibSections, DescribeThemselvesAsTheyWereMade)
             BITMAPINFOHEADER header;
             RGBQUAD colours[2];
         } info{};
-        info.header = BITMAPINFOHEADER{sizeof(BITMAPINFOHEADER), 5, c.height, 1, c.bits, BI_RGB, 0, 0, 0, 0, 0};
+        info.header = BITMAPINFOHEADER{
+            sizeof(BITMAPINFOHEADER), 5, c.height, 1, c.bits, BI_RGB, 0, 0, 0, 0, 0};
         info.colours[1] = RGBQUAD{255, 255, 255, 0};
         void* bits = nullptr;
-        const HBITMAP bitmap =
-            CreateDIBSection(nullptr, reinterpret_cast<const BITMAPINFO*>(&info), DIB_RGB_COLORS, &bits, nullptr, 0);
+        const HBITMAP bitmap = CreateDIBSection(nullptr, reinterpret_cast<const BITMAPINFO*>(&info),
+                                                DIB_RGB_COLORS, &bits, nullptr, 0);
         ASSERT_NE(bitmap, nullptr);
         DIBSECTION section{};
         ASSERT_EQ(GetObjectA(bitmap, sizeof section, &section), static_cast<int>(sizeof section));

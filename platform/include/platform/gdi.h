@@ -484,8 +484,8 @@ PLATFORM_API BOOL GetTextMetricsA(HDC dc, LPTEXTMETRICA metrics) PLATFORM_NOEXCE
 PLATFORM_API BOOL GetTextExtentPoint32A(HDC dc, LPCSTR text, int count, LPSIZE size)
     PLATFORM_NOEXCEPT;
 /* The same for count UTF-16 units of text. */
-PLATFORM_API BOOL GetTextExtentPoint32W(HDC dc, LPCWSTR text, int count, LPSIZE size)
-    PLATFORM_NOEXCEPT;
+PLATFORM_API BOOL GetTextExtentPoint32W(HDC dc, LPCWSTR text, int count,
+                                        LPSIZE size) PLATFORM_NOEXCEPT;
 
 #define ETO_OPAQUE 0x0002
 #define ETO_CLIPPED 0x0004

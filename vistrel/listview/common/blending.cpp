@@ -54,8 +54,8 @@ void BlendRowPixelAlpha(const uint8_t* Source, uint8_t* Destination, int Count, 
     }
 }
 
-void BlendRowMasterAlpha(const uint8_t* Source, uint8_t* Destination, int Count,
-                         int ConstantAlpha, int Bias)
+void BlendRowMasterAlpha(const uint8_t* Source, uint8_t* Destination, int Count, int ConstantAlpha,
+                         int Bias)
 {
     const int master = ConstantAlpha & 0xFF;
     const int16_t bias = bias16(Bias);
@@ -81,7 +81,9 @@ void BlendRowSolidColor(uint8_t* Destination, int Count, int ConstantAlpha, uint
     }
 }
 
-void EndBlendRows() {}
+void EndBlendRows()
+{
+}
 
 uint8_t* GetDCBitmapBits(HDC DC, int& Width, int& Height)
 {
@@ -89,9 +91,8 @@ uint8_t* GetDCBitmapBits(HDC DC, int& Width, int& Height)
     Height = 0;
     DIBSECTION section{};
     const HGDIOBJ bitmap = GetCurrentObject(DC, OBJ_BITMAP);
-    if (bitmap != nullptr &&
-        GetObjectA(bitmap, static_cast<int>(sizeof section), &section) ==
-            static_cast<int>(sizeof section)) {
+    if (bitmap != nullptr && GetObjectA(bitmap, static_cast<int>(sizeof section), &section) ==
+                                 static_cast<int>(sizeof section)) {
         if (section.dsBm.bmBitsPixel * section.dsBm.bmPlanes != 32)
             fw::Assert(false, QStringLiteral("Alpha blending error: bitmap must use 32 bpp."),
                        "LQCommonUtilities", 0);
@@ -107,7 +108,8 @@ uint8_t* GetDCBitmapBits(HDC DC, int& Width, int& Height)
 uint8_t* DIBRowAddress(uint8_t* Bits, int Width, int Height, int Row)
 {
     const size_t row_bytes = ((static_cast<size_t>(Width) * 32 + 31) & ~size_t{31}) / 8;
-    const size_t index = Height > 0 ? static_cast<size_t>(Height - 1 - Row) : static_cast<size_t>(Row);
+    const size_t index =
+        Height > 0 ? static_cast<size_t>(Height - 1 - Row) : static_cast<size_t>(Row);
     return Bits + row_bytes * index;
 }
 
@@ -120,8 +122,8 @@ int abs_height(int height)
 
 // The part of the rectangle (and its shift to the destination) that lies inside both
 // bitmaps; empty when none does.
-fw::TRect clip_to_bitmaps(fw::TRect source, fw::TPoint& origin, int source_width,
-                          int source_height, int destination_width, int destination_height)
+fw::TRect clip_to_bitmaps(fw::TRect source, fw::TPoint& origin, int source_width, int source_height,
+                          int destination_width, int destination_height)
 {
     const long dx = static_cast<long>(origin.X) - source.Left;
     const long dy = static_cast<long>(origin.Y) - source.Top;
@@ -183,12 +185,11 @@ void BlendBitmaps(HDC SourceDC, HDC DestinationDC, const fw::TRect& SourceRect,
         if (destination == nullptr)
             return;
         fw::TPoint origin = SourceRect.TopLeft();
-        const fw::TRect rect = clip_to_bitmaps(SourceRect, origin, width, abs_height(height),
-                                               width, abs_height(height));
+        const fw::TRect rect = clip_to_bitmaps(SourceRect, origin, width, abs_height(height), width,
+                                               abs_height(height));
         for (int y = rect.Top; y < rect.Bottom; ++y)
             BlendRowSolidColor(DIBRowAddress(destination, width, height, y) + 4 * rect.Left,
-                               RectWidth(rect), ConstantAlpha,
-                               static_cast<uint32_t>(BiasOrColor));
+                               RectWidth(rect), ConstantAlpha, static_cast<uint32_t>(BiasOrColor));
         break;
     }
     default:

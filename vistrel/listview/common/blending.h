@@ -31,8 +31,8 @@ bool HasMMX();
 void BlendRowConstantAlpha(const uint8_t* Source, uint8_t* Destination, int Count,
                            int ConstantAlpha, int Bias);
 void BlendRowPixelAlpha(const uint8_t* Source, uint8_t* Destination, int Count, int Bias);
-void BlendRowMasterAlpha(const uint8_t* Source, uint8_t* Destination, int Count,
-                         int ConstantAlpha, int Bias);
+void BlendRowMasterAlpha(const uint8_t* Source, uint8_t* Destination, int Count, int ConstantAlpha,
+                         int Bias);
 // Mixes Count destination pixels with the colour 0xAABBGGRR at ConstantAlpha, without
 // bias: the fourth byte of each pixel is mixed with the colour's high byte.
 void BlendRowSolidColor(uint8_t* Destination, int Count, int ConstantAlpha, uint32_t Color);

@@ -55,10 +55,10 @@ enum TLqCommonVAlignment {
 // The flag word of DrawTextWithFlags.
 using DrawTextFlags = uint32_t;
 constexpr DrawTextFlags dtfSingleLine = 0x0001;
-constexpr DrawTextFlags dtfLeft = 0x0002;          // the default; no action
+constexpr DrawTextFlags dtfLeft = 0x0002; // the default; no action
 constexpr DrawTextFlags dtfRight = 0x0004;
-constexpr DrawTextFlags dtfCenter = 0x0008;        // wins over dtfRight
-constexpr DrawTextFlags dtfTop = 0x0010;           // the default; no action
+constexpr DrawTextFlags dtfCenter = 0x0008; // wins over dtfRight
+constexpr DrawTextFlags dtfTop = 0x0010;    // the default; no action
 constexpr DrawTextFlags dtfBottom = 0x0020;
 constexpr DrawTextFlags dtfVCenter = 0x0040;       // wins over dtfBottom
 constexpr DrawTextFlags dtfCalcRect = 0x0080;      // measure only: the rectangle is written back

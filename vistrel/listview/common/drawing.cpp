@@ -37,11 +37,11 @@ void FillGradientRows(int X1, int Y1, int X2, int Y2, fw::TColor FromColor, fw::
                 const int a = channel(from, 8 * i);
                 const int b = channel(to, 8 * i);
                 // A single row has nothing to run over: it takes the start colour.
-                rgb[i] = Y2 == Y1 ? a
-                                  : static_cast<int>(fw::RoundHalfEven(
-                                        static_cast<double>(b - a) / (Y2 - Y1) * std::abs(y - Y1) +
-                                        a)) &
-                                        0xFF;
+                rgb[i] = Y2 == Y1
+                             ? a
+                             : static_cast<int>(fw::RoundHalfEven(
+                                   static_cast<double>(b - a) / (Y2 - Y1) * std::abs(y - Y1) + a)) &
+                                   0xFF;
             }
             Canvas->Pen()->SetColor(rgb[0] | (rgb[1] << 8) | (rgb[2] << 16));
             Canvas->LineTo(X2, y);
@@ -92,8 +92,7 @@ bool upper_left(int x, int y, int n)
     return x + y < n - 1;
 }
 
-void paint_layer(fw::TCanvas* canvas, fw::TPoint pos, int n, fw::TColor colour,
-                 const Layer& layer)
+void paint_layer(fw::TCanvas* canvas, fw::TPoint pos, int n, fw::TColor colour, const Layer& layer)
 {
     canvas->Font()->SetColor(colour);
     const HDC dc = canvas->Handle();
@@ -127,9 +126,8 @@ void DrawCheckBoxGlyphs(fw::TCanvas* Canvas, fw::TPoint Pos, int FontSize, fw::T
     paint_layer(Canvas, Pos, n, UseFaceAlt ? FaceColorAlt : FaceColor,
                 [](int, int, int) { return true; });
     Canvas->Brush()->SetStyle(fw::bsClear);
-    paint_layer(Canvas, Pos, n, Edge1, [](int x, int y, int m) {
-        return (y == 0 && x < m - 1) || (x == 0 && y < m - 1);
-    });
+    paint_layer(Canvas, Pos, n, Edge1,
+                [](int x, int y, int m) { return (y == 0 && x < m - 1) || (x == 0 && y < m - 1); });
     paint_layer(Canvas, Pos, n, Edge2,
                 [](int x, int y, int m) { return y == m - 1 || x == m - 1; });
     paint_layer(Canvas, Pos, n, Edge3, [](int x, int y, int m) {
@@ -142,10 +140,10 @@ void DrawCheckBoxGlyphs(fw::TCanvas* Canvas, fw::TPoint Pos, int FontSize, fw::T
         paint_layer(Canvas, Pos, n, Enabled ? fw::clBlack : fw::clBtnShadow, check_mark);
 }
 
-void DrawRadioButtonGlyphs(fw::TCanvas* Canvas, fw::TPoint Pos, int FontSize,
-                           fw::TColor FaceColor, fw::TColor FaceColorAlt, fw::TColor Edge1,
-                           fw::TColor Edge2, fw::TColor Edge3, fw::TColor Edge4, bool DrawMark,
-                           bool Enabled, bool UseFaceAlt)
+void DrawRadioButtonGlyphs(fw::TCanvas* Canvas, fw::TPoint Pos, int FontSize, fw::TColor FaceColor,
+                           fw::TColor FaceColorAlt, fw::TColor Edge1, fw::TColor Edge2,
+                           fw::TColor Edge3, fw::TColor Edge4, bool DrawMark, bool Enabled,
+                           bool UseFaceAlt)
 {
     take_glyph_font(Canvas, FontSize);
     const int n = GlyphFontCellSize(FontSize).Right;

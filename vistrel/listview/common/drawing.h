@@ -35,10 +35,10 @@ void DrawCheckBoxGlyphs(fw::TCanvas* Canvas, fw::TPoint Pos, int FontSize, fw::T
                         bool UseFaceAlt);
 // The round button alike: a round face, the four arcs of its edges and a dot for the
 // mark; the corners of the cell stay as they were.
-void DrawRadioButtonGlyphs(fw::TCanvas* Canvas, fw::TPoint Pos, int FontSize,
-                           fw::TColor FaceColor, fw::TColor FaceColorAlt, fw::TColor Edge1,
-                           fw::TColor Edge2, fw::TColor Edge3, fw::TColor Edge4, bool DrawMark,
-                           bool Enabled, bool UseFaceAlt);
+void DrawRadioButtonGlyphs(fw::TCanvas* Canvas, fw::TPoint Pos, int FontSize, fw::TColor FaceColor,
+                           fw::TColor FaceColorAlt, fw::TColor Edge1, fw::TColor Edge2,
+                           fw::TColor Edge3, fw::TColor Edge4, bool DrawMark, bool Enabled,
+                           bool UseFaceAlt);
 
 // The glyph cell at FontSize points: (0, 0, width, height). The cell is square, the
 // font's pixel height at 96 pixels per inch (8 points: 11 pixels), at least 6 pixels.

@@ -161,9 +161,7 @@ bool DetectDrag(HWND Window, fw::TPoint ClientPoint)
             POINT point{static_cast<int16_t>(fw::LoWord(static_cast<uintptr_t>(message.lParam))),
                         static_cast<int16_t>(fw::HiWord(static_cast<uintptr_t>(message.lParam)))};
             ClientToScreen(Window, &point);
-            // The drag rectangle's edges still count as inside it.
-            dragged = point.x < drag_rect.Left || point.x > drag_rect.Right ||
-                      point.y < drag_rect.Top || point.y > drag_rect.Bottom;
+            dragged = !drag_rect.Contains(fw::Point(point.x, point.y));
             if (dragged)
                 break;
             continue;

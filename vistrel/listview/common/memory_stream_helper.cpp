@@ -85,8 +85,8 @@ std::array<uint8_t, 10> DoubleToExtended(double value)
     const uint64_t fraction = bits & ((uint64_t{1} << 52) - 1);
     if (exponent == 0x7FF) {
         // Infinity, or a NaN that keeps its payload and stays quiet.
-        const uint64_t mantissa = fraction == 0 ? uint64_t{1} << 63
-                                                : (uint64_t{3} << 62) | (fraction << 11);
+        const uint64_t mantissa =
+            fraction == 0 ? uint64_t{1} << 63 : (uint64_t{3} << 62) | (fraction << 11);
         return extended_bytes(negative, 0x7FFF, mantissa);
     }
     if (exponent == 0) {
@@ -113,7 +113,8 @@ double ExtendedToDouble(const std::array<uint8_t, 10>& bytes)
         const uint64_t fraction = mantissa & ~(uint64_t{1} << 63);
         if (fraction == 0)
             return double_of(sign | 0x7FF0000000000000u);
-        return double_of(sign | 0x7FF8000000000000u | ((fraction >> 11) & ((uint64_t{1} << 52) - 1)));
+        return double_of(sign | 0x7FF8000000000000u |
+                         ((fraction >> 11) & ((uint64_t{1} << 52) - 1)));
     }
     if (mantissa == 0)
         return double_of(sign);

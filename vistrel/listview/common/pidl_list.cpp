@@ -6,7 +6,9 @@
 
 namespace vistrel::listview {
 
-TLqCommonPIDLList::TLqCommonPIDLList() : m_local_pidl_mgr(std::make_unique<TLqCommonPIDLManager>()) {}
+TLqCommonPIDLList::TLqCommonPIDLList() : m_local_pidl_mgr(std::make_unique<TLqCommonPIDLManager>())
+{
+}
 
 TLqCommonPIDLList::~TLqCommonPIDLList()
 {
@@ -52,9 +54,9 @@ bool TLqCommonPIDLList::LoadFromStream(fw::TStream* Stream)
     try {
         std::array<uint8_t, 4> header{};
         Stream->ReadBuffer(header.data(), 4);
-        const auto count = static_cast<int32_t>(static_cast<uint32_t>(header[0]) | (header[1] << 8) |
-                                                (header[2] << 16) |
-                                                (static_cast<uint32_t>(header[3]) << 24));
+        const auto count =
+            static_cast<int32_t>(static_cast<uint32_t>(header[0]) | (header[1] << 8) |
+                                 (header[2] << 16) | (static_cast<uint32_t>(header[3]) << 24));
         if (count < 0)
             return false;
         // Every list takes at least its 4-byte size in the stream.
@@ -81,9 +83,9 @@ bool TLqCommonPIDLList::SaveToStream(fw::TStream* Stream)
 {
     try {
         const auto count = static_cast<uint32_t>(Count());
-        const std::array<uint8_t, 4> header{static_cast<uint8_t>(count), static_cast<uint8_t>(count >> 8),
-                                            static_cast<uint8_t>(count >> 16),
-                                            static_cast<uint8_t>(count >> 24)};
+        const std::array<uint8_t, 4> header{
+            static_cast<uint8_t>(count), static_cast<uint8_t>(count >> 8),
+            static_cast<uint8_t>(count >> 16), static_cast<uint8_t>(count >> 24)};
         Stream->WriteBuffer(header.data(), 4);
         for (int i = 0; i < Count(); ++i)
             m_local_pidl_mgr->SaveToStream(Stream, Items(i));

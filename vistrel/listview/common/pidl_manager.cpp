@@ -301,9 +301,9 @@ PItemIDList TLqCommonPIDLManager::LoadFromStream(fw::TStream* Stream) const
         return nullptr;
     uint8_t header[4] = {};
     Stream->ReadBuffer(header, 4);
-    const auto size = static_cast<int32_t>(static_cast<uint32_t>(header[0]) | (header[1] << 8) |
-                                           (header[2] << 16) |
-                                           (static_cast<uint32_t>(header[3]) << 24));
+    const auto size =
+        static_cast<int32_t>(static_cast<uint32_t>(header[0]) | (header[1] << 8) |
+                             (header[2] << 16) | (static_cast<uint32_t>(header[3]) << 24));
     if (size <= 0)
         return nullptr;
     const int64_t stream_size = Stream->Size();

@@ -5,7 +5,9 @@
 
 namespace vistrel::listview {
 
-TLqCommonThemeManager::TLqCommonThemeManager(fw::TWinControl* AnOwner) : m_owner(AnOwner) {}
+TLqCommonThemeManager::TLqCommonThemeManager(fw::TWinControl* AnOwner) : m_owner(AnOwner)
+{
+}
 
 TLqCommonThemeManager::~TLqCommonThemeManager()
 {

@@ -32,8 +32,10 @@ TEST(RowBlends, ConstantAlphaMatchesTheExactMixForEveryByteAndAlpha)
         for (int a = 0; a < 256; a += 5) {
             for (int s = 0; s < 256; s += 15) {
                 for (int d = 0; d < 256; d += 17) {
-                    const std::array<uint8_t, 4> source{uint8_t(s), uint8_t(s), uint8_t(s), uint8_t(s)};
-                    std::array<uint8_t, 4> destination{uint8_t(d), uint8_t(d), uint8_t(d), uint8_t(d)};
+                    const std::array<uint8_t, 4> source{uint8_t(s), uint8_t(s), uint8_t(s),
+                                                        uint8_t(s)};
+                    std::array<uint8_t, 4> destination{uint8_t(d), uint8_t(d), uint8_t(d),
+                                                       uint8_t(d)};
                     BlendRowConstantAlpha(source.data(), destination.data(), 1, a, bias);
                     ASSERT_EQ(destination[0], reference_blend(s, d, a, bias))
                         << "s " << s << " d " << d << " a " << a;
@@ -66,7 +68,8 @@ TEST(RowBlends, FixedCasesOfTheRowRoutines)
     // The colour 0x00BBGGRR lands as blue, green, red in memory order.
     std::array<uint8_t, 4> pixel{};
     BlendRowSolidColor(pixel.data(), 1, 255, 0x00102030);
-    EXPECT_EQ(pixel, (std::array<uint8_t, 4>{0x10 * 255 / 256, 0x20 * 255 / 256, 0x30 * 255 / 256, 0}));
+    EXPECT_EQ(pixel,
+              (std::array<uint8_t, 4>{0x10 * 255 / 256, 0x20 * 255 / 256, 0x30 * 255 / 256, 0}));
 
     // Per-pixel alpha takes each pixel's own fourth byte; the master alpha scales it.
     std::array<uint8_t, 8> pixels{200, 200, 200, 0, 200, 200, 200, 255};
@@ -118,8 +121,10 @@ TEST(BlendBitmaps, ColourModeMixesTheDestinationAndEmptyRectanglesDoNothing)
 
     BitmapDC source(3, 3);
     source.fill(0xFFFFFFFFu);
-    for (const fw::TRect empty : {fw::Rect(1, 1, 1, 3), fw::Rect(2, 2, 1, 3), fw::Rect(0, 2, 3, 2)}) {
-        BlendBitmaps(source.dc(), destination.dc(), empty, fw::Point(0, 0), cbmConstantAlpha, 255, 0);
+    for (const fw::TRect empty :
+         {fw::Rect(1, 1, 1, 3), fw::Rect(2, 2, 1, 3), fw::Rect(0, 2, 3, 2)}) {
+        BlendBitmaps(source.dc(), destination.dc(), empty, fw::Point(0, 0), cbmConstantAlpha, 255,
+                     0);
         BlendBitmaps(nullptr, destination.dc(), empty, fw::Point(0, 0), cbmConstantAlphaAndColor,
                      255, 0xFFFFFF);
     }
