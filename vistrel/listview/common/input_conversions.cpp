@@ -7,8 +7,6 @@
 #include "platform/user_messages.h"
 #include "platform/user_windows.h"
 
-#include <thread>
-
 namespace vistrel::listview {
 
 fw::TShiftState KeyDataToShiftStates(LPARAM KeyData)
@@ -146,7 +144,9 @@ bool DetectDrag(HWND Window, fw::TPoint ClientPoint)
     for (;;) {
         MSG message{};
         if (!PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            std::this_thread::yield();
+            // Sleeps until something arrives rather than spinning while the button
+            // is held still.
+            WaitMessage();
             continue;
         }
         if (message.message == WM_QUIT) {

@@ -72,8 +72,11 @@ TEST(CommonUnits, RegisterWithTheProgramsUnits)
     EXPECT_EQ(GlobalMemoryStreamHelper, nullptr);
 }
 
-TEST(CountedLibraries, LoadOnceAndFreeEveryReference)
+TEST(CountedLibraries, LoadOnceAndFreeTheirOwnReferencesOnly)
 {
+    // A reference of someone else's, which the list must leave alone.
+    const HMODULE outside = LoadLibraryA("platform_test_module.dll");
+    ASSERT_NE(outside, nullptr);
     const HMODULE first = LoadLibraryCounted("platform_test_module.dll");
     ASSERT_NE(first, nullptr);
     EXPECT_EQ(LoadLibraryCounted("PLATFORM_TEST_MODULE.DLL"), first);
@@ -81,10 +84,11 @@ TEST(CountedLibraries, LoadOnceAndFreeEveryReference)
     EXPECT_EQ(LoadedLibraries()[0].ReferenceCount, 2);
     EXPECT_EQ(LoadLibraryCounted("no_such_module.dll"), nullptr);
     EXPECT_EQ(LoadedLibraries().size(), 1u) << "a failure is not recorded";
+    EXPECT_EQ(first, outside);
     UnloadAllLibraries();
     EXPECT_TRUE(LoadedLibraries().empty());
-    // Every reference was the list's own: none is left to free.
-    EXPECT_FALSE(FreeLibrary(first));
+    EXPECT_TRUE(FreeLibrary(outside)) << "the outside reference is still there";
+    EXPECT_FALSE(FreeLibrary(outside)) << "and it was the last";
 }
 
 TEST(ThemeManager, OpensNothingAndRedrawsTheOwnersFrame)
