@@ -160,6 +160,9 @@ void TLqItem::BeforeDestruction()
     }
     SetVisible(false);
     base_destruction();
+    // A layout made before the item went may still list it among the visible ones.
+    if (TLqGroup* group = OwnerGroup())
+        group->VisibleItems().Remove(this);
 }
 
 TLqItems* TLqItem::OwnerItems() const
