@@ -1,4 +1,5 @@
-// Speed of the profile geometry's heavy operations on profiles of 2,000 entities.
+// Speed of the profile geometry's heavy operations on profiles of 2,000 entities, and of
+// drawing a large profile drawing through a view port.
 //
 // The profile is a closed wavy ring about the origin that never crosses itself: 1,000
 // teeth, each a line climbing from radius 10 to 10.05 and an arc that comes back to
@@ -13,6 +14,12 @@
 // The counters give the size of the result: the entities of the first profile of a
 // combination, the profiles of an offset.
 //
+//   ViewPortRender/full    100,000 lines and arcs scattered over 1,000 x 1,000 units,
+//                          drawn into a 1920 x 1080 bitmap port, the whole drawing in
+//                          view;
+//   ViewPortRender/zoomed  the same zoomed to 1 %: a view 10 units wide and high about
+//                          the middle of the drawing.
+//
 //   geometry_bench [benchmark flags]
 
 #include <benchmark/benchmark.h>
@@ -22,8 +29,13 @@
 #include "osmark/offsetting.h"
 #include "osmark/profiles.h"
 #include "osmark/transforms.h"
+#include "osmark/bitmaps.h"
+#include "osmark/profile_lists.h"
+#include "osmark/raster_ports.h"
+#include "osmark/view_ports.h"
 
 #include <cmath>
+#include <cstdint>
 #include <numbers>
 
 namespace {
@@ -91,6 +103,73 @@ BENCHMARK_CAPTURE(BM_Offset, grow, 0.2)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_Offset, shrink, -0.2)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_Offset, grow_small, 0.02)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_Offset, shrink_small, -0.02)->Unit(benchmark::kMillisecond);
+
+
+constexpr int kScattered = 100000;
+constexpr double kWorldSide = 1000;
+
+// 100,000 lines and arcs, alternately, in lists of profiles of 1,000, at places a fixed
+// generator picks: the same drawing on every run.
+ProfileDrawing* scattered_drawing()
+{
+    ProfileDrawing* drawing = ProfileDrawingCreate();
+    Profiles* list = ProfilesCreate();
+    uint64_t state = 0x2545F4914F6CDD1DULL;
+    const auto next = [&state] {
+        state = state * 6364136223846793005ULL + 1442695040888963407ULL;
+        return static_cast<double>(state >> 11) / static_cast<double>(1ULL << 53);
+    };
+    Profile* profile = nullptr;
+    for (int k = 0; k < kScattered; ++k) {
+        if (k % 1000 == 0) {
+            profile = ProfileCreate();
+            ProfilesInsert(list, -1, profile);
+        }
+        const double x = next() * kWorldSide;
+        const double y = next() * kWorldSide;
+        if (k % 2 == 0) {
+            const double angle = next() * 2 * std::numbers::pi;
+            const double length = 0.5 + next() * 5;
+            ProfileAddLine(profile, x, y, x + length * std::cos(angle),
+                           y + length * std::sin(angle), 0);
+        } else {
+            const double start = next() * 2 * std::numbers::pi;
+            const double sweep = 0.2 + next() * 6;
+            ProfileAddArc(profile, x, y, 0.2 + next() * 3, start, start + sweep,
+                          k % 4 == 1 ? 1 : -1, 0);
+        }
+    }
+    ProfileDrawingInsertProfiles(drawing, -1, list);
+    return drawing;
+}
+
+void BM_ViewPortRender(benchmark::State& state, double view_side)
+{
+    ProfileDrawing* drawing = scattered_drawing();
+    BitMap* bitmap = AllocBitMap(1920, 1080, nullptr);
+    RastPort* port = bitmap != nullptr ? AllocBitMapRastPort(bitmap) : nullptr;
+    ViewPort* view = port != nullptr ? ViewPortCreate(port) : nullptr;
+    if (drawing == nullptr || view == nullptr) {
+        state.SkipWithError("no drawing or port");
+    } else {
+        SetAPen(port, 0x00FFFFFF);
+        const Rectangle2DRec device{{0, 0}, {1919, 1079}};
+        const double middle = kWorldSide / 2;
+        const Rectangle2DRec world{{middle - view_side / 2, middle - view_side / 2},
+                                   {middle + view_side / 2, middle + view_side / 2}};
+        ViewPortSetSize(view, &device, &world);
+        ViewPortSetDrawing(view, drawing);
+        for (auto _ : state)
+            ViewPortRender(view);
+        state.counters["entities"] = kScattered;
+    }
+    ViewPortDelete(view);
+    FreeBitMapRastPort(port);
+    FreeBitMap(bitmap);
+    ProfileDrawingDelete(drawing);
+}
+BENCHMARK_CAPTURE(BM_ViewPortRender, full, kWorldSide)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_ViewPortRender, zoomed, kWorldSide / 100)->Unit(benchmark::kMillisecond);
 
 }
 

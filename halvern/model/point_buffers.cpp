@@ -13,8 +13,9 @@ constexpr int32_t kInitialPoints = 100;
 constexpr int32_t kSmallestStep = 10;
 
 // Returned for an index out of range. Callers only read it; it is cleared at every such
-// call so that a caller who wrote to it by mistake cannot pass the damage on.
-Point3DRec g_zero_point{};
+// call so that a caller who wrote to it by mistake cannot pass the damage on. One per
+// thread: readers and renderers run on several at once.
+thread_local Point3DRec g_zero_point{};
 
 // Grows the block to room for count points (count > pb_Max), keeping the points in use.
 // false, with the buffer unchanged, when memory fails or count is beyond what one block

@@ -15,8 +15,10 @@
 #include "osmark/profiles.h"
 #include "osmark/vectors.h"
 
+#include <algorithm>
 #include <cmath>
 #include <new>
+#include <utility>
 #include <vector>
 
 using namespace osmark::geometry;
@@ -462,7 +464,28 @@ struct Offsetter {
         }
     }
 
-    static void start_at_lowest(Records& chain)
+    // Whether no source entity comes nearer to the point than the distance: a point of
+    // the chain that lies on the offset itself, not on a loop that the cuts take away.
+    bool keeps_clear(const Point2DRec& point) const noexcept
+    {
+        const Rectangle2DRec box{Point2DRec{point.x - distance, point.y - distance},
+                                 Point2DRec{point.x + distance, point.y + distance}};
+        for (uint32_t k = 0; k < count; ++k) {
+            const ProfileEntityRec& entity = source_entity(k);
+            Rectangle2DRec extents{};
+            if (ProfileEntityExtents(&entity, &extents) && ExtentsIntersect(&box, &extents) &&
+                !stays_clear(entity, point))
+                return false;
+        }
+        return true;
+    }
+
+    // Starts the chain at its lowest point. The cuts keep the loop that holds the
+    // chain's start and take off the others, so the start must lie on the offset: the
+    // lowest point of a grown profile always does, but that of a shrunk one may lie on a
+    // loop that dips back towards the source. Then a chain that is to be cut starts
+    // instead at the lowest middle of a record that keeps the distance.
+    void start_at_lowest(Records& chain) const
     {
         if (chain.size() < 2)
             return;
@@ -484,15 +507,49 @@ struct Offsetter {
             const Line2DRec across{Point2DRec{all.min.x, lowest}, Point2DRec{all.max.x, lowest}};
             split = !line_arc(across, arc_of(low.entity)).empty();
         }
+        OffsetRecord pieces[3];
+        if (split)
+            split_at_bottom(low, pieces);
+        if (clean && !keeps_clear(start_of(split ? pieces[1] : low))) {
+            // The lowest middle of a record that keeps the distance; that record is cut
+            // there into its part after the point, which starts the chain, and its part
+            // before, which ends it.
+            std::vector<std::pair<double, size_t>> middles;
+            middles.reserve(chain.size());
+            for (size_t k = 0; k < chain.size(); ++k) {
+                Point2DRec middle{};
+                if (chain[k].real() && entity_point(chain[k].entity, 0.5, middle))
+                    middles.emplace_back(middle.y, k);
+            }
+            std::stable_sort(middles.begin(), middles.end(),
+                             [](const auto& a, const auto& b) { return a.first < b.first; });
+            bool found = false;
+            Point2DRec start{};
+            for (const auto& [y, k] : middles) {
+                entity_point(chain[k].entity, 0.5, start);
+                if (keeps_clear(start)) {
+                    found = true;
+                    index = k;
+                    break;
+                }
+            }
+            if (!found)
+                return;
+            split = true;
+            pieces[0] = chain[index];
+            move_end(pieces[0], false, start);
+            pieces[1] = chain[index];
+            move_end(pieces[1], true, start);
+            pieces[2].state = State::Collapsed;
+        }
         Records rebuilt;
         rebuilt.reserve(chain.size() + 2);
-        OffsetRecord pieces[3];
         if (split) {
-            split_at_bottom(low, pieces);
             rebuilt.push_back(pieces[1]);
-            rebuilt.push_back(pieces[2]);
+            if (pieces[2].real())
+                rebuilt.push_back(pieces[2]);
         } else {
-            rebuilt.push_back(low);
+            rebuilt.push_back(chain[index]);
         }
         rebuilt.insert(rebuilt.end(), chain.begin() + static_cast<std::ptrdiff_t>(index) + 1,
                        chain.end());

@@ -109,6 +109,13 @@ public:
         const double a2 = entity.d5;
         const double d = entity.direction;
         const Rectangle2DRec& v = m_view.visible;
+        // Arcs out of view, or around the whole view, go first and cheaply: zoomed in, they
+        // are nearly all of a drawing.
+        if (!(cx - r <= v.max.x && cx + r >= v.min.x && cy - r <= v.max.y && cy + r >= v.min.y))
+            return;
+        const double k = r * kHalfSide;
+        if (v.min.x > cx - k && v.max.x < cx + k && v.min.y > cy - k && v.max.y < cy + k)
+            return;
         double sweep = std::fabs(d * a2 + 2.0 * kTwoPi - d * a1);
         if (!std::isfinite(sweep) || !std::isfinite(r))
             return;
@@ -119,11 +126,6 @@ public:
             if (sweep - kTwoPi >= kTolerance)
                 sweep = std::fmod(sweep - kTolerance, kTwoPi) + kTolerance;
         }
-        if (!(cx - r <= v.max.x && cx + r >= v.min.x && cy - r <= v.max.y && cy + r >= v.min.y))
-            return;
-        const double k = r * kHalfSide;
-        if (v.min.x > cx - k && v.max.x < cx + k && v.min.y > cy - k && v.max.y < cy + k)
-            return;
         const double device_radius = r * m_view.scale_x;
         if (device_radius <= 0.5) {
             segment(cx, cy, cx, cy);

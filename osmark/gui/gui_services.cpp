@@ -16,9 +16,13 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <mutex>
 
 namespace {
 
+// Readers may ask from several threads at once: the counters and the last requester
+// are kept under one lock.
+constinit std::mutex g_lock;
 OsmarkGuiCounters g_counters = {};
 // Below -2: no scripted answer.
 constexpr int32_t kNoScriptedAnswer = -3;
@@ -84,12 +88,14 @@ OSMARK_API void InitialisePopups(void) noexcept
 
 OSMARK_API int32_t RefreshAllWindows(void) noexcept
 {
+    const std::lock_guard lock(g_lock);
     ++g_counters.refresh_all_windows;
     return 0;
 }
 
 OSMARK_API uint32_t BroadcastGadgetChange(uint32_t change) noexcept
 {
+    const std::lock_guard lock(g_lock);
     ++g_counters.broadcast_gadget_change;
     g_counters.last_gadget_change = change;
     return 0;
@@ -98,12 +104,14 @@ OSMARK_API uint32_t BroadcastGadgetChange(uint32_t change) noexcept
 OSMARK_API int32_t PeekMsg(struct IDCMPMsg* /*message*/, struct Window* /*window*/,
                            uint32_t /*class_mask*/, int32_t /*remove*/) noexcept
 {
+    const std::lock_guard lock(g_lock);
     ++g_counters.peek_msg;
     return 0;
 }
 
 OSMARK_API int32_t ProcessMsgs(void) noexcept
 {
+    const std::lock_guard lock(g_lock);
     ++g_counters.process_msgs;
     return 0;
 }
@@ -111,6 +119,7 @@ OSMARK_API int32_t ProcessMsgs(void) noexcept
 OSMARK_API int32_t EasyRequest(struct Window* /*window*/, const char* title, const char* format,
                                const char* buttons, ...) noexcept
 {
+    const std::lock_guard lock(g_lock);
     ++g_counters.easy_request;
     if (format == nullptr || count_buttons(buttons) == 0)
         return osmark::make_error(-2);
@@ -138,12 +147,14 @@ OSMARK_API int32_t EasyRequest(struct Window* /*window*/, const char* title, con
 
 OSMARK_TESTING_API void osmark_testing_gui_counters(OsmarkGuiCounters* counters) noexcept
 {
+    const std::lock_guard lock(g_lock);
     if (counters != nullptr)
         *counters = g_counters;
 }
 
 OSMARK_TESTING_API void osmark_testing_script_requester(int32_t answer) noexcept
 {
+    const std::lock_guard lock(g_lock);
     g_scripted_answer = answer;
 }
 

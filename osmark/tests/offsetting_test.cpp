@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <vector>
@@ -292,6 +293,42 @@ TEST(Offsetting, ARingOfTeethGrowsIntoOneOutline)
     EXPECT_TRUE(closed_chain(outline));
     EXPECT_GT(ProfileArea(outline), kPi * 10.2 * 10.2);
     EXPECT_LT(ProfileArea(outline), kPi * 10.25 * 10.25);
+}
+
+// The nearest the profile's entities come to the source, measured at their starts and
+// middles.
+double nearest_approach(const Profile* profile, const Profile* source)
+{
+    double nearest = HUGE_VAL;
+    for (uint32_t i = 0; i < ProfileEntityCount(profile); ++i) {
+        const ProfileEntityRec& e = *ProfileEntity(profile, i);
+        Point2DRec middle{};
+        ProfileEntityPoint(&e, 0.5, 1, &middle);
+        for (const Point2DRec& point : {start_of(e), middle}) {
+            for (uint32_t k = 0; k < ProfileEntityCount(source); ++k) {
+                Point2DRec closest{};
+                ProfileEntityPointClosestTo(ProfileEntity(source, k), &point, &closest);
+                nearest = std::min(nearest, std::hypot(closest.x - point.x, closest.y - point.y));
+            }
+        }
+    }
+    return nearest;
+}
+
+// Shrunk by more than a tooth is wide, the offsets of the teeth dip back towards the
+// ring in loops below the outline, and the lowest point of the chain lies on one of
+// them. The outline that remains runs inside the valleys and keeps the distance
+// everywhere: no piece of those loops stays in it.
+TEST(Offsetting, ARingOfTeethShrinksIntoOneOutline)
+{
+    ProfileOwner ring = toothed_ring();
+    ListOwner list = offset(ring.get(), -0.2, 1, OffsetJoinArc);
+    ASSERT_EQ(ProfilesCount(list.get()), 1u);
+    Profile* outline = ProfilesProfile(list.get(), 0);
+    EXPECT_TRUE(closed_chain(outline));
+    EXPECT_GT(nearest_approach(outline, ring.get()), 0.2 - 1e-6);
+    EXPECT_GT(ProfileArea(outline), kPi * 9.8 * 9.8);
+    EXPECT_LT(ProfileArea(outline), kPi * 9.81 * 9.81);
 }
 
 TEST(Offsetting, FailingMemoryLeavesNothingBehind)

@@ -323,7 +323,7 @@ TEST_F(ViewWindow, WheelTurnsOutsideTheFocusOrThePaintBoxZoomNothing)
     EXPECT_EQ(view()->Navigation().ZoomCurrent(), -1);
 }
 
-TEST_F(ViewWindow, ADragPansWithThePointUnderThePointerAndShiftOnlyMovesTheCrossHair)
+TEST_F(ViewWindow, ADragPansWithThePointUnderThePointerAndAModifierOnlyMovesTheCrossHair)
 {
     show_triangle();
     mouse(WM_MOUSEMOVE, 0, 150, 120);
@@ -341,15 +341,26 @@ TEST_F(ViewWindow, ADragPansWithThePointUnderThePointerAndShiftOnlyMovesTheCross
     EXPECT_TRUE(view()->CursorVisible());
     EXPECT_EQ(view()->Navigation().Cursor(), (fw::TPoint{190, 100}));
 
+    // With a modifier held the drag only moves the cross-hair.
     const Rectangle2DRec panned = window();
-    platform::test::SetKeyState(VK_SHIFT, true);
-    mouse(WM_LBUTTONDOWN, MK_LBUTTON | MK_SHIFT, 190, 100);
-    mouse(WM_MOUSEMOVE, MK_LBUTTON | MK_SHIFT, 120, 60);
-    EXPECT_EQ(view()->Navigation().MouseMode(), ViewNavigation::kIdle);
-    EXPECT_EQ(view()->Navigation().Cursor(), (fw::TPoint{120, 60}));
-    EXPECT_TRUE(view()->CursorVisible());
-    EXPECT_DOUBLE_EQ(window().min.x, panned.min.x);
-    EXPECT_DOUBLE_EQ(window().min.y, panned.min.y);
+    int x = 190;
+    for (const int key : {VK_SHIFT, VK_CONTROL, VK_MENU}) {
+        SCOPED_TRACE(key);
+        platform::test::SetKeyState(key, true);
+        const WPARAM keys = MK_LBUTTON | (key == VK_SHIFT     ? MK_SHIFT
+                                          : key == VK_CONTROL ? MK_CONTROL
+                                                              : 0);
+        mouse(WM_LBUTTONDOWN, keys, x, 100);
+        x -= 30;
+        mouse(WM_MOUSEMOVE, keys, x, 60);
+        EXPECT_EQ(view()->Navigation().MouseMode(), ViewNavigation::kIdle);
+        EXPECT_EQ(view()->Navigation().Cursor(), (fw::TPoint{x, 60}));
+        EXPECT_TRUE(view()->CursorVisible());
+        EXPECT_DOUBLE_EQ(window().min.x, panned.min.x);
+        EXPECT_DOUBLE_EQ(window().min.y, panned.min.y);
+        mouse(WM_LBUTTONUP, keys & ~WPARAM{MK_LBUTTON}, x, 60);
+        platform::test::SetKeyState(key, false);
+    }
 }
 
 TEST_F(ViewWindow, ThePopupMenuGivesTheFullViewAndZoomsBack)

@@ -1,5 +1,5 @@
 // The folder catalogue: kinds by extension, part names and revisions, the listing of a
-// folder and looking entries up.
+// folder on one thread and on several, and looking entries up.
 #include "units/vector_catalogue.h"
 
 #include <gtest/gtest.h>
@@ -11,6 +11,7 @@
 
 #include "framework/graphics.h"
 #include "test_support/temp_folder.h"
+#include "units/part_report.h"
 
 namespace {
 
@@ -195,4 +196,88 @@ TEST(VectorCatalogueDrawings, ThumbnailsAndPartDataComeFromTheDrawings)
     EXPECT_EQ(colours(*broken->Thumb).size(), 1u);
 }
 
+// Everything an entry holds but its thumbnail, as text.
+std::string describe(const TVectorFile& file)
+{
+    QString text = QStringLiteral("%1 kind %2 part %3 rev %4 at %5 job %6 %7 %8 mm")
+                       .arg(file.FileName)
+                       .arg(file.vType)
+                       .arg(file.Component, file.Revision)
+                       .arg(file.Modified, 0, 'g', 17)
+                       .arg(file.JobId, file.Material)
+                       .arg(file.Thickness, 0, 'g', 17);
+    for (const double value :
+         {file.Density, file.SizeX, file.SizeY, file.PartArea, file.HolesArea, file.TotalArea,
+          file.PartWgt, file.HolesWgt, file.TotalWgt, file.RectWgt})
+        text += u' ' + QString::number(value, 'g', 17);
+    for (int index = 0; index < file.Machines.Count(); ++index) {
+        const auto& machine = *static_cast<const TMchRec*>(file.Machines.Items(index));
+        text += QStringLiteral(" [%1 %2 %3 %4 %5]")
+                    .arg(machine.Machine)
+                    .arg(machine.TotHits)
+                    .arg(machine.TotPierce)
+                    .arg(machine.TotCutLen, 0, 'g', 17)
+                    .arg(machine.TimeTotal, 0, 'g', 17);
+    }
+    return text.toStdString();
+}
+
+std::vector<uint32_t> pixels(fw::TBitmap& thumb)
+{
+    std::vector<uint32_t> all;
+    for (int y = 0; y < thumb.Height(); ++y) {
+        const auto* row = static_cast<const uint32_t*>(thumb.ScanLine(y));
+        all.insert(all.end(), row, row + thumb.Width());
+    }
+    return all;
+}
+
+// A drawing whose block refers to a file that is not there: its reader warns.
+constexpr const char* kMissingReference =
+    "  0\nSECTION\n  2\nBLOCKS\n  0\nBLOCK\n  2\nXREF\n 70\n4\n"
+    " 10\n0\n 20\n0\n  1\nnot_there.dxf\n  0\nENDBLK\n"
+    "  0\nENDSEC\n  0\nSECTION\n  2\nENTITIES\n  0\nINSERT\n"
+    "  2\nXREF\n 10\n0\n 20\n0\n  0\nLINE\n 10\n0\n 20\n0\n"
+    " 11\n10\n 21\n5\n  0\nENDSEC\n  0\nEOF\n";
+
+TEST(VectorCatalogueThreads, SeveralThreadsListWhatOneThreadLists)
+{
+    // Every sample (DXF of several versions, ASCII and binary, IGES, part files with
+    // their reports) three times over, so that the same kinds load side by side, with
+    // drawings that warn and one that cannot be read.
+    test_support::TempFolder folder;
+    ASSERT_TRUE(folder.ok());
+    for (const auto& sample : std::filesystem::directory_iterator(TARVEK_SAMPLES_DIR)) {
+        const std::string name = sample.path().filename().string();
+        for (const char* prefix : {"", "B", "C"})
+            std::filesystem::copy_file(sample.path(), folder.path(prefix + name));
+    }
+    for (const char* name : {"ref1.dxf", "ref2.dxf", "ref3.dxf"})
+        folder.write(name, kMissingReference);
+    folder.write("broken.dxf", "  0\nSECTION\n  2\nENTITIES\n  0\nLINE\n 10\nnot a number\n");
+    const QString path = QString::fromStdString(folder.path());
+
+    TVectorManager alone;
+    alone.GetFiles(path, nullptr, 1);
+    TVectorManager together;
+    together.GetFiles(path, nullptr, 4);
+
+    ASSERT_EQ(together.FileCount(), alone.FileCount());
+    int drawn = 0;
+    for (int index = 0; index < alone.FileCount(); ++index) {
+        TVectorFile& expected = *alone.IndexedFile(index);
+        TVectorFile& actual = *together.IndexedFile(index);
+        SCOPED_TRACE(expected.FileName.toStdString());
+        EXPECT_EQ(describe(actual), describe(expected));
+        ASSERT_EQ(actual.Thumb != nullptr, expected.Thumb != nullptr);
+        if (expected.Thumb == nullptr)
+            continue;
+        EXPECT_EQ(actual.Thumb->PixelFormat(), expected.Thumb->PixelFormat());
+        const std::vector<uint32_t> thumb = pixels(*expected.Thumb);
+        EXPECT_TRUE(pixels(*actual.Thumb) == thumb) << "the thumbnails differ";
+        drawn += std::set<uint32_t>(thumb.begin(), thumb.end()).size() > 1 ? 1 : 0;
+    }
+    // Nearly every entry has a drawing: the comparison is not one of blank thumbnails.
+    EXPECT_GE(drawn, alone.FileCount() - 2);
+}
 }

@@ -1,7 +1,14 @@
 #include "units/vector_catalogue.h"
 
+#include <algorithm>
 #include <array>
+#include <atomic>
+#include <exception>
 #include <memory>
+#include <mutex>
+#include <system_error>
+#include <thread>
+#include <vector>
 
 #include "framework/graphics.h"
 #include "trennic/geometry.h"
@@ -55,6 +62,81 @@ private:
     bool m_open = false;
 };
 
+// The first failure of the loading threads, passed on to the calling thread.
+class FirstFailure {
+public:
+    void keep(std::exception_ptr failure)
+    {
+        const std::lock_guard lock(m_lock);
+        if (!m_failure)
+            m_failure = std::move(failure);
+        m_failed.store(true, std::memory_order_relaxed);
+    }
+    bool failed() const { return m_failed.load(std::memory_order_relaxed); }
+    void rethrow()
+    {
+        if (m_failure)
+            std::rethrow_exception(m_failure);
+    }
+
+private:
+    std::mutex m_lock;
+    std::exception_ptr m_failure;
+    std::atomic<bool> m_failed{false};
+};
+
+int threads_for(int asked, size_t work)
+{
+    int threads = asked > 0 ? asked : static_cast<int>(std::thread::hardware_concurrency());
+    threads = std::max(threads, 1);
+    return static_cast<int>(std::min(static_cast<size_t>(threads), std::max<size_t>(work, 1)));
+}
+
+// Loads the entries, each on its own and into itself only. Conversions of DWG files
+// stay on the calling thread, one after the other: each runs the converter in the
+// process's current folder into the one temporary file and may show a message. The
+// others are shared by up to `threads` threads, the calling thread among them, taking
+// the next entry as they finish one.
+void load_entries(const std::vector<TVectorFile*>& entries, const QString& folder, int threads)
+{
+    std::vector<TVectorFile*> converted;
+    std::vector<TVectorFile*> shared;
+    for (TVectorFile* entry : entries)
+        (entry->vType == vt_DWG ? converted : shared).push_back(entry);
+
+    std::atomic<size_t> next{0};
+    FirstFailure failure;
+    const auto load_shared = [&] {
+        try {
+            for (size_t index = next++; index < shared.size() && !failure.failed(); index = next++)
+                shared[index]->LoadData(folder + shared[index]->FileName);
+        } catch (...) {
+            failure.keep(std::current_exception());
+        }
+    };
+    {
+        std::vector<std::jthread> workers;
+        const int count = threads_for(threads, shared.size());
+        for (int started = 1; started < count; ++started) {
+            try {
+                workers.emplace_back(load_shared);
+            } catch (const std::system_error&) {
+                break; // fewer threads do the same work
+            }
+        }
+        try {
+            for (TVectorFile* entry : converted) {
+                if (failure.failed())
+                    break;
+                entry->LoadData(folder + entry->FileName);
+            }
+        } catch (...) {
+            failure.keep(std::current_exception());
+        }
+        load_shared();
+    }
+    failure.rethrow();
+}
 }
 
 TVectorTypes VectorTypeOf(const QString& file_name)
@@ -131,7 +213,7 @@ void TVectorFile::LoadDrawing(const QString& FName)
 
 // ---- Catalogue ---------------------------------------------------------------------------
 
-void TVectorManager::GetFiles(const QString& Path, const Tzu_OnProgress& OnProgress)
+void TVectorManager::GetFiles(const QString& Path, const Tzu_OnProgress& OnProgress, int Threads)
 {
     fFiles.Clear();
     if (Path.isEmpty())
@@ -163,11 +245,13 @@ void TVectorManager::GetFiles(const QString& Path, const Tzu_OnProgress& OnProgr
                 SplitComponentName(entry.Name, added.Component, added.Revision);
         }
     }
+    std::vector<TVectorFile*> loaded;
     for (int index = 0; index < fFiles.Count(); ++index) {
-        TVectorFile& file = *IndexedFile(index);
-        if (!file.Component.isEmpty())
-            file.LoadData(folder + file.FileName);
+        TVectorFile* file = IndexedFile(index);
+        if (!file->Component.isEmpty())
+            loaded.push_back(file);
     }
+    load_entries(loaded, folder, Threads);
 }
 
 TVectorFile* TVectorManager::IndexedFile(int Index) const

@@ -90,8 +90,11 @@ public:
     TVectorManager() = default;
 
     // Replaces the entries by the drawing files of the folder Path (none for an empty
-    // Path), in the folder's order, and loads each one that has a part name.
-    void GetFiles(const QString& Path, const Tzu_OnProgress& OnProgress);
+    // Path), in the folder's order, and loads each one that has a part name. The
+    // loading runs on Threads threads at once (0: one per core), the calling thread
+    // among them; the entries come out the same for any number. OnProgress is called on
+    // the calling thread only.
+    void GetFiles(const QString& Path, const Tzu_OnProgress& OnProgress, int Threads = 0);
     int FileCount() const { return fFiles.Count(); }
     // The entry at Index; null outside 0 .. FileCount() - 1.
     TVectorFile* IndexedFile(int Index) const;
