@@ -14,13 +14,16 @@
 #include "framework/stdctrls.h"
 #include "framework/sysutils.h"
 #include "platform/qt.h"
+#include "platform/user_paint.h"
 #include "test_support/temp_folder.h"
 
 #include <QtCore/QDir>
 #include <QtCore/QFile>
+#include <QtGui/QImage>
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 
 using namespace fw;
@@ -290,6 +293,45 @@ TEST_F(MainWindowFolder, AnItemThatStopsBeingSelectedLoadsNothing)
     EXPECT_EQ(main->lvVectorThumbs->Items()->GetCount(), 0);
     EXPECT_TRUE(main->LastVectorPrev.isEmpty());
     EXPECT_EQ(main->VectorChild->Struct(), nullptr);
+}
+
+TEST_F(MainWindowFolder, LayoutChangesRepaintTheViewAndOtherSystemCommandsDoNot)
+{
+    TfrmMain* main = open();
+    main->vectors_ShellTree->SetPath(folder());
+    ASSERT_EQ(main->VectorChild->Struct(), main->VectorVO);
+    HWND box = main->VectorChild->VectorBox->Handle();
+    constexpr COLORREF kMark = RGB(255, 0, 0);
+    const auto mark = [box] {
+        HDC dc = GetDC(box);
+        SetPixelV(dc, 100, 5, kMark);
+        ReleaseDC(box, dc);
+    };
+    const auto marked = [box] {
+        const QImage surface = platform::test::WindowSurface(box);
+        return (surface.pixel(100, 5) & 0xFFFFFF) == 0xFF0000u;
+    };
+    const struct {
+        const char* name;
+        std::function<void()> change;
+        bool repainted;
+    } kCases[] = {
+        {"splitter moved", [main] { main->Splitter1Moved(main->Splitter1); }, true},
+        {"size or move ended", [main] { SendMessageW(main->Handle(), WM_EXITSIZEMOVE, 0, 0); },
+         true},
+        {"restore", [main] { SendMessageW(main->Handle(), WM_SYSCOMMAND, SC_RESTORE, 0); }, true},
+        // The low four bits make it another command for this window.
+        {"restore with low bits",
+         [main] { SendMessageW(main->Handle(), WM_SYSCOMMAND, SC_RESTORE | 2, 0); }, false},
+    };
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(c.name);
+        mark();
+        ASSERT_TRUE(marked());
+        c.change();
+        EXPECT_EQ(marked(), !c.repainted);
+        Application->ProcessMessages();
+    }
 }
 
 TEST_F(MainWindowFolder, TheLastFolderIsOpenedAgainAtTheNextStart)
