@@ -6,7 +6,7 @@ set -euo pipefail
 readonly TARVEK_PACKAGES=(
   build-essential cmake ninja-build ccache pkg-config qt6-base-dev zlib1g-dev
   libjpeg-dev libgtest-dev libgmock-dev libbenchmark-dev fonts-liberation2
-  fonts-crosextra-carlito fonts-dejavu-core clang-format
+  fonts-crosextra-carlito fonts-dejavu-core clang-format xvfb xauth
 )
 
 tarvek_install_packages() {

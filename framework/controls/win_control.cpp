@@ -928,10 +928,11 @@ void TWinControl::Dispatch(TMessage& message)
         handle_set_cursor(message);
         return;
     case WM_MOUSEWHEEL: {
-        // The form first (its OnMouseWheel, OnMouseWheelDown and OnMouseWheelUp), then
-        // this control's DoMouseWheel through CM_MOUSEWHEEL.
+        // The top-level form first (its OnMouseWheel, OnMouseWheelDown and
+        // OnMouseWheelUp; a form embedded in it is passed over), then this control's
+        // DoMouseWheel through CM_MOUSEWHEEL.
         const TWMMouseWheel wheel = TWMMouseWheel::From(message);
-        TCustomForm* form = GetParentForm(this);
+        TCustomForm* form = GetParentForm(this, true);
         const TPoint position{wheel.XPos, wheel.YPos};
         if (form != nullptr &&
             form->DoMouseWheel(KeysToShiftState(wheel.Keys), wheel.WheelDelta, position)) {

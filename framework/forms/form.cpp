@@ -8,13 +8,17 @@
 
 namespace fw {
 
-TCustomForm* GetParentForm(const TControl* control)
+TCustomForm* GetParentForm(const TControl* control, bool top_form)
 {
+    const TCustomForm* found = nullptr;
     for (const TControl* above = control; above != nullptr; above = above->Parent()) {
-        if (auto* form = dynamic_cast<const TCustomForm*>(above))
-            return const_cast<TCustomForm*>(form);
+        if (auto* form = dynamic_cast<const TCustomForm*>(above)) {
+            found = form;
+            if (!top_form)
+                break;
+        }
     }
-    return nullptr;
+    return const_cast<TCustomForm*>(found);
 }
 
 TCustomForm::TCustomForm(TComponent* owner) : TWinControl(owner)

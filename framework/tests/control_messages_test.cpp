@@ -148,6 +148,34 @@ TEST_F(ShownForm, TheWheelGoesToTheFormFirstThenToTheControl)
     }
 }
 
+TEST_F(ShownForm, AFormEmbeddedInAnotherLeavesTheWheelToTheTopLevelForm)
+{
+    auto* inner = new TForm(form());
+    inner->AfterConstruction();
+    inner->SetBorderStyle(bsNone);
+    inner->SetParent(panel());
+    inner->SetAlign(alClient);
+    inner->Show();
+    auto* box = new TWheelBox(inner);
+    box->SetParent(inner);
+    box->SetBounds(10, 10, 100, 80);
+    std::vector<std::string> asked;
+    inner->OnMouseWheelDown = [&](TObject*, TShiftState, TPoint, bool& handled) {
+        asked.push_back("inner");
+        handled = true;
+    };
+    form()->OnMouseWheelDown = [&](TObject*, TShiftState, TPoint, bool& handled) {
+        asked.push_back("top");
+        handled = true;
+    };
+    const LRESULT result =
+        SendMessageW(box->Handle(), WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(int16_t{-120})),
+                     screen_point(box, 5, 5));
+    EXPECT_EQ(asked, (std::vector<std::string>{"top"}));
+    EXPECT_TRUE(box->deltas.empty());
+    EXPECT_EQ(result, 1);
+}
+
 TEST_F(ShownForm, TheChosenItemRunsAfterTheMenuClosedAndAChildWithoutMenuPopsTheFormsMenu)
 {
     auto* menu = new TPopupMenu(form());

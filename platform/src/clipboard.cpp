@@ -9,6 +9,7 @@
 
 #include <QtCore/QByteArray>
 #include <QtCore/QMimeData>
+#include <QtCore/QString>
 #include <QtGui/QClipboard>
 #include <QtGui/QGuiApplication>
 #include <QtGui/QImage>
@@ -356,6 +357,21 @@ PLATFORM_API UINT RegisterClipboardFormatA(LPCSTR name) noexcept
         const UINT number = state.next_format++;
         state.registered.emplace(key, number);
         return number;
+    } catch (const std::bad_alloc&) {
+        platform::make_win32_error(ERROR_NOT_ENOUGH_MEMORY);
+        return 0;
+    }
+}
+
+PLATFORM_API UINT RegisterClipboardFormatW(LPCWSTR name) noexcept
+{
+    if (name == nullptr) {
+        platform::make_win32_error(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    try {
+        const QByteArray utf8 = QString::fromUtf16(name).toUtf8();
+        return RegisterClipboardFormatA(utf8.constData());
     } catch (const std::bad_alloc&) {
         platform::make_win32_error(ERROR_NOT_ENOUGH_MEMORY);
         return 0;

@@ -187,6 +187,7 @@ HBITMAP create_mono_section(const BITMAPINFO* info, void** bits)
                                                       height < 0, colour0, colour1, true, &packed);
     if (bitmap == nullptr)
         return nullptr;
+    bitmap->set_dib_section();
     const HGDIOBJ handle = add_object(std::move(bitmap));
     if (handle != nullptr && bits != nullptr)
         *bits = packed;

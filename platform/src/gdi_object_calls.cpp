@@ -58,6 +58,29 @@ QRect region_rect(int left, int top, int right, int bottom)
     return QRect(left, top, right - left, bottom - top);
 }
 
+// The description of a DIB section, as it was made.
+DIBSECTION dib_section_of(const Bitmap& bitmap)
+{
+    DIBSECTION section{};
+    const bool mono = bitmap.is_mono();
+    const LONG stride = mono ? bitmap.packed_stride() : bitmap.width() * 4;
+    section.dsBm =
+        BITMAP{0,
+               bitmap.width(),
+               bitmap.height(),
+               stride,
+               1,
+               static_cast<WORD>(mono ? 1 : 32),
+               mono ? static_cast<LPVOID>(bitmap.packed()) : static_cast<LPVOID>(bitmap.pixels())};
+    section.dsBmih.biSize = sizeof(BITMAPINFOHEADER);
+    section.dsBmih.biWidth = bitmap.width();
+    section.dsBmih.biHeight = bitmap.top_down() ? -bitmap.height() : bitmap.height();
+    section.dsBmih.biPlanes = 1;
+    section.dsBmih.biBitCount = section.dsBm.bmBitsPixel;
+    section.dsBmih.biCompression = BI_RGB;
+    section.dsBmih.biSizeImage = static_cast<DWORD>(stride) * static_cast<DWORD>(bitmap.height());
+    return section;
+}
 }
 
 extern "C" {
@@ -165,6 +188,7 @@ PLATFORM_API HBITMAP CreateDIBSection(HDC /*dc*/, const BITMAPINFO* info, UINT u
     std::unique_ptr<Bitmap> bitmap = make_dib(header.biWidth, height < 0 ? -height : height, height < 0);
     if (bitmap == nullptr)
         return nullptr;
+    bitmap->set_dib_section();
     uint32_t* pixels = bitmap->pixels();
     const HGDIOBJ handle = add_object(std::move(bitmap));
     if (handle != nullptr && bits != nullptr)
@@ -209,6 +233,9 @@ PLATFORM_API int GetObjectA(HGDIOBJ object, int size, LPVOID buffer) noexcept
         return copy_record(static_cast<const Font*>(found)->record(), size, buffer);
     case ObjectKind::Bitmap: {
         const auto* bitmap = static_cast<const Bitmap*>(found);
+        if (bitmap->is_dib_section() && buffer != nullptr &&
+            size >= static_cast<int>(sizeof(DIBSECTION)))
+            return copy_record(dib_section_of(*bitmap), size, buffer);
         if (bitmap->is_mono()) {
             const BITMAP record{0, bitmap->width(), bitmap->height(), bitmap->packed_stride(), 1,
                                 1, bitmap->packed()};

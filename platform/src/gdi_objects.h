@@ -127,6 +127,10 @@ public:
     void pixels_to_packed() const;
     void packed_to_pixels();
 
+    // Made by CreateDIBSection (GetObjectA then describes it as a DIBSECTION).
+    bool is_dib_section() const { return m_dib_section; }
+    void set_dib_section() { m_dib_section = true; }
+
     // A bitmap is selected into at most one DC at a time.
     DeviceContext* owner_dc() const { return m_owner_dc; }
     void set_owner_dc(DeviceContext* dc) { m_owner_dc = dc; }
@@ -138,6 +142,7 @@ private:
     uint32_t* m_pixels; // from calloc; NULL for the default bitmap
     DeviceContext* m_owner_dc = nullptr;
     bool m_mono = false;
+    bool m_dib_section = false;
     uint32_t m_palette[2] = {0, 0x00FFFFFFu};
     uint8_t* m_packed = nullptr;
 };

@@ -134,8 +134,9 @@ public:
     explicit TForm(TComponent* owner) : TCustomForm(owner) {}
 };
 
-// The form whose child the control is (the nearest), or nullptr.
-TCustomForm* GetParentForm(const TControl* control);
+// The form whose child the control is, or nullptr: the nearest, or with top_form the
+// outermost (the top-level form in which child forms are embedded).
+TCustomForm* GetParentForm(const TControl* control, bool top_form = false);
 
 // ---- The application ----------------------------------------------------------------------
 

@@ -3,7 +3,8 @@
  *
  * Provided here: GlobalAlloc, GlobalLock, GlobalUnlock, GlobalSize, GlobalFree;
  * OpenClipboard, CloseClipboard, EmptyClipboard, SetClipboardData, GetClipboardData,
- * IsClipboardFormatAvailable, RegisterClipboardFormatA.
+ * IsClipboardFormatAvailable, RegisterClipboardFormatA,
+ * RegisterClipboardFormatW.
  *
  * The clipboard is the desktop's, through Qt (in-process under the offscreen platform):
  * CF_TEXT travels as plain text (UTF-8) too; CF_DIB and registered formats travel as
@@ -56,6 +57,9 @@ PLATFORM_API HANDLE GetClipboardData(UINT format) PLATFORM_NOEXCEPT;
 PLATFORM_API BOOL IsClipboardFormatAvailable(UINT format) PLATFORM_NOEXCEPT;
 /* The same number for the same name (any case), from 0xC000 on; 0 for NULL. */
 PLATFORM_API UINT RegisterClipboardFormatA(LPCSTR name) PLATFORM_NOEXCEPT;
+/* The same for a UTF-16 name: the number that RegisterClipboardFormatA gives its UTF-8
+ * form. */
+PLATFORM_API UINT RegisterClipboardFormatW(LPCWSTR name) PLATFORM_NOEXCEPT;
 
 PLATFORM_END_DECLS
 

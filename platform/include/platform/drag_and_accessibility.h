@@ -58,6 +58,7 @@ PLATFORM_API HRESULT DoDragDrop(IDataObject* data, IDropSource* source, DWORD al
 #define EVENT_OBJECT_FOCUS 0x8005u
 #define EVENT_OBJECT_SELECTION 0x8006u
 #define EVENT_OBJECT_STATECHANGE 0x800Au
+#define EVENT_OBJECT_NAMECHANGE 0x800Cu
 #define CHILDID_SELF 0
 
 /* Assistive technology is not served: nothing happens. */

@@ -14,7 +14,8 @@
  *    SetBkColor/GetBkColor, SetBkMode/GetBkMode, SetTextAlign/GetTextAlign;
  *  - drawing: MoveToEx, GetCurrentPositionEx, LineTo, SetPixelV, GetPixel, Arc,
  *    Rectangle, RoundRect;
- *  - text: TextOutA, GetTextMetricsA, GetTextExtentPoint32A;
+ *  - text: TextOutA, ExtTextOutW, GetTextMetricsA, GetTextExtentPoint32A and
+ *    GetTextExtentPoint32W;
  *  - paths: BeginPath, EndPath, CloseFigure, StrokeAndFillPath, PathToRegion;
  *  - regions: CreateRectRgn, RectInRegion.
  *
@@ -320,9 +321,20 @@ PLATFORM_API HRGN CreateRectRgn(int left, int top, int right, int bottom) PLATFO
 /* TRUE when some pixel of the rectangle lies in the region. */
 PLATFORM_API BOOL RectInRegion(HRGN region, const RECT* rect) PLATFORM_NOEXCEPT;
 
+/* The description of a DIB section: its BITMAP record (bmBits its pixels), the header
+ * it was made with (the height keeps its sign), no bit fields and no file section. */
+typedef struct tagDIBSECTION {
+    BITMAP dsBm;
+    BITMAPINFOHEADER dsBmih;
+    DWORD dsBitfields[3];
+    HANDLE dshSection;
+    DWORD dsOffset;
+} DIBSECTION, *LPDIBSECTION;
+
 /* Copies the object's record (LOGPEN, LOGBRUSH, LOGFONTA or BITMAP) and returns its
  * size; with buffer NULL only returns the size. 0 for an unknown handle, a region or a
- * DC, or a buffer smaller than the record. */
+ * DC, or a buffer smaller than the record. A DIB section asked with room for a
+ * DIBSECTION gives that record (and its size); any other bitmap gives its BITMAP. */
 PLATFORM_API int GetObjectA(HGDIOBJ object, int size, LPVOID buffer) PLATFORM_NOEXCEPT;
 
 /* ---- Device contexts ------------------------------------------------------------ */
@@ -471,6 +483,22 @@ PLATFORM_API BOOL GetTextMetricsA(HDC dc, LPTEXTMETRICA metrics) PLATFORM_NOEXCE
 /* Width of count bytes of text and the font's cell height, before any escapement. */
 PLATFORM_API BOOL GetTextExtentPoint32A(HDC dc, LPCSTR text, int count, LPSIZE size)
     PLATFORM_NOEXCEPT;
+/* The same for count UTF-16 units of text. */
+PLATFORM_API BOOL GetTextExtentPoint32W(HDC dc, LPCWSTR text, int count,
+                                        LPSIZE size) PLATFORM_NOEXCEPT;
+
+#define ETO_OPAQUE 0x0002
+#define ETO_CLIPPED 0x0004
+#define ETO_RTLREADING 0x0080
+/*
+ * Draws count UTF-16 units of text as TextOutA does. With ETO_OPAQUE the rectangle is
+ * first filled with the background colour; with ETO_CLIPPED the text is cut to the
+ * rectangle (within the DC's clip, which stays as it was). ETO_RTLREADING is taken:
+ * the characters' own directions order them either way. The rectangle may be NULL
+ * without those options; spacing must be NULL (ERROR_INVALID_PARAMETER otherwise).
+ */
+PLATFORM_API BOOL ExtTextOutW(HDC dc, int x, int y, UINT options, const RECT* rect, LPCWSTR text,
+                              UINT count, const INT* spacing) PLATFORM_NOEXCEPT;
 
 /* ---- Font outlines and enumeration ---------------------------------------------------- */
 

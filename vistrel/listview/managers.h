@@ -1,0 +1,341 @@
+// The control's managers and paint information as far as the control's construction,
+// its items and its groups use them: their fields with their defaults and the members
+// those call. Drawing, input, dragging, editing, hints, sorting and the header's
+// columns and layout add to these classes; here they hold state only.
+#ifndef VISTREL_LISTVIEW_MANAGERS_H
+#define VISTREL_LISTVIEW_MANAGERS_H
+
+#include "framework/controls.h"
+#include "framework/graphics.h"
+#include "listview/common/common_types.h"
+#include "listview/persistent.h"
+
+#include <memory>
+
+namespace fw {
+class TCustomImageList;
+}
+
+namespace vistrel::listview {
+
+// ---- Paint information -------------------------------------------------------------------
+
+class TLqPaintInfoBasic : public TLqOwnedPersistent {
+public:
+    explicit TLqPaintInfoBasic(TCustomLqListview* owner) : TLqOwnedPersistent(owner) {}
+
+    fw::TAlignment Alignment() const { return m_alignment; }
+    int Border() const { return m_border; }
+    fw::TColor BorderColor() const { return m_border_color; }
+    int CaptionIndent() const { return m_caption_indent; }
+    int CaptionLines() const { return m_caption_lines; }
+    bool CheckFlat() const { return m_check_flat; }
+    int CheckIndent() const { return m_check_indent; }
+    int CheckSize() const { return m_check_size; }
+    TLqCheckType CheckType() const { return m_check_type; }
+    int ImageIndent() const { return m_image_indent; }
+    bool ShowBorder() const { return m_show_border; }
+    TLqCommonVAlignment VAlignment() const { return m_valignment; }
+
+    // A changed value is stored and the whole control repainted.
+    void SetAlignment(fw::TAlignment value) { set(m_alignment, value); }
+    void SetBorder(int value) { set(m_border, value); }
+    void SetBorderColor(fw::TColor value) { set(m_border_color, value); }
+    void SetCaptionIndent(int value) { set(m_caption_indent, value); }
+    void SetCaptionLines(int value) { set(m_caption_lines, value); }
+    void SetCheckFlat(bool value) { set(m_check_flat, value); }
+    void SetCheckIndent(int value) { set(m_check_indent, value); }
+    void SetCheckSize(int value) { set(m_check_size, value); }
+    void SetCheckType(TLqCheckType value) { set(m_check_type, value); }
+    void SetImageIndent(int value) { set(m_image_indent, value); }
+    void SetShowBorder(bool value) { m_show_border = value; }
+    void SetVAlignment(TLqCommonVAlignment value) { set(m_valignment, value); }
+
+    virtual void Invalidate(bool immediate_update);
+
+protected:
+    template <typename T>
+    void set(T& field, T value)
+    {
+        if (field == value)
+            return;
+        field = value;
+        Invalidate(false);
+    }
+
+private:
+    fw::TAlignment m_alignment = fw::taLeftJustify;
+    int m_border = 4;
+    fw::TColor m_border_color = fw::clHighlight;
+    int m_caption_indent = 4;
+    int m_caption_lines = 1;
+    bool m_check_flat = false;
+    int m_check_indent = 2;
+    int m_check_size = 12;
+    TLqCheckType m_check_type = ectNone;
+    int m_image_indent = 2;
+    bool m_show_border = true;
+    TLqCommonVAlignment m_valignment = cvaCenter;
+};
+
+class TLqPaintInfoItem : public TLqPaintInfoBasic {
+public:
+    using TLqPaintInfoBasic::TLqPaintInfoBasic;
+    int TileDetailCount() const { return m_tile_detail_count; }
+    void SetTileDetailCount(int value);
+
+private:
+    int m_tile_detail_count = 1;
+};
+
+class TLqPaintInfoColumn : public TLqPaintInfoBasic {
+public:
+    using TLqPaintInfoBasic::TLqPaintInfoBasic;
+};
+
+// A group margin: its size and whether it is shown.
+class TLqMargin : public TLqOwnedPersistent {
+public:
+    explicit TLqMargin(TCustomLqListview* owner, bool visible = false)
+        : TLqOwnedPersistent(owner), m_visible(visible)
+    {
+    }
+    ~TLqMargin() override;
+    int Size() const { return m_size; }
+    void SetSize(int value) { m_size = value; }
+    bool Visible() const { return m_visible; }
+    void SetVisible(bool value) { m_visible = value; }
+    // The bottom margin's own paint information (owned), or none.
+    TLqPaintInfoBasic* PaintInfo() const { return m_paint_info.get(); }
+    void SetPaintInfo(TLqPaintInfoBasic* info) { m_paint_info.reset(info); }
+
+private:
+    int m_size = 30;
+    bool m_visible;
+    std::unique_ptr<TLqPaintInfoBasic> m_paint_info;
+};
+
+class TLqPaintInfoGroup : public TLqPaintInfoBasic {
+public:
+    explicit TLqPaintInfoGroup(TCustomLqListview* owner);
+    ~TLqPaintInfoGroup() override;
+
+    bool BandBlended() const { return m_band_blended; }
+    fw::TColor BandColor() const { return m_band_color; }
+    fw::TColor BandColorFade() const { return m_band_color_fade; }
+    bool BandEnabled() const { return m_band_enabled; }
+    bool BandFullWidth() const { return m_band_full_width; }
+    int BandIndent() const { return m_band_indent; }
+    int BandLength() const { return m_band_length; }
+    int BandMargin() const { return m_band_margin; }
+    int BandRadius() const { return m_band_radius; }
+    int BandThickness() const { return m_band_thickness; }
+    bool Expandable() const { return m_expandable; }
+    void SetExpandable(bool value);
+    int ExpandImageIndent() const { return m_expand_image_indent; }
+    TLqMargin* MarginBottom() const { return m_margin_bottom.get(); }
+    TLqMargin* MarginLeft() const { return m_margin_left.get(); }
+    TLqMargin* MarginRight() const { return m_margin_right.get(); }
+    TLqMargin* MarginTop() const { return m_margin_top.get(); }
+
+private:
+    bool m_band_blended = true;
+    fw::TColor m_band_color = 0xFF0000;
+    fw::TColor m_band_color_fade = fw::clWindow;
+    bool m_band_enabled = true;
+    bool m_band_full_width = false;
+    int m_band_indent = 0;
+    int m_band_length = 300;
+    int m_band_margin = 2;
+    int m_band_radius = 4;
+    int m_band_thickness = 3;
+    bool m_expandable = true;
+    int m_expand_image_indent = 4;
+    std::unique_ptr<TLqMargin> m_margin_bottom;
+    std::unique_ptr<TLqMargin> m_margin_left;
+    std::unique_ptr<TLqMargin> m_margin_right;
+    std::unique_ptr<TLqMargin> m_margin_top;
+};
+
+// ---- Managers ----------------------------------------------------------------------------
+
+class TLqGestureManager : public TLqOwnedPersistent {
+public:
+    using TLqOwnedPersistent::TLqOwnedPersistent;
+};
+
+class TLqHotTrackManager : public TLqOwnedPersistent {
+public:
+    using TLqOwnedPersistent::TLqOwnedPersistent;
+    bool Enabled() const { return m_enabled; }
+    void SetEnabled(bool value) { m_enabled = value; }
+    TLqCollectionItem* PendingObject() const { return m_pending_object; }
+    void SetPendingObject(TLqCollectionItem* object) { m_pending_object = object; }
+    TLqCollectionItem* PendingObjectCheck() const { return m_pending_object_check; }
+    void SetPendingObjectCheck(TLqCollectionItem* object) { m_pending_object_check = object; }
+
+private:
+    bool m_enabled = false;
+    TLqCollectionItem* m_pending_object = nullptr;
+    TLqCollectionItem* m_pending_object_check = nullptr;
+};
+
+class TLqBackgroundManager : public TLqOwnedPersistent {
+public:
+    using TLqOwnedPersistent::TLqOwnedPersistent;
+};
+
+class TLqDropTargetManager : public TLqOwnedInterfacedPersistent {
+public:
+    using TLqOwnedInterfacedPersistent::TLqOwnedInterfacedPersistent;
+};
+
+class TLqDragRectManager : public TLqOwnedPersistent {
+public:
+    using TLqOwnedPersistent::TLqOwnedPersistent;
+    bool Enabled() const { return m_enabled; }
+    void SetEnabled(bool value) { m_enabled = value; }
+
+private:
+    bool m_enabled = false;
+};
+
+// What the OLE drag manager and the header's drag manager share here: whether they are
+// enabled and registered as drop targets.
+class TLqDragManagerState : public TLqOwnedPersistent {
+public:
+    using TLqOwnedPersistent::TLqOwnedPersistent;
+    bool Enabled() const { return m_enabled; }
+    void SetEnabled(bool value) { m_enabled = value; }
+    bool Registered() const { return m_registered; }
+    void SetRegistered(bool value) { m_registered = value; }
+
+private:
+    bool m_enabled = false;
+    bool m_registered = false;
+};
+
+class TLqOLEDragManager : public TLqDragManagerState {
+public:
+    using TLqDragManagerState::TLqDragManagerState;
+    TLqItem* DropTarget() const { return m_drop_target; }
+    void SetDropTarget(TLqItem* item) { m_drop_target = item; }
+    TLqItem* DragItem() const { return m_drag_item; }
+    void SetDragItem(TLqItem* item) { m_drag_item = item; }
+
+private:
+    TLqItem* m_drop_target = nullptr;
+    TLqItem* m_drag_item = nullptr;
+};
+
+class TLqCheckManager : public TLqOwnedPersistent {
+public:
+    using TLqOwnedPersistent::TLqOwnedPersistent;
+    // The number of checked items.
+    int Count() const { return m_count; }
+    void AddToCount(int delta) { m_count += delta; }
+
+private:
+    int m_count = 0;
+};
+
+class TLqEditManager : public TLqOwnedPersistent {
+public:
+    explicit TLqEditManager(TCustomLqListview* owner);
+    ~TLqEditManager() override;
+    fw::TFont* Font() const { return m_font.get(); }
+    TLqItem* TabMoveFocusItem() const { return m_tab_move_focus_item; }
+    void SetTabMoveFocusItem(TLqItem* item) { m_tab_move_focus_item = item; }
+
+private:
+    std::unique_ptr<fw::TFont> m_font;
+    TLqItem* m_tab_move_focus_item = nullptr;
+};
+
+class TLqGlobalImageManager : public TLqOwnedPersistent {
+public:
+    using TLqOwnedPersistent::TLqOwnedPersistent;
+};
+
+class TLqHintInfo : public TLqOwnedPersistent {
+public:
+    using TLqOwnedPersistent::TLqOwnedPersistent;
+    TLqHintType HintType() const { return m_hint_type; }
+    void SetHintType(TLqHintType type) { m_hint_type = type; }
+
+private:
+    TLqHintType m_hint_type = ehtText;
+};
+
+class TLqSortManager : public TLqOwnedPersistent {
+public:
+    using TLqOwnedPersistent::TLqOwnedPersistent;
+    bool AutoSort() const { return m_auto_sort; }
+    void SetAutoSort(bool value) { m_auto_sort = value; }
+    // Sorting comes with the sort manager's own work; nothing to do yet.
+    void SortAll(bool /*force*/) {}
+
+private:
+    bool m_auto_sort = false;
+};
+
+class TLqIncrementalSearchManager : public TLqOwnedPersistent {
+public:
+    using TLqOwnedPersistent::TLqOwnedPersistent;
+    void ResetSearch()
+    {
+        m_search_item = nullptr;
+        m_next_search_item = nullptr;
+    }
+    TLqItem* SearchItem() const { return m_search_item; }
+    void SetSearchItem(TLqItem* item) { m_search_item = item; }
+    TLqItem* NextSearchItem() const { return m_next_search_item; }
+    void SetNextSearchItem(TLqItem* item) { m_next_search_item = item; }
+
+private:
+    TLqItem* m_search_item = nullptr;
+    TLqItem* m_next_search_item = nullptr;
+};
+
+// The header with its columns: the columns collection, font and images, and the
+// header's place in the view; its layout and painting come with the columns' own work.
+class TLqHeader : public TLqOwnedPersistent {
+public:
+    explicit TLqHeader(TCustomLqListview* owner);
+    ~TLqHeader() override;
+
+    TLqCollection* Columns() const { return m_columns.get(); }
+    fw::TFont* Font() const { return m_font.get(); }
+    fw::TCustomImageList* Images() const { return m_images; }
+    void SetImages(fw::TCustomImageList* images) { m_images = images; }
+    bool ShowInAllViews() const { return m_show_in_all_views; }
+    void SetShowInAllViews(bool value) { m_show_in_all_views = value; }
+    bool Visible() const { return m_visible; }
+    void SetVisible(bool value) { m_visible = value; }
+    int Height() const { return m_height; }
+    void SetHeight(int value) { m_height = value; }
+    bool StreamColumns() const { return m_stream_columns; }
+    TLqDragManagerState* DragManager() const { return m_drag_manager.get(); }
+    // The header's band in view coordinates.
+    fw::TRect ViewRect() const { return m_view_rect; }
+    TLqColumn* FirstVisibleColumn() const;
+
+    void Rebuild(bool force);
+    void LoadFromStream(fw::TStream* S, int version) override;
+    void SaveToStream(fw::TStream* S, int version) override;
+
+private:
+    std::unique_ptr<TLqCollection> m_columns;
+    std::unique_ptr<fw::TFont> m_font;
+    fw::TCustomImageList* m_images = nullptr;
+    bool m_show_in_all_views = false;
+    bool m_visible = false;
+    int m_height = 21;
+    bool m_stream_columns = true;
+    std::unique_ptr<TLqDragManagerState> m_drag_manager;
+    fw::TRect m_view_rect;
+};
+
+}
+
+#endif
