@@ -1,5 +1,5 @@
 // Listing a folder of 200 drawings into the catalogue: every drawing read and its
-// thumbnail drawn, on one thread and on one thread per core, in one run.
+// thumbnail drawn, on one thread, on two and four, and on one thread per core, in one run.
 //
 // The folder is written once into a temporary folder and removed at the end: drawings
 // from the generator (bench/dxf_generator.h) of 40 to 400 KB in ASCII and in both binary
@@ -99,10 +99,12 @@ void BM_ListFolder(benchmark::State& state)
                                                            static_cast<double>(state.iterations()),
                                                        benchmark::Counter::kIsRate);
 }
-// 1: one thread; 0: one per core.
+// 1: one thread; 2 and 4 to show how it scales; 0: one thread per core.
 BENCHMARK(BM_ListFolder)
     ->ArgName("threads")
     ->Arg(1)
+    ->Arg(2)
+    ->Arg(4)
     ->Arg(0)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime()

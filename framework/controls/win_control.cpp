@@ -4,6 +4,7 @@
 #include "framework/controls.h"
 #include "controls/control_tracking.h"
 #include "framework/forms.h"
+#include "forms/guarded_call.h"
 #include "graphics/scratch_surface.h"
 #include "platform/kernel.h"
 #include "platform/user_input.h"
@@ -12,7 +13,6 @@
 #include <QtCore/QString>
 
 #include <algorithm>
-#include <cstdio>
 #include <map>
 
 namespace fw {
@@ -52,19 +52,6 @@ bool is_mouse_message(UINT msg)
     return msg >= WM_MOUSEFIRST && msg <= WM_MBUTTONDBLCLK;
 }
 
-void report_without_application() noexcept
-{
-    try {
-        throw;
-    } catch (const Exception& error) {
-        std::fprintf(stderr, "%s\n", error.what());
-    } catch (const std::exception& error) {
-        std::fprintf(stderr, "%s\n", error.what());
-    } catch (...) {
-        std::fprintf(stderr, "Unknown exception\n");
-    }
-}
-
 }
 
 // ---- The window procedure ------------------------------------------------------------------
@@ -82,15 +69,8 @@ LRESULT fw_window_procedure(HWND window, UINT msg, WPARAM wparam, LPARAM lparam)
 
     ++g_dispatch_depth;
     LRESULT result = 0;
-    try {
-        // The control may be freed by its handler: nothing below touches it.
-        result = control->Perform(msg, wparam, lparam);
-    } catch (...) {
-        if (Application != nullptr)
-            Application->HandleException(nullptr);
-        else
-            report_without_application();
-    }
+    // The control may be freed by its handler: nothing below touches it.
+    forms::guarded_call(nullptr, [&] { result = control->Perform(msg, wparam, lparam); });
     if (msg == WM_NCDESTROY) {
         // The window is gone; its control (if it still exists) makes a new one when
         // it needs one.

@@ -1,6 +1,7 @@
 // TApplication, TScreen and the unit that makes Application, Screen and Mouse.
 
 #include "framework/forms.h"
+#include "forms/guarded_call.h"
 #include "framework/sysutils.h"
 #include "platform/system_metrics.h"
 #include "platform/user.h"
@@ -373,6 +374,25 @@ void PrepareQtApplication()
 {
     QGuiApplication::setHighDpiScaleFactorRoundingPolicy(
         Qt::HighDpiScaleFactorRoundingPolicy::Round);
+}
+
+}
+
+namespace fw::forms {
+
+void report_escaped_exception(TObject* sender) noexcept
+{
+    if (Application != nullptr) {
+        Application->HandleException(sender);
+        return;
+    }
+    try {
+        throw;
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "%s\n", error.what());
+    } catch (...) {
+        std::fprintf(stderr, "Unknown exception\n");
+    }
 }
 
 }

@@ -4,6 +4,7 @@
 // control, or a key or click comes.
 
 #include "framework/forms.h"
+#include "forms/guarded_call.h"
 #include "platform/kernel.h"
 #include "platform/user_input.h"
 
@@ -45,11 +46,8 @@ LRESULT fw_hint_timer_procedure(HWND window, UINT msg, WPARAM wparam, LPARAM lpa
         return DefWindowProcW(window, msg, wparam, lparam);
     if (Application == nullptr)
         return 0;
-    try {
-        Application->hint_timer_fired(Application->m_hint_timer_purpose);
-    } catch (...) {
-        Application->HandleException(nullptr);
-    }
+    forms::guarded_call(nullptr,
+                        [] { Application->hint_timer_fired(Application->m_hint_timer_purpose); });
     FreeDeviceContexts();
     return 0;
 }

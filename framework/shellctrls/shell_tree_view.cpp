@@ -2,6 +2,7 @@
 
 #include "framework/shellctrls.h"
 #include "framework/forms.h"
+#include "forms/guarded_call.h"
 #include "framework/sysutils.h"
 #include "platform/qt.h"
 
@@ -52,12 +53,7 @@ void TShellTreeView::CreateWnd()
     m_model = model;
     QObject::connect(view->selectionModel(), &QItemSelectionModel::currentChanged, view,
                      [this](const QModelIndex& current, const QModelIndex&) noexcept {
-                         try {
-                             current_changed(current);
-                         } catch (...) {
-                             if (Application != nullptr)
-                                 Application->HandleException(this);
-                         }
+                         forms::guarded_call(this, [&] { current_changed(current); });
                      });
     apply_settings();
     view->expand(model->index(QStringLiteral("/")));

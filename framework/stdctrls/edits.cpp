@@ -2,6 +2,7 @@
 
 #include "framework/stdctrls.h"
 #include "framework/forms.h"
+#include "forms/guarded_call.h"
 #include "platform/qt.h"
 #include "platform/user_input.h"
 
@@ -80,13 +81,8 @@ public:
         if (key == 0 || !m_edit->HandleAllocated())
             return false;
         m_edit->m_key_eaten = false;
-        try {
-            m_edit->Perform(WM_KEYDOWN, key, 0);
-        } catch (...) {
-            if (Application != nullptr)
-                Application->HandleException(m_edit);
+        if (!forms::guarded_call(m_edit, [this, key] { m_edit->Perform(WM_KEYDOWN, key, 0); }))
             return true;
-        }
         return m_edit->m_key_eaten;
     }
 
@@ -231,12 +227,7 @@ QWidget* TEdit::make_editor()
 {
     auto* editor = new QLineEdit;
     QObject::connect(editor, &QLineEdit::textChanged, editor, [this](const QString&) noexcept {
-        try {
-            editor_changed();
-        } catch (...) {
-            if (Application != nullptr)
-                Application->HandleException(this);
-        }
+        forms::guarded_call(this, [this] { editor_changed(); });
     });
     return editor;
 }
@@ -270,12 +261,7 @@ QWidget* TMemo::make_editor()
 {
     auto* editor = new QPlainTextEdit;
     QObject::connect(editor, &QPlainTextEdit::textChanged, editor, [this]() noexcept {
-        try {
-            editor_changed();
-        } catch (...) {
-            if (Application != nullptr)
-                Application->HandleException(this);
-        }
+        forms::guarded_call(this, [this] { editor_changed(); });
     });
     return editor;
 }

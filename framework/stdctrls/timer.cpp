@@ -2,11 +2,11 @@
 // receives its WM_TIMER messages.
 
 #include "framework/forms.h"
+#include "forms/guarded_call.h"
 #include "framework/stdctrls.h"
 #include "platform/kernel.h"
 #include "platform/user_input.h"
 
-#include <cstdio>
 
 namespace fw {
 namespace {
@@ -37,15 +37,8 @@ LRESULT fw_timer_window_procedure(HWND window, UINT msg, WPARAM wparam, LPARAM l
     auto* timer = reinterpret_cast<TTimer*>(GetWindowLongPtrW(window, GWLP_USERDATA));
     if (timer == nullptr)
         return 0;
-    try {
-        // The handler may free the timer: nothing below touches it.
-        timer->Timer();
-    } catch (...) {
-        if (Application != nullptr)
-            Application->HandleException(nullptr);
-        else
-            std::fprintf(stderr, "Exception in a timer's handler\n");
-    }
+    // The handler may free the timer: nothing below touches it.
+    forms::guarded_call(nullptr, [timer] { timer->Timer(); });
     FreeDeviceContexts();
     return 0;
 }
