@@ -834,20 +834,7 @@ TLqGroup* TLqGroups::VisibleGroup(int index) const
 
 TLqGroup* TLqGroups::insert_class(int index, TLqCollectionItemClass group_class, TObject* data)
 {
-    if (index < 0 || index > Count())
-        TList::Error(QStringLiteral("List index out of bounds (%d)"), index);
-    TLqCollectionItem* group = make_item(group_class);
-    if (group == nullptr)
-        return nullptr;
-    try {
-        put_new(group, index);
-    } catch (...) {
-        Free(group);
-        throw;
-    }
-    group->SetData(data);
-    DoStructureChange();
-    return static_cast<TLqGroup*>(group);
+    return static_cast<TLqGroup*>(insert_new(index, group_class, data));
 }
 
 TLqGroup* TLqGroups::Add(TObject* data)

@@ -1117,20 +1117,7 @@ bool TLqItems::accepts(TLqCollectionItem* item) const
 
 TLqItem* TLqItems::insert_class(int index, TLqCollectionItemClass item_class, TObject* data)
 {
-    if (index < 0 || index > Count())
-        TList::Error(kListIndexError, index);
-    TLqCollectionItem* item = make_item(item_class);
-    if (item == nullptr)
-        return nullptr;
-    try {
-        put_new(item, index);
-    } catch (...) {
-        Free(item);
-        throw;
-    }
-    item->SetData(data);
-    DoStructureChange();
-    return static_cast<TLqItem*>(item);
+    return static_cast<TLqItem*>(insert_new(index, item_class, data));
 }
 
 TLqItem* TLqItems::Add(TObject* data)

@@ -157,9 +157,15 @@ TLqCollectionItem* TLqCollection::Add(TObject* data)
 
 TLqCollectionItem* TLqCollection::Insert(int index, TObject* data)
 {
+    return insert_new(index, m_item_class, data);
+}
+
+TLqCollectionItem* TLqCollection::insert_new(int index, TLqCollectionItemClass item_class,
+                                             TObject* data)
+{
     if (index < 0 || index > Count())
         TList::Error(QStringLiteral("List index out of bounds (%d)"), index);
-    TLqCollectionItem* item = make_item(m_item_class);
+    TLqCollectionItem* item = make_item(item_class);
     if (item == nullptr)
         return nullptr;
     try {

@@ -174,6 +174,9 @@ protected:
     // re-indexes and tells DoItemAdd; the caller sets Data and ends the structure change.
     TLqCollectionItem* put_new(TLqCollectionItem* item, int index);
     TLqCollectionItem* make_item(TLqCollectionItemClass item_class);
+    // Makes an object of the class, puts it at index with its Data and ends the structure
+    // change; NULL when the class makes nothing.
+    TLqCollectionItem* insert_new(int index, TLqCollectionItemClass item_class, fw::TObject* data);
     // Whether an object of a class found in a stream belongs in this list.
     virtual bool accepts(TLqCollectionItem* /*item*/) const { return true; }
     void set_item_class(TLqCollectionItemClass item_class) { m_item_class = item_class; }
