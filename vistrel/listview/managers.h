@@ -9,6 +9,7 @@
 #include "framework/graphics.h"
 #include "listview/common/common_types.h"
 #include "listview/persistent.h"
+#include "listview/scrollbars.h"
 
 #include <memory>
 
@@ -159,10 +160,6 @@ private:
 
 // ---- Managers ----------------------------------------------------------------------------
 
-class TLqGestureManager : public TLqOwnedPersistent {
-public:
-    using TLqOwnedPersistent::TLqOwnedPersistent;
-};
 
 class TLqHotTrackManager : public TLqOwnedPersistent {
 public:
