@@ -14,7 +14,6 @@ const TLqViewItemClassInfo kItemViewClasses[kLqListStyleCount] = {
     {elsIcon},      {elsSmallIcon}, {elsList},      {elsReport},
     {elsThumbnail}, {elsTile},      {elsFilmStrip}, {elsGrid}};
 const TLqViewGroupClassInfo kGroupViewClass{0};
-
 }
 
 TLqViewItemClass LqDefaultItemViewClass(TLqListStyle style)
@@ -87,5 +86,4 @@ bool TLqViewGroup::SelectionHitPt(TLqGroup*, TPoint, TLqSelectHitType)
 {
     return false;
 }
-
 }

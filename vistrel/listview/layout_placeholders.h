@@ -74,7 +74,6 @@ struct TLqViewGroupClassInfo {
     int unused;
 };
 TLqViewGroupClass LqDefaultGroupViewClass();
-
 }
 
 #endif

@@ -160,7 +160,6 @@ private:
 
 // ---- Managers ----------------------------------------------------------------------------
 
-
 class TLqHotTrackManager : public TLqOwnedPersistent {
 public:
     using TLqOwnedPersistent::TLqOwnedPersistent;

@@ -64,9 +64,9 @@ TEST_F(LayoutTest, EachViewHasItsDefaultCellAtNinetySixDpi)
         int width;
         int height;
     } cases[] = {
-        {sizes->Icon(), 75, 75},       {sizes->SmallIcon(), 200, 17}, {sizes->List(), 200, 17},
+        {sizes->Icon(), 75, 75},        {sizes->SmallIcon(), 200, 17},  {sizes->List(), 200, 17},
         {sizes->Thumbnail(), 125, 143}, {sizes->FilmStrip(), 125, 143}, {sizes->Tile(), 218, 58},
-        {sizes->Report(), 75, 17},     {sizes->Grid(), 75, 17},
+        {sizes->Report(), 75, 17},      {sizes->Grid(), 75, 17},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(c.size->Width(), c.width);
@@ -466,9 +466,9 @@ TEST_F(LayoutTest, VerticalFlowNeighboursCrossIntoTheNearestGroups)
         {b->Item(1), acdRight, b->Item(1)},
         {a->Item(4), acdUp, a->Item(1)},
         {a->Item(1), acdUp, nullptr},
-        {b->Item(1), acdUp, a->Item(4)},    // the last row of a that has column 1
+        {b->Item(1), acdUp, a->Item(4)}, // the last row of a that has column 1
         {a->Item(0), acdDown, a->Item(3)},
-        {a->Item(2), acdDown, b->Item(1)},  // column 2 not in b: searched down to 1
+        {a->Item(2), acdDown, b->Item(1)}, // column 2 not in b: searched down to 1
         {b->Item(0), acdDown, nullptr},
     };
     for (const auto& c : cases)
