@@ -10,6 +10,7 @@
 #include "listview/common/common_types.h"
 #include "listview/paint_info.h"
 #include "listview/persistent.h"
+#include "listview/scrollbars.h"
 
 #include <memory>
 
@@ -21,10 +22,6 @@ namespace vistrel::listview {
 
 // ---- Managers ----------------------------------------------------------------------------
 
-class TLqGestureManager : public TLqOwnedPersistent {
-public:
-    using TLqOwnedPersistent::TLqOwnedPersistent;
-};
 
 class TLqHotTrackManager : public TLqOwnedPersistent {
 public:
