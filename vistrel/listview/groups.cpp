@@ -144,8 +144,10 @@ TLqGridGroup* TLqGroup::Grid()
     const TLqGridGroupClass wanted = GridClass();
     if (m_grid && m_grid->ClassType() != wanted)
         m_grid.reset();
+    // The new grid's cell size is the control's object of the view itself, so there is
+    // nothing to copy into it.
     if (!m_grid)
-        m_grid = std::make_unique<TLqGridGroup>(OwnerListview(), this, wanted->style);
+        m_grid = LqCreateGrid(wanted, OwnerListview(), this);
     return m_grid.get();
 }
 
@@ -181,12 +183,9 @@ void TLqGroup::Rebuild(TLqGroup* prev_group, int& next_visible_item_index)
 
 namespace {
 
-int effective_size(const TLqGroup* group, TLqMargin* margin)
+int effective_size(const TLqGroup*, TLqMargin* margin)
 {
-    TCustomLqListview* owner = group->OwnerListview();
-    if (margin == nullptr || owner == nullptr)
-        return 0;
-    return margin->Visible() && owner->ShowGroupMargins() ? margin->Size() : 0;
+    return margin != nullptr ? margin->RuntimeSize() : 0;
 }
 
 }
