@@ -126,6 +126,7 @@ enum TLqHotTrackState {
 };
 enum TLqCheckType {
     ectNone,
+    ectNoneWithSpace,
     ectBox,
     ectRadio
 };

@@ -8,6 +8,9 @@
 #include "framework/controls.h"
 #include "framework/graphics.h"
 #include "listview/common/common_types.h"
+#include "listview/hints.h"
+#include "listview/incremental_search.h"
+#include "listview/paint_info.h"
 #include "listview/persistent.h"
 #include "listview/scrollbars.h"
 
@@ -19,145 +22,6 @@ class TCustomImageList;
 
 namespace vistrel::listview {
 
-// ---- Paint information -------------------------------------------------------------------
-
-class TLqPaintInfoBasic : public TLqOwnedPersistent {
-public:
-    explicit TLqPaintInfoBasic(TCustomLqListview* owner) : TLqOwnedPersistent(owner) {}
-
-    fw::TAlignment Alignment() const { return m_alignment; }
-    int Border() const { return m_border; }
-    fw::TColor BorderColor() const { return m_border_color; }
-    int CaptionIndent() const { return m_caption_indent; }
-    int CaptionLines() const { return m_caption_lines; }
-    bool CheckFlat() const { return m_check_flat; }
-    int CheckIndent() const { return m_check_indent; }
-    int CheckSize() const { return m_check_size; }
-    TLqCheckType CheckType() const { return m_check_type; }
-    int ImageIndent() const { return m_image_indent; }
-    bool ShowBorder() const { return m_show_border; }
-    TLqCommonVAlignment VAlignment() const { return m_valignment; }
-
-    // A changed value is stored and the whole control repainted.
-    void SetAlignment(fw::TAlignment value) { set(m_alignment, value); }
-    void SetBorder(int value) { set(m_border, value); }
-    void SetBorderColor(fw::TColor value) { set(m_border_color, value); }
-    void SetCaptionIndent(int value) { set(m_caption_indent, value); }
-    void SetCaptionLines(int value) { set(m_caption_lines, value); }
-    void SetCheckFlat(bool value) { set(m_check_flat, value); }
-    void SetCheckIndent(int value) { set(m_check_indent, value); }
-    void SetCheckSize(int value) { set(m_check_size, value); }
-    void SetCheckType(TLqCheckType value) { set(m_check_type, value); }
-    void SetImageIndent(int value) { set(m_image_indent, value); }
-    void SetShowBorder(bool value) { m_show_border = value; }
-    void SetVAlignment(TLqCommonVAlignment value) { set(m_valignment, value); }
-
-    virtual void Invalidate(bool immediate_update);
-
-protected:
-    template <typename T>
-    void set(T& field, T value)
-    {
-        if (field == value)
-            return;
-        field = value;
-        Invalidate(false);
-    }
-
-private:
-    fw::TAlignment m_alignment = fw::taLeftJustify;
-    int m_border = 4;
-    fw::TColor m_border_color = fw::clHighlight;
-    int m_caption_indent = 4;
-    int m_caption_lines = 1;
-    bool m_check_flat = false;
-    int m_check_indent = 2;
-    int m_check_size = 12;
-    TLqCheckType m_check_type = ectNone;
-    int m_image_indent = 2;
-    bool m_show_border = true;
-    TLqCommonVAlignment m_valignment = cvaCenter;
-};
-
-class TLqPaintInfoItem : public TLqPaintInfoBasic {
-public:
-    using TLqPaintInfoBasic::TLqPaintInfoBasic;
-    int TileDetailCount() const { return m_tile_detail_count; }
-    void SetTileDetailCount(int value);
-
-private:
-    int m_tile_detail_count = 1;
-};
-
-class TLqPaintInfoColumn : public TLqPaintInfoBasic {
-public:
-    using TLqPaintInfoBasic::TLqPaintInfoBasic;
-};
-
-// A group margin: its size and whether it is shown.
-class TLqMargin : public TLqOwnedPersistent {
-public:
-    explicit TLqMargin(TCustomLqListview* owner, bool visible = false)
-        : TLqOwnedPersistent(owner), m_visible(visible)
-    {
-    }
-    ~TLqMargin() override;
-    int Size() const { return m_size; }
-    void SetSize(int value) { m_size = value; }
-    bool Visible() const { return m_visible; }
-    void SetVisible(bool value) { m_visible = value; }
-    // The bottom margin's own paint information (owned), or none.
-    TLqPaintInfoBasic* PaintInfo() const { return m_paint_info.get(); }
-    void SetPaintInfo(TLqPaintInfoBasic* info) { m_paint_info.reset(info); }
-
-private:
-    int m_size = 30;
-    bool m_visible;
-    std::unique_ptr<TLqPaintInfoBasic> m_paint_info;
-};
-
-class TLqPaintInfoGroup : public TLqPaintInfoBasic {
-public:
-    explicit TLqPaintInfoGroup(TCustomLqListview* owner);
-    ~TLqPaintInfoGroup() override;
-
-    bool BandBlended() const { return m_band_blended; }
-    fw::TColor BandColor() const { return m_band_color; }
-    fw::TColor BandColorFade() const { return m_band_color_fade; }
-    bool BandEnabled() const { return m_band_enabled; }
-    bool BandFullWidth() const { return m_band_full_width; }
-    int BandIndent() const { return m_band_indent; }
-    int BandLength() const { return m_band_length; }
-    int BandMargin() const { return m_band_margin; }
-    int BandRadius() const { return m_band_radius; }
-    int BandThickness() const { return m_band_thickness; }
-    bool Expandable() const { return m_expandable; }
-    void SetExpandable(bool value);
-    int ExpandImageIndent() const { return m_expand_image_indent; }
-    TLqMargin* MarginBottom() const { return m_margin_bottom.get(); }
-    TLqMargin* MarginLeft() const { return m_margin_left.get(); }
-    TLqMargin* MarginRight() const { return m_margin_right.get(); }
-    TLqMargin* MarginTop() const { return m_margin_top.get(); }
-
-private:
-    bool m_band_blended = true;
-    fw::TColor m_band_color = 0xFF0000;
-    fw::TColor m_band_color_fade = fw::clWindow;
-    bool m_band_enabled = true;
-    bool m_band_full_width = false;
-    int m_band_indent = 0;
-    int m_band_length = 300;
-    int m_band_margin = 2;
-    int m_band_radius = 4;
-    int m_band_thickness = 3;
-    bool m_expandable = true;
-    int m_expand_image_indent = 4;
-    std::unique_ptr<TLqMargin> m_margin_bottom;
-    std::unique_ptr<TLqMargin> m_margin_left;
-    std::unique_ptr<TLqMargin> m_margin_right;
-    std::unique_ptr<TLqMargin> m_margin_top;
-};
-
 // ---- Managers ----------------------------------------------------------------------------
 
 class TLqHotTrackManager : public TLqOwnedPersistent {
@@ -165,15 +29,24 @@ public:
     using TLqOwnedPersistent::TLqOwnedPersistent;
     bool Enabled() const { return m_enabled; }
     void SetEnabled(bool value) { m_enabled = value; }
+    // The text colour of a hot item, and whether its text is underlined.
+    fw::TColor Color() const { return m_color; }
+    void SetColor(fw::TColor value) { m_color = value; }
+    bool Underline() const { return m_underline; }
+    void SetUnderline(bool value) { m_underline = value; }
+    // The object under the mouse that is drawn hot.
+    TLqCollectionItem* HotObject() const { return m_pending_object; }
     TLqCollectionItem* PendingObject() const { return m_pending_object; }
     void SetPendingObject(TLqCollectionItem* object) { m_pending_object = object; }
     TLqCollectionItem* PendingObjectCheck() const { return m_pending_object_check; }
     void SetPendingObjectCheck(TLqCollectionItem* object) { m_pending_object_check = object; }
 
 private:
+    fw::TColor m_color = fw::clHighlight;
     bool m_enabled = false;
     TLqCollectionItem* m_pending_object = nullptr;
     TLqCollectionItem* m_pending_object_check = nullptr;
+    bool m_underline = true;
 };
 
 class TLqBackgroundManager : public TLqOwnedPersistent {
@@ -191,9 +64,40 @@ public:
     using TLqOwnedPersistent::TLqOwnedPersistent;
     bool Enabled() const { return m_enabled; }
     void SetEnabled(bool value) { m_enabled = value; }
+    bool AutoScroll() const { return m_auto_scroll; }
+    void SetAutoScroll(bool value) { m_auto_scroll = value; }
+    int AutoScrollAccelerator() const { return m_auto_scroll_accelerator; }
+    void SetAutoScrollAccelerator(int value) { m_auto_scroll_accelerator = value; }
+    int AutoScrollDelay() const { return m_auto_scroll_delay; }
+    void SetAutoScrollDelay(int value) { m_auto_scroll_delay = value; }
+    int AutoScrollMargin() const { return m_auto_scroll_margin; }
+    void SetAutoScrollMargin(int value) { m_auto_scroll_margin = value; }
+    int AutoScrollTime() const { return m_auto_scroll_time; }
+    void SetAutoScrollTime(int value) { m_auto_scroll_time = value; }
+    TLqCommonMouseButtons MouseButton() const { return m_mouse_button; }
+    void SetMouseButton(TLqCommonMouseButtons value) { m_mouse_button = value; }
+    bool Dragging() const { return m_dragging; }
+    void SetDragging(bool value) { m_dragging = value; }
+    // The rectangle of this drag step and of the step before (view coordinates).
+    fw::TRect SelectionRect() const { return m_selection_rect; }
+    fw::TRect PrevRect() const { return m_prev_rect; }
+    void SetRects(const fw::TRect& prev_rect, const fw::TRect& selection_rect)
+    {
+        m_prev_rect = prev_rect;
+        m_selection_rect = selection_rect;
+    }
 
 private:
     bool m_enabled = false;
+    bool m_auto_scroll = true;
+    int m_auto_scroll_accelerator = 2;
+    int m_auto_scroll_delay = 500;
+    int m_auto_scroll_margin = 15;
+    int m_auto_scroll_time = 50;
+    TLqCommonMouseButtons m_mouse_button{cmbLeft, cmbRight};
+    bool m_dragging = false;
+    fw::TRect m_selection_rect;
+    fw::TRect m_prev_rect;
 };
 
 // What the OLE drag manager and the header's drag manager share here: whether they are
@@ -230,9 +134,13 @@ public:
     // The number of checked items.
     int Count() const { return m_count; }
     void AddToCount(int delta) { m_count += delta; }
+    // The item or group whose check box took the button-down.
+    TLqCollectionItem* PendingObject() const { return m_pending_object; }
+    void SetPendingObject(TLqCollectionItem* object) { m_pending_object = object; }
 
 private:
     int m_count = 0;
+    TLqCollectionItem* m_pending_object = nullptr;
 };
 
 class TLqEditManager : public TLqOwnedPersistent {
@@ -248,21 +156,6 @@ private:
     TLqItem* m_tab_move_focus_item = nullptr;
 };
 
-class TLqGlobalImageManager : public TLqOwnedPersistent {
-public:
-    using TLqOwnedPersistent::TLqOwnedPersistent;
-};
-
-class TLqHintInfo : public TLqOwnedPersistent {
-public:
-    using TLqOwnedPersistent::TLqOwnedPersistent;
-    TLqHintType HintType() const { return m_hint_type; }
-    void SetHintType(TLqHintType type) { m_hint_type = type; }
-
-private:
-    TLqHintType m_hint_type = ehtText;
-};
-
 class TLqSortManager : public TLqOwnedPersistent {
 public:
     using TLqOwnedPersistent::TLqOwnedPersistent;
@@ -273,24 +166,6 @@ public:
 
 private:
     bool m_auto_sort = false;
-};
-
-class TLqIncrementalSearchManager : public TLqOwnedPersistent {
-public:
-    using TLqOwnedPersistent::TLqOwnedPersistent;
-    void ResetSearch()
-    {
-        m_search_item = nullptr;
-        m_next_search_item = nullptr;
-    }
-    TLqItem* SearchItem() const { return m_search_item; }
-    void SetSearchItem(TLqItem* item) { m_search_item = item; }
-    TLqItem* NextSearchItem() const { return m_next_search_item; }
-    void SetNextSearchItem(TLqItem* item) { m_next_search_item = item; }
-
-private:
-    TLqItem* m_search_item = nullptr;
-    TLqItem* m_next_search_item = nullptr;
 };
 
 // The header with its columns: the columns collection, font and images, and the
