@@ -11,6 +11,7 @@
 #include "listview/hints.h"
 #include "listview/incremental_search.h"
 #include "listview/persistent.h"
+#include "listview/scrollbars.h"
 
 #include <memory>
 
@@ -160,11 +161,6 @@ private:
 };
 
 // ---- Managers ----------------------------------------------------------------------------
-
-class TLqGestureManager : public TLqOwnedPersistent {
-public:
-    using TLqOwnedPersistent::TLqOwnedPersistent;
-};
 
 class TLqHotTrackManager : public TLqOwnedPersistent {
 public:
