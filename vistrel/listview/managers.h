@@ -167,15 +167,24 @@ public:
     using TLqOwnedPersistent::TLqOwnedPersistent;
     bool Enabled() const { return m_enabled; }
     void SetEnabled(bool value) { m_enabled = value; }
+    // The text colour of a hot item, and whether its text is underlined.
+    fw::TColor Color() const { return m_color; }
+    void SetColor(fw::TColor value) { m_color = value; }
+    bool Underline() const { return m_underline; }
+    void SetUnderline(bool value) { m_underline = value; }
+    // The object under the mouse that is drawn hot.
+    TLqCollectionItem* HotObject() const { return m_pending_object; }
     TLqCollectionItem* PendingObject() const { return m_pending_object; }
     void SetPendingObject(TLqCollectionItem* object) { m_pending_object = object; }
     TLqCollectionItem* PendingObjectCheck() const { return m_pending_object_check; }
     void SetPendingObjectCheck(TLqCollectionItem* object) { m_pending_object_check = object; }
 
 private:
+    fw::TColor m_color = fw::clHighlight;
     bool m_enabled = false;
     TLqCollectionItem* m_pending_object = nullptr;
     TLqCollectionItem* m_pending_object_check = nullptr;
+    bool m_underline = true;
 };
 
 class TLqBackgroundManager : public TLqOwnedPersistent {
@@ -263,9 +272,13 @@ public:
     // The number of checked items.
     int Count() const { return m_count; }
     void AddToCount(int delta) { m_count += delta; }
+    // The item or group whose check box took the button-down.
+    TLqCollectionItem* PendingObject() const { return m_pending_object; }
+    void SetPendingObject(TLqCollectionItem* object) { m_pending_object = object; }
 
 private:
     int m_count = 0;
+    TLqCollectionItem* m_pending_object = nullptr;
 };
 
 class TLqEditManager : public TLqOwnedPersistent {
