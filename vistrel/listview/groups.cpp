@@ -183,12 +183,9 @@ void TLqGroup::Rebuild(TLqGroup* prev_group, int& next_visible_item_index)
 
 namespace {
 
-int effective_size(const TLqGroup* group, TLqMargin* margin)
+int effective_size(const TLqGroup*, TLqMargin* margin)
 {
-    TCustomLqListview* owner = group->OwnerListview();
-    if (margin == nullptr || owner == nullptr)
-        return 0;
-    return margin->Visible() && owner->ShowGroupMargins() ? margin->Size() : 0;
+    return margin != nullptr ? margin->RuntimeSize() : 0;
 }
 
 }

@@ -140,6 +140,12 @@ public:
     // The small-icon, list and grid views' cells follow their captions from now on.
     void AutoFitAllCellCaptions(bool visible_only);
 
+    // ---- Painting (painting.cpp)
+    // With reset_clip the canvas's clip region is removed first; then the header band
+    // (client rows 0 .. header height in view - 1) is cut out of it, so that nothing
+    // drawn afterwards reaches the header. The window origin is left as it was.
+    void ClipHeader(fw::TCanvas* canvas, bool reset_clip);
+
     // ---- Operations
     void ClearCutMarks();
     void MarkSelectedAsCut();

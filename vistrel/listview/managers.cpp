@@ -7,49 +7,6 @@ using namespace fw;
 
 namespace vistrel::listview {
 
-void TLqPaintInfoBasic::Invalidate(bool immediate_update)
-{
-    if (OwnerListview() != nullptr)
-        OwnerListview()->SafeInvalidateRect(nullptr, immediate_update);
-}
-
-void TLqPaintInfoItem::SetTileDetailCount(int value)
-{
-    if (value == m_tile_detail_count)
-        return;
-    m_tile_detail_count = value;
-    if (OwnerListview() != nullptr)
-        OwnerListview()->SafeInvalidateRect(nullptr, false);
-}
-
-TLqMargin::~TLqMargin() = default;
-
-TLqPaintInfoGroup::TLqPaintInfoGroup(TCustomLqListview* owner)
-    : TLqPaintInfoBasic(owner), m_margin_bottom(std::make_unique<TLqMargin>(owner)),
-      m_margin_left(std::make_unique<TLqMargin>(owner)),
-      m_margin_right(std::make_unique<TLqMargin>(owner)),
-      m_margin_top(std::make_unique<TLqMargin>(owner, true))
-{
-}
-
-TLqPaintInfoGroup::~TLqPaintInfoGroup()
-{
-    m_margin_bottom.reset();
-    m_margin_left.reset();
-    m_margin_right.reset();
-    m_margin_top.reset();
-}
-
-void TLqPaintInfoGroup::SetExpandable(bool value)
-{
-    if (value == m_expandable)
-        return;
-    if (!value && OwnerListview() != nullptr && OwnerListview()->Groups() != nullptr)
-        OwnerListview()->Groups()->ExpandAll();
-    m_expandable = value;
-    Invalidate(false);
-}
-
 TLqEditManager::TLqEditManager(TCustomLqListview* owner)
     : TLqOwnedPersistent(owner), m_font(std::make_unique<TFont>())
 {

@@ -10,6 +10,7 @@
 #include "listview/common/common_types.h"
 #include "listview/hints.h"
 #include "listview/incremental_search.h"
+#include "listview/paint_info.h"
 #include "listview/persistent.h"
 #include "listview/scrollbars.h"
 
@@ -20,145 +21,6 @@ class TCustomImageList;
 }
 
 namespace vistrel::listview {
-
-// ---- Paint information -------------------------------------------------------------------
-
-class TLqPaintInfoBasic : public TLqOwnedPersistent {
-public:
-    explicit TLqPaintInfoBasic(TCustomLqListview* owner) : TLqOwnedPersistent(owner) {}
-
-    fw::TAlignment Alignment() const { return m_alignment; }
-    int Border() const { return m_border; }
-    fw::TColor BorderColor() const { return m_border_color; }
-    int CaptionIndent() const { return m_caption_indent; }
-    int CaptionLines() const { return m_caption_lines; }
-    bool CheckFlat() const { return m_check_flat; }
-    int CheckIndent() const { return m_check_indent; }
-    int CheckSize() const { return m_check_size; }
-    TLqCheckType CheckType() const { return m_check_type; }
-    int ImageIndent() const { return m_image_indent; }
-    bool ShowBorder() const { return m_show_border; }
-    TLqCommonVAlignment VAlignment() const { return m_valignment; }
-
-    // A changed value is stored and the whole control repainted.
-    void SetAlignment(fw::TAlignment value) { set(m_alignment, value); }
-    void SetBorder(int value) { set(m_border, value); }
-    void SetBorderColor(fw::TColor value) { set(m_border_color, value); }
-    void SetCaptionIndent(int value) { set(m_caption_indent, value); }
-    void SetCaptionLines(int value) { set(m_caption_lines, value); }
-    void SetCheckFlat(bool value) { set(m_check_flat, value); }
-    void SetCheckIndent(int value) { set(m_check_indent, value); }
-    void SetCheckSize(int value) { set(m_check_size, value); }
-    void SetCheckType(TLqCheckType value) { set(m_check_type, value); }
-    void SetImageIndent(int value) { set(m_image_indent, value); }
-    void SetShowBorder(bool value) { m_show_border = value; }
-    void SetVAlignment(TLqCommonVAlignment value) { set(m_valignment, value); }
-
-    virtual void Invalidate(bool immediate_update);
-
-protected:
-    template <typename T>
-    void set(T& field, T value)
-    {
-        if (field == value)
-            return;
-        field = value;
-        Invalidate(false);
-    }
-
-private:
-    fw::TAlignment m_alignment = fw::taLeftJustify;
-    int m_border = 4;
-    fw::TColor m_border_color = fw::clHighlight;
-    int m_caption_indent = 4;
-    int m_caption_lines = 1;
-    bool m_check_flat = false;
-    int m_check_indent = 2;
-    int m_check_size = 12;
-    TLqCheckType m_check_type = ectNone;
-    int m_image_indent = 2;
-    bool m_show_border = true;
-    TLqCommonVAlignment m_valignment = cvaCenter;
-};
-
-class TLqPaintInfoItem : public TLqPaintInfoBasic {
-public:
-    using TLqPaintInfoBasic::TLqPaintInfoBasic;
-    int TileDetailCount() const { return m_tile_detail_count; }
-    void SetTileDetailCount(int value);
-
-private:
-    int m_tile_detail_count = 1;
-};
-
-class TLqPaintInfoColumn : public TLqPaintInfoBasic {
-public:
-    using TLqPaintInfoBasic::TLqPaintInfoBasic;
-};
-
-// A group margin: its size and whether it is shown.
-class TLqMargin : public TLqOwnedPersistent {
-public:
-    explicit TLqMargin(TCustomLqListview* owner, bool visible = false)
-        : TLqOwnedPersistent(owner), m_visible(visible)
-    {
-    }
-    ~TLqMargin() override;
-    int Size() const { return m_size; }
-    void SetSize(int value) { m_size = value; }
-    bool Visible() const { return m_visible; }
-    void SetVisible(bool value) { m_visible = value; }
-    // The bottom margin's own paint information (owned), or none.
-    TLqPaintInfoBasic* PaintInfo() const { return m_paint_info.get(); }
-    void SetPaintInfo(TLqPaintInfoBasic* info) { m_paint_info.reset(info); }
-
-private:
-    int m_size = 30;
-    bool m_visible;
-    std::unique_ptr<TLqPaintInfoBasic> m_paint_info;
-};
-
-class TLqPaintInfoGroup : public TLqPaintInfoBasic {
-public:
-    explicit TLqPaintInfoGroup(TCustomLqListview* owner);
-    ~TLqPaintInfoGroup() override;
-
-    bool BandBlended() const { return m_band_blended; }
-    fw::TColor BandColor() const { return m_band_color; }
-    fw::TColor BandColorFade() const { return m_band_color_fade; }
-    bool BandEnabled() const { return m_band_enabled; }
-    bool BandFullWidth() const { return m_band_full_width; }
-    int BandIndent() const { return m_band_indent; }
-    int BandLength() const { return m_band_length; }
-    int BandMargin() const { return m_band_margin; }
-    int BandRadius() const { return m_band_radius; }
-    int BandThickness() const { return m_band_thickness; }
-    bool Expandable() const { return m_expandable; }
-    void SetExpandable(bool value);
-    int ExpandImageIndent() const { return m_expand_image_indent; }
-    TLqMargin* MarginBottom() const { return m_margin_bottom.get(); }
-    TLqMargin* MarginLeft() const { return m_margin_left.get(); }
-    TLqMargin* MarginRight() const { return m_margin_right.get(); }
-    TLqMargin* MarginTop() const { return m_margin_top.get(); }
-
-private:
-    bool m_band_blended = true;
-    fw::TColor m_band_color = 0xFF0000;
-    fw::TColor m_band_color_fade = fw::clWindow;
-    bool m_band_enabled = true;
-    bool m_band_full_width = false;
-    int m_band_indent = 0;
-    int m_band_length = 300;
-    int m_band_margin = 2;
-    int m_band_radius = 4;
-    int m_band_thickness = 3;
-    bool m_expandable = true;
-    int m_expand_image_indent = 4;
-    std::unique_ptr<TLqMargin> m_margin_bottom;
-    std::unique_ptr<TLqMargin> m_margin_left;
-    std::unique_ptr<TLqMargin> m_margin_right;
-    std::unique_ptr<TLqMargin> m_margin_top;
-};
 
 // ---- Managers ----------------------------------------------------------------------------
 
@@ -292,11 +154,6 @@ public:
 private:
     std::unique_ptr<fw::TFont> m_font;
     TLqItem* m_tab_move_focus_item = nullptr;
-};
-
-class TLqGlobalImageManager : public TLqOwnedPersistent {
-public:
-    using TLqOwnedPersistent::TLqOwnedPersistent;
 };
 
 class TLqSortManager : public TLqOwnedPersistent {
