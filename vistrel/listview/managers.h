@@ -8,6 +8,8 @@
 #include "framework/controls.h"
 #include "framework/graphics.h"
 #include "listview/common/common_types.h"
+#include "listview/hints.h"
+#include "listview/incremental_search.h"
 #include "listview/persistent.h"
 
 #include <memory>
@@ -234,9 +236,28 @@ public:
     using TLqOwnedPersistent::TLqOwnedPersistent;
     bool Enabled() const { return m_enabled; }
     void SetEnabled(bool value) { m_enabled = value; }
+    bool AutoScroll() const { return m_auto_scroll; }
+    void SetAutoScroll(bool value) { m_auto_scroll = value; }
+    int AutoScrollAccelerator() const { return m_auto_scroll_accelerator; }
+    void SetAutoScrollAccelerator(int value) { m_auto_scroll_accelerator = value; }
+    int AutoScrollDelay() const { return m_auto_scroll_delay; }
+    void SetAutoScrollDelay(int value) { m_auto_scroll_delay = value; }
+    int AutoScrollMargin() const { return m_auto_scroll_margin; }
+    void SetAutoScrollMargin(int value) { m_auto_scroll_margin = value; }
+    int AutoScrollTime() const { return m_auto_scroll_time; }
+    void SetAutoScrollTime(int value) { m_auto_scroll_time = value; }
     TLqCommonMouseButtons MouseButton() const { return m_mouse_button; }
     void SetMouseButton(TLqCommonMouseButtons value) { m_mouse_button = value; }
     bool Dragging() const { return m_dragging; }
+    void SetDragging(bool value) { m_dragging = value; }
+    // The rectangle of this drag step and of the step before (view coordinates).
+    fw::TRect SelectionRect() const { return m_selection_rect; }
+    fw::TRect PrevRect() const { return m_prev_rect; }
+    void SetRects(const fw::TRect& prev_rect, const fw::TRect& selection_rect)
+    {
+        m_prev_rect = prev_rect;
+        m_selection_rect = selection_rect;
+    }
 
     // Enabled, and one of the pressed buttons is one of MouseButton.
     bool InitializeDrag(fw::TPoint window_point, TLqCommonKeyStates keys);
@@ -253,8 +274,15 @@ public:
 
 private:
     bool m_enabled = false;
+    bool m_auto_scroll = true;
+    int m_auto_scroll_accelerator = 2;
+    int m_auto_scroll_delay = 500;
+    int m_auto_scroll_margin = 15;
+    int m_auto_scroll_time = 50;
     TLqCommonMouseButtons m_mouse_button{cmbLeft, cmbRight};
     bool m_dragging = false;
+    fw::TRect m_selection_rect;
+    fw::TRect m_prev_rect;
 };
 
 // What the OLE drag manager and the header's drag manager share here: whether they are
@@ -372,16 +400,6 @@ public:
     using TLqOwnedPersistent::TLqOwnedPersistent;
 };
 
-class TLqHintInfo : public TLqOwnedPersistent {
-public:
-    using TLqOwnedPersistent::TLqOwnedPersistent;
-    TLqHintType HintType() const { return m_hint_type; }
-    void SetHintType(TLqHintType type) { m_hint_type = type; }
-
-private:
-    TLqHintType m_hint_type = ehtText;
-};
-
 class TLqSortManager : public TLqOwnedPersistent {
 public:
     using TLqOwnedPersistent::TLqOwnedPersistent;
@@ -392,24 +410,6 @@ public:
 
 private:
     bool m_auto_sort = false;
-};
-
-class TLqIncrementalSearchManager : public TLqOwnedPersistent {
-public:
-    using TLqOwnedPersistent::TLqOwnedPersistent;
-    void ResetSearch()
-    {
-        m_search_item = nullptr;
-        m_next_search_item = nullptr;
-    }
-    TLqItem* SearchItem() const { return m_search_item; }
-    void SetSearchItem(TLqItem* item) { m_search_item = item; }
-    TLqItem* NextSearchItem() const { return m_next_search_item; }
-    void SetNextSearchItem(TLqItem* item) { m_next_search_item = item; }
-
-private:
-    TLqItem* m_search_item = nullptr;
-    TLqItem* m_next_search_item = nullptr;
 };
 
 // The header with its columns: the columns collection, font and images, and the
