@@ -420,7 +420,7 @@ private:
     bool button_state_set() const;
     void button_down_message(fw::TMessage& message, TLqCommonMouseButton button);
     void button_up_message(fw::TMessage& message, TLqCommonMouseButton button);
-    void mouse_move_message(fw::TMessage& message);
+    void mouse_move_input(fw::TMessage& message);
     void start_pending_drag(fw::TMessage& message, TLqCommonKeyStates keys, fw::TPoint view_point);
     void hot_track(fw::TPoint client_pos, fw::TPoint view_point);
     void check_click_released(fw::TPoint view_point);

@@ -8,6 +8,7 @@
 #include "listview/listview.h"
 #include "listview/managers.h"
 #include "listview/selection.h"
+#include "platform/scroll_bars.h"
 #include "platform/system_metrics.h"
 
 using namespace fw;
@@ -232,7 +233,7 @@ bool TCustomLqListview::dispatch_input(TMessage& message)
         return true;
     }
     case WM_MOUSEMOVE:
-        mouse_move_message(message);
+        mouse_move_input(message);
         return true;
     case WM_KEYDOWN:
         key_down_message(message);
@@ -483,7 +484,7 @@ void TCustomLqListview::HandleMouseDown(TLqCommonMouseButton button, const TWMMo
 
 // ---- Move ------------------------------------------------------------------------------------
 
-void TCustomLqListview::mouse_move_message(TMessage& message)
+void TCustomLqListview::mouse_move_input(TMessage& message)
 {
     const TWMMouse mouse = TWMMouse::From(message);
     const TLqCommonKeyStates keys = NativeToKeyStates(mouse.Keys);

@@ -431,4 +431,171 @@ TEST_F(ContextMenuTest, TheMenuKeyReportsTheFirstSelectedItem)
     EXPECT_EQ(heard.front(), QStringLiteral("item 2"));
 }
 
+// ---- Drags, double clicks, hot tracking ----------------------------------------------------------
+
+TEST_F(InputTest, APressOnEmptySpaceStartsTheDragRectangleOnceThePointerLeavesTheDragArea)
+{
+    TLqGroup* group = group_with(2);
+    group->Item(0)->SetSelected(true);
+    const TPoint press{20, 190};
+    send(WM_LBUTTONDOWN, MK_LBUTTON, press);
+    EXPECT_FALSE(lv->IsDragActive()) << "drag selection is off by default";
+    send(WM_LBUTTONUP, 0, press);
+
+    lv->DragRect()->SetEnabled(true);
+    group->Item(0)->SetSelected(true);
+    send(WM_LBUTTONDOWN, MK_LBUTTON, press);
+    EXPECT_TRUE(lv->States().Contains(ebcsDragSelectPending));
+    send(WM_MOUSEMOVE, MK_LBUTTON, TPoint{press.X + 1, press.Y});
+    EXPECT_FALSE(lv->States().Contains(ebcsDragSelecting)) << "still inside the drag area";
+    EXPECT_EQ(lv->Selection()->Count(), 1);
+    send(WM_MOUSEMOVE, MK_LBUTTON, TPoint{press.X + 40, press.Y - 30});
+    EXPECT_TRUE(lv->States().Contains(ebcsDragSelecting));
+    EXPECT_TRUE(lv->DragRect()->Dragging());
+    EXPECT_EQ(lv->Selection()->Count(), 0) << "a drag without Ctrl or Shift starts afresh";
+    send(WM_LBUTTONUP, 0, TPoint{press.X + 40, press.Y - 30});
+    EXPECT_FALSE(lv->IsDragActive());
+    EXPECT_FALSE(lv->DragRect()->Dragging());
+    EXPECT_EQ(GetCapture(), nullptr);
+}
+
+TEST_F(InputTest, ADoubleClickReportsTheItemOrTheControl)
+{
+    TLqGroup* group = group_with(2);
+    std::vector<QString> calls;
+    lv->OnDblClick = [&](TCustomLqListview*, TLqCommonMouseButton button, const TPoint&,
+                         TShiftState) { calls.push_back(QStringLiteral("dbl %1").arg(button)); };
+    lv->OnItemDblClick = [&](TCustomLqListview*, TLqCommonMouseButton, const TPoint&,
+                             const TLqHitInfoItem& hit) {
+        calls.push_back(QStringLiteral("item %1 %2")
+                            .arg(hit.Item->Index())
+                            .arg(hit.Group == group ? QStringLiteral("in group")
+                                                    : QStringLiteral("elsewhere")));
+    };
+    send(WM_LBUTTONDBLCLK, MK_LBUTTON, centre(group->Item(1)));
+    send(WM_LBUTTONUP, 0, centre(group->Item(1)));
+    send(WM_RBUTTONDBLCLK, MK_RBUTTON, TPoint{20, 190});
+    EXPECT_EQ(calls, (std::vector<QString>{QStringLiteral("dbl 1"),
+                                           QStringLiteral("item 1 in group"),
+                                           QStringLiteral("dbl 2")}));
+}
+
+TEST_F(InputTest, HotTrackingFollowsThePointerOnlyWhereItMay)
+{
+    TLqGroup* group = group_with(2);
+    lv->HotTrack()->SetEnabled(true);
+    lv->HotTrack()->SetItemTrack(TLqHotTrackRectItems{htiAnyWhere});
+    send(WM_MOUSEMOVE, 0, centre(group->Item(0)));
+    EXPECT_TRUE(group->Item(0)->HotTracking());
+    send(WM_MOUSEMOVE, 0, centre(group->Item(1)));
+    EXPECT_FALSE(group->Item(0)->HotTracking());
+    EXPECT_TRUE(group->Item(1)->HotTracking());
+    send(WM_MOUSEMOVE, 0, TPoint{20, 190});
+    EXPECT_EQ(lv->HotTrack()->HotObject(), nullptr);
+
+    group->Item(1)->SetEnabled(false);
+    send(WM_MOUSEMOVE, 0, centre(group->Item(1)));
+    EXPECT_EQ(lv->HotTrack()->HotObject(), nullptr) << "a disabled item is never hot";
+
+    lv->HotTrack()->SetOnlyFocused(true);
+    ASSERT_FALSE(lv->Focused());
+    send(WM_MOUSEMOVE, 0, centre(group->Item(0)));
+    EXPECT_EQ(lv->HotTrack()->HotObject(), nullptr);
+}
+
+// ---- Other messages ------------------------------------------------------------------------------
+
+TEST_F(InputTest, TheControlWantsArrowsAllKeysAndCharactersAndHandsOutNoAccessibleObject)
+{
+    EXPECT_EQ(SendMessageW(lv->Handle(), WM_GETDLGCODE, 0, 0) & 0x85, 0x85);
+    EXPECT_EQ(SendMessageW(lv->Handle(), WM_GETOBJECT, 0, static_cast<LPARAM>(OBJID_CLIENT)), 0);
+    EXPECT_EQ(SendMessageW(lv->Handle(), WM_ERASEBKGND, 0, 0), 1);
+}
+
+TEST_F(InputTest, WithoutSelectionOrFocusRectTheKeysScrollTheView)
+{
+    group_with(40);
+    lv->Selection()->SetEnabled(false);
+    lv->Selection()->SetUseFocusRect(false);
+    ASSERT_GT(lv->Scrollbars()->MaxOffsetY(), 0);
+    key(VK_END);
+    EXPECT_EQ(lv->Scrollbars()->OffsetY(), lv->Scrollbars()->MaxOffsetY());
+    EXPECT_EQ(lv->Selection()->FocusedItem(), nullptr);
+    key(VK_HOME);
+    EXPECT_EQ(lv->Scrollbars()->OffsetY(), 0);
+    key(VK_NEXT);
+    EXPECT_EQ(lv->Scrollbars()->OffsetY(),
+              std::min(lv->ClientHeight(), lv->Scrollbars()->MaxOffsetY()));
+}
+
+TEST_F(InputTest, TheEditMoveMessageFocusesTheWaitingItem)
+{
+    TLqGroup* group = group_with(3);
+    lv->EditManager()->SetTabMoveFocusItem(group->Item(2));
+    SendMessageW(lv->Handle(), 0x80CE, 0, 0);
+    EXPECT_EQ(lv->EditManager()->TabMoveFocusItem(), nullptr);
+    EXPECT_EQ(lv->Selection()->FocusedItem(), group->Item(2));
+}
+
+// ---- Hints ---------------------------------------------------------------------------------------
+
+TEST_F(InputTest, AHintNeedsAHandlersConsentAndPointsAtTheItemUnderTheCursor)
+{
+    TLqGroup* group = group_with(2);
+    lv->SetHint(QStringLiteral("hello"));
+    bool allow = false;
+    TLqCollectionItem* target = nullptr;
+    lv->OnHintPopup = [&](TCustomLqListview*, TLqCollectionItem* object, TLqHintType,
+                          const TPoint&, QString& text, int& hide, int&, bool& allowed) {
+        target = object;
+        text += QStringLiteral("!");
+        hide = 1234;
+        allowed = allow;
+    };
+    THintInfo info;
+    info.CursorPos = centre(group->Item(1));
+    info.HideTimeout = 2500;
+    EXPECT_NE(lv->Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&info)), 0);
+    EXPECT_EQ(target, group->Item(1));
+
+    allow = true;
+    EXPECT_EQ(lv->Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&info)), 0);
+    ASSERT_NE(info.HintData, nullptr);
+    EXPECT_TRUE(info.HintWindowClass != nullptr);
+    EXPECT_EQ(info.HideTimeout, 1234) << "the handler's timeout holds";
+    EXPECT_EQ(info.CursorRect,
+              lv->Scrollbars()->MapViewRectToWindowRect(group->Item(1)->ViewRect(), true));
+
+    lv->SetHint(QString());
+    lv->OnHintPopup = [](TCustomLqListview*, TLqCollectionItem*, TLqHintType, const TPoint&,
+                         QString&, int&, int&, bool& allowed) { allowed = true; };
+    THintInfo empty;
+    empty.CursorPos = centre(group->Item(0));
+    EXPECT_NE(lv->Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&empty)), 0)
+        << "no text, no hint";
+}
+
+TEST_F(InputTest, AToolTipShowsOnlyACaptionThatDoesNotFit)
+{
+    TLqGroup* group = group_with(2);
+    group->Item(1)->SetCaption(QString(200, QLatin1Char('w')));
+    lv->SetHintType(ehtToolTip);
+    lv->SetHint(QStringLiteral("x"));
+    QString text;
+    EXPECT_FALSE(lv->CaptionNeedsTip(group->Item(0), text));
+    EXPECT_TRUE(text.isEmpty());
+    EXPECT_TRUE(lv->CaptionNeedsTip(group->Item(1), text));
+    EXPECT_EQ(text, group->Item(1)->Caption());
+
+    THintInfo info;
+    info.CursorPos = centre(group->Item(1));
+    EXPECT_EQ(lv->Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&info)), 0);
+    info = THintInfo{};
+    info.CursorPos = centre(group->Item(0));
+    EXPECT_NE(lv->Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&info)), 0);
+
+    group->Item(1)->SetFocused(true);
+    EXPECT_FALSE(lv->CaptionNeedsTip(group->Item(1), text)) << "the focused item shows it all";
+}
+
 }
