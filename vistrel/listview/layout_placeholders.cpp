@@ -25,9 +25,6 @@ constexpr int kCellSizes[kLqListStyleCount][2] = {
 const TLqGridGroupClassInfo kGridClasses[kLqListStyleCount] = {
     {elsIcon},      {elsSmallIcon}, {elsList},      {elsReport},
     {elsThumbnail}, {elsTile},      {elsFilmStrip}, {elsGrid}};
-const TLqViewItemClassInfo kItemViewClasses[kLqListStyleCount] = {
-    {elsIcon},      {elsSmallIcon}, {elsList},      {elsReport},
-    {elsThumbnail}, {elsTile},      {elsFilmStrip}, {elsGrid}};
 const TLqViewGroupClassInfo kGroupViewClass{0};
 
 bool vertical_flow(TLqListStyle style)
@@ -63,11 +60,6 @@ TLqCellSize* TLqCellSizes::ForView(TLqListStyle style) const
 TLqGridGroupClass LqDefaultGridClass(TLqListStyle style)
 {
     return &kGridClasses[style];
-}
-
-TLqViewItemClass LqDefaultItemViewClass(TLqListStyle style)
-{
-    return &kItemViewClasses[style];
 }
 
 TLqViewGroupClass LqDefaultGroupViewClass()
@@ -189,43 +181,6 @@ TLqItem* TLqGridGroup::AdjacentItem(TLqItem* item, TLqAdjacentCellDir direction)
         return nullptr;
     }
     return m_group->VisibleItem(index);
-}
-
-void TLqViewItem::ItemRectArray(TLqItem* item, TLqColumn*, TCanvas*, const QString&,
-                                TLqRectArrayObject& rects)
-{
-    const TRect cell = item->ViewRect();
-    rects = TLqRectArrayObject{};
-    rects.BoundsRect = cell;
-    rects.IconRect = cell;
-    rects.LabelRect = cell;
-    rects.TextRect = cell;
-    rects.FullTextRect = cell;
-    rects.SelectionRect = cell;
-    rects.FullFocusSelRect = cell;
-    rects.FocusChangeInvalidRect = cell;
-    rects.ClickSelectBoundsRect = cell;
-    rects.DragSelectBoundsRect = cell;
-}
-
-bool TLqViewItem::AllowDrag(TLqItem*, TPoint)
-{
-    return true;
-}
-
-bool TLqViewItem::EditAreaHitPt(TLqItem* item, TPoint viewport_point)
-{
-    return LqContains(item->ViewRect(), viewport_point);
-}
-
-bool TLqViewItem::SelectionHit(TLqItem* item, const TRect& rect, TLqSelectHitType)
-{
-    return LqIntersects(item->ViewRect(), rect);
-}
-
-bool TLqViewItem::SelectionHitPt(TLqItem* item, TPoint viewport_point, TLqSelectHitType)
-{
-    return LqContains(item->ViewRect(), viewport_point);
 }
 
 void TLqViewGroup::GroupRectArray(TLqGroup*, TLqGroupMarginEdge, const TRect& margin_rect,

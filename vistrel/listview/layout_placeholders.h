@@ -8,7 +8,9 @@
 #define VISTREL_LISTVIEW_LAYOUT_PLACEHOLDERS_H
 
 #include "listview/events.h"
+#include "listview/item_view.h"
 #include "listview/persistent.h"
+#include "listview/rect_array.h"
 
 namespace vistrel::listview {
 
@@ -40,24 +42,6 @@ private:
     std::unique_ptr<TLqCellSize> m_sizes[kLqListStyleCount];
 };
 
-// The rectangles of an item, group or column in view coordinates.
-struct TLqRectArrayObject {
-    fw::TRect BoundsRect;
-    fw::TRect IconRect;
-    fw::TRect LabelRect;
-    fw::TRect CheckRect;
-    fw::TRect StateRect;
-    fw::TRect TextRect;
-    fw::TRect FullTextRect;
-    fw::TRect SelectionRect;
-    fw::TRect FullFocusSelRect;
-    fw::TRect FocusChangeInvalidRect;
-    fw::TRect ClickSelectBoundsRect;
-    fw::TRect DragSelectBoundsRect;
-    fw::TRect ExpandButtonRect;
-    fw::TRect BandRect;
-};
-
 class TLqGridGroup : public TLqOwnedPersistent {
 public:
     TLqGridGroup(TCustomLqListview* owner, TLqGroup* group, TLqListStyle style);
@@ -83,28 +67,6 @@ struct TLqGridGroupClassInfo {
     TLqListStyle style;
 };
 TLqGridGroupClass LqDefaultGridClass(TLqListStyle style);
-
-class TLqViewItem : public TLqOwnedPersistentGroupItem {
-public:
-    using TLqOwnedPersistentGroupItem::TLqOwnedPersistentGroupItem;
-    TLqViewItemClass ClassType() const { return m_class; }
-    void SetClassType(TLqViewItemClass cls) { m_class = cls; }
-    void ItemRectArray(TLqItem* item, TLqColumn* column, fw::TCanvas* canvas,
-                       const QString& caption, TLqRectArrayObject& rects);
-    bool AllowDrag(TLqItem* item, fw::TPoint viewport_point);
-    bool EditAreaHitPt(TLqItem* item, fw::TPoint viewport_point);
-    bool SelectionHit(TLqItem* item, const fw::TRect& rect, TLqSelectHitType type);
-    bool SelectionHitPt(TLqItem* item, fw::TPoint viewport_point, TLqSelectHitType type);
-
-private:
-    TLqViewItemClass m_class = nullptr;
-};
-
-struct TLqViewItemClassInfo {
-    TLqListStyle style;
-};
-// The default item view of a style; nullptr stands for the plain item view.
-TLqViewItemClass LqDefaultItemViewClass(TLqListStyle style);
 
 class TLqViewGroup : public TLqOwnedPersistentGroupItem {
 public:

@@ -126,6 +126,7 @@ enum TLqHotTrackState {
 };
 enum TLqCheckType {
     ectNone,
+    ectNoneWithSpace, // no box, but its room kept
     ectBox,
     ectRadio
 };

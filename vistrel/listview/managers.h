@@ -197,6 +197,11 @@ public:
     void SetItemTrack(TLqHotTrackRectItems value) { m_item_track = value; }
     bool OnlyFocused() const { return m_only_focused; }
     void SetOnlyFocused(bool value) { m_only_focused = value; }
+    // The text colour of a hot item, and whether its text is underlined.
+    fw::TColor Color() const { return m_color; }
+    void SetColor(fw::TColor value) { m_color = value; }
+    bool Underline() const { return m_underline; }
+    void SetUnderline(bool value) { m_underline = value; }
     // The hot object: the old one stops hot tracking, the new one starts (the cursor
     // comes with hot tracking's own work).
     TLqCollectionItem* HotObject() const { return m_pending_object; }
@@ -209,12 +214,14 @@ public:
     void SetPendingObjectCheck(TLqCollectionItem* object) { m_pending_object_check = object; }
 
 private:
+    fw::TColor m_color = fw::clHighlight;
     bool m_enabled = false;
     TLqHotTrackRectGroups m_group_track{htgIcon, htgText};
     TLqHotTrackRectItems m_item_track{htiIcon, htiText};
     bool m_only_focused = false;
     TLqCollectionItem* m_pending_object = nullptr;
     TLqCollectionItem* m_pending_object_check = nullptr;
+    bool m_underline = true;
 };
 
 class TLqBackgroundManager : public TLqOwnedPersistent {
@@ -357,6 +364,7 @@ public:
     void AddToCount(int delta) { m_count += delta; }
     // The item or group whose check box took the button-down.
     TLqCollectionItem* PendingObject() const { return m_pending_object; }
+    void SetPendingObject(TLqCollectionItem* object) { m_pending_object = object; }
     // The old object loses its check-pending state, the new one gains it.
     void SetPendingCheck(TLqCollectionItem* object);
 
