@@ -144,8 +144,10 @@ TLqGridGroup* TLqGroup::Grid()
     const TLqGridGroupClass wanted = GridClass();
     if (m_grid && m_grid->ClassType() != wanted)
         m_grid.reset();
+    // The new grid's cell size is the control's object of the view itself, so there is
+    // nothing to copy into it.
     if (!m_grid)
-        m_grid = std::make_unique<TLqGridGroup>(OwnerListview(), this, wanted->style);
+        m_grid = LqCreateGrid(wanted, OwnerListview(), this);
     return m_grid.get();
 }
 

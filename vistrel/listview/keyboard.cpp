@@ -16,6 +16,7 @@
 #include "listview/scrollbars.h"
 #include "listview/selection.h"
 #include "platform/drag_and_accessibility.h"
+#include "platform/user_paint.h"
 #include "platform/system_metrics.h"
 
 #include <algorithm>
@@ -527,7 +528,7 @@ void TCustomLqListview::get_object_message(TMessage& message)
 void TCustomLqListview::edit_move_message()
 {
     TLqItem* item = m_edit_manager->TabMoveFocusItem();
-    TLqColumn* column = m_edit_manager->TabMoveFocusColumn();
+    TLqCollectionItem* column = m_edit_manager->TabMoveFocusColumn();
     m_edit_manager->SetTabMoveFocusItem(nullptr);
     if (m_edit_manager->TabEditColumns() && column != nullptr) {
         column->MakeVisible(emvTop);

@@ -292,6 +292,16 @@ TLqItem* TCustomLqListview::TopItem() const
     return m_groups->FirstItemInRect(m_scrollbars->MapWindowRectToViewRect(ClientRect()));
 }
 
+void TCustomLqListview::AutoFitAllCellCaptions(bool /*visible_only*/)
+{
+    // The report view fits its columns to their contents, which comes with the columns'
+    // own work; the only-visible choice is theirs.
+    if (m_view != elsSmallIcon && m_view != elsList && m_view != elsGrid)
+        return;
+    UpdateGuard guard(this);
+    m_cell_sizes->ForView(m_view)->SetAutoSizeCaption(true);
+}
+
 void TCustomLqListview::ClearCutMarks()
 {
     for (int g = 0; g < m_groups->Count(); ++g)

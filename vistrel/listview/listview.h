@@ -146,6 +146,8 @@ public:
     virtual bool IsGrouped() const;
     fw::TRect ClientInViewportCoords() const;
     TLqItem* TopItem() const;
+    // The small-icon, list and grid views' cells follow their captions from now on.
+    void AutoFitAllCellCaptions(bool visible_only);
 
     // ---- Operations
     void ClearCutMarks();

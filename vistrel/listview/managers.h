@@ -11,6 +11,7 @@
 #include "listview/hints.h"
 #include "listview/incremental_search.h"
 #include "listview/persistent.h"
+#include "listview/scrollbars.h"
 
 #include <memory>
 
@@ -162,11 +163,6 @@ private:
 };
 
 // ---- Managers ----------------------------------------------------------------------------
-
-class TLqGestureManager : public TLqOwnedPersistent {
-public:
-    using TLqOwnedPersistent::TLqOwnedPersistent;
-};
 
 // The parts of a group or an item that make it hot.
 enum TLqHotTrackRectGroup {
@@ -380,13 +376,14 @@ public:
     fw::TFont* Font() const { return m_font.get(); }
     TLqItem* TabMoveFocusItem() const { return m_tab_move_focus_item; }
     void SetTabMoveFocusItem(TLqItem* item) { m_tab_move_focus_item = item; }
-    TLqColumn* TabMoveFocusColumn() const { return m_tab_move_focus_column; }
-    void SetTabMoveFocusColumn(TLqColumn* column) { m_tab_move_focus_column = column; }
+    // The column at which a Tab move continues (a column of the header).
+    TLqCollectionItem* TabMoveFocusColumn() const { return m_tab_move_focus_column; }
+    void SetTabMoveFocusColumn(TLqCollectionItem* column) { m_tab_move_focus_column = column; }
     bool TabEditColumns() const { return m_tab_edit_columns; }
     // In-place editing comes with its own work: nothing is edited until then, and the
     // auto-edit timer only remembers the click.
     bool Editing() const { return m_tab_move_focus_item != nullptr; }
-    void BeginEdit(TLqItem*, TLqColumn*) {}
+    void BeginEdit(TLqItem*, TLqCollectionItem* /*column*/) {}
     void EndEdit() { StopAutoEditTimer(); }
     fw::TPoint AutoEditStartClickPt() const { return m_auto_edit_start_click_pt; }
     void SetAutoEditStartClickPt(fw::TPoint point) { m_auto_edit_start_click_pt = point; }
@@ -397,7 +394,7 @@ public:
 private:
     std::unique_ptr<fw::TFont> m_font;
     TLqItem* m_tab_move_focus_item = nullptr;
-    TLqColumn* m_tab_move_focus_column = nullptr;
+    TLqCollectionItem* m_tab_move_focus_column = nullptr;
     bool m_tab_edit_columns = false;
     fw::TPoint m_auto_edit_start_click_pt{};
     bool m_timer_running = false;
