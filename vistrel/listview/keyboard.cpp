@@ -155,8 +155,7 @@ void TCustomLqListview::HandleKeyDown(const TWMKey& message)
             move_to([this](TLqItem* focused) {
                 TLqItem* target = m_groups->AdjacentItem(focused, acdDown);
                 // A single unselected item: the key selects it.
-                if (target == nullptr && m_selection->Count() == 0 &&
-                    m_groups->ItemCount() == 1) {
+                if (target == nullptr && m_selection->Count() == 0 && m_groups->ItemCount() == 1) {
                     m_selection->SetFocusedItem(nullptr);
                     target = m_groups->FirstItem();
                 }
@@ -234,8 +233,8 @@ void TCustomLqListview::MoveFocusTo(TLqItem* target)
                 selection->SetFocusedItem(target);
             } else if (shift.Contains(ssShift)) {
                 if (selection->AnchorItem() != nullptr)
-                    selection->SelectRange(selection->AnchorItem(), target,
-                                           selection->RectSelect(), true);
+                    selection->SelectRange(selection->AnchorItem(), target, selection->RectSelect(),
+                                           true);
                 else
                     selection->ClearAll();
                 selection->SetFocusedItem(target);
@@ -262,7 +261,8 @@ bool TCustomLqListview::DoMouseWheel(TShiftState shift, int wheel_delta, TPoint 
     UINT system_lines = 0;
     if (SystemParametersInfoW(SPI_GETWHEELSCROLLLINES, 0, &system_lines, 0) != 0)
         // A page per notch reads as the largest count: the client height limits it.
-        lines = system_lines > static_cast<UINT>(INT_MAX) ? INT_MAX : static_cast<int>(system_lines);
+        lines =
+            system_lines > static_cast<UINT>(INT_MAX) ? INT_MAX : static_cast<int>(system_lines);
     int amount;
     if (m_wheel_mouse_default_scroll == edwsVert) {
         const int cell = std::max(1, m_groups->CellHeight());
@@ -330,7 +330,8 @@ void TCustomLqListview::context_menu_message(TMessage& message)
         if (selected) {
             if (TLqItem* item = m_selection->First()) {
                 // The item's corner where it shows in the window.
-                pt = ClientToScreen(m_scrollbars->MapViewToWindow(item->ViewRect().TopLeft(), true));
+                pt =
+                    ClientToScreen(m_scrollbars->MapViewToWindow(item->ViewRect().TopLeft(), true));
                 TLqHitInfoItem hit{item, item->OwnerGroup(), nullptr, {ehtOnIcon, ehtOnLabel}};
                 DoItemContextMenu(hit, pt, menu, handled);
             }
@@ -520,9 +521,8 @@ void TCustomLqListview::get_object_message(TMessage& message)
     TLqCommonCanvasControl::Dispatch(message);
     // The accessible objects come with accessibility's own work: none is handed out.
     if (static_cast<LONG>(message.LParam) == OBJID_CLIENT)
-        message.Result = m_accessible ? LresultFromObject(nullptr, message.WParam,
-                                                          m_accessible.get())
-                                      : 0;
+        message.Result =
+            m_accessible ? LresultFromObject(nullptr, message.WParam, m_accessible.get()) : 0;
 }
 
 void TCustomLqListview::edit_move_message()

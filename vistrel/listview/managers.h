@@ -266,8 +266,7 @@ public:
     bool InitializeDrag(fw::TPoint window_point, TLqCommonKeyStates keys);
     void FinalizeDrag(TLqCommonKeyStates) {}
     void BeginDrag(fw::TPoint, TLqCommonKeyStates) {}
-    void DragEnter(IDataObject*, fw::TCanvas*, fw::TPoint, TLqCommonKeyStates,
-                   TLqCommonDropEffect&)
+    void DragEnter(IDataObject*, fw::TCanvas*, fw::TPoint, TLqCommonKeyStates, TLqCommonDropEffect&)
     {
         m_dragging = true;
     }
@@ -333,8 +332,7 @@ public:
     bool InitializeDrag(TLqItem* hit_item, fw::TPoint window_point, TLqCommonKeyStates keys);
     void FinalizeDrag(TLqCommonKeyStates) { m_drag_item = nullptr; }
     void BeginDrag(fw::TPoint, TLqCommonKeyStates) {}
-    void DragEnter(IDataObject*, fw::TCanvas*, fw::TPoint, TLqCommonKeyStates,
-                   TLqCommonDropEffect&)
+    void DragEnter(IDataObject*, fw::TCanvas*, fw::TPoint, TLqCommonKeyStates, TLqCommonDropEffect&)
     {
         m_dragging = true;
     }

@@ -163,9 +163,8 @@ void TCustomLqListview::header_release_mouse()
     release_capture();
 }
 
-void TCustomLqListview::BeginDragPending(TLqItem* hit_item, TPoint window_point,
-                                         bool try_drag_rect, bool try_ole_drag,
-                                         TLqCommonKeyStates keys)
+void TCustomLqListview::BeginDragPending(TLqItem* hit_item, TPoint window_point, bool try_drag_rect,
+                                         bool try_ole_drag, TLqCommonKeyStates keys)
 {
     TakeFocus();
     if (HandleAllocated())
@@ -438,8 +437,7 @@ void TCustomLqListview::HandleMouseDown(TLqCommonMouseButton button, const TWMMo
                 if (button_down && selection->MouseButton().Contains(button)) {
                     const bool auto_edit = button == cmbLeft && selection->Count() == 1 &&
                                            selection->FocusedItem() == item &&
-                                           item->EditAreaHitPt(P) && item->Selected() &&
-                                           Focused();
+                                           item->EditAreaHitPt(P) && item->Selected() && Focused();
                     if (selection->MultiSelect()) {
                         if (!item->Selected() && !ctrl && !shift)
                             selection->ClearAll();
@@ -536,8 +534,8 @@ void TCustomLqListview::start_pending_drag(TMessage& message, TLqCommonKeyStates
         POINT cursor{};
         GetCursorPos(&cursor);
         TLqCommonDropEffect effect = cdeNone;
-        m_drag_rect->DragEnter(nullptr, Canvas(), ScreenToClient(TPoint{cursor.x, cursor.y}),
-                               keys, effect);
+        m_drag_rect->DragEnter(nullptr, Canvas(), ScreenToClient(TPoint{cursor.x, cursor.y}), keys,
+                               effect);
         return;
     }
     if (!m_states.Contains(ebcsDragPending))
@@ -699,9 +697,9 @@ void TCustomLqListview::HandleMouseUp(TLqCommonMouseButton button, const TWMMous
     const bool shift = keys.Contains(cksShift);
 
     bool do_default_mouse_action = false;
-    if (m_gesture->Enabled() && !m_gesture->Path().isEmpty() &&
-        !m_states.Contains(ebcsDragging) && !m_states.Contains(ebcsDragSelecting) &&
-        !m_states.Contains(ebcsCheckboxClickPending) && !m_states.Contains(ebcsGroupExpandPending))
+    if (m_gesture->Enabled() && !m_gesture->Path().isEmpty() && !m_states.Contains(ebcsDragging) &&
+        !m_states.Contains(ebcsDragSelecting) && !m_states.Contains(ebcsCheckboxClickPending) &&
+        !m_states.Contains(ebcsGroupExpandPending))
         DoMouseGesture(m_gesture->Path(), do_default_mouse_action);
 
     if (!button_state_set() || m_states.Contains(ebcsGroupExpandPending))

@@ -5,6 +5,7 @@
 #include "framework/forms.h"
 #include "framework/menus.h"
 #include "listview/groups.h"
+#include "listview/item_view.h"
 #include "listview/items.h"
 #include "listview/listview.h"
 #include "listview/managers.h"
@@ -24,6 +25,41 @@ using namespace fw;
 using namespace vistrel::listview;
 
 namespace {
+
+// An item view with a check box in the cell's top-left corner and a one-line caption
+// strip at its bottom; the rest of the cell is the icon.
+class CheckStripView : public TLqViewItem {
+public:
+    using TLqViewItem::TLqViewItem;
+    static TLqViewItemClass Info();
+    TLqViewItemClass ClassType() const override { return Info(); }
+    void ItemRectArray(TLqItem* item, TLqColumn*, TCanvas*, const QString&,
+                       TLqRectArrayObject& rects) override
+    {
+        const TRect cell = item->ViewRect();
+        rects = TLqRectArrayObject{};
+        rects.BoundsRect = cell;
+        rects.CheckRect = TRect{cell.Left + 2, cell.Top + 2, cell.Left + 16, cell.Top + 16};
+        rects.IconRect = TRect{cell.Left + 20, cell.Top, cell.Right, cell.Bottom - 20};
+        rects.LabelRect = TRect{cell.Left, cell.Bottom - 20, cell.Right, cell.Bottom};
+        rects.TextRect = rects.LabelRect;
+        rects.FullTextRect = rects.LabelRect;
+        rects.SelectionRect = cell;
+        rects.FullFocusSelRect = rects.LabelRect;
+        rects.ClickSelectBoundsRect = cell;
+        rects.DragSelectBoundsRect = cell;
+    }
+    int PaintTextLineCount(TLqItem*, TLqColumn*) override { return 1; }
+};
+
+const TLqViewItemClassInfo kCheckStripView{
+    "CheckStripView", TLqViewItem::ClassInfo(),
+    [](TLqGroup* group) -> TLqViewItem* { return new CheckStripView(group); }};
+
+TLqViewItemClass CheckStripView::Info()
+{
+    return &kCheckStripView;
+}
 
 // A window of 300 by 200 pixels without border, one group of items, several
 // selectable at once.
@@ -140,8 +176,7 @@ TEST_F(InputTest, ShiftClickSelectsTheRunFromTheAnchor)
     TLqGroup* group = group_with(4);
     click(centre(group->Item(1)));
     click(centre(group->Item(3)), MK_SHIFT);
-    EXPECT_EQ(selected(),
-              (std::vector<TLqItem*>{group->Item(1), group->Item(2), group->Item(3)}));
+    EXPECT_EQ(selected(), (std::vector<TLqItem*>{group->Item(1), group->Item(2), group->Item(3)}));
     EXPECT_EQ(lv->Selection()->AnchorItem(), group->Item(1)) << "the anchor stays";
     EXPECT_EQ(lv->Selection()->FocusedItem(), group->Item(3));
 
@@ -161,10 +196,12 @@ TEST_F(InputTest, WithoutMultiSelectAClickKeepsOneItemSelected)
 TEST_F(InputTest, AnItemMouseDownHandlerCanStopTheSelection)
 {
     TLqGroup* group = group_with(2);
-    lv->OnItemMouseDown = [](TCustomLqListview*, TLqItem*, TLqCommonMouseButton,
-                             bool& do_default) { do_default = false; };
-    lv->OnItemMouseUp = [](TCustomLqListview*, TLqItem*, TLqCommonMouseButton,
-                           bool& do_default) { do_default = false; };
+    lv->OnItemMouseDown = [](TCustomLqListview*, TLqItem*, TLqCommonMouseButton, bool& do_default) {
+        do_default = false;
+    };
+    lv->OnItemMouseUp = [](TCustomLqListview*, TLqItem*, TLqCommonMouseButton, bool& do_default) {
+        do_default = false;
+    };
     click(centre(group->Item(1)));
     EXPECT_TRUE(selected().empty());
 }
@@ -200,6 +237,9 @@ TEST_F(InputTest, ARightDragDrawsAGestureAndSuppressesTheContextMenu)
 
 TEST_F(InputTest, ACheckBoxTogglesOnlyWhenTheReleaseIsOnItsOwnBox)
 {
+    lv->OnItemCustomView = [](TCustomLqListview*, TLqItem*, TLqListStyle, TLqViewItemClass& view) {
+        view = CheckStripView::Info();
+    };
     lv->GetPaintInfoItem()->SetCheckType(ectBox);
     TLqGroup* group = group_with(2);
     TLqRectArrayObject rects[2];
@@ -207,8 +247,7 @@ TEST_F(InputTest, ACheckBoxTogglesOnlyWhenTheReleaseIsOnItsOwnBox)
     for (int i = 0; i < 2; ++i) {
         group->Item(i)->ItemRectArray(nullptr, lv->Canvas(), rects[i]);
         ASSERT_FALSE(rects[i].CheckRect.IsEmpty());
-        const TRect window =
-            lv->Scrollbars()->MapViewRectToWindowRect(rects[i].CheckRect, true);
+        const TRect window = lv->Scrollbars()->MapViewRectToWindowRect(rects[i].CheckRect, true);
         box[i] = TPoint{(window.Left + window.Right) / 2, (window.Top + window.Bottom) / 2};
     }
     const bool before[2] = {group->Item(0)->Checked(), group->Item(1)->Checked()};
@@ -312,9 +351,10 @@ protected:
     void SetUp() override
     {
         InputTest::SetUp();
-        lv->SetBounds(0, 0, 320, 150);
         lv->SetView(elsFilmStrip);
         group_with(20);
+        // Four whole cells wide: a page is four cells.
+        lv->SetBounds(0, 0, 4 * lv->Groups()->CellWidth(), 150);
     }
 };
 
@@ -331,7 +371,8 @@ TEST_F(FilmStripWheelTest, ANotchScrollsOneCellWithShiftVerticallyWithCtrlAPage)
     wheel(1);
     EXPECT_EQ(lv->Scrollbars()->OffsetX(), 0);
 
-    lv->SetBounds(0, 0, 320, cell / 2);
+    const int width = lv->Width();
+    lv->SetBounds(0, 0, width, cell / 2);
     wheel(-1, MK_SHIFT);
     EXPECT_EQ(lv->Scrollbars()->OffsetX(), 0);
     EXPECT_EQ(lv->Scrollbars()->OffsetY(), lv->Scrollbars()->MaxOffsetY());
@@ -339,7 +380,7 @@ TEST_F(FilmStripWheelTest, ANotchScrollsOneCellWithShiftVerticallyWithCtrlAPage)
     lv->Scrollbars()->SetOffsetY(0);
 
     wheel(-1, MK_CONTROL);
-    EXPECT_EQ(lv->Scrollbars()->OffsetX(), 320);
+    EXPECT_EQ(lv->Scrollbars()->OffsetX(), width);
     EXPECT_EQ(amounts, (std::vector<int>{-cell, cell, -cell, -cell}))
         << "the framework's wheel events see one cell, the modifier works after them";
 }
@@ -373,8 +414,8 @@ protected:
         lv->FOnContextMenu = [this](TCustomLqListview*, const TPoint& at, bool&) {
             heard.push_back(QStringLiteral("menu %1,%2").arg(at.X).arg(at.Y));
         };
-        lv->OnItemContextMenu = [this](TCustomLqListview*, const TLqHitInfoItem& hit,
-                                       const TPoint&, TPopupMenu*&, bool&) {
+        lv->OnItemContextMenu = [this](TCustomLqListview*, const TLqHitInfoItem& hit, const TPoint&,
+                                       TPopupMenu*&, bool&) {
             heard.push_back(QStringLiteral("item %1").arg(hit.Item->Index()));
         };
     }
@@ -477,9 +518,9 @@ TEST_F(InputTest, ADoubleClickReportsTheItemOrTheControl)
     send(WM_LBUTTONDBLCLK, MK_LBUTTON, centre(group->Item(1)));
     send(WM_LBUTTONUP, 0, centre(group->Item(1)));
     send(WM_RBUTTONDBLCLK, MK_RBUTTON, TPoint{20, 190});
-    EXPECT_EQ(calls, (std::vector<QString>{QStringLiteral("dbl 1"),
-                                           QStringLiteral("item 1 in group"),
-                                           QStringLiteral("dbl 2")}));
+    EXPECT_EQ(calls,
+              (std::vector<QString>{QStringLiteral("dbl 1"), QStringLiteral("item 1 in group"),
+                                    QStringLiteral("dbl 2")}));
 }
 
 TEST_F(InputTest, HotTrackingFollowsThePointerOnlyWhereItMay)
@@ -500,6 +541,7 @@ TEST_F(InputTest, HotTrackingFollowsThePointerOnlyWhereItMay)
     EXPECT_EQ(lv->HotTrack()->HotObject(), nullptr) << "a disabled item is never hot";
 
     lv->HotTrack()->SetOnlyFocused(true);
+    SetFocus(nullptr);
     ASSERT_FALSE(lv->Focused());
     send(WM_MOUSEMOVE, 0, centre(group->Item(0)));
     EXPECT_EQ(lv->HotTrack()->HotObject(), nullptr);
@@ -547,8 +589,8 @@ TEST_F(InputTest, AHintNeedsAHandlersConsentAndPointsAtTheItemUnderTheCursor)
     lv->SetHint(QStringLiteral("hello"));
     bool allow = false;
     TLqCollectionItem* target = nullptr;
-    lv->OnHintPopup = [&](TCustomLqListview*, TLqCollectionItem* object, TLqHintType,
-                          const TPoint&, QString& text, int& hide, int&, bool& allowed) {
+    lv->OnHintPopup = [&](TCustomLqListview*, TLqCollectionItem* object, TLqHintType, const TPoint&,
+                          QString& text, int& hide, int&, bool& allowed) {
         target = object;
         text += QStringLiteral("!");
         hide = 1234;
@@ -579,6 +621,9 @@ TEST_F(InputTest, AHintNeedsAHandlersConsentAndPointsAtTheItemUnderTheCursor)
 
 TEST_F(InputTest, AToolTipShowsOnlyACaptionThatDoesNotFit)
 {
+    lv->OnItemCustomView = [](TCustomLqListview*, TLqItem*, TLqListStyle, TLqViewItemClass& view) {
+        view = CheckStripView::Info();
+    };
     TLqGroup* group = group_with(2);
     group->Item(1)->SetCaption(QString(200, QLatin1Char('w')));
     lv->SetHintType(ehtToolTip);
