@@ -11,6 +11,7 @@ namespace vistrel::listview {
 namespace {
 
 const TLqViewGroupClassInfo kGroupViewClass{0};
+
 }
 
 TLqViewGroupClass LqDefaultGroupViewClass()
@@ -41,4 +42,5 @@ bool TLqViewGroup::SelectionHitPt(TLqGroup*, TPoint, TLqSelectHitType)
 {
     return false;
 }
+
 }
