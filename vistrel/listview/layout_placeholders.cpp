@@ -11,7 +11,6 @@ namespace vistrel::listview {
 namespace {
 
 const TLqViewGroupClassInfo kGroupViewClass{0};
-
 }
 
 TLqViewGroupClass LqDefaultGroupViewClass()
@@ -42,5 +41,4 @@ bool TLqViewGroup::SelectionHitPt(TLqGroup*, TPoint, TLqSelectHitType)
 {
     return false;
 }
-
 }

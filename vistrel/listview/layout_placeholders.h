@@ -36,7 +36,6 @@ struct TLqViewGroupClassInfo {
     int unused;
 };
 TLqViewGroupClass LqDefaultGroupViewClass();
-
 }
 
 #endif

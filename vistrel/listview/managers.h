@@ -24,7 +24,6 @@ namespace vistrel::listview {
 
 // ---- Managers ----------------------------------------------------------------------------
 
-
 class TLqHotTrackManager : public TLqOwnedPersistent {
 public:
     using TLqOwnedPersistent::TLqOwnedPersistent;
