@@ -212,7 +212,7 @@ int TLqItem::RowPos() const
 TLqViewItemClass TLqItem::GetDefaultViewClass()
 {
     if (OwnerListview() == nullptr)
-        return nullptr;
+        return TLqViewItem::ClassInfo();
     return LqDefaultItemViewClass(OwnerListview()->View());
 }
 
@@ -228,13 +228,13 @@ TLqViewItemClass TLqItem::ViewClass()
 
 TLqViewItem* TLqItem::View()
 {
-    const TLqViewItemClass wanted = ViewClass();
+    TLqViewItemClass wanted = ViewClass();
+    if (wanted->Create == nullptr)
+        wanted = TLqViewItem::ClassInfo();
     if (m_view && m_view->ClassType() != wanted)
         m_view.reset();
-    if (!m_view) {
-        m_view = std::make_unique<TLqViewItem>(OwnerGroup());
-        m_view->SetClassType(wanted);
-    }
+    if (!m_view)
+        m_view.reset(wanted->Create(OwnerGroup()));
     return m_view.get();
 }
 

@@ -8,8 +8,11 @@
 #include "framework/controls.h"
 #include "framework/graphics.h"
 #include "listview/common/common_types.h"
+#include "listview/hints.h"
+#include "listview/incremental_search.h"
 #include "listview/paint_info.h"
 #include "listview/persistent.h"
+#include "listview/rect_array.h"
 #include "listview/scrollbars.h"
 
 #include <memory>
@@ -22,26 +25,37 @@ namespace vistrel::listview {
 
 // ---- Managers ----------------------------------------------------------------------------
 
-
 class TLqHotTrackManager : public TLqOwnedPersistent {
 public:
     using TLqOwnedPersistent::TLqOwnedPersistent;
     bool Enabled() const { return m_enabled; }
     void SetEnabled(bool value) { m_enabled = value; }
+    // The text colour of a hot item, and whether its text is underlined.
+    fw::TColor Color() const { return m_color; }
+    void SetColor(fw::TColor value) { m_color = value; }
+    bool Underline() const { return m_underline; }
+    void SetUnderline(bool value) { m_underline = value; }
+    // The object under the mouse that is drawn hot.
+    TLqCollectionItem* HotObject() const { return m_pending_object; }
     TLqCollectionItem* PendingObject() const { return m_pending_object; }
     void SetPendingObject(TLqCollectionItem* object) { m_pending_object = object; }
     TLqCollectionItem* PendingObjectCheck() const { return m_pending_object_check; }
     void SetPendingObjectCheck(TLqCollectionItem* object) { m_pending_object_check = object; }
 
 private:
+    fw::TColor m_color = fw::clHighlight;
     bool m_enabled = false;
     TLqCollectionItem* m_pending_object = nullptr;
     TLqCollectionItem* m_pending_object_check = nullptr;
+    bool m_underline = true;
 };
 
 class TLqBackgroundManager : public TLqOwnedPersistent {
 public:
     using TLqOwnedPersistent::TLqOwnedPersistent;
+    // Paints the background into the rectangle (window coordinates): here the control's
+    // colour, until background images come.
+    virtual void PaintTo(fw::TCanvas* canvas, const fw::TRect& rect, bool paint_default);
 };
 
 class TLqDropTargetManager : public TLqOwnedInterfacedPersistent {
@@ -54,9 +68,42 @@ public:
     using TLqOwnedPersistent::TLqOwnedPersistent;
     bool Enabled() const { return m_enabled; }
     void SetEnabled(bool value) { m_enabled = value; }
+    bool AutoScroll() const { return m_auto_scroll; }
+    void SetAutoScroll(bool value) { m_auto_scroll = value; }
+    int AutoScrollAccelerator() const { return m_auto_scroll_accelerator; }
+    void SetAutoScrollAccelerator(int value) { m_auto_scroll_accelerator = value; }
+    int AutoScrollDelay() const { return m_auto_scroll_delay; }
+    void SetAutoScrollDelay(int value) { m_auto_scroll_delay = value; }
+    int AutoScrollMargin() const { return m_auto_scroll_margin; }
+    void SetAutoScrollMargin(int value) { m_auto_scroll_margin = value; }
+    int AutoScrollTime() const { return m_auto_scroll_time; }
+    void SetAutoScrollTime(int value) { m_auto_scroll_time = value; }
+    TLqCommonMouseButtons MouseButton() const { return m_mouse_button; }
+    void SetMouseButton(TLqCommonMouseButtons value) { m_mouse_button = value; }
+    bool Dragging() const { return m_dragging; }
+    void SetDragging(bool value) { m_dragging = value; }
+    // The rectangle of this drag step and of the step before (view coordinates).
+    fw::TRect SelectionRect() const { return m_selection_rect; }
+    fw::TRect PrevRect() const { return m_prev_rect; }
+    void SetRects(const fw::TRect& prev_rect, const fw::TRect& selection_rect)
+    {
+        m_prev_rect = prev_rect;
+        m_selection_rect = selection_rect;
+    }
+    // Draws the drag-selection rectangle; drawn by the drag-selection work, nothing here.
+    void PaintSelectionRect(fw::TCanvas* /*canvas*/) {}
 
 private:
     bool m_enabled = false;
+    bool m_auto_scroll = true;
+    int m_auto_scroll_accelerator = 2;
+    int m_auto_scroll_delay = 500;
+    int m_auto_scroll_margin = 15;
+    int m_auto_scroll_time = 50;
+    TLqCommonMouseButtons m_mouse_button{cmbLeft, cmbRight};
+    bool m_dragging = false;
+    fw::TRect m_selection_rect;
+    fw::TRect m_prev_rect;
 };
 
 // What the OLE drag manager and the header's drag manager share here: whether they are
@@ -74,9 +121,34 @@ private:
     bool m_registered = false;
 };
 
+// Where a drop would insert: the mark the control paints between two items while an
+// OLE drag is over it.
+class TLqInsertMark : public fw::TPersistent {
+public:
+    fw::TColor Color() const { return m_color; }
+    void SetColor(fw::TColor value) { m_color = value; }
+    // In view coordinates.
+    const fw::TRect& DisplayRect() const { return m_display_rect; }
+    void SetDisplayRect(const fw::TRect& rect) { m_display_rect = rect; }
+    TLqInsertMarkerDir DropMarkerDir() const { return m_drop_marker_dir; }
+    void SetDropMarkerDir(TLqInsertMarkerDir value) { m_drop_marker_dir = value; }
+    bool Enabled() const { return m_enabled; }
+    void SetEnabled(bool value) { m_enabled = value; }
+    bool Visible() const { return m_visible; }
+    void SetVisible(bool value) { m_visible = value; }
+
+private:
+    fw::TColor m_color = fw::clBlack;
+    fw::TRect m_display_rect;
+    TLqInsertMarkerDir m_drop_marker_dir = dmdHorz;
+    bool m_enabled = false;
+    bool m_visible = false;
+};
+
 class TLqOLEDragManager : public TLqDragManagerState {
 public:
     using TLqDragManagerState::TLqDragManagerState;
+    TLqInsertMark* InsertMark() { return &m_insert_mark; }
     TLqItem* DropTarget() const { return m_drop_target; }
     void SetDropTarget(TLqItem* item) { m_drop_target = item; }
     TLqItem* DragItem() const { return m_drag_item; }
@@ -85,6 +157,7 @@ public:
 private:
     TLqItem* m_drop_target = nullptr;
     TLqItem* m_drag_item = nullptr;
+    TLqInsertMark m_insert_mark;
 };
 
 class TLqCheckManager : public TLqOwnedPersistent {
@@ -93,9 +166,13 @@ public:
     // The number of checked items.
     int Count() const { return m_count; }
     void AddToCount(int delta) { m_count += delta; }
+    // The item or group whose check box took the button-down.
+    TLqCollectionItem* PendingObject() const { return m_pending_object; }
+    void SetPendingObject(TLqCollectionItem* object) { m_pending_object = object; }
 
 private:
     int m_count = 0;
+    TLqCollectionItem* m_pending_object = nullptr;
 };
 
 class TLqEditManager : public TLqOwnedPersistent {
@@ -111,16 +188,6 @@ private:
     TLqItem* m_tab_move_focus_item = nullptr;
 };
 
-class TLqHintInfo : public TLqOwnedPersistent {
-public:
-    using TLqOwnedPersistent::TLqOwnedPersistent;
-    TLqHintType HintType() const { return m_hint_type; }
-    void SetHintType(TLqHintType type) { m_hint_type = type; }
-
-private:
-    TLqHintType m_hint_type = ehtText;
-};
-
 class TLqSortManager : public TLqOwnedPersistent {
 public:
     using TLqOwnedPersistent::TLqOwnedPersistent;
@@ -131,24 +198,6 @@ public:
 
 private:
     bool m_auto_sort = false;
-};
-
-class TLqIncrementalSearchManager : public TLqOwnedPersistent {
-public:
-    using TLqOwnedPersistent::TLqOwnedPersistent;
-    void ResetSearch()
-    {
-        m_search_item = nullptr;
-        m_next_search_item = nullptr;
-    }
-    TLqItem* SearchItem() const { return m_search_item; }
-    void SetSearchItem(TLqItem* item) { m_search_item = item; }
-    TLqItem* NextSearchItem() const { return m_next_search_item; }
-    void SetNextSearchItem(TLqItem* item) { m_next_search_item = item; }
-
-private:
-    TLqItem* m_search_item = nullptr;
-    TLqItem* m_next_search_item = nullptr;
 };
 
 // The header with its columns: the columns collection, font and images, and the
@@ -173,6 +222,15 @@ public:
     // The header's band in view coordinates.
     fw::TRect ViewRect() const { return m_view_rect; }
     TLqColumn* FirstVisibleColumn() const;
+    // The columns met by a rectangle of the view (only its columns count: its top is
+    // taken as 0): the first visible one, then the next visible one of width above 0,
+    // ending at the first that does not meet it.
+    TLqColumn* FirstColumnInRect(const fw::TRect& viewport_rect) const;
+    TLqColumn* NextColumnInRect(TLqColumn* column, const fw::TRect& viewport_rect) const;
+    // The column at a place in display order, or nullptr.
+    TLqColumn* ColumnByPosition(int position) const;
+    // Paints the header band under the rectangle's columns: here a plain face.
+    virtual void PaintTo(fw::TCanvas* canvas, const fw::TRect& rect);
 
     void Rebuild(bool force);
     void LoadFromStream(fw::TStream* S, int version) override;

@@ -53,6 +53,12 @@ public:
 
     // Made the first time it is asked for.
     TLqCanvasStore* CanvasStore();
+    // Draws a check box or radio button of the object into check_rect (boxes and radio
+    // buttons only); pressed draws the face of a box being clicked.
+    void PaintCheckBox(TLqCheckType check_type, TCustomLqListview* listview, int size,
+                       TLqCollectionItem* object, bool check_pending, bool check_hovering,
+                       bool check_flat, bool pressed, bool checked, bool enabled,
+                       const fw::TRect& check_rect, fw::TCanvas* canvas);
 
 private:
     std::unique_ptr<TLqCanvasStore> m_canvas_store;

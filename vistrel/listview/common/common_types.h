@@ -44,6 +44,8 @@ enum TLqCommonMouseButton {
     cmbRight,
     cmbMiddle
 };
+// Bit n for value n.
+using TLqCommonMouseButtons = fw::TSet<TLqCommonMouseButton>;
 
 // Callers of DrawTextWithFlags turn it into the flag bits 4, 5 and 6.
 enum TLqCommonVAlignment {
