@@ -165,9 +165,7 @@ void TLqCellSize::DefineProperties(TFiler* filer)
         filer->DefineBinaryProperty(
             QStringLiteral("AutoSizeCaption"),
             [this](TStream* stream) { SetAutoSizeCaption(stream_io::ReadByte(stream) != 0); },
-            [this](TStream* stream) {
-                stream_io::WriteByte(stream, m_auto_size_caption ? 1 : 0);
-            },
+            [this](TStream* stream) { stream_io::WriteByte(stream, m_auto_size_caption ? 1 : 0); },
             m_auto_size_caption);
     filer->DefineBinaryProperty(
         QStringLiteral("Width"),
@@ -240,7 +238,7 @@ void TLqCellSizes::DefineProperties(TFiler* filer)
 {
     TLqOwnedPersistent::DefineProperties(filer);
     const std::pair<const char*, TLqCellSize*> sizes[] = {
-        {"FilmStrip", FilmStrip()}, {"Icon", Icon()}, {"SmallIcon", SmallIcon()},
+        {"FilmStrip", FilmStrip()}, {"Icon", Icon()},           {"SmallIcon", SmallIcon()},
         {"Grid", Grid()},           {"Thumbnail", Thumbnail()}, {"Tile", Tile()},
         {"List", List()},           {"Report", Report()}};
     for (const auto& [name, size] : sizes) {

@@ -59,7 +59,6 @@ protected:
     virtual bool PublishesAutoSizeCaption() const { return false; }
 
 private:
-
     bool m_auto_size_caption = false;
     int m_auto_size_height = 0;
     int m_auto_size_width = 0;

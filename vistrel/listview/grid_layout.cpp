@@ -535,8 +535,7 @@ TLqItem* TLqGridListGroup::column_neighbour(TLqItem* item, bool forward)
 
 // ---- Neighbours in the vertical flow -------------------------------------------------------
 
-TLqItem* TLqGridGroup::step_across_groups(TLqItem* item, int position, bool forward,
-                                          bool by_column)
+TLqItem* TLqGridGroup::step_across_groups(TLqItem* item, int position, bool forward, bool by_column)
 {
     TLqGroups* groups = OwnerGroups();
     TLqGroup* group = m_owner_group;

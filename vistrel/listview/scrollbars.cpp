@@ -268,8 +268,8 @@ void TLqScrollbarManager::ReCalculateScrollbars(bool redraw, bool force)
     ValidateOffsets(m_offset_x, m_offset_y);
     const HWND window = owner->Handle();
     const int header = header_height();
-    const bool horz_needed = owner->ClientWidth() < ViewWidth() - 1 &&
-                             owner->Height() > GetSystemMetrics(SM_CYHSCROLL);
+    const bool horz_needed =
+        owner->ClientWidth() < ViewWidth() - 1 && owner->Height() > GetSystemMetrics(SM_CYHSCROLL);
     const bool vert_needed = owner->ClientHeight() < ViewHeight() + header - 1 &&
                              owner->Width() > GetSystemMetrics(SM_CYVSCROLL);
     horz_was_hidden = !HorzBarVisible();

@@ -3,11 +3,13 @@
 // mouse gestures.
 
 #include "framework/classes.h"
+#include "framework/graphics.h"
 #include "framework/sysutils.h"
 #include "listview/cell_sizes.h"
 #include "listview/grid_layout.h"
 #include "listview/groups.h"
 #include "listview/items.h"
+#include "listview/layout_placeholders.h"
 #include "listview/listview.h"
 #include "listview/managers.h"
 #include "listview/scrollbars.h"
@@ -18,6 +20,7 @@
 #include "platform/system_metrics.h"
 #include "platform/user_input.h"
 #include "platform/user_messages.h"
+#include "platform/user_paint.h"
 
 #include <gtest/gtest.h>
 
@@ -64,9 +67,9 @@ TEST_F(LayoutTest, EachViewHasItsDefaultCellAtNinetySixDpi)
         int width;
         int height;
     } cases[] = {
-        {sizes->Icon(), 75, 75},       {sizes->SmallIcon(), 200, 17}, {sizes->List(), 200, 17},
+        {sizes->Icon(), 75, 75},        {sizes->SmallIcon(), 200, 17},  {sizes->List(), 200, 17},
         {sizes->Thumbnail(), 125, 143}, {sizes->FilmStrip(), 125, 143}, {sizes->Tile(), 218, 58},
-        {sizes->Report(), 75, 17},     {sizes->Grid(), 75, 17},
+        {sizes->Report(), 75, 17},      {sizes->Grid(), 75, 17},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(c.size->Width(), c.width);
@@ -466,9 +469,9 @@ TEST_F(LayoutTest, VerticalFlowNeighboursCrossIntoTheNearestGroups)
         {b->Item(1), acdRight, b->Item(1)},
         {a->Item(4), acdUp, a->Item(1)},
         {a->Item(1), acdUp, nullptr},
-        {b->Item(1), acdUp, a->Item(4)},    // the last row of a that has column 1
+        {b->Item(1), acdUp, a->Item(4)}, // the last row of a that has column 1
         {a->Item(0), acdDown, a->Item(3)},
-        {a->Item(2), acdDown, b->Item(1)},  // column 2 not in b: searched down to 1
+        {a->Item(2), acdDown, b->Item(1)}, // column 2 not in b: searched down to 1
         {b->Item(0), acdDown, nullptr},
     };
     for (const auto& c : cases)
@@ -757,6 +760,41 @@ TEST_F(LayoutTest, AGestureCollectsClearDirectionsWithoutRepeats)
 }
 
 // ---- Fitting the cells to the captions -----------------------------------------------------
+
+TEST_F(LayoutTest, TheCellFitsTheFirstOfTheLongestCaptions)
+{
+    make(600, 300, elsList);
+    TLqGroup* group = lv->Groups()->Add(nullptr);
+    const QString captions[] = {QStringLiteral("ab"), QStringLiteral("iiii"),
+                                QStringLiteral("WWWW"), QStringLiteral("a much longer one")};
+    for (const QString& caption : captions)
+        group->Items()->Add(nullptr)->SetCaption(caption);
+    group->Item(3)->SetVisible(false); // hidden captions do not count
+
+    TOwned<TCanvas> canvas{new TCanvas};
+    HDC screen = GetDC(nullptr);
+    canvas->SetHandle(screen);
+    canvas->Font()->Assign(lv->Font());
+    const auto fitted = [&](TLqItem* item) {
+        TLqRectArrayObject rects;
+        item->ItemRectArray(nullptr, canvas.get(), rects);
+        return rects.CheckRect.Width() + rects.IconRect.Width() + rects.StateRect.Width() +
+               canvas->TextWidth(item->Caption()) + 18;
+    };
+    const int by_second = fitted(group->Item(1));
+    const int by_third = fitted(group->Item(2));
+    canvas->SetHandle(nullptr);
+    ReleaseDC(nullptr, screen);
+    ASSERT_NE(by_second, by_third) << "the two captions of four must measure apart";
+
+    TLqCellSize* list = lv->CellSizes()->List();
+    list->SetAutoSizeCaption(true);
+    EXPECT_EQ(list->Width(), by_second);
+    EXPECT_EQ(list->Height(), 17) << "the height stays";
+    EXPECT_EQ(group->Item(1)->ViewRect().Width(), by_second);
+    list->SetAutoSizeCaption(false);
+    EXPECT_EQ(list->Width(), 200);
+}
 
 TEST_F(LayoutTest, AutoFitSwitchesTheCurrentViewsCellToTheCaptions)
 {
