@@ -126,7 +126,7 @@ enum TLqHotTrackState {
 };
 enum TLqCheckType {
     ectNone,
-    ectNoneWithSpace,
+    ectNoneWithSpace, // no box, but its room kept
     ectBox,
     ectRadio
 };
