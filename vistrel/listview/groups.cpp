@@ -170,7 +170,7 @@ TLqViewGroup* TLqGroup::View()
     if (m_view && m_view->ClassType() != wanted)
         m_view.reset();
     if (!m_view) {
-        m_view = std::make_unique<TLqViewGroup>(this);
+        m_view = wanted->create(this);
         m_view->SetClassType(wanted);
     }
     return m_view.get();

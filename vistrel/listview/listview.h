@@ -415,6 +415,12 @@ protected:
     void DoUpdate() override;
     void CreateWnd() override;
     void Loaded() override;
+    // The paint routine (painting.cpp): clip_rect in window coordinates; with
+    // selected_only only the selected items are drawn, without background, header,
+    // groups, grid lines or insert mark.
+    void DoPaintRect(fw::TCanvas* canvas, const fw::TRect& clip_rect, bool selected_only) override;
+    // The drag-selection rectangle while one is dragged, then OnAfterPaint.
+    void DoPaintAfter(fw::TCanvas* canvas, const fw::TRect& clip_rect) override;
     void Notification(fw::TComponent* component, fw::TOperation operation) override;
 
 private:

@@ -12,6 +12,7 @@
 #include "listview/incremental_search.h"
 #include "listview/paint_info.h"
 #include "listview/persistent.h"
+#include "listview/rect_array.h"
 #include "listview/scrollbars.h"
 
 #include <memory>
@@ -87,6 +88,9 @@ public:
     using TLqOwnedPersistent::TLqOwnedPersistent;
     // The cached background follows size changes with the background's own work.
     void WMWindowPosChanging(fw::TMessage&) {}
+    // Paints the background into the rectangle (window coordinates): here the control's
+    // colour, until background images come.
+    virtual void PaintTo(fw::TCanvas* canvas, const fw::TRect& rect, bool paint_default);
 };
 
 class TLqDropTargetManager : public TLqOwnedInterfacedPersistent {
@@ -123,6 +127,8 @@ public:
         m_prev_rect = prev_rect;
         m_selection_rect = selection_rect;
     }
+    // Draws the drag-selection rectangle; drawn by the drag-selection work, nothing here.
+    void PaintSelectionRect(fw::TCanvas* /*canvas*/) {}
 
     // Enabled, and one of the pressed buttons is one of MouseButton.
     bool InitializeDrag(fw::TPoint window_point, TLqCommonKeyStates keys);
@@ -171,6 +177,30 @@ private:
     TLqCommonMouseButtons m_mouse_button{cmbLeft};
 };
 
+// Where a drop would insert: the mark the control paints between two items while an
+// OLE drag is over it.
+class TLqInsertMark : public fw::TPersistent {
+public:
+    fw::TColor Color() const { return m_color; }
+    void SetColor(fw::TColor value) { m_color = value; }
+    // In view coordinates.
+    const fw::TRect& DisplayRect() const { return m_display_rect; }
+    void SetDisplayRect(const fw::TRect& rect) { m_display_rect = rect; }
+    TLqInsertMarkerDir DropMarkerDir() const { return m_drop_marker_dir; }
+    void SetDropMarkerDir(TLqInsertMarkerDir value) { m_drop_marker_dir = value; }
+    bool Enabled() const { return m_enabled; }
+    void SetEnabled(bool value) { m_enabled = value; }
+    bool Visible() const { return m_visible; }
+    void SetVisible(bool value) { m_visible = value; }
+
+private:
+    fw::TColor m_color = fw::clBlack;
+    fw::TRect m_display_rect;
+    TLqInsertMarkerDir m_drop_marker_dir = dmdHorz;
+    bool m_enabled = false;
+    bool m_visible = false;
+};
+
 enum TLqDragType {
     edtOLE,
     edtVCL
@@ -182,6 +212,7 @@ enum TLqDragType {
 class TLqOLEDragManager : public TLqDragManagerState {
 public:
     using TLqDragManagerState::TLqDragManagerState;
+    TLqInsertMark* InsertMark() { return &m_insert_mark; }
     TLqItem* DropTarget() const { return m_drop_target; }
     void SetDropTarget(TLqItem* item) { m_drop_target = item; }
     TLqItem* DragItem() const { return m_drag_item; }
@@ -210,6 +241,7 @@ private:
     TLqItem* m_drop_target = nullptr;
     TLqItem* m_drag_item = nullptr;
     TLqDragType m_drag_type = edtOLE;
+    TLqInsertMark m_insert_mark;
 };
 
 class TLqCheckManager : public TLqOwnedPersistent {
@@ -300,6 +332,15 @@ public:
     // and the messages the control routes here change nothing.
     TLqColumn* HotTrackedColumn() const { return nullptr; }
     void HandleMessage(fw::TMessage&) {}
+    // The columns met by a rectangle of the view (only its columns count: its top is
+    // taken as 0): the first visible one, then the next visible one of width above 0,
+    // ending at the first that does not meet it.
+    TLqColumn* FirstColumnInRect(const fw::TRect& viewport_rect) const;
+    TLqColumn* NextColumnInRect(TLqColumn* column, const fw::TRect& viewport_rect) const;
+    // The column at a place in display order, or nullptr.
+    TLqColumn* ColumnByPosition(int position) const;
+    // Paints the header band under the rectangle's columns: here a plain face.
+    virtual void PaintTo(fw::TCanvas* canvas, const fw::TRect& rect);
 
     void Rebuild(bool force);
     void LoadFromStream(fw::TStream* S, int version) override;
