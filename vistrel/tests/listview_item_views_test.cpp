@@ -677,3 +677,28 @@ TEST_F(ItemViewsTest, AReportRowStartsAtTheGroupMarginAndEndsBeforeTheRightOne)
 }
 
 }
+
+namespace {
+
+TEST_F(ItemViewsTest, AnImageInsideItsBoundsLeavesTheCallersClipAlone)
+{
+    lv->SetView(elsIcon);
+    RedImages images(32, 32);
+    lv->SetImagesLarge(images.List());
+    TLqItem* item = add(QStringLiteral("Drawing"));
+    item->SetImageIndex(0);
+    const TRect cell = item->ViewRect();
+    // The caller keeps the painting to the cell's left half.
+    HDC dc = back.Canvas()->Handle();
+    IntersectClipRect(dc, cell.Left, cell.Top, cell.Left + cell.Width() / 2, cell.Bottom);
+    paint(item);
+    back.Canvas()->Brush()->SetStyle(bsSolid);
+    back.Canvas()->Brush()->SetColor(clBlue);
+    back.Canvas()->FillRect(TRect{0, 0, 400, 150});
+    EXPECT_EQ(pixel(cell.Left + 2, cell.Top + 2), rgb(clBlue));
+    EXPECT_NE(pixel(cell.Right - 2, cell.Top + 2), rgb(clBlue)) << "the clip still holds";
+    SelectClipRgn(dc, nullptr);
+    lv->SetImagesLarge(nullptr);
+}
+
+}
