@@ -87,6 +87,8 @@ protected:
     // Grows a cached back buffer to the control's size; it never shrinks.
     void ResizeBackBits(int width, int height);
     void HandleMouseExit();
+    // The update count itself, for callers that hold the lock without its end's work.
+    int& update_count_ref() { return m_update_count; }
 
 private:
     void paint_message(fw::TMessage& message);

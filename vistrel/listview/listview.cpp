@@ -451,7 +451,8 @@ void TCustomLqListview::Dispatch(TMessage& message)
         m_groups->Rebuild(true);
         return;
     default:
-        TLqCommonCanvasControl::Dispatch(message);
+        if (!dispatch_input(message))
+            TLqCommonCanvasControl::Dispatch(message);
         return;
     }
 }

@@ -20,6 +20,14 @@ class TPopupMenu;
 
 namespace vistrel::listview {
 
+// The callback message of a worker thread as the control receives it.
+struct TWMThreadRequest {
+    UINT Msg = 0;
+    int RequestID = 0;
+    fw::TObject* Request = nullptr;
+    LRESULT Result = 0;
+};
+
 class TLqGestureManager;
 class TLqHotTrackManager;
 class TLqBackgroundManager;
@@ -34,6 +42,7 @@ class TLqGlobalImageManager;
 class TLqCellSizes;
 class TLqSortManager;
 class TLqIncrementalSearchManager;
+struct TLqHintInfoRec;
 
 class TCustomLqListview : public TLqCommonCanvasControl, public TLqListviewEvents {
 public:
@@ -159,6 +168,38 @@ public:
     virtual bool AllowDragImage() { return true; }
     virtual void TakeFocus();
     void Dispatch(fw::TMessage& message) override;
+
+    // ---- Mouse and keyboard input
+    // A window point in view coordinates, the header accounted for.
+    fw::TPoint ViewPoint(fw::TPoint window_point) const;
+    // The group at the point, or none (hit information empty).
+    TLqGroup* GroupHitTest(fw::TPoint viewport_point, TLqGroupHitTestInfoSet& hit_info) const;
+    // The item at the point in the group (the group at the point when none is given),
+    // or none.
+    TLqItem* ItemHitTest(fw::TPoint viewport_point, TLqGroup* group,
+                         TLqItemHitTestInfoSet& hit_info) const;
+    bool IsExpandButtonHit(TLqGroupHitTestInfoSet hit_info) const
+    {
+        return hit_info.Contains(egtOnExpandButton);
+    }
+    // Whether a mouse message at the client position belongs to the header; while a
+    // drag runs only when forced.
+    bool IsHeaderMouseMsg(fw::TPoint client_pos, bool force);
+    bool IsDragActive() const;
+    void ClearMouseStates();
+    void ClearDragStates();
+    void ClearPendingDrag();
+    void BeginDragPending(TLqItem* hit_item, fw::TPoint window_point, bool try_drag_rect,
+                          bool try_ole_drag, TLqCommonKeyStates keys);
+    void FinishDrag(fw::TPoint window_point, TLqCommonKeyStates keys);
+    // Focuses the item (selecting by the held keys) and scrolls it into view.
+    void MoveFocusTo(TLqItem* target);
+    // Whether the item's caption does not fit its text rectangle; Text is the caption then.
+    bool CaptionNeedsTip(TLqItem* item, QString& text);
+    fw::TPoint LastMousePos() const { return m_last_mouse_pos; }
+    bool DoMouseWheel(fw::TShiftState shift, int wheel_delta, fw::TPoint mouse_pos) override;
+    bool DoMouseWheelDown(fw::TShiftState shift, fw::TPoint mouse_pos) override;
+    bool DoMouseWheelUp(fw::TShiftState shift, fw::TPoint mouse_pos) override;
 
     // ---- Dispatchers, in their virtual order
     virtual void DoAfterPaint(fw::TCanvas* canvas, const fw::TRect& clip_rect);
@@ -364,6 +405,13 @@ protected:
     virtual TLqGroups* CreateGroups();
     virtual TLqPaintInfoItem* CreateItemPaintInfo();
 
+    virtual void HandleMouseDown(TLqCommonMouseButton button, const fw::TWMMouse& message);
+    virtual void HandleMouseUp(TLqCommonMouseButton button, const fw::TWMMouse& message);
+    virtual void HandleDblClick(TLqCommonMouseButton button, const fw::TWMMouse& message);
+    virtual void HandleKeyDown(const fw::TWMKey& message);
+    // The framework's drag start; a failure only clears the drag states.
+    virtual void DoStartDrag();
+
     void DoUpdate() override;
     void CreateWnd() override;
     void Loaded() override;
@@ -380,6 +428,28 @@ private:
     void group_font_changed(fw::TObject* sender);
     void header_font_changed(fw::TObject* sender);
     void notify_win_event(DWORD event);
+
+    // Input (mouse_input.cpp, keyboard.cpp): true when the message was handled there.
+    bool dispatch_input(fw::TMessage& message);
+    bool button_state_set() const;
+    void button_down_message(fw::TMessage& message, TLqCommonMouseButton button);
+    void button_up_message(fw::TMessage& message, TLqCommonMouseButton button);
+    void mouse_move_input(fw::TMessage& message);
+    void start_pending_drag(fw::TMessage& message, TLqCommonKeyStates keys, fw::TPoint view_point);
+    void hot_track(fw::TPoint client_pos, fw::TPoint view_point);
+    void check_click_released(fw::TPoint view_point);
+    void header_capture_mouse();
+    void header_release_mouse();
+    void release_capture();
+    void key_down_message(fw::TMessage& message);
+    void context_menu_message(fw::TMessage& message);
+    void hint_show_message(fw::TMessage& message);
+    void window_pos_changing_message(fw::TMessage& message);
+    void window_pos_changed_message(fw::TMessage& message);
+    void get_object_message(fw::TMessage& message);
+    void edit_move_message();
+    void drag_message(fw::TMessage& message);
+    bool focus_first_if_none();
 
     // Owned objects, in the order of their creation.
     std::unique_ptr<TLqGestureManager> m_gesture;
@@ -418,6 +488,11 @@ private:
     fw::TCustomImageList* m_images_small = nullptr;
     fw::TCustomImageList* m_images_state = nullptr;
     fw::TPoint m_last_mouse_pos{};
+    // Where the button went down that may start a drag (client coordinates).
+    fw::TPoint m_drag_press_pos{};
+    fw::TInterfacePtr<fw::IUnknown> m_accessible;
+    // The hint record handed to the hint window (made at the first hint).
+    std::shared_ptr<TLqHintInfoRec> m_hint_data;
     fw::TNotifyEvent m_old_group_font_change;
     fw::TNotifyEvent m_old_header_font_change;
     fw::TPopupMenu* m_popup_menu_header = nullptr;

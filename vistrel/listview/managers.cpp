@@ -2,6 +2,7 @@
 
 #include "listview/column_placeholders.h"
 #include "listview/groups.h"
+#include "listview/items.h"
 #include "listview/listview.h"
 
 #include <algorithm>
@@ -9,6 +10,72 @@
 using namespace fw;
 
 namespace vistrel::listview {
+
+namespace {
+
+// Whether a pressed button of the key states is one of the buttons.
+bool pressed_one_of(TLqCommonKeyStates keys, TLqCommonMouseButtons buttons)
+{
+    return (keys.Contains(cksLButton) && buttons.Contains(cmbLeft)) ||
+           (keys.Contains(cksMButton) && buttons.Contains(cmbMiddle)) ||
+           (keys.Contains(cksRButton) && buttons.Contains(cmbRight));
+}
+
+}
+
+void TLqHotTrackManager::SetHotObject(TPoint point, TLqCollectionItem* object)
+{
+    if (object == m_pending_object)
+        return;
+    TLqCollectionItem* old = m_pending_object;
+    m_pending_object = object;
+    if (old != nullptr)
+        old->SetHotTracking(point, false);
+    if (object != nullptr)
+        object->SetHotTracking(point, true);
+}
+
+void TLqHotTrackManager::SetHotCheckObject(TLqCollectionItem* object)
+{
+    if (object == m_pending_object_check)
+        return;
+    if (m_pending_object_check != nullptr)
+        m_pending_object_check->SetCheckHovering(false);
+    m_pending_object_check = object;
+    if (object != nullptr)
+        object->SetCheckHovering(true);
+}
+
+void TLqCheckManager::SetPendingCheck(TLqCollectionItem* object)
+{
+    if (object == m_pending_object)
+        return;
+    if (m_pending_object != nullptr)
+        m_pending_object->SetCheckPending(false);
+    m_pending_object = object;
+    if (object != nullptr)
+        object->SetCheckPending(true);
+}
+
+bool TLqDragRectManager::InitializeDrag(TPoint, TLqCommonKeyStates keys)
+{
+    return m_enabled && pressed_one_of(keys, m_mouse_button);
+}
+
+bool TLqOLEDragManager::InitializeDrag(TLqItem* hit_item, TPoint window_point,
+                                       TLqCommonKeyStates keys)
+{
+    if (!Enabled())
+        return false;
+    if (hit_item == nullptr || !pressed_one_of(keys, MouseButton())) {
+        m_drag_item = nullptr;
+        return false;
+    }
+    m_drag_item = hit_item;
+    TCustomLqListview* owner = OwnerListview();
+    const TPoint view_point = owner->ViewPoint(window_point);
+    return hit_item->SelectionHitPt(view_point, eshtClickSelect);
+}
 
 TLqEditManager::TLqEditManager(TCustomLqListview* owner)
     : TLqOwnedPersistent(owner), m_font(std::make_unique<TFont>())
@@ -36,6 +103,14 @@ TLqHeader::TLqHeader(TCustomLqListview* owner)
 }
 
 TLqHeader::~TLqHeader() = default;
+
+TRect TLqHeader::DisplayRect() const
+{
+    TCustomLqListview* owner = OwnerListview();
+    if (owner == nullptr)
+        return TRect{};
+    return TRect{0, 0, owner->ClientWidth(), owner->HeaderHeightInView()};
+}
 
 TLqColumn* TLqHeader::FirstVisibleColumn() const
 {

@@ -17,6 +17,8 @@
 
 #include <memory>
 
+struct IDataObject;
+
 namespace fw {
 class TCustomImageList;
 }
@@ -25,18 +27,46 @@ namespace vistrel::listview {
 
 // ---- Managers ----------------------------------------------------------------------------
 
+// The parts of a group or an item that make it hot.
+enum TLqHotTrackRectGroup {
+    htgIcon,
+    htgText,
+    htgTopMargin,
+    htgBottomMargin,
+    htgLeftMargin,
+    htgRightMargin,
+    htgAnyWhere
+};
+using TLqHotTrackRectGroups = fw::TSet<TLqHotTrackRectGroup>;
+enum TLqHotTrackRectItem {
+    htiIcon,
+    htiText,
+    htiAnyWhere
+};
+using TLqHotTrackRectItems = fw::TSet<TLqHotTrackRectItem>;
+
 class TLqHotTrackManager : public TLqOwnedPersistent {
 public:
     using TLqOwnedPersistent::TLqOwnedPersistent;
     bool Enabled() const { return m_enabled; }
     void SetEnabled(bool value) { m_enabled = value; }
+    TLqHotTrackRectGroups GroupTrack() const { return m_group_track; }
+    void SetGroupTrack(TLqHotTrackRectGroups value) { m_group_track = value; }
+    TLqHotTrackRectItems ItemTrack() const { return m_item_track; }
+    void SetItemTrack(TLqHotTrackRectItems value) { m_item_track = value; }
+    bool OnlyFocused() const { return m_only_focused; }
+    void SetOnlyFocused(bool value) { m_only_focused = value; }
     // The text colour of a hot item, and whether its text is underlined.
     fw::TColor Color() const { return m_color; }
     void SetColor(fw::TColor value) { m_color = value; }
     bool Underline() const { return m_underline; }
     void SetUnderline(bool value) { m_underline = value; }
-    // The object under the mouse that is drawn hot.
+    // The hot object: the old one stops hot tracking, the new one starts (the cursor
+    // comes with hot tracking's own work).
     TLqCollectionItem* HotObject() const { return m_pending_object; }
+    void SetHotObject(fw::TPoint point, TLqCollectionItem* object);
+    // The object whose check box the mouse is over.
+    void SetHotCheckObject(TLqCollectionItem* object);
     TLqCollectionItem* PendingObject() const { return m_pending_object; }
     void SetPendingObject(TLqCollectionItem* object) { m_pending_object = object; }
     TLqCollectionItem* PendingObjectCheck() const { return m_pending_object_check; }
@@ -45,6 +75,9 @@ public:
 private:
     fw::TColor m_color = fw::clHighlight;
     bool m_enabled = false;
+    TLqHotTrackRectGroups m_group_track{htgIcon, htgText};
+    TLqHotTrackRectItems m_item_track{htiIcon, htiText};
+    bool m_only_focused = false;
     TLqCollectionItem* m_pending_object = nullptr;
     TLqCollectionItem* m_pending_object_check = nullptr;
     bool m_underline = true;
@@ -53,6 +86,8 @@ private:
 class TLqBackgroundManager : public TLqOwnedPersistent {
 public:
     using TLqOwnedPersistent::TLqOwnedPersistent;
+    // The cached background follows size changes with the background's own work.
+    void WMWindowPosChanging(fw::TMessage&) {}
     // Paints the background into the rectangle (window coordinates): here the control's
     // colour, until background images come.
     virtual void PaintTo(fw::TCanvas* canvas, const fw::TRect& rect, bool paint_default);
@@ -63,6 +98,8 @@ public:
     using TLqOwnedInterfacedPersistent::TLqOwnedInterfacedPersistent;
 };
 
+// The drag rectangle as far as the control's mouse handling drives it: whether it may
+// start and whether it runs. Tracking, painting and auto-scrolling come with its own work.
 class TLqDragRectManager : public TLqOwnedPersistent {
 public:
     using TLqOwnedPersistent::TLqOwnedPersistent;
@@ -93,6 +130,18 @@ public:
     // Draws the drag-selection rectangle; drawn by the drag-selection work, nothing here.
     void PaintSelectionRect(fw::TCanvas* /*canvas*/) {}
 
+    // Enabled, and one of the pressed buttons is one of MouseButton.
+    bool InitializeDrag(fw::TPoint window_point, TLqCommonKeyStates keys);
+    void FinalizeDrag(TLqCommonKeyStates) {}
+    void BeginDrag(fw::TPoint, TLqCommonKeyStates) {}
+    void DragEnter(IDataObject*, fw::TCanvas*, fw::TPoint, TLqCommonKeyStates, TLqCommonDropEffect&)
+    {
+        m_dragging = true;
+    }
+    void Drag(fw::TCanvas*, fw::TPoint, TLqCommonKeyStates, TLqCommonDropEffect&) {}
+    void DragEnd(fw::TCanvas*, fw::TPoint, TLqCommonKeyStates) { m_dragging = false; }
+    void WMKeyDown(fw::TMessage&) {}
+
 private:
     bool m_enabled = false;
     bool m_auto_scroll = true;
@@ -115,10 +164,17 @@ public:
     void SetEnabled(bool value) { m_enabled = value; }
     bool Registered() const { return m_registered; }
     void SetRegistered(bool value) { m_registered = value; }
+    bool Dragging() const { return m_dragging; }
+    TLqCommonMouseButtons MouseButton() const { return m_mouse_button; }
+    void SetMouseButton(TLqCommonMouseButtons value) { m_mouse_button = value; }
+
+protected:
+    bool m_dragging = false;
 
 private:
     bool m_enabled = false;
     bool m_registered = false;
+    TLqCommonMouseButtons m_mouse_button{cmbLeft};
 };
 
 // Where a drop would insert: the mark the control paints between two items while an
@@ -145,6 +201,14 @@ private:
     bool m_visible = false;
 };
 
+enum TLqDragType {
+    edtOLE,
+    edtVCL
+};
+
+// The item drag as far as the control's mouse handling drives it. The drag itself (data
+// object, drag image, the platform's drag loop) comes with its own work; until then a
+// begun drag ends at once, as a cancelled one.
 class TLqOLEDragManager : public TLqDragManagerState {
 public:
     using TLqDragManagerState::TLqDragManagerState;
@@ -153,10 +217,30 @@ public:
     void SetDropTarget(TLqItem* item) { m_drop_target = item; }
     TLqItem* DragItem() const { return m_drag_item; }
     void SetDragItem(TLqItem* item) { m_drag_item = item; }
+    TLqDragType DragType() const { return m_drag_type; }
+    void SetDragType(TLqDragType value) { m_drag_type = value; }
+
+    // Enabled, an item and a pressed button of MouseButton: the item becomes the drag
+    // item, and the answer is whether the point hits its click-select area.
+    bool InitializeDrag(TLqItem* hit_item, fw::TPoint window_point, TLqCommonKeyStates keys);
+    void FinalizeDrag(TLqCommonKeyStates) { m_drag_item = nullptr; }
+    void BeginDrag(fw::TPoint, TLqCommonKeyStates) {}
+    void DragEnter(IDataObject*, fw::TCanvas*, fw::TPoint, TLqCommonKeyStates, TLqCommonDropEffect&)
+    {
+        m_dragging = true;
+    }
+    void Drag(fw::TCanvas*, fw::TPoint, TLqCommonKeyStates, TLqCommonDropEffect&) {}
+    void DragEnd(fw::TCanvas*, fw::TPoint, TLqCommonKeyStates) { m_dragging = false; }
+    void DragDrop(fw::TPoint, TLqCommonKeyStates, TLqCommonDropEffect&)
+    {
+        m_dragging = false;
+        m_drag_item = nullptr;
+    }
 
 private:
     TLqItem* m_drop_target = nullptr;
     TLqItem* m_drag_item = nullptr;
+    TLqDragType m_drag_type = edtOLE;
     TLqInsertMark m_insert_mark;
 };
 
@@ -169,6 +253,8 @@ public:
     // The item or group whose check box took the button-down.
     TLqCollectionItem* PendingObject() const { return m_pending_object; }
     void SetPendingObject(TLqCollectionItem* object) { m_pending_object = object; }
+    // The old object loses its check-pending state, the new one gains it.
+    void SetPendingCheck(TLqCollectionItem* object);
 
 private:
     int m_count = 0;
@@ -182,10 +268,28 @@ public:
     fw::TFont* Font() const { return m_font.get(); }
     TLqItem* TabMoveFocusItem() const { return m_tab_move_focus_item; }
     void SetTabMoveFocusItem(TLqItem* item) { m_tab_move_focus_item = item; }
+    // The column at which a Tab move continues (a column of the header).
+    TLqCollectionItem* TabMoveFocusColumn() const { return m_tab_move_focus_column; }
+    void SetTabMoveFocusColumn(TLqCollectionItem* column) { m_tab_move_focus_column = column; }
+    bool TabEditColumns() const { return m_tab_edit_columns; }
+    // In-place editing comes with its own work: nothing is edited until then, and the
+    // auto-edit timer only remembers the click.
+    bool Editing() const { return m_tab_move_focus_item != nullptr; }
+    void BeginEdit(TLqItem*, TLqCollectionItem* /*column*/) {}
+    void EndEdit() { StopAutoEditTimer(); }
+    fw::TPoint AutoEditStartClickPt() const { return m_auto_edit_start_click_pt; }
+    void SetAutoEditStartClickPt(fw::TPoint point) { m_auto_edit_start_click_pt = point; }
+    bool AutoEditTimerRunning() const { return m_timer_running; }
+    void StartAutoEditTimer() { m_timer_running = true; }
+    void StopAutoEditTimer() { m_timer_running = false; }
 
 private:
     std::unique_ptr<fw::TFont> m_font;
     TLqItem* m_tab_move_focus_item = nullptr;
+    TLqCollectionItem* m_tab_move_focus_column = nullptr;
+    bool m_tab_edit_columns = false;
+    fw::TPoint m_auto_edit_start_click_pt{};
+    bool m_timer_running = false;
 };
 
 class TLqSortManager : public TLqOwnedPersistent {
@@ -221,7 +325,13 @@ public:
     TLqDragManagerState* DragManager() const { return m_drag_manager.get(); }
     // The header's band in view coordinates: from 0 to the right end of its columns.
     fw::TRect ViewRect() const;
+    // The band in window coordinates: the client width by the shown height.
+    fw::TRect DisplayRect() const;
     TLqColumn* FirstVisibleColumn() const;
+    // Mouse handling of the band comes with the header's own work: no column is hot
+    // and the messages the control routes here change nothing.
+    TLqColumn* HotTrackedColumn() const { return nullptr; }
+    void HandleMessage(fw::TMessage&) {}
     // The columns met by a rectangle of the view (only its columns count: its top is
     // taken as 0): the first visible one, then the next visible one of width above 0,
     // ending at the first that does not meet it.

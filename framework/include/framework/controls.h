@@ -632,6 +632,24 @@ private:
     std::unique_ptr<TControlCanvas> m_canvas;
 };
 
+// ---- Framework drag and drop -----------------------------------------------------------------
+
+// CM_DRAG: the step of a framework drag in WParam, a TDragRec* in LParam.
+enum TDragMessage {
+    dmDragEnter,
+    dmDragLeave,
+    dmDragMove,
+    dmDragDrop,
+    dmDragCancel,
+    dmFindTarget
+};
+struct TDragRec {
+    TPoint Pos; // screen coordinates
+    TObject* Source = nullptr;
+    TObject* Target = nullptr;
+    bool Docking = false;
+};
+
 // ---- Mouse -------------------------------------------------------------------------------
 
 class TMouse {
