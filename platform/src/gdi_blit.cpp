@@ -33,6 +33,12 @@ PLATFORM_API BOOL BitBlt(HDC destination_dc, int x, int y, int width, int height
         if (source == nullptr)
             return FALSE;
     }
+    // Each DC maps its own rectangle by its own window origin.
+    if (!destination->to_device(x, y) ||
+        (source != nullptr && !source->to_device(source_x, source_y))) {
+        platform::make_win32_error(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
     if (width <= 0 || height <= 0)
         return TRUE;
     const Surface& to = destination->surface();
@@ -126,6 +132,10 @@ PLATFORM_API BOOL StretchBlt(HDC destination_dc, int x, int y, int width, int he
     destination->record("StretchBlt(%d, %d, %d, %d, %d, %d, %d, %d, 0x%08X)", x, y, width, height,
                         source_x, source_y, source_width, source_height, rop);
     const auto operation = static_cast<uint8_t>(rop >> 16);
+    if (!destination->to_device(x, y)) {
+        platform::make_win32_error(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
     if (!uses_source(operation)) {
         blit(*destination, x, y, width, height, nullptr, 0, 0, rop);
         return TRUE;
@@ -133,6 +143,10 @@ PLATFORM_API BOOL StretchBlt(HDC destination_dc, int x, int y, int width, int he
     const DeviceContext* source = object_of_kind<DeviceContext>(source_dc);
     if (source == nullptr)
         return FALSE;
+    if (!source->to_device(source_x, source_y)) {
+        platform::make_win32_error(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
     if (source_width == 0 || source_height == 0 || width == 0 || height == 0)
         return TRUE;
     // The source rectangle in surface order: a negative size counts back from the
@@ -165,7 +179,7 @@ PLATFORM_API BOOL PatBlt(HDC dc, int x, int y, int width, int height, DWORD rop)
     if (destination == nullptr)
         return FALSE;
     destination->record("PatBlt(%d, %d, %d, %d, 0x%08X)", x, y, width, height, rop);
-    if (uses_source(static_cast<uint8_t>(rop >> 16))) {
+    if (uses_source(static_cast<uint8_t>(rop >> 16)) || !destination->to_device(x, y)) {
         platform::make_win32_error(ERROR_INVALID_PARAMETER);
         return FALSE;
     }

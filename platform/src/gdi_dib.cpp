@@ -372,7 +372,8 @@ PLATFORM_API int StretchDIBits(HDC dc, int x, int y, int width, int height, int 
     destination->record("StretchDIBits(%d, %d, %d, %d, %d, %d, %d, %d, 0x%08X)", x, y, width,
                         height, source_x, source_y, source_width, source_height, rop);
     DibFormat format;
-    if (bits == nullptr || usage != DIB_RGB_COLORS || !dib_format(info, format)) {
+    if (bits == nullptr || usage != DIB_RGB_COLORS || !dib_format(info, format) ||
+        !destination->to_device(x, y)) {
         platform::make_win32_error(ERROR_INVALID_PARAMETER);
         return 0;
     }

@@ -68,6 +68,24 @@ bool in_curve_range(std::initializer_list<int> values)
     return true;
 }
 
+// The points in device coordinates: the caller's own when the DC has no window origin,
+// else mapped into `storage`. NULL when one leaves the 32-bit range.
+const POINT* device_points(const DeviceContext& dc, const POINT* points, int count,
+                           std::vector<POINT>& storage)
+{
+    if (!dc.has_origin())
+        return points;
+    storage.assign(points, points + count);
+    for (POINT& point : storage) {
+        int x = point.x;
+        int y = point.y;
+        if (!dc.to_device(x, y))
+            return nullptr;
+        point = POINT{x, y};
+    }
+    return storage.data();
+}
+
 template <typename Work>
 BOOL guarded(Work&& work)
 {
@@ -94,7 +112,13 @@ PLATFORM_API BOOL Polyline(HDC hdc, const POINT* points, int count) noexcept
         return FALSE;
     }
     return guarded([&] {
-        draw_lines(*dc, points, count, false);
+        std::vector<POINT> storage;
+        const POINT* mapped = device_points(*dc, points, count, storage);
+        if (mapped == nullptr) {
+            platform::make_win32_error(ERROR_INVALID_PARAMETER);
+            return FALSE;
+        }
+        draw_lines(*dc, mapped, count, false);
         return TRUE;
     });
 }
@@ -110,6 +134,12 @@ PLATFORM_API BOOL Polygon(HDC hdc, const POINT* points, int count) noexcept
         return FALSE;
     }
     return guarded([&] {
+        std::vector<POINT> storage;
+        points = device_points(*dc, points, count, storage);
+        if (points == nullptr) {
+            platform::make_win32_error(ERROR_INVALID_PARAMETER);
+            return FALSE;
+        }
         QPolygonF polygon;
         for (int i = 0; i < count; ++i) {
             if (!in_curve_range({points[i].x, points[i].y})) {
@@ -133,6 +163,10 @@ PLATFORM_API BOOL Ellipse(HDC hdc, int left, int top, int right, int bottom) noe
     if (dc == nullptr)
         return FALSE;
     dc->record("Ellipse(%d, %d, %d, %d)", left, top, right, bottom);
+    if (!dc->to_device(left, top) || !dc->to_device(right, bottom)) {
+        platform::make_win32_error(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
     if (!in_curve_range({left, top, right, bottom})) {
         platform::make_win32_error(ERROR_INVALID_PARAMETER);
         return FALSE;
@@ -164,6 +198,11 @@ PLATFORM_API BOOL Pie(HDC hdc, int left, int top, int right, int bottom, int x_s
         return FALSE;
     dc->record("Pie(%d, %d, %d, %d, %d, %d, %d, %d)", left, top, right, bottom, x_start, y_start,
                x_end, y_end);
+    if (!dc->to_device(left, top) || !dc->to_device(right, bottom) ||
+        !dc->to_device(x_start, y_start) || !dc->to_device(x_end, y_end)) {
+        platform::make_win32_error(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
     if (dc->arc_direction == AD_CLOCKWISE) {
         std::swap(x_start, x_end);
         std::swap(y_start, y_end);
@@ -210,6 +249,8 @@ PLATFORM_API BOOL ExtFloodFill(HDC hdc, int x, int y, COLORREF colour, UINT type
     if (dc == nullptr)
         return FALSE;
     dc->record("ExtFloodFill(%d, %d, 0x%06X, %u)", x, y, colour, type);
+    if (!dc->to_device(x, y))
+        return FALSE;
     const Surface& surface = dc->surface();
     if (surface.is_empty() || !surface.contains(x, y) ||
         (type != FLOODFILLBORDER && type != FLOODFILLSURFACE))
@@ -267,6 +308,16 @@ PLATFORM_API BOOL ScrollDC(HDC hdc, int dx, int dy, const RECT* scroll, const RE
         platform::make_win32_error(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
+    // The rectangles are logical; the work is done on device pixels.
+    RECT scroll_box{};
+    RECT clip_box{};
+    if ((scroll != nullptr && !dc->to_device(scroll_box = *scroll)) ||
+        (clip != nullptr && !dc->to_device(clip_box = *clip))) {
+        platform::make_win32_error(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    scroll = scroll != nullptr ? &scroll_box : nullptr;
+    clip = clip != nullptr ? &clip_box : nullptr;
     const Surface& surface = dc->surface();
     auto as_rect = [](const RECT& r) {
         return QRect(QPoint(r.left, r.top), QPoint(r.right - 1, r.bottom - 1));
@@ -293,10 +344,14 @@ PLATFORM_API BOOL ScrollDC(HDC hdc, int dx, int dy, const RECT* scroll, const RE
         }
         if (update_rect != nullptr) {
             const QRect uncovered = (QRegion(from & limit) - QRegion(to)).boundingRect();
+            const LONG x = dc->window_origin.x;
+            const LONG y = dc->window_origin.y;
             *update_rect = uncovered.isEmpty()
                                ? RECT{0, 0, 0, 0}
-                               : RECT{uncovered.left(), uncovered.top(), uncovered.right() + 1,
-                                      uncovered.bottom() + 1};
+                               : RECT{static_cast<LONG>(uncovered.left() + int64_t{x}),
+                                      static_cast<LONG>(uncovered.top() + int64_t{y}),
+                                      static_cast<LONG>(uncovered.right() + 1 + int64_t{x}),
+                                      static_cast<LONG>(uncovered.bottom() + 1 + int64_t{y})};
         }
         return TRUE;
     });

@@ -200,6 +200,34 @@ public:
     int arc_direction = 1; // AD_COUNTERCLOCKWISE
     int stretch_mode = 1;  // BLACKONWHITE
 
+    // The logical point drawn at device pixel (0, 0) (SetWindowOrgEx). Every call that
+    // takes logical coordinates maps them with to_device as it starts; the raster code
+    // below works in device pixels only.
+    POINT window_origin{0, 0};
+    bool has_origin() const { return window_origin.x != 0 || window_origin.y != 0; }
+    int64_t device_x(int64_t x) const { return x - window_origin.x; }
+    int64_t device_y(int64_t y) const { return y - window_origin.y; }
+    // Maps a logical point to device coordinates in place; false (the point unchanged)
+    // when the result leaves the 32-bit range.
+    bool to_device(int& x, int& y) const
+    {
+        const int64_t dx = device_x(x);
+        const int64_t dy = device_y(y);
+        if (dx < INT32_MIN || dx > INT32_MAX || dy < INT32_MIN || dy > INT32_MAX)
+            return false;
+        x = static_cast<int>(dx);
+        y = static_cast<int>(dy);
+        return true;
+    }
+    bool to_device(RECT& rect) const
+    {
+        int left = rect.left, top = rect.top, right = rect.right, bottom = rect.bottom;
+        if (!to_device(left, top) || !to_device(right, bottom))
+            return false;
+        rect = RECT{left, top, right, bottom};
+        return true;
+    }
+
     COLORREF text_colour = RGB(0, 0, 0);
     COLORREF background_colour = RGB(255, 255, 255);
     int background_mode = OPAQUE;

@@ -137,7 +137,8 @@ void clip_major(int64_t c0, int step, int64_t low, int64_t high, int64_t& first,
 
 }
 
-void draw_line(const Surface& surface, int x0, int y0, int x1, int y1, uint32_t pen, int rop2)
+void draw_line(const Surface& surface, int64_t x0, int64_t y0, int64_t x1, int64_t y1, uint32_t pen,
+               int rop2)
 {
     if (surface.is_empty() || !is_rop2(rop2))
         return;

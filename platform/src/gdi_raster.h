@@ -101,9 +101,10 @@ constexpr bool is_curve_coordinate(int64_t value)
 }
 
 // A cosmetic (one pixel) line from (x0, y0) to (x1, y1) without its last pixel, through
-// the ROP2 mode, clipped to the surface. Ties between two pixels go to the one with the
+// the ROP2 mode, clipped to the surface; any coordinates within 33 bits. Ties between two pixels go to the one with the
 // smaller coordinate, so a line covers the same pixels in both directions.
-void draw_line(const Surface& surface, int x0, int y0, int x1, int y1, uint32_t pen, int rop2);
+void draw_line(const Surface& surface, int64_t x0, int64_t y0, int64_t x1, int64_t y1, uint32_t pen,
+               int rop2);
 
 // The one-pixel outline of the ellipse whose box runs from (left, top) to (right,
 // bottom), all four inclusive, through the ROP2 mode, clipped to the surface. Only the

@@ -98,6 +98,10 @@ PLATFORM_API BOOL Rectangle(HDC hdc, int left, int top, int right, int bottom) n
     if (dc == nullptr)
         return FALSE;
     dc->record("Rectangle(%d, %d, %d, %d)", left, top, right, bottom);
+    if (!dc->to_device(left, top) || !dc->to_device(right, bottom)) {
+        platform::make_win32_error(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
     const Box box = normalised(left, top, right, bottom);
     if (!in_range(box)) {
         platform::make_win32_error(ERROR_INVALID_PARAMETER);
@@ -133,6 +137,10 @@ PLATFORM_API BOOL RoundRect(HDC hdc, int left, int top, int right, int bottom, i
         return FALSE;
     dc->record("RoundRect(%d, %d, %d, %d, %d, %d)", left, top, right, bottom, corner_width,
                corner_height);
+    if (!dc->to_device(left, top) || !dc->to_device(right, bottom)) {
+        platform::make_win32_error(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
     const Box box = normalised(left, top, right, bottom);
     if (!in_range(box) || !is_curve_coordinate(corner_width) ||
         !is_curve_coordinate(corner_height)) {

@@ -559,14 +559,18 @@ PLATFORM_API BOOL TextOutA(HDC hdc, int x, int y, LPCSTR text, int count) noexce
             return FALSE;
         const bool update_position = (dc->text_align & TA_UPDATECP) != 0;
         const POINT origin = update_position ? dc->position : POINT{x, y};
-        if (!is_curve_coordinate(origin.x) || !is_curve_coordinate(origin.y)) {
+        // The text is placed on device pixels; the current position stays logical.
+        const int64_t device_x = dc->device_x(origin.x);
+        const int64_t device_y = dc->device_y(origin.y);
+        if (!is_curve_coordinate(origin.x) || !is_curve_coordinate(origin.y) ||
+            !is_curve_coordinate(device_x) || !is_curve_coordinate(device_y)) {
             platform::make_win32_error(ERROR_INVALID_PARAMETER);
             return FALSE;
         }
         const TextLayout layout = layout_text(dc->text_align, font->text_metrics, font->advance(text, count));
         const double angle = dc->font().record().lfEscapement / 10.0;
         QTransform place;
-        place.translate(origin.x, origin.y);
+        place.translate(static_cast<double>(device_x), static_cast<double>(device_y));
         place.rotate(-angle);
 
         if (dc->path_state == PathState::Open) {

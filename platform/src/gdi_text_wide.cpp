@@ -10,6 +10,7 @@
 #include <QtGui/QRegion>
 
 #include <algorithm>
+#include <cstdint>
 #include <new>
 #include <optional>
 #include <utility>
@@ -70,6 +71,28 @@ PLATFORM_API BOOL GetTextExtentPoint32W(HDC dc, LPCWSTR text, int count, LPSIZE 
     }
 }
 
+PLATFORM_API BOOL GetTextMetricsW(HDC dc, LPTEXTMETRICW metrics) noexcept
+{
+    if (object_of_kind<DeviceContext>(dc) == nullptr)
+        return FALSE;
+    if (metrics == nullptr) {
+        platform::make_win32_error(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    TEXTMETRICA narrow{};
+    if (GetTextMetricsA(dc, &narrow) == FALSE)
+        return FALSE;
+    *metrics =
+        TEXTMETRICW{narrow.tmHeight,           narrow.tmAscent,           narrow.tmDescent,
+                    narrow.tmInternalLeading,  narrow.tmExternalLeading,  narrow.tmAveCharWidth,
+                    narrow.tmMaxCharWidth,     narrow.tmWeight,           narrow.tmOverhang,
+                    narrow.tmDigitizedAspectX, narrow.tmDigitizedAspectY, narrow.tmFirstChar,
+                    narrow.tmLastChar,         narrow.tmDefaultChar,      narrow.tmBreakChar,
+                    narrow.tmItalic,           narrow.tmUnderlined,       narrow.tmStruckOut,
+                    narrow.tmPitchAndFamily,   narrow.tmCharSet};
+    return TRUE;
+}
+
 PLATFORM_API BOOL ExtTextOutW(HDC hdc, int x, int y, UINT options, const RECT* rect, LPCWSTR text,
                               UINT count, const INT* spacing) noexcept
 {
@@ -95,8 +118,16 @@ PLATFORM_API BOOL ExtTextOutW(HDC hdc, int x, int y, UINT options, const RECT* r
         const Surface& surface = dc->surface();
         const QRegion current = dc->clip().value_or(QRegion(0, 0, surface.width, surface.height));
         // A rectangle with its corners the wrong way round clips everything away.
-        const QRect cut(rect->left, rect->top, std::max(0, rect->right - rect->left),
-                        std::max(0, rect->bottom - rect->top));
+        // The clip is in device coordinates, the rectangle in logical ones.
+        RECT box = *rect;
+        if (!dc->to_device(box)) {
+            platform::make_win32_error(ERROR_INVALID_PARAMETER);
+            return FALSE;
+        }
+        const QRect cut(
+            box.left, box.top,
+            static_cast<int>(std::clamp<int64_t>(int64_t{box.right} - box.left, 0, INT32_MAX)),
+            static_cast<int>(std::clamp<int64_t>(int64_t{box.bottom} - box.top, 0, INT32_MAX)));
         dc->set_clip(current & QRegion(cut));
         return TextOutA(hdc, x, y, bytes.constData(), static_cast<int>(bytes.size()));
     } catch (const std::bad_alloc&) {

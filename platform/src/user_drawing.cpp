@@ -94,6 +94,9 @@ public:
             }
         }
         dc->set_external_surface(surface);
+        // The source's clip region holds here too, moved to the part's corner.
+        if (source.clip().has_value() && !surface.is_empty())
+            dc->set_clip(source.clip()->translated(-m_offset));
         dc->select(source.font());
         dc->text_colour = source.text_colour;
         dc->background_colour = source.background_colour;
@@ -309,8 +312,13 @@ PLATFORM_API int FillRect(HDC hdc, const RECT* rect, HBRUSH brush) noexcept
         return 0;
     dc->record("FillRect(%d, %d, %d, %d)", rect->left, rect->top, rect->right, rect->bottom);
     const std::optional<COLORREF> colour = brush_colour(brush);
+    RECT box = *rect;
+    if (!dc->to_device(box)) {
+        platform::make_win32_error(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
     if (colour.has_value())
-        fill(dc->surface(), rect->left, rect->top, rect->right, rect->bottom, *colour);
+        fill(dc->surface(), box.left, box.top, box.right, box.bottom, *colour);
     return 1;
 }
 
@@ -321,8 +329,13 @@ PLATFORM_API int FrameRect(HDC hdc, const RECT* rect, HBRUSH brush) noexcept
         return 0;
     dc->record("FrameRect(%d, %d, %d, %d)", rect->left, rect->top, rect->right, rect->bottom);
     const std::optional<COLORREF> colour = brush_colour(brush);
+    RECT box = *rect;
+    if (!dc->to_device(box)) {
+        platform::make_win32_error(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
     if (colour.has_value())
-        frame(dc->surface(), *rect, *colour);
+        frame(dc->surface(), box, *colour);
     return 1;
 }
 
@@ -333,6 +346,12 @@ PLATFORM_API BOOL DrawFocusRect(HDC hdc, const RECT* rect) noexcept
         return FALSE;
     dc->record("DrawFocusRect(%d, %d, %d, %d)", rect->left, rect->top, rect->right, rect->bottom);
     const platform::gdi::Surface& surface = dc->surface();
+    RECT box = *rect;
+    if (!dc->to_device(box)) {
+        platform::make_win32_error(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    rect = &box;
     if (rect->right <= rect->left || rect->bottom <= rect->top)
         return TRUE;
     // Every other pixel of the frame by its place on the surface, each pixel once: the
@@ -363,6 +382,14 @@ PLATFORM_API BOOL DrawEdge(HDC hdc, LPRECT rect, UINT edge, UINT flags) noexcept
                rect->bottom, edge, flags);
     const platform::gdi::Surface& surface = dc->surface();
     RECT inside = *rect;
+    if (!dc->to_device(inside)) {
+        platform::make_win32_error(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    const LONG box_left = inside.left;
+    const LONG box_top = inside.top;
+    const LONG box_right = inside.right;
+    const LONG box_bottom = inside.bottom;
     // One ring: top-left and bottom-right colours on the sides that flags name.
     const auto ring = [&](int top_left, int bottom_right) {
         if (inside.right <= inside.left || inside.bottom <= inside.top)
@@ -408,7 +435,9 @@ PLATFORM_API BOOL DrawEdge(HDC hdc, LPRECT rect, UINT edge, UINT flags) noexcept
         fill(surface, inside.left, inside.top, inside.right, inside.bottom,
              GetSysColor((flags & BF_MONO) != 0 ? COLOR_WINDOW : COLOR_BTNFACE));
     if ((flags & BF_ADJUST) != 0)
-        *rect = inside;
+        *rect = RECT{rect->left + (inside.left - box_left), rect->top + (inside.top - box_top),
+                     rect->right + (inside.right - box_right),
+                     rect->bottom + (inside.bottom - box_bottom)};
     return TRUE;
 }
 
@@ -432,7 +461,16 @@ PLATFORM_API int DrawTextW(HDC hdc, LPCWSTR text, int count, LPRECT rect, UINT f
             dc->record("DrawTextW(\"%s\", %d, %d, %d, %d, 0x%X)", bytes.c_str(), rect->left,
                        rect->top, rect->right, rect->bottom, format);
         }
-        return draw_text(*dc, given, *rect, format);
+        // Laid out and drawn on device pixels; a measured rectangle goes back logical.
+        RECT box = *rect;
+        if (!dc->to_device(box)) {
+            platform::make_win32_error(ERROR_INVALID_PARAMETER);
+            return 0;
+        }
+        const int height = draw_text(*dc, given, box, format);
+        rect->right = static_cast<LONG>(int64_t{rect->left} + (int64_t{box.right} - box.left));
+        rect->bottom = static_cast<LONG>(int64_t{rect->top} + (int64_t{box.bottom} - box.top));
+        return height;
     } catch (const std::bad_alloc&) {
         platform::make_win32_error(ERROR_NOT_ENOUGH_MEMORY);
         return 0;

@@ -170,7 +170,7 @@ TLqViewGroup* TLqGroup::View()
     if (m_view && m_view->ClassType() != wanted)
         m_view.reset();
     if (!m_view) {
-        m_view = std::make_unique<TLqViewGroup>(this);
+        m_view = wanted->create(this);
         m_view->SetClassType(wanted);
     }
     return m_view.get();
@@ -183,12 +183,9 @@ void TLqGroup::Rebuild(TLqGroup* prev_group, int& next_visible_item_index)
 
 namespace {
 
-int effective_size(const TLqGroup* group, TLqMargin* margin)
+int effective_size(const TLqGroup*, TLqMargin* margin)
 {
-    TCustomLqListview* owner = group->OwnerListview();
-    if (margin == nullptr || owner == nullptr)
-        return 0;
-    return margin->Visible() && owner->ShowGroupMargins() ? margin->Size() : 0;
+    return margin != nullptr ? margin->RuntimeSize() : 0;
 }
 
 }

@@ -47,6 +47,9 @@ public:
     virtual TLqViewGroupClass GetDefaultViewClass();
     TLqPaintInfoGroup* PaintInfo() const;
     void Rebuild(TLqGroup* prev_group, int& next_visible_item_index);
+    // Paints one margin (or the background or foreground over the whole group) through
+    // the group's view; the rectangle is in view coordinates.
+    void Paint(TLqGroupMarginEdge edge, const fw::TRect& obj_rect, fw::TCanvas* canvas);
 
     // Rectangles in view coordinates.
     fw::TRect ClientRect() const;

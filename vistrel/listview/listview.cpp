@@ -427,6 +427,10 @@ void TCustomLqListview::Notification(TComponent* component, TOperation operation
 void TCustomLqListview::Dispatch(TMessage& message)
 {
     switch (message.Msg) {
+    case WM_ERASEBKGND:
+        // The paint routine draws all of the background.
+        message.Result = 1;
+        return;
     case CM_FONTCHANGED:
         TLqCommonCanvasControl::Dispatch(message);
         m_edit_manager->Font()->Assign(Font());

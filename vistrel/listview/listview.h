@@ -149,6 +149,12 @@ public:
     // The small-icon, list and grid views' cells follow their captions from now on.
     void AutoFitAllCellCaptions(bool visible_only);
 
+    // ---- Painting (painting.cpp)
+    // With reset_clip the canvas's clip region is removed first; then the header band
+    // (client rows 0 .. header height in view - 1) is cut out of it, so that nothing
+    // drawn afterwards reaches the header. The window origin is left as it was.
+    void ClipHeader(fw::TCanvas* canvas, bool reset_clip);
+
     // ---- Operations
     void ClearCutMarks();
     void MarkSelectedAsCut();
@@ -409,6 +415,12 @@ protected:
     void DoUpdate() override;
     void CreateWnd() override;
     void Loaded() override;
+    // The paint routine (painting.cpp): clip_rect in window coordinates; with
+    // selected_only only the selected items are drawn, without background, header,
+    // groups, grid lines or insert mark.
+    void DoPaintRect(fw::TCanvas* canvas, const fw::TRect& clip_rect, bool selected_only) override;
+    // The drag-selection rectangle while one is dragged, then OnAfterPaint.
+    void DoPaintAfter(fw::TCanvas* canvas, const fw::TRect& clip_rect) override;
     void Notification(fw::TComponent* component, fw::TOperation operation) override;
 
 private:

@@ -1,5 +1,6 @@
 #include "listview/managers.h"
 
+#include "listview/column_placeholders.h"
 #include "listview/groups.h"
 #include "listview/items.h"
 #include "listview/listview.h"
@@ -7,49 +8,6 @@
 using namespace fw;
 
 namespace vistrel::listview {
-
-void TLqPaintInfoBasic::Invalidate(bool immediate_update)
-{
-    if (OwnerListview() != nullptr)
-        OwnerListview()->SafeInvalidateRect(nullptr, immediate_update);
-}
-
-void TLqPaintInfoItem::SetTileDetailCount(int value)
-{
-    if (value == m_tile_detail_count)
-        return;
-    m_tile_detail_count = value;
-    if (OwnerListview() != nullptr)
-        OwnerListview()->SafeInvalidateRect(nullptr, false);
-}
-
-TLqMargin::~TLqMargin() = default;
-
-TLqPaintInfoGroup::TLqPaintInfoGroup(TCustomLqListview* owner)
-    : TLqPaintInfoBasic(owner), m_margin_bottom(std::make_unique<TLqMargin>(owner)),
-      m_margin_left(std::make_unique<TLqMargin>(owner)),
-      m_margin_right(std::make_unique<TLqMargin>(owner)),
-      m_margin_top(std::make_unique<TLqMargin>(owner, true))
-{
-}
-
-TLqPaintInfoGroup::~TLqPaintInfoGroup()
-{
-    m_margin_bottom.reset();
-    m_margin_left.reset();
-    m_margin_right.reset();
-    m_margin_top.reset();
-}
-
-void TLqPaintInfoGroup::SetExpandable(bool value)
-{
-    if (value == m_expandable)
-        return;
-    if (!value && OwnerListview() != nullptr && OwnerListview()->Groups() != nullptr)
-        OwnerListview()->Groups()->ExpandAll();
-    m_expandable = value;
-    Invalidate(false);
-}
 
 namespace {
 
@@ -155,6 +113,75 @@ TRect TLqHeader::DisplayRect() const
 TLqColumn* TLqHeader::FirstVisibleColumn() const
 {
     return nullptr;
+}
+
+namespace {
+
+// The rectangle as the header's band sees it: only its columns count.
+TRect header_band_rect(const TRect& viewport_rect)
+{
+    return LqOffset(viewport_rect, 0, -viewport_rect.Top);
+}
+
+}
+
+TLqColumn* TLqHeader::FirstColumnInRect(const TRect& viewport_rect) const
+{
+    const TRect band = header_band_rect(viewport_rect);
+    for (int i = 0; i < m_columns->Count(); ++i) {
+        auto* column = static_cast<TLqColumn*>(m_columns->Items(i));
+        if (column->Visible() && column->ViewRect().Left < band.Right &&
+            band.Left < column->ViewRect().Right)
+            return column;
+    }
+    return nullptr;
+}
+
+TLqColumn* TLqHeader::NextColumnInRect(TLqColumn* column, const TRect& viewport_rect) const
+{
+    if (column == nullptr)
+        return nullptr;
+    const TRect band = header_band_rect(viewport_rect);
+    for (int i = column->Index() + 1; i < m_columns->Count(); ++i) {
+        auto* next = static_cast<TLqColumn*>(m_columns->Items(i));
+        if (!next->Visible() || next->ViewRect().Width() <= 0)
+            continue;
+        const bool meets = next->ViewRect().Left < band.Right && band.Left < next->ViewRect().Right;
+        return meets ? next : nullptr;
+    }
+    return nullptr;
+}
+
+TLqColumn* TLqHeader::ColumnByPosition(int position) const
+{
+    if (position < 0 || position >= m_columns->Count())
+        return nullptr;
+    return static_cast<TLqColumn*>(m_columns->Items(position));
+}
+
+void TLqHeader::PaintTo(TCanvas* canvas, const TRect& rect)
+{
+    canvas->Brush()->SetStyle(bsSolid);
+    canvas->Brush()->SetColor(clBtnFace);
+    canvas->FillRect(TRect{rect.Left, 0, rect.Right, m_height});
+}
+
+void TLqColumn::SetBkGndColor(TColor value)
+{
+    if (value == m_bk_gnd_color)
+        return;
+    m_bk_gnd_color = value;
+    if (OwnerListview() != nullptr)
+        OwnerListview()->SafeInvalidateRect(nullptr, false);
+}
+
+void TLqBackgroundManager::PaintTo(TCanvas* canvas, const TRect& rect, bool)
+{
+    if (OwnerListview() == nullptr)
+        return;
+    canvas->Brush()->SetStyle(bsSolid);
+    canvas->Brush()->SetColor(OwnerListview()->Color());
+    canvas->FillRect(rect);
 }
 
 void TLqHeader::Rebuild(bool)

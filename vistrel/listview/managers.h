@@ -10,7 +10,9 @@
 #include "listview/common/common_types.h"
 #include "listview/hints.h"
 #include "listview/incremental_search.h"
+#include "listview/paint_info.h"
 #include "listview/persistent.h"
+#include "listview/rect_array.h"
 #include "listview/scrollbars.h"
 
 #include <memory>
@@ -22,145 +24,6 @@ class TCustomImageList;
 }
 
 namespace vistrel::listview {
-
-// ---- Paint information -------------------------------------------------------------------
-
-class TLqPaintInfoBasic : public TLqOwnedPersistent {
-public:
-    explicit TLqPaintInfoBasic(TCustomLqListview* owner) : TLqOwnedPersistent(owner) {}
-
-    fw::TAlignment Alignment() const { return m_alignment; }
-    int Border() const { return m_border; }
-    fw::TColor BorderColor() const { return m_border_color; }
-    int CaptionIndent() const { return m_caption_indent; }
-    int CaptionLines() const { return m_caption_lines; }
-    bool CheckFlat() const { return m_check_flat; }
-    int CheckIndent() const { return m_check_indent; }
-    int CheckSize() const { return m_check_size; }
-    TLqCheckType CheckType() const { return m_check_type; }
-    int ImageIndent() const { return m_image_indent; }
-    bool ShowBorder() const { return m_show_border; }
-    TLqCommonVAlignment VAlignment() const { return m_valignment; }
-
-    // A changed value is stored and the whole control repainted.
-    void SetAlignment(fw::TAlignment value) { set(m_alignment, value); }
-    void SetBorder(int value) { set(m_border, value); }
-    void SetBorderColor(fw::TColor value) { set(m_border_color, value); }
-    void SetCaptionIndent(int value) { set(m_caption_indent, value); }
-    void SetCaptionLines(int value) { set(m_caption_lines, value); }
-    void SetCheckFlat(bool value) { set(m_check_flat, value); }
-    void SetCheckIndent(int value) { set(m_check_indent, value); }
-    void SetCheckSize(int value) { set(m_check_size, value); }
-    void SetCheckType(TLqCheckType value) { set(m_check_type, value); }
-    void SetImageIndent(int value) { set(m_image_indent, value); }
-    void SetShowBorder(bool value) { m_show_border = value; }
-    void SetVAlignment(TLqCommonVAlignment value) { set(m_valignment, value); }
-
-    virtual void Invalidate(bool immediate_update);
-
-protected:
-    template <typename T>
-    void set(T& field, T value)
-    {
-        if (field == value)
-            return;
-        field = value;
-        Invalidate(false);
-    }
-
-private:
-    fw::TAlignment m_alignment = fw::taLeftJustify;
-    int m_border = 4;
-    fw::TColor m_border_color = fw::clHighlight;
-    int m_caption_indent = 4;
-    int m_caption_lines = 1;
-    bool m_check_flat = false;
-    int m_check_indent = 2;
-    int m_check_size = 12;
-    TLqCheckType m_check_type = ectNone;
-    int m_image_indent = 2;
-    bool m_show_border = true;
-    TLqCommonVAlignment m_valignment = cvaCenter;
-};
-
-class TLqPaintInfoItem : public TLqPaintInfoBasic {
-public:
-    using TLqPaintInfoBasic::TLqPaintInfoBasic;
-    int TileDetailCount() const { return m_tile_detail_count; }
-    void SetTileDetailCount(int value);
-
-private:
-    int m_tile_detail_count = 1;
-};
-
-class TLqPaintInfoColumn : public TLqPaintInfoBasic {
-public:
-    using TLqPaintInfoBasic::TLqPaintInfoBasic;
-};
-
-// A group margin: its size and whether it is shown.
-class TLqMargin : public TLqOwnedPersistent {
-public:
-    explicit TLqMargin(TCustomLqListview* owner, bool visible = false)
-        : TLqOwnedPersistent(owner), m_visible(visible)
-    {
-    }
-    ~TLqMargin() override;
-    int Size() const { return m_size; }
-    void SetSize(int value) { m_size = value; }
-    bool Visible() const { return m_visible; }
-    void SetVisible(bool value) { m_visible = value; }
-    // The bottom margin's own paint information (owned), or none.
-    TLqPaintInfoBasic* PaintInfo() const { return m_paint_info.get(); }
-    void SetPaintInfo(TLqPaintInfoBasic* info) { m_paint_info.reset(info); }
-
-private:
-    int m_size = 30;
-    bool m_visible;
-    std::unique_ptr<TLqPaintInfoBasic> m_paint_info;
-};
-
-class TLqPaintInfoGroup : public TLqPaintInfoBasic {
-public:
-    explicit TLqPaintInfoGroup(TCustomLqListview* owner);
-    ~TLqPaintInfoGroup() override;
-
-    bool BandBlended() const { return m_band_blended; }
-    fw::TColor BandColor() const { return m_band_color; }
-    fw::TColor BandColorFade() const { return m_band_color_fade; }
-    bool BandEnabled() const { return m_band_enabled; }
-    bool BandFullWidth() const { return m_band_full_width; }
-    int BandIndent() const { return m_band_indent; }
-    int BandLength() const { return m_band_length; }
-    int BandMargin() const { return m_band_margin; }
-    int BandRadius() const { return m_band_radius; }
-    int BandThickness() const { return m_band_thickness; }
-    bool Expandable() const { return m_expandable; }
-    void SetExpandable(bool value);
-    int ExpandImageIndent() const { return m_expand_image_indent; }
-    TLqMargin* MarginBottom() const { return m_margin_bottom.get(); }
-    TLqMargin* MarginLeft() const { return m_margin_left.get(); }
-    TLqMargin* MarginRight() const { return m_margin_right.get(); }
-    TLqMargin* MarginTop() const { return m_margin_top.get(); }
-
-private:
-    bool m_band_blended = true;
-    fw::TColor m_band_color = 0xFF0000;
-    fw::TColor m_band_color_fade = fw::clWindow;
-    bool m_band_enabled = true;
-    bool m_band_full_width = false;
-    int m_band_indent = 0;
-    int m_band_length = 300;
-    int m_band_margin = 2;
-    int m_band_radius = 4;
-    int m_band_thickness = 3;
-    bool m_expandable = true;
-    int m_expand_image_indent = 4;
-    std::unique_ptr<TLqMargin> m_margin_bottom;
-    std::unique_ptr<TLqMargin> m_margin_left;
-    std::unique_ptr<TLqMargin> m_margin_right;
-    std::unique_ptr<TLqMargin> m_margin_top;
-};
 
 // ---- Managers ----------------------------------------------------------------------------
 
@@ -225,6 +88,9 @@ public:
     using TLqOwnedPersistent::TLqOwnedPersistent;
     // The cached background follows size changes with the background's own work.
     void WMWindowPosChanging(fw::TMessage&) {}
+    // Paints the background into the rectangle (window coordinates): here the control's
+    // colour, until background images come.
+    virtual void PaintTo(fw::TCanvas* canvas, const fw::TRect& rect, bool paint_default);
 };
 
 class TLqDropTargetManager : public TLqOwnedInterfacedPersistent {
@@ -261,6 +127,8 @@ public:
         m_prev_rect = prev_rect;
         m_selection_rect = selection_rect;
     }
+    // Draws the drag-selection rectangle; drawn by the drag-selection work, nothing here.
+    void PaintSelectionRect(fw::TCanvas* /*canvas*/) {}
 
     // Enabled, and one of the pressed buttons is one of MouseButton.
     bool InitializeDrag(fw::TPoint window_point, TLqCommonKeyStates keys);
@@ -309,6 +177,30 @@ private:
     TLqCommonMouseButtons m_mouse_button{cmbLeft};
 };
 
+// Where a drop would insert: the mark the control paints between two items while an
+// OLE drag is over it.
+class TLqInsertMark : public fw::TPersistent {
+public:
+    fw::TColor Color() const { return m_color; }
+    void SetColor(fw::TColor value) { m_color = value; }
+    // In view coordinates.
+    const fw::TRect& DisplayRect() const { return m_display_rect; }
+    void SetDisplayRect(const fw::TRect& rect) { m_display_rect = rect; }
+    TLqInsertMarkerDir DropMarkerDir() const { return m_drop_marker_dir; }
+    void SetDropMarkerDir(TLqInsertMarkerDir value) { m_drop_marker_dir = value; }
+    bool Enabled() const { return m_enabled; }
+    void SetEnabled(bool value) { m_enabled = value; }
+    bool Visible() const { return m_visible; }
+    void SetVisible(bool value) { m_visible = value; }
+
+private:
+    fw::TColor m_color = fw::clBlack;
+    fw::TRect m_display_rect;
+    TLqInsertMarkerDir m_drop_marker_dir = dmdHorz;
+    bool m_enabled = false;
+    bool m_visible = false;
+};
+
 enum TLqDragType {
     edtOLE,
     edtVCL
@@ -320,6 +212,7 @@ enum TLqDragType {
 class TLqOLEDragManager : public TLqDragManagerState {
 public:
     using TLqDragManagerState::TLqDragManagerState;
+    TLqInsertMark* InsertMark() { return &m_insert_mark; }
     TLqItem* DropTarget() const { return m_drop_target; }
     void SetDropTarget(TLqItem* item) { m_drop_target = item; }
     TLqItem* DragItem() const { return m_drag_item; }
@@ -348,6 +241,7 @@ private:
     TLqItem* m_drop_target = nullptr;
     TLqItem* m_drag_item = nullptr;
     TLqDragType m_drag_type = edtOLE;
+    TLqInsertMark m_insert_mark;
 };
 
 class TLqCheckManager : public TLqOwnedPersistent {
@@ -398,11 +292,6 @@ private:
     bool m_timer_running = false;
 };
 
-class TLqGlobalImageManager : public TLqOwnedPersistent {
-public:
-    using TLqOwnedPersistent::TLqOwnedPersistent;
-};
-
 class TLqSortManager : public TLqOwnedPersistent {
 public:
     using TLqOwnedPersistent::TLqOwnedPersistent;
@@ -443,6 +332,15 @@ public:
     // and the messages the control routes here change nothing.
     TLqColumn* HotTrackedColumn() const { return nullptr; }
     void HandleMessage(fw::TMessage&) {}
+    // The columns met by a rectangle of the view (only its columns count: its top is
+    // taken as 0): the first visible one, then the next visible one of width above 0,
+    // ending at the first that does not meet it.
+    TLqColumn* FirstColumnInRect(const fw::TRect& viewport_rect) const;
+    TLqColumn* NextColumnInRect(TLqColumn* column, const fw::TRect& viewport_rect) const;
+    // The column at a place in display order, or nullptr.
+    TLqColumn* ColumnByPosition(int position) const;
+    // Paints the header band under the rectangle's columns: here a plain face.
+    virtual void PaintTo(fw::TCanvas* canvas, const fw::TRect& rect);
 
     void Rebuild(bool force);
     void LoadFromStream(fw::TStream* S, int version) override;

@@ -4,14 +4,15 @@
 #ifndef VISTREL_TESTS_LISTVIEW_HEADER_DOUBLE_H
 #define VISTREL_TESTS_LISTVIEW_HEADER_DOUBLE_H
 
+#include "listview/column_placeholders.h"
 #include "listview/listview.h"
 #include "listview/managers.h"
 
 namespace vistrel::listview::test {
 
-class TestColumn : public TLqCollectionItem {
+class TestColumn : public TLqColumn {
 public:
-    using TLqCollectionItem::TLqCollectionItem;
+    using TLqColumn::TLqColumn;
     ~TestColumn() override { base_destruction(); }
 
     bool CanChangeBold(bool) override { return true; }

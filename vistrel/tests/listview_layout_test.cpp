@@ -3,11 +3,13 @@
 // mouse gestures.
 
 #include "framework/classes.h"
+#include "framework/graphics.h"
 #include "framework/sysutils.h"
 #include "listview/cell_sizes.h"
 #include "listview/grid_layout.h"
 #include "listview/groups.h"
 #include "listview/items.h"
+#include "listview/layout_placeholders.h"
 #include "listview/listview.h"
 #include "listview/managers.h"
 #include "listview/scrollbars.h"
@@ -18,6 +20,7 @@
 #include "platform/system_metrics.h"
 #include "platform/user_input.h"
 #include "platform/user_messages.h"
+#include "platform/user_paint.h"
 
 #include <gtest/gtest.h>
 
@@ -757,6 +760,41 @@ TEST_F(LayoutTest, AGestureCollectsClearDirectionsWithoutRepeats)
 }
 
 // ---- Fitting the cells to the captions -----------------------------------------------------
+
+TEST_F(LayoutTest, TheCellFitsTheFirstOfTheLongestCaptions)
+{
+    make(600, 300, elsList);
+    TLqGroup* group = lv->Groups()->Add(nullptr);
+    const QString captions[] = {QStringLiteral("ab"), QStringLiteral("iiii"),
+                                QStringLiteral("WWWW"), QStringLiteral("a much longer one")};
+    for (const QString& caption : captions)
+        group->Items()->Add(nullptr)->SetCaption(caption);
+    group->Item(3)->SetVisible(false); // hidden captions do not count
+
+    TOwned<TCanvas> canvas{new TCanvas};
+    HDC screen = GetDC(nullptr);
+    canvas->SetHandle(screen);
+    canvas->Font()->Assign(lv->Font());
+    const auto fitted = [&](TLqItem* item) {
+        TLqRectArrayObject rects;
+        item->ItemRectArray(nullptr, canvas.get(), rects);
+        return rects.CheckRect.Width() + rects.IconRect.Width() + rects.StateRect.Width() +
+               canvas->TextWidth(item->Caption()) + 18;
+    };
+    const int by_second = fitted(group->Item(1));
+    const int by_third = fitted(group->Item(2));
+    canvas->SetHandle(nullptr);
+    ReleaseDC(nullptr, screen);
+    ASSERT_NE(by_second, by_third) << "the two captions of four must measure apart";
+
+    TLqCellSize* list = lv->CellSizes()->List();
+    list->SetAutoSizeCaption(true);
+    EXPECT_EQ(list->Width(), by_second);
+    EXPECT_EQ(list->Height(), 17) << "the height stays";
+    EXPECT_EQ(group->Item(1)->ViewRect().Width(), by_second);
+    list->SetAutoSizeCaption(false);
+    EXPECT_EQ(list->Width(), 200);
+}
 
 TEST_F(LayoutTest, AutoFitSwitchesTheCurrentViewsCellToTheCaptions)
 {

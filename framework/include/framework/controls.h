@@ -29,6 +29,7 @@
 #include "framework/classes.h"
 #include "framework/graphics.h"
 #include "framework/types.h"
+#include "platform/image_lists.h"
 #include "platform/user_messages.h"
 #include "platform/user_windows.h"
 
@@ -666,22 +667,38 @@ public:
 
 // ---- Image lists ----------------------------------------------------------------------------
 
-// The size of the images of a list; the platform keeps no image lists, so Handle is
-// nullptr and drawing from it draws nothing.
+// A list of images of one size (16 x 16 by default) over a platform image list, which
+// Handle gives for ImageList_DrawEx. The images keep their masks; changing Width or
+// Height empties the list. A list the platform cannot make (out of memory) has Handle
+// nullptr, holds nothing and Add answers -1.
 class TCustomImageList : public TComponent {
 public:
-    explicit TCustomImageList(TComponent* owner) : TComponent(owner) {}
+    explicit TCustomImageList(TComponent* owner);
+    ~TCustomImageList() override;
 
     int Width() const { return m_width; }
     int Height() const { return m_height; }
-    void SetWidth(int width) { m_width = width > 0 ? width : 1; }
-    void SetHeight(int height) { m_height = height > 0 ? height : 1; }
-    int Count() const { return 0; }
-    void* Handle() const { return nullptr; }
+    // Sizes below 1 are taken as 1.
+    void SetWidth(int width);
+    void SetHeight(int height);
+    void SetSize(int width, int height);
+    int Count() const;
+    HIMAGELIST Handle() const { return m_handle; }
+
+    // Adds the images that the bitmap holds side by side (its width in whole images),
+    // with the mask's white pixels transparent (no mask: every pixel drawn). The index of
+    // the first one, -1 when nothing was added.
+    int Add(TBitmap* image, TBitmap* mask);
+    // As Add, with the pixels of the colour transparent.
+    int AddMasked(TBitmap* image, TColor mask_color);
+    void Clear();
 
 private:
+    void recreate();
+
     int m_width = 16;
     int m_height = 16;
+    HIMAGELIST m_handle = nullptr;
 };
 
 // ---- Hints -----------------------------------------------------------------------------------

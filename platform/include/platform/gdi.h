@@ -13,11 +13,11 @@
  *  - attributes: SetROP2/GetROP2 (all 16 codes), SetTextColor/GetTextColor,
  *    SetBkColor/GetBkColor, SetBkMode/GetBkMode, SetTextAlign/GetTextAlign;
  *  - drawing: MoveToEx, GetCurrentPositionEx, LineTo, SetPixelV, GetPixel, Arc,
- *    Rectangle, RoundRect;
- *  - text: TextOutA, ExtTextOutW, GetTextMetricsA, GetTextExtentPoint32A and
- *    GetTextExtentPoint32W;
+ *    AngleArc, Rectangle, RoundRect;
+ *  - text: TextOutA, ExtTextOutW, GetTextMetricsA, GetTextMetricsW,
+ *    GetTextExtentPoint32A and GetTextExtentPoint32W;
  *  - paths: BeginPath, EndPath, CloseFigure, StrokeAndFillPath, PathToRegion;
- *  - regions: CreateRectRgn, RectInRegion.
+ *  - regions: CreateRectRgn, CreateRoundRectRgn, RectInRegion.
  *
  * Drawing and text run on one thread at a time (the GUI thread): objects such as stock
  * fonts are shared by every DC.
@@ -35,10 +35,22 @@
  *    colour conversion; GdiFlush;
  *  - shapes: Polygon, Polyline, Ellipse, Pie, ExtFloodFill, ScrollDC, LineDDA,
  *    SetArcDirection, SetStretchBltMode;
- *  - clip regions: ExtSelectClipRgn, SelectClipRgn, GetClipBox, CombineRgn; every
- *    drawing call keeps to the clip; LPtoDP and DPtoLP (the one mapping mode, MM_TEXT).
+ *  - clip regions: ExtSelectClipRgn, SelectClipRgn, GetClipRgn, ExcludeClipRect,
+ *    IntersectClipRect, GetClipBox, CombineRgn; every drawing call keeps to the clip;
+ *  - the window origin: SetWindowOrgEx, GetWindowOrgEx, LPtoDP and DPtoLP (the one
+ *    mapping mode, MM_TEXT).
  *
- * Not provided: mapping modes other than MM_TEXT, SaveDC/RestoreDC, palettes,
+ * Coordinates. Every call that takes points or rectangles of a DC takes them in
+ * logical coordinates: the DC's window origin (SetWindowOrgEx, (0, 0) in a new DC and
+ * in the DCs of BeginPaint and GetDC) is the logical point drawn at device pixel
+ * (0, 0). The current position is kept in logical coordinates. Regions stay in device
+ * coordinates, as on Win32: those given to SelectClipRgn and ExtSelectClipRgn, those
+ * that GetClipRgn and PathToRegion give. A call whose device coordinates would leave
+ * the 32-bit range fails with ERROR_INVALID_PARAMETER (LineTo, SetPixelV and GetPixel
+ * take any).
+ *
+ * Not provided: mapping modes other than MM_TEXT, viewport origins and extents,
+ * SaveDC/RestoreDC, palettes,
  * compressed (RLE) DIBs, styled (dashed) cosmetic pens (drawn solid), the advanced
  * graphics mode (a font's orientation is kept but glyphs follow its escapement, as in
  * GM_COMPATIBLE).
@@ -318,6 +330,12 @@ PLATFORM_API HBITMAP CreateDIBSection(HDC dc, const BITMAPINFO* info, UINT usage
 /* Regions. */
 /* A rectangle, right and bottom exclusive; corners in any order. */
 PLATFORM_API HRGN CreateRectRgn(int left, int top, int right, int bottom) PLATFORM_NOEXCEPT;
+/* The pixels that RoundRect(left, top, right, bottom, corner_width, corner_height)
+ * covers with a one-pixel pen, outline and fill; corners in any order. NULL with
+ * ERROR_INVALID_PARAMETER for a box above 65536 pixels on a side or outside the range
+ * of curves. */
+PLATFORM_API HRGN CreateRoundRectRgn(int left, int top, int right, int bottom, int corner_width,
+                                     int corner_height) PLATFORM_NOEXCEPT;
 /* TRUE when some pixel of the rectangle lies in the region. */
 PLATFORM_API BOOL RectInRegion(HRGN region, const RECT* rect) PLATFORM_NOEXCEPT;
 
@@ -426,6 +444,19 @@ PLATFORM_API COLORREF GetPixel(HDC dc, int x, int y) PLATFORM_NOEXCEPT;
 PLATFORM_API BOOL Arc(HDC dc, int left, int top, int right, int bottom, int x_start,
                       int y_start, int x_end, int y_end) PLATFORM_NOEXCEPT;
 
+typedef float FLOAT;
+
+/*
+ * A line from the current position to the start of the arc, then the arc: the part of
+ * the circle of the radius about (x, y) from start_angle over sweep_angle degrees,
+ * counter-clockwise on the screen for a positive sweep, clockwise for a negative one
+ * (the arc direction of the DC does not count); a sweep of 360 degrees or more draws
+ * the whole circle. The current position moves to the arc's end. Inside a path bracket
+ * the line and the arc go to the path.
+ */
+PLATFORM_API BOOL AngleArc(HDC dc, int x, int y, DWORD radius, FLOAT start_angle,
+                           FLOAT sweep_angle) PLATFORM_NOEXCEPT;
+
 /* ---- Rectangles ------------------------------------------------------------------------ */
 
 /*
@@ -467,6 +498,30 @@ typedef struct tagTEXTMETRICA {
     BYTE tmCharSet;
 } TEXTMETRICA, *LPTEXTMETRICA;
 
+/* TEXTMETRICA with its character fields as UTF-16 units. */
+typedef struct tagTEXTMETRICW {
+    LONG tmHeight;
+    LONG tmAscent;
+    LONG tmDescent;
+    LONG tmInternalLeading;
+    LONG tmExternalLeading;
+    LONG tmAveCharWidth;
+    LONG tmMaxCharWidth;
+    LONG tmWeight;
+    LONG tmOverhang;
+    LONG tmDigitizedAspectX;
+    LONG tmDigitizedAspectY;
+    WCHAR tmFirstChar;
+    WCHAR tmLastChar;
+    WCHAR tmDefaultChar;
+    WCHAR tmBreakChar;
+    BYTE tmItalic;
+    BYTE tmUnderlined;
+    BYTE tmStruckOut;
+    BYTE tmPitchAndFamily;
+    BYTE tmCharSet;
+} TEXTMETRICW, *LPTEXTMETRICW;
+
 #define TMPF_FIXED_PITCH 0x01 /* set for a variable-pitch font, as on Win32 */
 #define TMPF_VECTOR 0x02
 #define TMPF_TRUETYPE 0x04
@@ -480,6 +535,8 @@ typedef struct tagTEXTMETRICA {
  */
 PLATFORM_API BOOL TextOutA(HDC dc, int x, int y, LPCSTR text, int count) PLATFORM_NOEXCEPT;
 PLATFORM_API BOOL GetTextMetricsA(HDC dc, LPTEXTMETRICA metrics) PLATFORM_NOEXCEPT;
+/* The same metrics as GetTextMetricsA. */
+PLATFORM_API BOOL GetTextMetricsW(HDC dc, LPTEXTMETRICW metrics) PLATFORM_NOEXCEPT;
 /* Width of count bytes of text and the font's cell height, before any escapement. */
 PLATFORM_API BOOL GetTextExtentPoint32A(HDC dc, LPCSTR text, int count, LPSIZE size)
     PLATFORM_NOEXCEPT;
@@ -816,11 +873,30 @@ PLATFORM_API int CombineRgn(HRGN destination, HRGN a, HRGN b, int mode) PLATFORM
  * new clip. */
 PLATFORM_API int ExtSelectClipRgn(HDC dc, HRGN region, int mode) PLATFORM_NOEXCEPT;
 PLATFORM_API int SelectClipRgn(HDC dc, HRGN region) PLATFORM_NOEXCEPT;
-/* The box that drawing through the DC can reach: the DC's surface within its clip and,
- * for a paint DC of BeginPaint, within the update region's bounding box. The kind of
+/* The box that drawing through the DC can reach, in logical coordinates: the DC's
+ * surface within its clip and, for a paint DC of BeginPaint, within the update region's
+ * bounding box. The kind of
  * what may be drawn (NULLREGION for an empty box), RGN_ERROR for a bad DC. */
 PLATFORM_API int GetClipBox(HDC dc, LPRECT rect) PLATFORM_NOEXCEPT;
-/* Logical to device points and back: MM_TEXT, no window or viewport offsets. */
+/* Copies the DC's clip region (device coordinates) into the region: 1 when the DC has
+ * a clip, 0 when it has none (the region is then left alone), -1 for a bad DC or
+ * region. The DC's clip stays its own: changing the region changes nothing else. */
+PLATFORM_API int GetClipRgn(HDC dc, HRGN region) PLATFORM_NOEXCEPT;
+/* Take the rectangle (logical coordinates, right and bottom exclusive, corners in any
+ * order) out of the DC's clip, or cut the clip down to it; without a clip the DC's whole
+ * surface is the clip they start from. The kind of the new clip, ERROR on failure. */
+PLATFORM_API int ExcludeClipRect(HDC dc, int left, int top, int right,
+                                 int bottom) PLATFORM_NOEXCEPT;
+PLATFORM_API int IntersectClipRect(HDC dc, int left, int top, int right,
+                                   int bottom) PLATFORM_NOEXCEPT;
+
+/* The window origin: the logical point shown at device pixel (0, 0). The old origin
+ * goes to *old unless old is NULL. FALSE for a bad DC. */
+PLATFORM_API BOOL SetWindowOrgEx(HDC dc, int x, int y, LPPOINT old) PLATFORM_NOEXCEPT;
+PLATFORM_API BOOL GetWindowOrgEx(HDC dc, LPPOINT origin) PLATFORM_NOEXCEPT;
+/* Logical to device points and back (MM_TEXT: the window origin is the only offset).
+ * FALSE with ERROR_INVALID_PARAMETER when a result leaves the 32-bit range (the points
+ * before it are mapped). */
 PLATFORM_API BOOL LPtoDP(HDC dc, LPPOINT points, int count) PLATFORM_NOEXCEPT;
 PLATFORM_API BOOL DPtoLP(HDC dc, LPPOINT points, int count) PLATFORM_NOEXCEPT;
 
