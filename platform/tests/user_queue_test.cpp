@@ -1,11 +1,13 @@
 // The message queue: order of retrieval, WM_QUIT, WM_PAINT and WM_TIMER, timers on the
 // test clock, messages between threads, and key translation.
 
+#include "platform/closure_timer.h"
 #include "platform/handles.h"
 #include "platform/qt.h"
 #include "user_test_support.h"
 
 #include <atomic>
+#include <memory>
 #include <thread>
 
 namespace {
@@ -122,6 +124,45 @@ TEST_F(WindowTest, TimerProceduresAndThreadTimers)
     DispatchMessageW(&forged);
     EXPECT_EQ(g_timer_calls.load(), 1);
     EXPECT_TRUE(KillTimer(nullptr, thread_timer));
+}
+
+TEST_F(WindowTest, ClosureTimersRestartStopAndMayKillThemselves)
+{
+    platform::test::AdvanceClock(0);
+    int fired = 0;
+    const UINT_PTR id = platform::SetClosureTimer(0, 100, [&] { ++fired; });
+    ASSERT_NE(id, 0u);
+    platform::test::AdvanceClock(90);
+    retrieve_all();
+    EXPECT_EQ(platform::SetClosureTimer(id, 100, [&] { fired += 10; }), id);
+    platform::test::AdvanceClock(90);
+    retrieve_all();
+    EXPECT_EQ(fired, 0) << "restarted, the period begins again";
+    platform::test::AdvanceClock(10);
+    retrieve_all();
+    EXPECT_EQ(fired, 10);
+    EXPECT_TRUE(platform::KillClosureTimer(id));
+    platform::test::AdvanceClock(500);
+    retrieve_all();
+    EXPECT_EQ(fired, 10);
+    EXPECT_FALSE(platform::KillClosureTimer(id));
+    EXPECT_EQ(platform::SetClosureTimer(id, 100, [] {}), 0u) << "no longer running";
+    EXPECT_EQ(platform::SetClosureTimer(0, 100, nullptr), 0u);
+
+    // A closure that stops its own timer runs to its end, holding what it captured.
+    UINT_PTR self = 0;
+    auto kept = std::make_shared<int>(7);
+    int seen = 0;
+    self = platform::SetClosureTimer(0, 20, [&self, &seen, kept] {
+        EXPECT_TRUE(platform::KillClosureTimer(self));
+        seen = *kept;
+    });
+    ASSERT_NE(self, 0u);
+    kept.reset();
+    platform::test::AdvanceClock(50);
+    retrieve_all();
+    EXPECT_EQ(seen, 7);
+    EXPECT_FALSE(platform::KillClosureTimer(self));
 }
 
 TEST_F(WindowTest, FiltersSelectWindowAndRange)

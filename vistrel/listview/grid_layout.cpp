@@ -294,6 +294,7 @@ void TLqGridGroup::AutoSizeCells()
     TLqRectArrayObject rects;
     longest->ItemRectArray(nullptr, canvas, rects);
     canvas->Font()->Assign(OwnerListview()->Font());
+    longest->View()->LoadTextFont(longest, 0, canvas, true);
     const int caption_width = canvas->TextWidth(longest->Caption());
     cell->SetAutoSizeWidth(rects.CheckRect.Width() + rects.IconRect.Width() +
                            rects.StateRect.Width() + caption_width + 18);
@@ -395,7 +396,7 @@ void TLqGridGroup::Rebuild(TLqGroup* prev_group, int& next_visible_item_index)
 
     // The focused item's whole caption may run below its cell: the group grows to hold it.
     if (focused != nullptr && owner->ScratchCanvas() != nullptr &&
-        OwnerGroups()->LastGroup() == group) {
+        (owner->Selection()->ResizeGroupOnFocus() || OwnerGroups()->LastGroup() == group)) {
         TLqRectArrayObject rects;
         focused->ItemRectArray(nullptr, owner->ScratchCanvas(), rects);
         if (rect.Bottom - bottom < rects.FullTextRect.Bottom) {

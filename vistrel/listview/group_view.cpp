@@ -194,11 +194,11 @@ void TLqViewGroup::GroupRectArray(TLqGroup* group, TLqGroupMarginEdge edge, cons
         const int thickness = group->PaintInfo()->BandThickness();
         const int inset = (obj_rect.Width() - thickness) / 2;
         if (edge == egmeLeft)
-            rects.BandRect =
-                TRect{obj_rect.Left + inset, top.BandRect.Top, obj_rect.Right, bottom.BandRect.Bottom - 1};
+            rects.BandRect = TRect{obj_rect.Left + inset, top.BandRect.Top, obj_rect.Right,
+                                   bottom.BandRect.Bottom - 1};
         else
-            rects.BandRect =
-                TRect{obj_rect.Left, top.BandRect.Top, obj_rect.Right - inset, bottom.BandRect.Bottom - 1};
+            rects.BandRect = TRect{obj_rect.Left, top.BandRect.Top, obj_rect.Right - inset,
+                                   bottom.BandRect.Bottom - 1};
         return;
     }
     case egmeBackground:
@@ -262,8 +262,8 @@ void TLqViewGroup::margin_rect_array(TLqGroup* group, TLqGroupMarginEdge edge,
         rects.IconRect = TRect{left, area.Top, left + image_w, area.Bottom - band};
     }
 
-    rects.LabelRect = TRect{rects.IconRect.Right + info->CaptionIndent(), rects.ExpandButtonRect.Top,
-                            area.Right, rects.ExpandButtonRect.Bottom};
+    rects.LabelRect = TRect{rects.IconRect.Right + info->CaptionIndent(),
+                            rects.ExpandButtonRect.Top, area.Right, rects.ExpandButtonRect.Bottom};
 
     TSize extent{0, 0};
     if (owner != nullptr && owner->HandleAllocated()) {
@@ -369,10 +369,9 @@ void TLqViewGroup::PaintCheckBox(TLqGroup* group, TCanvas* canvas, const TLqRect
     TCustomLqListview* owner = group->OwnerListview();
     const bool pressed = group->CheckPending() && owner != nullptr &&
                          owner->States().Contains(ebcsCheckboxClickPending);
-    TLqOwnedPersistentView::PaintCheckBox(type, owner, info->CheckSize(), group,
-                                          group->CheckPending(), group->CheckHovering(),
-                                          info->CheckFlat(), pressed, group->Checked(),
-                                          group->Enabled(), rects.CheckRect, canvas);
+    TLqOwnedPersistentView::PaintCheckBox(
+        type, owner, info->CheckSize(), group, group->CheckPending(), group->CheckHovering(),
+        info->CheckFlat(), pressed, group->Checked(), group->Enabled(), rects.CheckRect, canvas);
 }
 
 void TLqViewGroup::PaintSelectionRect(TLqGroup* group, TCanvas* canvas, const TRect&,

@@ -34,8 +34,8 @@ public:
     // else 0 x 0.
     virtual void GetImageSize(TLqGroup* group, int& image_w, int& image_h);
     // The rectangles of one margin (edge) laid over obj_rect.
-    virtual void GroupRectArray(TLqGroup* group, TLqGroupMarginEdge edge,
-                                const fw::TRect& obj_rect, TLqRectArrayObject& rects);
+    virtual void GroupRectArray(TLqGroup* group, TLqGroupMarginEdge edge, const fw::TRect& obj_rect,
+                                TLqRectArrayObject& rects);
     // The group font with the group's colour and weight; the application may change it
     // in OnGroupPaintText.
     virtual void LoadTextFont(TLqGroup* group, fw::TCanvas* canvas);

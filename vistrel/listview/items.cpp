@@ -244,6 +244,12 @@ void TLqItem::ItemRectArray(TLqColumn* column, TCanvas* canvas, TLqRectArrayObje
     View()->ItemRectArray(this, column, canvas, QString(), rects);
 }
 
+void TLqItem::Paint(TCanvas* canvas, const TRect& viewport_clip_rect, TLqColumn* column,
+                    bool force_selection_rect_draw)
+{
+    View()->Paint(this, column, canvas, viewport_clip_rect, force_selection_rect_draw);
+}
+
 bool TLqItem::HitTestAt(TPoint viewport_point, TLqItemHitTestInfoSet& hit_info)
 {
     hit_info = TLqItemHitTestInfoSet{};

@@ -92,6 +92,9 @@ public:
     virtual TLqViewItemClass GetDefaultViewClass();
     TLqPaintInfoItem* PaintInfo() const;
     void ItemRectArray(TLqColumn* column, fw::TCanvas* canvas, TLqRectArrayObject& rects);
+    // Paints the item through its view (a column: that cell of a report row).
+    void Paint(fw::TCanvas* canvas, const fw::TRect& viewport_clip_rect, TLqColumn* column,
+               bool force_selection_rect_draw);
     bool HitTestAt(fw::TPoint viewport_point, TLqItemHitTestInfoSet& hit_info);
     void MakeVisible(TLqMakeVisiblePos position) override;
     void Invalidate(bool immediate_update) override;

@@ -5,6 +5,8 @@
 #include "listview/items.h"
 #include "listview/listview.h"
 
+#include <algorithm>
+
 using namespace fw;
 
 namespace vistrel::listview {
@@ -113,6 +115,15 @@ TRect TLqHeader::DisplayRect() const
 TLqColumn* TLqHeader::FirstVisibleColumn() const
 {
     return nullptr;
+}
+
+TRect TLqHeader::ViewRect() const
+{
+    int right = 0;
+    for (int i = 0; i < m_columns->Count(); ++i)
+        if (m_columns->Items(i)->Visible())
+            right = std::max(right, m_columns->Items(i)->ViewRect().Right);
+    return TRect{0, 0, right, m_height};
 }
 
 namespace {

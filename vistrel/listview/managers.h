@@ -323,8 +323,8 @@ public:
     void SetHeight(int value) { m_height = value; }
     bool StreamColumns() const { return m_stream_columns; }
     TLqDragManagerState* DragManager() const { return m_drag_manager.get(); }
-    // The header's band in view coordinates.
-    fw::TRect ViewRect() const { return m_view_rect; }
+    // The header's band in view coordinates: from 0 to the right end of its columns.
+    fw::TRect ViewRect() const;
     // The band in window coordinates: the client width by the shown height.
     fw::TRect DisplayRect() const;
     TLqColumn* FirstVisibleColumn() const;
@@ -355,7 +355,6 @@ private:
     int m_height = 21;
     bool m_stream_columns = true;
     std::unique_ptr<TLqDragManagerState> m_drag_manager;
-    fw::TRect m_view_rect;
 };
 
 }

@@ -87,7 +87,9 @@ void TLqMargin::rebuild_groups()
         OwnerListview()->Groups()->Rebuild(false);
 }
 
-TCustomLqFooterMargin::TCustomLqFooterMargin(TCustomLqListview* owner) : TLqMargin(owner) {}
+TCustomLqFooterMargin::TCustomLqFooterMargin(TCustomLqListview* owner) : TLqMargin(owner)
+{
+}
 
 TCustomLqFooterMargin::~TCustomLqFooterMargin() = default;
 
@@ -361,8 +363,7 @@ TBitmap* lazily_drawn(std::unique_ptr<TBitmap>& bitmap, int size, PixelRule rule
 TLqGlobalImageManager::TLqGlobalImageManager(TCustomLqListview* owner)
     : TLqOwnedPersistent(owner), m_group_expand_button(std::make_unique<TBitmap>()),
       m_group_collapse_button(std::make_unique<TBitmap>()),
-      m_column_sort_up(std::make_unique<TBitmap>()),
-      m_column_sort_down(std::make_unique<TBitmap>())
+      m_column_sort_up(std::make_unique<TBitmap>()), m_column_sort_down(std::make_unique<TBitmap>())
 {
 }
 

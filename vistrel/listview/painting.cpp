@@ -114,8 +114,7 @@ void paint_column_backgrounds(const PaintRun& run)
 }
 
 // One cell of a report row; the column moves on to the next one in the rectangle.
-void paint_cell(const PaintRun& run, TLqColumn*& column, TLqItem* item, bool whole_row,
-                bool clip)
+void paint_cell(const PaintRun& run, TLqColumn*& column, TLqItem* item, bool whole_row, bool clip)
 {
     run.control->ClipHeader(run.canvas, true);
     run.view_origin();

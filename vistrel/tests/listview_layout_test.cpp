@@ -9,6 +9,7 @@
 #include "listview/grid_layout.h"
 #include "listview/groups.h"
 #include "listview/items.h"
+#include "listview/item_view.h"
 #include "listview/layout_placeholders.h"
 #include "listview/listview.h"
 #include "listview/managers.h"
@@ -332,6 +333,48 @@ TEST_F(LayoutTest, ItemsSitInsideTheGroupMargins)
     EXPECT_EQ(a->Item(0)->ViewRect(), Rect(10, top, 85, top + 75));
     EXPECT_EQ(b->ViewRect().Top, a->ViewRect().Bottom);
     EXPECT_EQ(b->Item(0)->ViewRect().Top, a->ViewRect().Bottom + top);
+}
+
+// An item view whose whole caption runs 20 pixels below the cell.
+class TallCaptionView : public TLqViewItem {
+public:
+    using TLqViewItem::TLqViewItem;
+    static const TLqViewItemClassInfo Class;
+    TLqViewItemClass ClassType() const override { return &Class; }
+    void ItemRectArray(TLqItem* item, TLqColumn* column, TCanvas* canvas, const QString& caption,
+                       TLqRectArrayObject& rects) override
+    {
+        TLqViewItem::ItemRectArray(item, column, canvas, caption, rects);
+        rects.FullTextRect = item->ViewRect();
+        rects.FullTextRect.Bottom += 20;
+    }
+};
+const TLqViewItemClassInfo TallCaptionView::Class{
+    "TallCaptionView", TLqViewItem::ClassInfo(),
+    [](TLqGroup* group) -> TLqViewItem* { return new TallCaptionView(group); }};
+
+TEST_F(LayoutTest, TheGroupOfTheFocusedItemGrowsToHoldItsWholeCaption)
+{
+    make(3 * 75 + GetSystemMetrics(SM_CYVSCROLL) + 1, 1000, elsIcon);
+    lv->OnItemCustomView = [](TCustomLqListview*, TLqItem*, TLqListStyle, TLqViewItemClass& view) {
+        view = &TallCaptionView::Class;
+    };
+    TLqGroup* a = group_with(3);
+    TLqGroup* b = group_with(3);
+    a->Item(1)->SetFocused(true);
+    lv->Groups()->Rebuild(true);
+    EXPECT_EQ(a->ViewRect().Height(), 75) << "only the last group grows by default";
+    lv->Selection()->SetResizeGroupOnFocus(true);
+    lv->Groups()->Rebuild(true);
+    EXPECT_EQ(a->ViewRect().Height(), 95);
+    EXPECT_EQ(b->ViewRect().Top, 95);
+
+    lv->Selection()->SetResizeGroupOnFocus(false);
+    a->Item(1)->SetFocused(false);
+    b->Item(2)->SetFocused(true);
+    lv->Groups()->Rebuild(true);
+    EXPECT_EQ(a->ViewRect().Height(), 75);
+    EXPECT_EQ(b->ViewRect().Height(), 95);
 }
 
 // ---- Horizontal flow -----------------------------------------------------------------------
@@ -774,10 +817,11 @@ TEST_F(LayoutTest, TheCellFitsTheFirstOfTheLongestCaptions)
     TOwned<TCanvas> canvas{new TCanvas};
     HDC screen = GetDC(nullptr);
     canvas->SetHandle(screen);
-    canvas->Font()->Assign(lv->Font());
     const auto fitted = [&](TLqItem* item) {
         TLqRectArrayObject rects;
         item->ItemRectArray(nullptr, canvas.get(), rects);
+        canvas->Font()->Assign(lv->Font());
+        item->View()->LoadTextFont(item, 0, canvas.get(), true);
         return rects.CheckRect.Width() + rects.IconRect.Width() + rects.StateRect.Width() +
                canvas->TextWidth(item->Caption()) + 18;
     };

@@ -4,14 +4,24 @@
 // column bands, grid lines, insert mark), checked on the pixels of memory canvases.
 
 #include "framework/classes.h"
+#include "listview/column_placeholders.h"
+#include "listview/common/text_routines.h"
+#include "listview/group_view.h"
 #include "listview/groups.h"
+#include "listview/item_view.h"
 #include "listview/items.h"
 #include "listview/listview.h"
 #include "listview/managers.h"
 #include "listview/paint_info.h"
+#include "listview/selection.h"
+#include "listview_header_double.h"
+#include "platform/user_messages.h"
 #include "platform/user_paint.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <vector>
 
 using namespace fw;
 using namespace vistrel::listview;
@@ -239,6 +249,575 @@ TEST_F(PaintInfoTest, TheBuiltInBitmapsAreDrawnOnMagentaOnFirstRead)
     EXPECT_EQ(images->GroupCollapseButton()->Width(), 5);
     EXPECT_EQ(images->GroupCollapseButton()->Height(), 7);
     EXPECT_EQ(images->GroupExpandButton()->Width(), 9) << "only the collapse image changed";
+}
+
+}
+
+// ---- Painting on memory canvases -------------------------------------------------------------
+
+namespace {
+
+// 0x00RRGGBB, as a bitmap's scan lines hold a colour.
+uint32_t pixel_of(TColor color)
+{
+    const auto rgb = static_cast<uint32_t>(ColorToRGB(color));
+    return ((rgb & 0xFF) << 16) | (rgb & 0xFF00) | ((rgb >> 16) & 0xFF);
+}
+
+constexpr TColor kMarker = 0x123456;
+
+// The caption's extent in the group's text font.
+TSize caption_extent(TCustomLqListview* listview, TLqGroup* group)
+{
+    TCanvas* canvas = listview->Canvas();
+    group->View()->LoadTextFont(group, canvas);
+    return TextExtentInFont(group->Caption(), canvas->Font());
+}
+
+// The pixels of one paint.
+class Picture {
+public:
+    explicit Picture(TBitmap& bitmap) : m_width(bitmap.Width()), m_height(bitmap.Height())
+    {
+        for (int y = 0; y < m_height; ++y) {
+            const auto* row = static_cast<const uint32_t*>(bitmap.ScanLine(y));
+            m_pixels.insert(m_pixels.end(), row, row + m_width);
+        }
+    }
+    uint32_t at(int x, int y) const
+    {
+        return x < 0 || y < 0 || x >= m_width || y >= m_height
+                   ? 0xFFFFFFFFu
+                   : m_pixels[static_cast<size_t>(y) * m_width + x] & 0xFFFFFFu;
+    }
+
+private:
+    int m_width;
+    int m_height;
+    std::vector<uint32_t> m_pixels;
+};
+
+class PaintableListview : public TLqListview {
+public:
+    using TCustomLqListview::DoPaintAfter;
+    using TCustomLqListview::DoPaintRect;
+    using TLqListview::TLqListview;
+};
+
+// What the recording view saw of one Paint call.
+struct PaintCall {
+    TLqItem* item;
+    TLqColumn* column;
+    bool whole_row;
+};
+
+// An item view that records its paints and fills the item's cell (or the cell's column
+// part) with the colour in the item's Tag, when it has one.
+class RecordingView : public TLqViewItem {
+public:
+    using TLqViewItem::TLqViewItem;
+    static std::vector<PaintCall>* calls;
+    static bool overlapped;
+
+    static TLqViewItemClass ClassInfo()
+    {
+        static const TLqViewItemClassInfo info{
+            "RecordingView", TLqViewItem::ClassInfo(),
+            [](TLqGroup* group) -> TLqViewItem* { return new RecordingView(group); }};
+        return &info;
+    }
+    TLqViewItemClass ClassType() const override { return ClassInfo(); }
+    bool OverlappedFocus() override { return overlapped; }
+    void Paint(TLqItem* item, TLqColumn* column, TCanvas* canvas, const TRect&,
+               bool whole_row) override
+    {
+        if (calls != nullptr)
+            calls->push_back({item, column, whole_row});
+        if (item->Tag() == 0)
+            return;
+        TRect cell = item->ViewRect();
+        if (column != nullptr) {
+            cell.Left = column->ViewRect().Left;
+            cell.Right = column->ViewRect().Right;
+        }
+        canvas->Brush()->SetStyle(bsSolid);
+        canvas->Brush()->SetColor(static_cast<TColor>(item->Tag()));
+        canvas->FillRect(cell);
+    }
+};
+std::vector<PaintCall>* RecordingView::calls = nullptr;
+bool RecordingView::overlapped = false;
+
+class PaintingTest : public ::testing::Test {
+protected:
+    static constexpr int kWidth = 400;
+    static constexpr int kHeight = 200;
+    TOwned<PaintableListview> lv{new PaintableListview(nullptr)};
+    std::vector<PaintCall> calls;
+
+    void SetUp() override
+    {
+        lv->SetBorderStyle(bsNone);
+        lv->SetBounds(0, 0, kWidth, kHeight);
+        lv->HandleNeeded();
+        RecordingView::calls = &calls;
+        RecordingView::overlapped = false;
+    }
+    void TearDown() override { RecordingView::calls = nullptr; }
+
+    void record_items()
+    {
+        lv->OnItemCustomView = [](TObject*, TLqItem*, TLqListStyle, TLqViewItemClass& view) {
+            view = RecordingView::ClassInfo();
+        };
+    }
+    TLqGroup* group_with(int items, const QString& caption = QStringLiteral("Group"))
+    {
+        TLqGroup* group = lv->Groups()->Add(nullptr);
+        group->SetCaption(caption);
+        for (int i = 0; i < items; ++i)
+            group->Items()->Add(nullptr);
+        return group;
+    }
+    // Paints the rectangle (window coordinates) onto a canvas filled with the marker.
+    Picture paint(const TRect& clip, bool selected_only = false)
+    {
+        TBitmap bitmap;
+        bitmap.SetPixelFormat(pf32bit);
+        bitmap.SetSize(lv->ClientWidth(), lv->ClientHeight());
+        bitmap.Canvas()->Brush()->SetColor(kMarker);
+        bitmap.Canvas()->FillRect(TRect{0, 0, bitmap.Width(), bitmap.Height()});
+        lv->DoPaintRect(bitmap.Canvas(), clip, selected_only);
+        return Picture(bitmap);
+    }
+    Picture paint_all(bool selected_only = false)
+    {
+        return paint(TRect{0, 0, lv->ClientWidth(), lv->ClientHeight()}, selected_only);
+    }
+    std::vector<TLqItem*> painted_items() const
+    {
+        std::vector<TLqItem*> items;
+        for (const PaintCall& call : calls)
+            items.push_back(call.item);
+        return items;
+    }
+};
+
+TEST_F(PaintingTest, TheDefaultHeaderBandFadesFromBlueToTheWindowColourFiveToThreeRowsUp)
+{
+    lv->SetShowGroupMargins(true);
+    TLqGroup* group = group_with(1);
+    const TRect top = group->BoundsRectTopMargin();
+    ASSERT_EQ(top.Height(), 30);
+    TLqRectArrayObject rects;
+    group->View()->GroupRectArray(group, egmeTop, top, rects);
+    EXPECT_EQ(rects.BandRect, (TRect{top.Left, top.Bottom - 7, top.Left + 300, top.Bottom - 2}));
+    EXPECT_EQ(rects.ExpandButtonRect.Bottom, top.Bottom - 7);
+    EXPECT_EQ(rects.LabelRect.Bottom, top.Bottom - 7);
+    EXPECT_EQ(rects.ExpandButtonRect.Left, top.Left + 4);
+
+    const Picture picture = paint_all();
+    const uint32_t blue = pixel_of(TColor(0xFF0000));
+    const uint32_t window = pixel_of(clWindow);
+    for (int y = top.Bottom - 5; y <= top.Bottom - 3; ++y) {
+        SCOPED_TRACE(y);
+        EXPECT_EQ(picture.at(top.Left, y), blue);
+        EXPECT_EQ(picture.at(top.Left + 1, y), blue) << "the first two lines take the band colour";
+        const uint32_t middle = picture.at(top.Left + 150, y);
+        for (int shift : {0, 8, 16}) {
+            const int channel = static_cast<int>((middle >> shift) & 0xFF);
+            const int from = static_cast<int>((blue >> shift) & 0xFF);
+            const int to = static_cast<int>((window >> shift) & 0xFF);
+            EXPECT_NEAR(channel, (from + to) / 2, 2);
+        }
+        // Line i takes the colour of step i - 1: the last line, at the band's length,
+        // is one step short of the window colour.
+        const uint32_t last = picture.at(top.Left + 300, y);
+        for (int shift : {0, 8, 16})
+            EXPECT_NEAR(static_cast<int>((last >> shift) & 0xFF),
+                        static_cast<int>((window >> shift) & 0xFF), 1);
+        EXPECT_NE(last, window);
+    }
+    EXPECT_EQ(picture.at(top.Left + 20, top.Bottom - 6), pixel_of(lv->Color()));
+    EXPECT_EQ(picture.at(top.Left + 20, top.Bottom - 2), pixel_of(lv->Color()));
+}
+
+TEST_F(PaintingTest, ABandWithoutLengthDrawsNothingAndAPlainBandIsSolid)
+{
+    lv->SetShowGroupMargins(true);
+    TLqPaintInfoGroup* info = lv->GetPaintInfoGroup();
+    TLqGroup* group = group_with(1, QString());
+    const TRect top = group->BoundsRectTopMargin();
+    const uint32_t background = pixel_of(lv->Color());
+    for (int length : {0, -4}) {
+        SCOPED_TRACE(length);
+        info->SetBandLength(length);
+        const Picture picture = paint_all();
+        for (int x = 0; x < 5; ++x)
+            EXPECT_EQ(picture.at(top.Left + x, top.Bottom - 4), background);
+    }
+    info->SetBandLength(50);
+    info->SetBandBlended(false);
+    info->SetBandColor(clRed);
+    const Picture picture = paint_all();
+    EXPECT_EQ(picture.at(top.Left, top.Bottom - 4), pixel_of(clRed));
+    EXPECT_EQ(picture.at(top.Left + 49, top.Bottom - 4), pixel_of(clRed));
+    EXPECT_EQ(picture.at(top.Left + 50, top.Bottom - 4), background);
+    info->SetBandFullWidth(true);
+    // A full-width band is drawn one margin below its rectangle's top edge: rows bottom - 3
+    // to bottom - 1, from the margin's left to its right.
+    const Picture full = paint_all();
+    for (int y = top.Bottom - 3; y < top.Bottom; ++y) {
+        EXPECT_EQ(full.at(top.Left, y), pixel_of(clRed)) << y;
+        EXPECT_EQ(full.at(top.Right - 1, y), pixel_of(clRed)) << y;
+    }
+    EXPECT_EQ(full.at(top.Right - 1, top.Bottom - 4), background);
+}
+
+TEST_F(PaintingTest, SideMarginsCarryBracketsFromTheHeaderBandToTheFooterBand)
+{
+    lv->SetShowGroupMargins(true);
+    TLqPaintInfoGroup* info = lv->GetPaintInfoGroup();
+    info->MarginLeft()->SetVisible(true);
+    info->MarginLeft()->SetSize(20);
+    info->MarginRight()->SetVisible(true);
+    info->MarginRight()->SetSize(20);
+    info->MarginBottom()->SetVisible(true);
+    info->SetBandBlended(false);
+    info->SetBandColor(clRed);
+    TLqGroup* group = group_with(3);
+
+    TLqRectArrayObject top;
+    TLqRectArrayObject bottom;
+    TLqRectArrayObject left;
+    TLqRectArrayObject right;
+    TLqViewGroup* view = group->View();
+    view->GroupRectArray(group, egmeTop, group->BoundsRectTopMargin(), top);
+    view->GroupRectArray(group, egmeBottom, group->BoundsRectBottomMargin(), bottom);
+    const TRect left_margin = group->BoundsRectLeftMargin();
+    const TRect right_margin = group->BoundsRectRightMargin();
+    view->GroupRectArray(group, egmeLeft, left_margin, left);
+    view->GroupRectArray(group, egmeRight, right_margin, right);
+    EXPECT_EQ(left.BandRect, (TRect{left_margin.Left + 8, top.BandRect.Top, left_margin.Right,
+                                    bottom.BandRect.Bottom - 1}));
+    EXPECT_EQ(right.BandRect, (TRect{right_margin.Left, top.BandRect.Top, right_margin.Right - 8,
+                                     bottom.BandRect.Bottom - 1}));
+    TLqRectArrayObject whole;
+    view->GroupRectArray(group, egmeBackground, group->ViewRect(), whole);
+    EXPECT_EQ(whole.GroupRect, group->ViewRect());
+    EXPECT_EQ(whole.BackGndRect, group->BoundsRectBkGnd());
+    EXPECT_TRUE(whole.BandRect.IsEmpty());
+
+    const Picture picture = paint_all();
+    const uint32_t red = pixel_of(clRed);
+    const TRect& band = left.BandRect;
+    const int mid_y = (band.Top + band.Bottom) / 2;
+    // The left bracket: its upright three pixels thick at the band's left, its arms
+    // from the curve to the band's right end, its corners rounded.
+    for (int c = 0; c < 3; ++c)
+        EXPECT_EQ(picture.at(band.Left + c, mid_y), red) << c;
+    EXPECT_NE(picture.at(band.Left + 3, mid_y), red);
+    EXPECT_EQ(picture.at(band.Right, band.Top), red);
+    EXPECT_EQ(picture.at(band.Left + 4, band.Top + 1), red);
+    EXPECT_NE(picture.at(band.Left, band.Top), red) << "the corner is rounded";
+    // The right bracket mirrors it.
+    const TRect& mirror = right.BandRect;
+    EXPECT_EQ(picture.at(mirror.Right, mid_y), red);
+    EXPECT_EQ(picture.at(mirror.Left, mirror.Top), red);
+    EXPECT_NE(picture.at(mirror.Right, mirror.Top), red);
+}
+
+TEST_F(PaintingTest, ACollapsedGroupShowsThePlusAndAnExpandedOneTheMinus)
+{
+    lv->SetShowGroupMargins(true);
+    TLqGroup* group = group_with(2);
+    TLqRectArrayObject rects;
+    group->View()->GroupRectArray(group, egmeTop, group->BoundsRectTopMargin(), rects);
+    const TRect& button = rects.ExpandButtonRect;
+    EXPECT_EQ(button.Width(), 9 + 1) << "the 9-pixel image and one pixel per 96 dpi";
+    const int x = button.Left + (button.Width() - 9) / 2;
+    const int y = button.Top + (button.Height() - 9) / 2;
+    const Picture expanded = paint_all();
+    EXPECT_EQ(expanded.at(x + 4, y + 4), 0u);
+    EXPECT_EQ(expanded.at(x + 4, y + 2), 0xFFFFFFu) << "a minus";
+    EXPECT_EQ(expanded.at(x, y), pixel_of(TColor(0x808080)));
+
+    group->SetExpanded(false);
+    const Picture collapsed = paint_all();
+    EXPECT_EQ(collapsed.at(x + 4, y + 2), 0u) << "a plus";
+
+    // The control's own images win over the built-in ones.
+    TBitmap own;
+    own.SetPixelFormat(pf32bit);
+    own.SetSize(9, 9);
+    own.Canvas()->Brush()->SetColor(clLime);
+    own.Canvas()->FillRect(TRect{0, 0, 9, 9});
+    lv->SetGroupExpandButton(&own);
+    EXPECT_EQ(paint_all().at(x + 4, y + 2), pixel_of(clLime));
+}
+
+TEST_F(PaintingTest, ASelectedGroupHasItsCaptionOnTheHighlightAndItsImageFromTheList)
+{
+    lv->SetShowGroupMargins(true);
+    TCustomImageList images(nullptr);
+    images.SetSize(8, 8);
+    TBitmap square;
+    square.SetPixelFormat(pf32bit);
+    square.SetSize(8, 8);
+    square.Canvas()->Brush()->SetColor(clBlue);
+    square.Canvas()->FillRect(TRect{0, 0, 8, 8});
+    ASSERT_EQ(images.Add(&square, nullptr), 0);
+    lv->SetImagesGroup(&images);
+    TLqGroup* group = group_with(1, QStringLiteral("Drawings"));
+    group->SetImageIndex(0);
+    group->SetSelected(true);
+    ASSERT_TRUE(group->Selected());
+
+    TLqRectArrayObject rects;
+    group->View()->GroupRectArray(group, egmeTop, group->BoundsRectTopMargin(), rects);
+    EXPECT_EQ(rects.IconRect.Width(), 8);
+    EXPECT_EQ(rects.IconRect.Left, rects.CheckRect.Right + 2);
+    EXPECT_EQ(rects.LabelRect.Left, rects.IconRect.Right + 4);
+    const TSize extent = caption_extent(lv.get(), group);
+    EXPECT_EQ(rects.TextRect.Width(), extent.cx);
+    EXPECT_EQ(rects.TextRect.Height(), extent.cy) << "the measured height";
+
+    const Picture picture = paint_all();
+    const TRect& text = rects.TextRect;
+    EXPECT_EQ(picture.at(text.Left - 2, text.Top - 2), pixel_of(clHighlight));
+    EXPECT_EQ(picture.at(text.Left - 3, text.Top - 2), pixel_of(lv->Color()));
+    const TRect& icon = rects.IconRect;
+    const int icon_top = icon.Top + (icon.Height() - 8) / 2;
+    EXPECT_EQ(picture.at(icon.Left, icon_top), pixel_of(clBlue));
+    EXPECT_EQ(picture.at(icon.Left + 7, icon_top + 7), pixel_of(clBlue));
+    EXPECT_NE(picture.at(icon.Left, icon_top - 1), pixel_of(clBlue));
+    lv->SetImagesGroup(nullptr);
+}
+
+TEST_F(PaintingTest, AVerticalInsertMarkIsAStemOfThreeColumnsWithBarsOfThreeAndFourRows)
+{
+    TLqInsertMark* mark = lv->DragManager()->InsertMark();
+    mark->SetEnabled(true);
+    mark->SetVisible(true);
+    mark->SetColor(clRed);
+    const struct {
+        TLqInsertMarkerDir dir;
+        TRect rect;
+    } rows[] = {{dmdVert, TRect{20, 10, 29, 40}}, {dmdHorz, TRect{20, 10, 60, 19}}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.dir == dmdVert ? "vertical" : "horizontal");
+        mark->SetDropMarkerDir(row.dir);
+        mark->SetDisplayRect(row.rect);
+        const Picture picture = paint_all();
+        const TRect& r = row.rect;
+        for (int y = r.Top - 1; y <= r.Bottom; ++y)
+            for (int x = r.Left - 1; x <= r.Right; ++x) {
+                // Along the mark (a) and across it (b), relative to its start.
+                const bool vertical = row.dir == dmdVert;
+                const int a = vertical ? y - r.Top : x - r.Left;
+                const int b = vertical ? x - r.Left : y - r.Top;
+                const int along = vertical ? r.Height() : r.Width();
+                const int across = vertical ? r.Width() : r.Height();
+                const bool inside = a >= 0 && a < along && b >= 0 && b < across;
+                const bool stem = b >= 3 && b <= 5;
+                const bool near_bar = a <= 2;
+                const bool far_bar = a >= along - 4;
+                const bool expected = inside && (stem || near_bar || far_bar);
+                EXPECT_EQ(picture.at(x, y) == pixel_of(clRed), expected) << x << "," << y;
+            }
+    }
+    mark->SetVisible(false);
+    EXPECT_NE(paint_all().at(24, 20), pixel_of(clRed));
+}
+
+TEST_F(PaintingTest, OnlyTheItemsInThePaintRectangleArePainted)
+{
+    record_items();
+    TLqGroup* group = group_with(20);
+    ASSERT_EQ(group->Item(4)->ViewRect().Top, 0);
+    ASSERT_GT(group->Item(5)->ViewRect().Top, 0) << "five icons to a row";
+    const TRect clip{80, 80, 150, 120};
+    paint(clip);
+    std::vector<TLqItem*> expected;
+    for (int i = 0; i < group->ItemCount(); ++i)
+        if (LqIntersects(group->Item(i)->ViewRect(), clip))
+            expected.push_back(group->Item(i));
+    ASSERT_FALSE(expected.empty());
+    EXPECT_EQ(painted_items(), expected);
+}
+
+TEST_F(PaintingTest, SelectedOnlyPaintsTheSelectedItemsAndNothingElse)
+{
+    record_items();
+    lv->SetShowGroupMargins(true);
+    lv->Selection()->SetMultiSelect(true);
+    TLqGroup* group = group_with(6);
+    for (int i = 0; i < group->ItemCount(); ++i)
+        group->Item(i)->SetTag(clRed);
+    group->Item(1)->SetSelected(true);
+    group->Item(4)->SetSelected(true);
+    TLqInsertMark* mark = lv->DragManager()->InsertMark();
+    mark->SetEnabled(true);
+    mark->SetVisible(true);
+    mark->SetDisplayRect(TRect{0, 0, 9, 30});
+
+    const Picture picture = paint_all(true);
+    EXPECT_EQ(painted_items(), (std::vector<TLqItem*>{group->Item(1), group->Item(4)}));
+    const TRect selected = group->Item(1)->ViewRect();
+    const TRect other = group->Item(0)->ViewRect();
+    EXPECT_EQ(picture.at(selected.Left + 2, selected.Top + 2), pixel_of(clRed));
+    EXPECT_EQ(picture.at(other.Left + 2, other.Top + 2), pixel_of(kMarker));
+    EXPECT_EQ(picture.at(4, 2), pixel_of(kMarker)) << "no background, group band or mark";
+}
+
+TEST_F(PaintingTest, AnOverlappingFocusedItemIsPaintedLast)
+{
+    record_items();
+    RecordingView::overlapped = true;
+    TLqGroup* group = group_with(3);
+    group->Item(1)->SetFocused(true);
+    ASSERT_TRUE(group->Item(1)->Focused());
+    paint_all();
+    EXPECT_EQ(painted_items(),
+              (std::vector<TLqItem*>{group->Item(0), group->Item(2), group->Item(1)}));
+}
+
+// A report of 30 rows under a visible header with columns 100 and 150 wide.
+class ReportPaintingTest : public PaintingTest {
+protected:
+    TLqGroup* group = nullptr;
+    int header = 0;
+
+    void SetUp() override
+    {
+        PaintingTest::SetUp();
+        record_items();
+        lv->SetView(elsReport);
+        lv->Header()->SetVisible(true);
+        header = lv->Header()->Height();
+        vistrel::listview::test::AddHeaderColumns(lv.get(), {100, 150});
+        group = group_with(30);
+        lv->Groups()->Rebuild(true);
+    }
+    TLqColumn* column(int index) const
+    {
+        return static_cast<TLqColumn*>(lv->Header()->Columns()->Items(index));
+    }
+    void tag_items(TColor color)
+    {
+        for (int i = 0; i < group->ItemCount(); ++i)
+            group->Item(i)->SetTag(color);
+    }
+};
+
+TEST_F(ReportPaintingTest, RowsScrollBeneathAHeaderThatStaysInPlace)
+{
+    tag_items(clRed);
+    lv->Scrollbars()->Scroll(0, 40);
+    const int offset = lv->Scrollbars()->OffsetY();
+    ASSERT_GT(offset, 0);
+    const Picture picture = paint_all();
+    for (int y = 0; y < header; ++y) {
+        EXPECT_EQ(picture.at(50, y), pixel_of(clBtnFace)) << "header row " << y;
+        EXPECT_EQ(picture.at(300, y), pixel_of(clBtnFace)) << "header row " << y;
+    }
+    EXPECT_EQ(picture.at(50, header), pixel_of(clRed)) << "the first row below the header";
+    EXPECT_EQ(picture.at(300, header), pixel_of(lv->Color())) << "right of the columns";
+
+    // Each row in the rectangle is painted cell by cell, column by column.
+    const TRect viewport{0, offset - header, lv->ClientWidth(), offset - header + kHeight};
+    std::vector<TLqItem*> rows;
+    for (int i = 0; i < group->ItemCount(); ++i) {
+        const TRect& cell = group->Item(i)->ViewRect();
+        if (cell.Top < viewport.Bottom && viewport.Top < cell.Bottom)
+            rows.push_back(group->Item(i));
+    }
+    ASSERT_EQ(calls.size(), rows.size() * 2);
+    for (size_t i = 0; i < rows.size(); ++i) {
+        EXPECT_EQ(calls[2 * i].item, rows[i]);
+        EXPECT_EQ(calls[2 * i].column, column(0));
+        EXPECT_EQ(calls[2 * i + 1].column, column(1));
+        EXPECT_FALSE(calls[2 * i].whole_row || calls[2 * i + 1].whole_row);
+    }
+}
+
+TEST_F(ReportPaintingTest, APaintOfTheHeaderBandAlonePaintsNoRow)
+{
+    tag_items(clRed);
+    const Picture picture = paint(TRect{0, 0, kWidth, header});
+    for (int x : {0, 50, 150, 300})
+        for (int y = 0; y < header; ++y)
+            EXPECT_EQ(picture.at(x, y), pixel_of(clBtnFace)) << x << "," << y;
+    EXPECT_EQ(picture.at(50, header + 2), pixel_of(kMarker)) << "nothing outside the rectangle";
+}
+
+TEST_F(ReportPaintingTest, ASelectedRowWithFullRowSelectPaintsItsFirstCellAcrossTheRow)
+{
+    lv->Selection()->SetFullRowSelect(true);
+    group->Item(2)->SetSelected(true);
+    ASSERT_TRUE(group->Item(2)->Selected());
+    paint_all();
+    std::vector<PaintCall> row;
+    for (const PaintCall& call : calls)
+        if (call.item == group->Item(2))
+            row.push_back(call);
+    ASSERT_EQ(row.size(), 2u);
+    EXPECT_TRUE(row[0].whole_row);
+    EXPECT_EQ(row[0].column, column(0));
+    EXPECT_FALSE(row[1].whole_row);
+    EXPECT_EQ(row[1].column, column(1));
+}
+
+TEST_F(ReportPaintingTest, ColumnBandsFillUnderColumnsWithAColourOrTheHighlightedFocus)
+{
+    column(1)->SetBkGndColor(clYellow);
+    const Picture picture = paint_all();
+    EXPECT_EQ(picture.at(150, 100), pixel_of(clYellow));
+    EXPECT_EQ(picture.at(249, 100), pixel_of(clYellow));
+    EXPECT_EQ(picture.at(250, 100), pixel_of(lv->Color()));
+    EXPECT_EQ(picture.at(50, 100), pixel_of(lv->Color())) << "a column without colour has no band";
+    EXPECT_EQ(picture.at(150, header - 1), pixel_of(clBtnFace)) << "not over the header";
+    // From one row below the top of the view, within the group's background.
+    const int top = std::max(1, group->BoundsRectBkGnd().Top) + header;
+    EXPECT_NE(picture.at(150, top - 1), pixel_of(clYellow));
+    EXPECT_EQ(picture.at(150, top), pixel_of(clYellow));
+
+    lv->GetPaintInfoColumn()->SetHilightFocused(true);
+    column(0)->SetFocused(true);
+    ASSERT_TRUE(column(0)->Focused());
+    EXPECT_EQ(paint_all().at(50, 100), pixel_of(TColor(0xF7F7F7)));
+}
+
+TEST_F(ReportPaintingTest, GridLinesRunUnderEachRowAndAtEachColumnsRightEdge)
+{
+    TLqPaintInfoItem* info = lv->GetPaintInfoItem();
+    info->SetGridLineColor(clRed);
+    const Picture without = paint_all();
+    const int y = group->Item(0)->ViewRect().Bottom - 1 + header;
+    EXPECT_NE(without.at(50, y), pixel_of(clRed));
+
+    info->SetGridLines(true);
+    const Picture picture = paint_all();
+    EXPECT_EQ(picture.at(50, y), pixel_of(clRed));
+    EXPECT_EQ(picture.at(lv->ClientWidth() - 1, y), pixel_of(clRed)) << "across the window";
+    EXPECT_NE(picture.at(50, y - 1), pixel_of(clRed));
+    EXPECT_EQ(picture.at(100, y - 5), pixel_of(clRed));
+    EXPECT_EQ(picture.at(250, y - 5), pixel_of(clRed));
+    EXPECT_NE(picture.at(99, y - 5), pixel_of(clRed));
+    EXPECT_EQ(picture.at(100, header - 1), pixel_of(clBtnFace));
+}
+
+TEST_F(PaintingTest, EraseBackgroundAnswersOneAndLeavesThePixels)
+{
+    TBitmap bitmap;
+    bitmap.SetPixelFormat(pf32bit);
+    bitmap.SetSize(10, 10);
+    bitmap.Canvas()->Brush()->SetColor(kMarker);
+    bitmap.Canvas()->FillRect(TRect{0, 0, 10, 10});
+    const LRESULT result = SendMessageW(lv->Handle(), WM_ERASEBKGND,
+                                        reinterpret_cast<WPARAM>(bitmap.Canvas()->Handle()), 0);
+    EXPECT_EQ(result, 1);
+    EXPECT_EQ(Picture(bitmap).at(5, 5), pixel_of(kMarker));
 }
 
 }

@@ -11,7 +11,6 @@
 #include "listview/items.h"
 #include "listview/listview.h"
 #include "listview/selection.h"
-#include "platform/closure_timer.h"
 #include "platform/qt.h"
 #include "platform/user_input.h"
 
@@ -161,25 +160,6 @@ TEST_F(SearchTest, AHandlerCanDecideTheMatch)
     };
     type(u'o');
     EXPECT_EQ(selected(), QStringLiteral("three"));
-}
-
-TEST_F(SearchTest, ClosureTimersRestartAndStop)
-{
-    int fired = 0;
-    UINT_PTR id = platform::SetClosureTimer(0, 100, [&] { ++fired; });
-    ASSERT_NE(id, 0u);
-    wait(90);
-    EXPECT_EQ(platform::SetClosureTimer(id, 100, [&] { fired += 10; }), id);
-    wait(90);
-    EXPECT_EQ(fired, 0) << "restarted, the period begins again";
-    wait(10);
-    EXPECT_EQ(fired, 10);
-    EXPECT_TRUE(platform::KillClosureTimer(id));
-    wait(500);
-    EXPECT_EQ(fired, 10);
-    EXPECT_FALSE(platform::KillClosureTimer(id));
-    EXPECT_EQ(platform::SetClosureTimer(id, 100, [] {}), 0u) << "no longer running";
-    EXPECT_EQ(platform::SetClosureTimer(0, 100, nullptr), 0u);
 }
 
 // ---- Hints ----------------------------------------------------------------------------------

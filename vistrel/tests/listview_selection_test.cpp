@@ -26,6 +26,15 @@ protected:
     std::vector<QString> heard;
     TOwned<TLqListview> lv{new TLqListview(nullptr)};
 
+    // The events name items by their global index, which the control's end cannot give.
+    void TearDown() override
+    {
+        lv->OnItemFocusChanging = nullptr;
+        lv->OnItemFocusChanged = nullptr;
+        lv->OnItemSelectionChanging = nullptr;
+        lv->OnItemSelectionChanged = nullptr;
+        lv->OnItemSelectionsChanged = nullptr;
+    }
     TLqSelectionManager* sel() const { return lv->Selection(); }
     TLqItem* item(int index) const { return lv->Items()->Items(index); }
     TLqGroup* group_with(int items)
