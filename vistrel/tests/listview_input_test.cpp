@@ -206,6 +206,50 @@ TEST_F(InputTest, AnItemMouseDownHandlerCanStopTheSelection)
     EXPECT_TRUE(selected().empty());
 }
 
+TEST_F(InputTest, TheExpandButtonTogglesOnThePressOnlyAndTheFocusLeavesACollapsedGroup)
+{
+    lv->SetShowGroupMargins(true);
+    TLqGroup* first = group_with(3);
+    TLqGroup* second = group_with(2);
+    TPoint button{-1, -1};
+    const TRect margin =
+        lv->Scrollbars()->MapViewRectToWindowRect(first->BoundsRectTopMargin(), true);
+    for (int x = margin.Left; x < margin.Right && button.X < 0; ++x) {
+        TLqGroupHitTestInfoSet hit;
+        const TPoint at{x, (margin.Top + margin.Bottom) / 2};
+        if (lv->GroupHitTest(lv->ViewPoint(at), hit) == first && lv->IsExpandButtonHit(hit))
+            button = at;
+    }
+    ASSERT_GE(button.X, 0) << "the top margin shows an expand button";
+    int clicks = 0;
+    lv->OnGroupClick = [&](TCustomLqListview*, TLqGroup*, TLqCommonKeyStates,
+                           TLqGroupHitTestInfoSet) { ++clicks; };
+    bool allow = false;
+    lv->OnGroupCollapsing = [&](TCustomLqListview*, TLqGroup*, bool& allowed) { allowed = allow; };
+
+    click(button);
+    EXPECT_TRUE(first->Expanded()) << "the handler refused";
+
+    allow = true;
+    send(WM_RBUTTONDOWN, MK_RBUTTON, button);
+    send(WM_RBUTTONUP, 0, button);
+    EXPECT_TRUE(first->Expanded()) << "only the left button toggles";
+
+    clicks = 0;
+    first->Item(1)->SetFocused(true);
+    second->Item(0)->SetSelected(true);
+    send(WM_LBUTTONDOWN, MK_LBUTTON, button);
+    EXPECT_FALSE(first->Expanded());
+    EXPECT_EQ(lv->Selection()->FocusedItem(), second->Item(0));
+    send(WM_LBUTTONUP, 0, button);
+    EXPECT_FALSE(first->Expanded());
+    EXPECT_EQ(clicks, 0) << "the release does nothing else";
+    EXPECT_TRUE(second->Item(0)->Selected());
+
+    click(button);
+    EXPECT_TRUE(first->Expanded());
+}
+
 // ---- Gestures ----------------------------------------------------------------------------------
 
 TEST_F(InputTest, ARightDragDrawsAGestureAndSuppressesTheContextMenu)
