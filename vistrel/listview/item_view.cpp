@@ -3,6 +3,7 @@
 #include "listview/alpha_blender.h"
 #include "listview/common/blending.h"
 #include "listview/common/check_bound_manager.h"
+#include "listview/column_placeholders.h"
 #include "listview/common/common_units.h"
 #include "listview/common/drawing.h"
 #include "listview/common/rect_routines.h"
@@ -100,16 +101,16 @@ bool EditingItem(TCustomLqListview*, TLqItem*, TLqColumn*)
     return false;
 }
 
-// The columns come with the header's own work; until then no column reaches a view and
-// the header has none with a position.
-int ColumnIndex(TLqColumn*)
+// The columns come with the header's own work; the stand-in column has a place in the
+// header band and a position, and neither alignment of its own.
+int ColumnIndex(TLqColumn* column)
 {
-    return 0;
+    return column != nullptr ? column->Index() : 0;
 }
 
-int ColumnPosition(TLqColumn*)
+int ColumnPosition(TLqColumn* column)
 {
-    return 0;
+    return column != nullptr ? column->Position() : 0;
 }
 
 TAlignment ColumnAlignment(TLqColumn*)
@@ -122,9 +123,9 @@ TLqCommonVAlignment ColumnVAlignment(TLqColumn*)
     return cvaCenter;
 }
 
-TRect ColumnDisplayRect(TLqColumn*)
+TRect ColumnDisplayRect(TLqColumn* column)
 {
-    return TRect{};
+    return column != nullptr ? column->ViewRect() : TRect{};
 }
 
 int ColumnWidth(TLqColumn* column)
@@ -132,14 +133,14 @@ int ColumnWidth(TLqColumn* column)
     return ColumnDisplayRect(column).Width();
 }
 
-int PositionedColumnCount(TLqHeader*)
+int PositionedColumnCount(TLqHeader* header)
 {
-    return 0;
+    return header != nullptr ? header->Columns()->Count() : 0;
 }
 
-TLqColumn* ColumnAtPosition(TLqHeader*, int)
+TLqColumn* ColumnAtPosition(TLqHeader* header, int position)
 {
-    return nullptr;
+    return header != nullptr ? header->ColumnByPosition(position) : nullptr;
 }
 
 }

@@ -12,6 +12,7 @@
 #include "listview/listview.h"
 #include "listview/managers.h"
 #include "listview/selection.h"
+#include "listview_header_double.h"
 #include "platform/user_input.h"
 
 #include <gtest/gtest.h>
@@ -565,6 +566,139 @@ TEST_F(ItemViewsTest, ACustomImageLargerThanItsRowIsClippedToTheRowAndTheClipUnd
     back.Canvas()->Brush()->SetColor(clBlue);
     back.Canvas()->FillRect(TRect{0, 0, 400, 150});
     EXPECT_EQ(pixel(r.IconRect.Left + 5, r.BoundsRect.Bottom + 3), rgb(clBlue));
+}
+
+}
+
+namespace {
+
+// An image list of one red image of the size.
+class RedImages {
+public:
+    RedImages(int width, int height) : m_list(nullptr)
+    {
+        m_list.SetSize(width, height);
+        TBitmap image;
+        image.SetPixelFormat(pf32bit);
+        image.SetSize(width, height);
+        image.Canvas()->Brush()->SetColor(clRed);
+        image.Canvas()->FillRect(TRect{0, 0, width, height});
+        m_list.Add(&image, nullptr);
+    }
+    TCustomImageList* List() { return &m_list; }
+
+private:
+    TCustomImageList m_list;
+};
+
+TEST_F(ItemViewsTest, AnImageThatFitsIsDrawnAtItsSizeInTheMiddle)
+{
+    lv->SetView(elsIcon);
+    RedImages images(32, 32);
+    lv->SetImagesLarge(images.List());
+    TLqItem* item = add(QStringLiteral("Drawing"));
+    item->SetImageIndex(0);
+    paint(item);
+    const TRect icon = rects_of(item).IconRect; // 32 wide, 36 high
+    EXPECT_EQ(pixel(icon.Left, icon.Top + 2), rgb(clRed));
+    EXPECT_EQ(pixel(icon.Right - 1, icon.Top + 33), rgb(clRed));
+    EXPECT_EQ(pixel(icon.Left, icon.Top + 1), rgb(clWhite));
+    EXPECT_EQ(pixel(icon.Left, icon.Top + 34), rgb(clWhite));
+
+    // A disabled item's image is blended with the disabled colour.
+    item->SetEnabled(false);
+    paint(item);
+    const TColor faded = pixel(icon.Left + 10, icon.Top + 10);
+    EXPECT_NE(faded, rgb(clRed));
+    EXPECT_NE(faded, rgb(clWhite));
+    lv->SetImagesLarge(nullptr);
+}
+
+TEST_F(ItemViewsTest, AThumbnailLargerThanItsPlaceIsShrunkInProportionAndCentred)
+{
+    RedImages images(200, 200);
+    lv->SetImagesExLarge(images.List());
+    TLqItem* item = add(QStringLiteral("Drawing"));
+    item->SetImageIndex(0);
+    lv->OnItemThumbnailDraw = [](TObject*, TLqItem*, TCanvas*, const TRect&, TLqAlphaBlender*,
+                                 bool&) {}; // leaves the default drawing on
+    paint(item);
+    const TRect thumb = rects_of(item).IconRect;
+    const TRect target{thumb.Left + 4, thumb.Top + 4, thumb.Right - 4, thumb.Bottom - 4};
+    // 200 x 200 into 64 wide: 64 x 64, centred vertically.
+    ASSERT_EQ(target.Width(), 64);
+    ASSERT_GT(target.Height(), 64);
+    const int top = target.Top + (target.Height() - 64) / 2;
+    EXPECT_EQ(pixel(target.Left, top), rgb(clRed));
+    EXPECT_EQ(pixel(target.Right - 1, top + 63), rgb(clRed));
+    EXPECT_EQ(pixel(target.Left + 30, top - 1), rgb(clWhite));
+    EXPECT_EQ(pixel(target.Left + 30, top + 64), rgb(clWhite));
+
+    // A handler that draws the thumbnail itself keeps the image list's image away.
+    back.Canvas()->Brush()->SetColor(clWhite);
+    back.Canvas()->FillRect(TRect{0, 0, 400, 150});
+    lv->OnItemThumbnailDraw = [](TObject*, TLqItem*, TCanvas*, const TRect&, TLqAlphaBlender*,
+                                 bool& do_default) { do_default = false; };
+    paint(item);
+    EXPECT_EQ(pixel(target.Left + 30, top + 30), rgb(clWhite));
+    lv->SetImagesExLarge(nullptr);
+}
+
+}
+
+namespace {
+
+TEST_F(ItemViewsTest, AReportRowStartsAtTheGroupMarginAndEndsBeforeTheRightOne)
+{
+    lv->SetShowGroupMargins(true);
+    lv->GetPaintInfoGroup()->MarginLeft()->SetVisible(true);
+    lv->GetPaintInfoGroup()->MarginLeft()->SetSize(12);
+    lv->GetPaintInfoGroup()->MarginRight()->SetVisible(true);
+    lv->GetPaintInfoGroup()->MarginRight()->SetSize(7);
+    test::AddHeaderColumns(lv.get(), {100, 80});
+    lv->SetView(elsReport);
+    TLqItem* item = add(QStringLiteral("Drawing"));
+    TLqColumn* first = lv->Header()->ColumnByPosition(0);
+    TLqColumn* last = lv->Header()->ColumnByPosition(1);
+    TLqRectArrayObject r;
+    item->View()->ItemRectArray(item, first, lv->ScratchCanvas(), QString(), r);
+    EXPECT_EQ(r.BoundsRect.Left, 12) << "the group's left margin, not the column's edge";
+    EXPECT_EQ(r.BoundsRect.Right, 100);
+    item->View()->ItemRectArray(item, last, lv->ScratchCanvas(), QString(), r);
+    EXPECT_EQ(r.BoundsRect.Left, 100);
+    EXPECT_EQ(r.BoundsRect.Right, 180 - 7);
+    EXPECT_EQ(r.CheckRect.Width(), 0);
+
+    EXPECT_TRUE(item->View()->PaintStateImage());
+    EXPECT_FALSE(item->SelectionHit(TRect{}, eshtClickSelect)) << "an empty rectangle";
+    TLqRectArrayObjectArray array;
+    item->View()->ReSizeRectArray(array);
+    EXPECT_EQ(array.size(), 2u) << "one record per column";
+}
+
+}
+
+namespace {
+
+TEST_F(ItemViewsTest, AnImageInsideItsBoundsLeavesTheCallersClipAlone)
+{
+    lv->SetView(elsIcon);
+    RedImages images(32, 32);
+    lv->SetImagesLarge(images.List());
+    TLqItem* item = add(QStringLiteral("Drawing"));
+    item->SetImageIndex(0);
+    const TRect cell = item->ViewRect();
+    // The caller keeps the painting to the cell's left half.
+    HDC dc = back.Canvas()->Handle();
+    IntersectClipRect(dc, cell.Left, cell.Top, cell.Left + cell.Width() / 2, cell.Bottom);
+    paint(item);
+    back.Canvas()->Brush()->SetStyle(bsSolid);
+    back.Canvas()->Brush()->SetColor(clBlue);
+    back.Canvas()->FillRect(TRect{0, 0, 400, 150});
+    EXPECT_EQ(pixel(cell.Left + 2, cell.Top + 2), rgb(clBlue));
+    EXPECT_NE(pixel(cell.Right - 2, cell.Top + 2), rgb(clBlue)) << "the clip still holds";
+    SelectClipRgn(dc, nullptr);
+    lv->SetImagesLarge(nullptr);
 }
 
 }
