@@ -18,6 +18,8 @@
 #include "platform/user_messages.h"
 #include "platform/user_paint.h"
 
+#include <QtGui/QImage>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -805,6 +807,57 @@ TEST_F(ReportPaintingTest, GridLinesRunUnderEachRowAndAtEachColumnsRightEdge)
     EXPECT_EQ(picture.at(250, y - 5), pixel_of(clRed));
     EXPECT_NE(picture.at(99, y - 5), pixel_of(clRed));
     EXPECT_EQ(picture.at(100, header - 1), pixel_of(clBtnFace));
+}
+
+// A film strip without captions, three thumbnails in flat colours and the middle one
+// selected, matches the picture kept in the test data. No text is drawn, so the picture
+// does not depend on the fonts. A missing picture is written (and the test skipped), to
+// be checked in.
+TEST_F(PaintingTest, ACaptionlessFilmStripWithOneSelectedItemMatchesItsPicture)
+{
+    const QString path = QStringLiteral(LISTVIEW_TEST_DATA_DIR "/listview_film_strip.png");
+    lv->SetBounds(0, 0, 250, 120);
+    lv->SetView(elsFilmStrip);
+    lv->GetPaintInfoItem()->SetHideCaption(true);
+    const TColor fills[] = {0x3050C0, 0x40A040, 0xB06020};
+    lv->OnItemThumbnailDraw = [&fills](TObject*, TLqItem* item, TCanvas* canvas, const TRect& rect,
+                                       TLqAlphaBlender*, bool& do_default) {
+        canvas->Brush()->SetStyle(bsSolid);
+        canvas->Brush()->SetColor(fills[item->Index() % 3]);
+        canvas->FillRect(rect);
+        do_default = false;
+    };
+    TLqGroup* group = group_with(3);
+    group->Item(1)->SetSelected(true);
+    ASSERT_TRUE(group->Item(1)->Selected());
+
+    TBitmap bitmap;
+    bitmap.SetPixelFormat(pf32bit);
+    bitmap.SetSize(lv->ClientWidth(), lv->ClientHeight());
+    lv->DoPaintRect(bitmap.Canvas(), TRect{0, 0, bitmap.Width(), bitmap.Height()}, false);
+    QImage painted(bitmap.Width(), bitmap.Height(), QImage::Format_RGB32);
+    for (int y = 0; y < bitmap.Height(); ++y) {
+        const auto* row = static_cast<const uint32_t*>(bitmap.ScanLine(y));
+        for (int x = 0; x < bitmap.Width(); ++x)
+            painted.setPixel(x, y, 0xFF000000u | (row[x] & 0xFFFFFFu));
+    }
+    QImage golden;
+    if (!golden.load(path)) {
+        ASSERT_TRUE(painted.save(path));
+        GTEST_SKIP() << "wrote " << path.toStdString() << "; check it in";
+    }
+    golden = golden.convertToFormat(QImage::Format_RGB32);
+    ASSERT_EQ(golden.size(), painted.size());
+    int differing = 0;
+    for (int y = 0; y < golden.height(); ++y)
+        for (int x = 0; x < golden.width(); ++x)
+            if ((golden.pixel(x, y) & 0xFFFFFFu) != (painted.pixel(x, y) & 0xFFFFFFu)) {
+                if (++differing <= 5)
+                    ADD_FAILURE() << "pixel " << x << "," << y << ": " << std::hex
+                                  << (painted.pixel(x, y) & 0xFFFFFFu) << " instead of "
+                                  << (golden.pixel(x, y) & 0xFFFFFFu);
+            }
+    EXPECT_EQ(differing, 0);
 }
 
 TEST_F(PaintingTest, EraseBackgroundAnswersOneAndLeavesThePixels)
