@@ -88,11 +88,14 @@ protected:
             group->Items()->Add(nullptr)->SetCaption(QStringLiteral("item %1").arg(i));
         return group;
     }
-    // The middle of the item's cell in window coordinates.
+    // The middle of the item's click-select area in window coordinates.
     TPoint centre(TLqItem* item) const
     {
-        const TRect cell = lv->Scrollbars()->MapViewRectToWindowRect(item->ViewRect(), true);
-        return TPoint{(cell.Left + cell.Right) / 2, (cell.Top + cell.Bottom) / 2};
+        TLqRectArrayObject rects;
+        item->ItemRectArray(nullptr, lv->Canvas(), rects);
+        const TRect area =
+            lv->Scrollbars()->MapViewRectToWindowRect(rects.ClickSelectBoundsRect, true);
+        return TPoint{(area.Left + area.Right) / 2, (area.Top + area.Bottom) / 2};
     }
     LRESULT send(UINT msg, WPARAM wparam, TPoint at)
     {
