@@ -88,11 +88,14 @@ protected:
             group->Items()->Add(nullptr)->SetCaption(QStringLiteral("item %1").arg(i));
         return group;
     }
-    // The middle of the item's cell in window coordinates.
+    // The middle of the item's click-select area in window coordinates.
     TPoint centre(TLqItem* item) const
     {
-        const TRect cell = lv->Scrollbars()->MapViewRectToWindowRect(item->ViewRect(), true);
-        return TPoint{(cell.Left + cell.Right) / 2, (cell.Top + cell.Bottom) / 2};
+        TLqRectArrayObject rects;
+        item->ItemRectArray(nullptr, lv->Canvas(), rects);
+        const TRect area =
+            lv->Scrollbars()->MapViewRectToWindowRect(rects.ClickSelectBoundsRect, true);
+        return TPoint{(area.Left + area.Right) / 2, (area.Top + area.Bottom) / 2};
     }
     LRESULT send(UINT msg, WPARAM wparam, TPoint at)
     {
@@ -204,6 +207,50 @@ TEST_F(InputTest, AnItemMouseDownHandlerCanStopTheSelection)
     };
     click(centre(group->Item(1)));
     EXPECT_TRUE(selected().empty());
+}
+
+TEST_F(InputTest, TheExpandButtonTogglesOnThePressOnlyAndTheFocusLeavesACollapsedGroup)
+{
+    lv->SetShowGroupMargins(true);
+    TLqGroup* first = group_with(3);
+    TLqGroup* second = group_with(2);
+    TPoint button{-1, -1};
+    const TRect margin =
+        lv->Scrollbars()->MapViewRectToWindowRect(first->BoundsRectTopMargin(), true);
+    for (int x = margin.Left; x < margin.Right && button.X < 0; ++x) {
+        TLqGroupHitTestInfoSet hit;
+        const TPoint at{x, (margin.Top + margin.Bottom) / 2};
+        if (lv->GroupHitTest(lv->ViewPoint(at), hit) == first && lv->IsExpandButtonHit(hit))
+            button = at;
+    }
+    ASSERT_GE(button.X, 0) << "the top margin shows an expand button";
+    int clicks = 0;
+    lv->OnGroupClick = [&](TCustomLqListview*, TLqGroup*, TLqCommonKeyStates,
+                           TLqGroupHitTestInfoSet) { ++clicks; };
+    bool allow = false;
+    lv->OnGroupCollapsing = [&](TCustomLqListview*, TLqGroup*, bool& allowed) { allowed = allow; };
+
+    click(button);
+    EXPECT_TRUE(first->Expanded()) << "the handler refused";
+
+    allow = true;
+    send(WM_RBUTTONDOWN, MK_RBUTTON, button);
+    send(WM_RBUTTONUP, 0, button);
+    EXPECT_TRUE(first->Expanded()) << "only the left button toggles";
+
+    clicks = 0;
+    first->Item(1)->SetFocused(true);
+    second->Item(0)->SetSelected(true);
+    send(WM_LBUTTONDOWN, MK_LBUTTON, button);
+    EXPECT_FALSE(first->Expanded());
+    EXPECT_EQ(lv->Selection()->FocusedItem(), second->Item(0));
+    send(WM_LBUTTONUP, 0, button);
+    EXPECT_FALSE(first->Expanded());
+    EXPECT_EQ(clicks, 0) << "the release does nothing else";
+    EXPECT_TRUE(second->Item(0)->Selected());
+
+    click(button);
+    EXPECT_TRUE(first->Expanded());
 }
 
 // ---- Gestures ----------------------------------------------------------------------------------

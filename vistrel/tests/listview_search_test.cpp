@@ -39,13 +39,11 @@ protected:
         for (const char* caption : captions)
             lv->Items()->Add(nullptr)->SetCaption(QString::fromUtf8(caption));
     }
-    // The key's WM_KEYDOWN, then its WM_CHAR, as the control hands them on.
+    // The key's WM_KEYDOWN, then its WM_CHAR, sent to the control.
     void type(char16_t character)
     {
-        TMessage key{WM_KEYDOWN, static_cast<WPARAM>(QChar(character).toUpper().unicode()), 0, 0};
-        search()->HandleWMKeyDown(key);
-        TMessage typed{WM_CHAR, static_cast<WPARAM>(character), 0, 0};
-        search()->HandleWMChar(typed);
+        lv->Perform(WM_KEYDOWN, static_cast<WPARAM>(QChar(character).toUpper().unicode()), 0);
+        lv->Perform(WM_CHAR, static_cast<WPARAM>(character), 0);
     }
     void wait(uint32_t milliseconds)
     {
