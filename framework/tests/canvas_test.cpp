@@ -377,3 +377,32 @@ TEST(Canvas, LockKeepsOtherThreadsOut)
     }).join();
     EXPECT_TRUE(other_got_it);
 }
+
+TEST(Canvas, DrawsThroughTheWindowOriginOfItsDc)
+{
+    // The list view scrolls by moving its canvas's window origin: everything the canvas
+    // draws and reports is then in the moved (logical) coordinates.
+    auto bitmap = filled_bitmap(40, 30, clWhite);
+    TCanvas* canvas = bitmap->Canvas();
+    SetWindowOrgEx(canvas->Handle(), 10, 20, nullptr);
+    EXPECT_EQ(canvas->ClipRect(), Rect(10, 20, 50, 50));
+    canvas->Brush()->SetColor(clRed);
+    canvas->FillRect(Rect(10, 20, 15, 25));
+    EXPECT_EQ(pixel(*bitmap, 0, 0), 0xFF0000u);
+    EXPECT_EQ(pixel(*bitmap, 5, 5), 0xFFFFFFu);
+    EXPECT_EQ(canvas->Pixels(14, 24), clRed);
+    canvas->Pen()->SetColor(clBlue);
+    canvas->MoveTo(12, 28);
+    canvas->LineTo(20, 28);
+    EXPECT_EQ(canvas->PenPos(), Point(20, 28));
+    EXPECT_EQ(pixel(*bitmap, 2, 8), 0x0000FFu);
+    canvas->Brush()->SetStyle(bsClear);
+    canvas->Font()->SetColor(clBlack);
+    canvas->TextRect(Rect(30, 30, 45, 45), 30, 30, QStringLiteral("W"));
+    bool inked = false;
+    for (int y = 10; y < 25; ++y) {
+        for (int x = 20; x < 35; ++x)
+            inked = inked || pixel(*bitmap, x, y) == 0;
+    }
+    EXPECT_TRUE(inked) << "text inside the moved rectangle";
+}

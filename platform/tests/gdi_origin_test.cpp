@@ -278,6 +278,23 @@ TEST(ClipRectangles, ExcludeAndIntersectTakeLogicalRectangles)
     EXPECT_EQ(IntersectClipRect(dc, INT32_MIN + 10, 0, INT32_MIN + 20, 5), ERROR);
 }
 
+TEST(ClipRectangles, DrawTextKeepsToTheClip)
+{
+    // A caption scrolled under an excluded header band must not show in it.
+    const std::u16string text = u"WWWW";
+    Canvas canvas(60, 30);
+    ExcludeClipRect(canvas.dc(), 0, 0, 60, 10);
+    RECT rect{0, 0, 60, 30};
+    DrawTextW(canvas.dc(), text.data(), 4, &rect, DT_NOCLIP);
+    RECT boxed{0, 0, 60, 30};
+    DrawTextW(canvas.dc(), text.data(), 4, &boxed, DT_SINGLELINE);
+    for (int y = 0; y < 10; ++y) {
+        for (int x = 0; x < 60; ++x)
+            ASSERT_EQ(canvas.at(x, y), kWhitePixel) << x << "," << y;
+    }
+    EXPECT_FALSE(canvas.marked(kWhitePixel).empty()) << "the text below the band shows";
+}
+
 TEST(ClipRectangles, GetClipRgnSavesTheClipForSelectingItBack)
 {
     Canvas canvas(40, 30);

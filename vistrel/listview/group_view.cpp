@@ -1,5 +1,6 @@
 #include "listview/group_view.h"
 
+#include "listview/alpha_blender.h"
 #include "listview/canvas_control.h"
 #include "listview/common/check_bound_manager.h"
 #include "listview/common/common_units.h"
@@ -551,7 +552,7 @@ void TLqViewGroup::PaintImage(TLqGroup* group, TCanvas* canvas, TLqGroupMarginEd
     bool is_custom = false;
     group->ImageDrawIsCustom(-1, is_custom);
     if (is_custom) {
-        group->ImageDraw(-1, canvas, rects, nullptr);
+        group->ImageDraw(-1, canvas, rects, LqSharedAlphaBlender());
         return;
     }
     const MarginContent content = margin_content(group, edge);

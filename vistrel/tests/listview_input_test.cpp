@@ -97,6 +97,21 @@ protected:
             lv->Scrollbars()->MapViewRectToWindowRect(rects.ClickSelectBoundsRect, true);
         return TPoint{(area.Left + area.Right) / 2, (area.Top + area.Bottom) / 2};
     }
+    // A window point in the group's top margin on which the group's hit test gives the
+    // flag, or (-1, -1).
+    TPoint find_in_top_margin(TLqGroup* group, TLqGroupHitTestInfo flag) const
+    {
+        const TRect margin =
+            lv->Scrollbars()->MapViewRectToWindowRect(group->BoundsRectTopMargin(), true);
+        for (int y = margin.Top; y < margin.Bottom; ++y)
+            for (int x = margin.Left; x < margin.Right; ++x) {
+                TLqGroupHitTestInfoSet hit;
+                const TPoint at{x, y};
+                if (lv->GroupHitTest(lv->ViewPoint(at), hit) == group && hit.Contains(flag))
+                    return at;
+            }
+        return TPoint{-1, -1};
+    }
     LRESULT send(UINT msg, WPARAM wparam, TPoint at)
     {
         return SendMessageW(lv->Handle(), msg, wparam, MAKELPARAM(at.X, at.Y));
@@ -214,15 +229,7 @@ TEST_F(InputTest, TheExpandButtonTogglesOnThePressOnlyAndTheFocusLeavesACollapse
     lv->SetShowGroupMargins(true);
     TLqGroup* first = group_with(3);
     TLqGroup* second = group_with(2);
-    TPoint button{-1, -1};
-    const TRect margin =
-        lv->Scrollbars()->MapViewRectToWindowRect(first->BoundsRectTopMargin(), true);
-    for (int x = margin.Left; x < margin.Right && button.X < 0; ++x) {
-        TLqGroupHitTestInfoSet hit;
-        const TPoint at{x, (margin.Top + margin.Bottom) / 2};
-        if (lv->GroupHitTest(lv->ViewPoint(at), hit) == first && lv->IsExpandButtonHit(hit))
-            button = at;
-    }
+    const TPoint button = find_in_top_margin(first, egtOnExpandButton);
     ASSERT_GE(button.X, 0) << "the top margin shows an expand button";
     int clicks = 0;
     lv->OnGroupClick = [&](TCustomLqListview*, TLqGroup*, TLqCommonKeyStates,
@@ -310,6 +317,29 @@ TEST_F(InputTest, ACheckBoxTogglesOnlyWhenTheReleaseIsOnItsOwnBox)
     click(box[0]);
     EXPECT_NE(group->Item(0)->Checked(), before[0]);
     EXPECT_TRUE(selected().empty()) << "a check-box click selects nothing";
+}
+
+TEST_F(InputTest, AGroupCheckBoxTogglesOnlyWhenTheReleaseIsOnItsOwnBox)
+{
+    lv->SetShowGroupMargins(true);
+    lv->GetPaintInfoGroup()->SetCheckType(ectBox);
+    TLqGroup* groups[2] = {group_with(1), group_with(1)};
+    TPoint box[2];
+    for (int g = 0; g < 2; ++g) {
+        box[g] = find_in_top_margin(groups[g], egtOnCheckbox);
+        ASSERT_GE(box[g].X, 0) << "group " << g << " shows a check box";
+        ASSERT_TRUE(groups[g]->Checked());
+    }
+    send(WM_LBUTTONDOWN, MK_LBUTTON, box[0]);
+    EXPECT_TRUE(groups[0]->CheckPending());
+    send(WM_LBUTTONUP, 0, box[1]);
+    EXPECT_TRUE(groups[0]->Checked());
+    EXPECT_TRUE(groups[1]->Checked()) << "the other group's box is not toggled";
+    EXPECT_FALSE(groups[0]->CheckPending());
+
+    click(box[1]);
+    EXPECT_FALSE(groups[1]->Checked());
+    EXPECT_TRUE(groups[0]->Checked());
 }
 
 // ---- Keys --------------------------------------------------------------------------------------

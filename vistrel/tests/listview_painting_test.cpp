@@ -15,8 +15,11 @@
 #include "listview/paint_info.h"
 #include "listview/selection.h"
 #include "listview_header_double.h"
+#include "platform/gdi.h"
 #include "platform/user_messages.h"
 #include "platform/user_paint.h"
+
+#include <QtGui/QImage>
 
 #include <gtest/gtest.h>
 
@@ -805,6 +808,152 @@ TEST_F(ReportPaintingTest, GridLinesRunUnderEachRowAndAtEachColumnsRightEdge)
     EXPECT_EQ(picture.at(250, y - 5), pixel_of(clRed));
     EXPECT_NE(picture.at(99, y - 5), pixel_of(clRed));
     EXPECT_EQ(picture.at(100, header - 1), pixel_of(clBtnFace));
+}
+
+// A film strip without captions, three thumbnails in flat colours and the middle one
+// selected, matches the picture kept in the test data. No text is drawn, so the picture
+// does not depend on the fonts. A missing picture is written (and the test skipped), to
+// be checked in.
+TEST_F(PaintingTest, ACaptionlessFilmStripWithOneSelectedItemMatchesItsPicture)
+{
+    const QString path = QStringLiteral(LISTVIEW_TEST_DATA_DIR "/listview_film_strip.png");
+    lv->SetBounds(0, 0, 250, 120);
+    lv->SetView(elsFilmStrip);
+    lv->GetPaintInfoItem()->SetHideCaption(true);
+    const TColor fills[] = {0x3050C0, 0x40A040, 0xB06020};
+    lv->OnItemThumbnailDraw = [&fills](TObject*, TLqItem* item, TCanvas* canvas, const TRect& rect,
+                                       TLqAlphaBlender*, bool& do_default) {
+        canvas->Brush()->SetStyle(bsSolid);
+        canvas->Brush()->SetColor(fills[item->Index() % 3]);
+        canvas->FillRect(rect);
+        do_default = false;
+    };
+    TLqGroup* group = group_with(3);
+    group->Item(1)->SetSelected(true);
+    ASSERT_TRUE(group->Item(1)->Selected());
+
+    TBitmap bitmap;
+    bitmap.SetPixelFormat(pf32bit);
+    bitmap.SetSize(lv->ClientWidth(), lv->ClientHeight());
+    lv->DoPaintRect(bitmap.Canvas(), TRect{0, 0, bitmap.Width(), bitmap.Height()}, false);
+    QImage painted(bitmap.Width(), bitmap.Height(), QImage::Format_RGB32);
+    for (int y = 0; y < bitmap.Height(); ++y) {
+        const auto* row = static_cast<const uint32_t*>(bitmap.ScanLine(y));
+        for (int x = 0; x < bitmap.Width(); ++x)
+            painted.setPixel(x, y, 0xFF000000u | (row[x] & 0xFFFFFFu));
+    }
+    QImage golden;
+    if (!golden.load(path)) {
+        ASSERT_TRUE(painted.save(path));
+        GTEST_SKIP() << "wrote " << path.toStdString() << "; check it in";
+    }
+    golden = golden.convertToFormat(QImage::Format_RGB32);
+    ASSERT_EQ(golden.size(), painted.size());
+    int differing = 0;
+    for (int y = 0; y < golden.height(); ++y)
+        for (int x = 0; x < golden.width(); ++x)
+            if ((golden.pixel(x, y) & 0xFFFFFFu) != (painted.pixel(x, y) & 0xFFFFFFu)) {
+                if (++differing <= 5)
+                    ADD_FAILURE() << "pixel " << x << "," << y << ": " << std::hex
+                                  << (painted.pixel(x, y) & 0xFFFFFFu) << " instead of "
+                                  << (golden.pixel(x, y) & 0xFFFFFFu);
+            }
+    EXPECT_EQ(differing, 0);
+}
+
+TEST_F(PaintingTest, TheHeaderPlacesCheckBoxAndCaptionAndTheFooterItsOwnCaption)
+{
+    lv->SetShowGroupMargins(true);
+    TLqPaintInfoGroup* info = lv->GetPaintInfoGroup();
+    info->SetCheckType(ectBox);
+    info->MarginBottom()->SetVisible(true);
+    info->MarginBottom()->SetCaption(QStringLiteral("A much longer footer caption"));
+    info->MarginBottom()->SetAlignment(taRightJustify);
+    TLqGroup* group = group_with(2, QStringLiteral("Head"));
+    TLqViewGroup* view = group->View();
+
+    TLqRectArrayObject top;
+    const TRect header = group->BoundsRectTopMargin();
+    view->GroupRectArray(group, egmeTop, header, top);
+    const int band = 3 + 2 * 2;
+    EXPECT_EQ(top.CheckRect.Left, top.ExpandButtonRect.Right + 2);
+    EXPECT_EQ(top.CheckRect.Top,
+              header.Top + (header.Height() - (band + top.CheckRect.Height())) / 2);
+    EXPECT_GT(top.CheckRect.Width(), 0);
+    EXPECT_EQ(top.IconRect.Left, top.CheckRect.Right) << "no image: an empty icon place";
+    EXPECT_EQ(top.LabelRect.Left, top.IconRect.Right + 4);
+    const TSize head = caption_extent(lv.get(), group);
+    EXPECT_EQ(top.TextRect.Width(), head.cx);
+    EXPECT_EQ(top.TextRect.Top, header.Top + (header.Height() - (band + head.cy)) / 2);
+
+    // The footer has no expand button or check box and lays out its own caption.
+    TLqRectArrayObject bottom;
+    const TRect footer = group->BoundsRectBottomMargin();
+    view->GroupRectArray(group, egmeBottom, footer, bottom);
+    EXPECT_EQ(bottom.ExpandButtonRect.Width(), 0);
+    EXPECT_EQ(bottom.CheckRect.Width(), 0);
+    TCanvas* canvas = lv->Canvas();
+    view->LoadTextFont(group, canvas);
+    const TSize foot = TextExtentInFont(info->MarginBottom()->Caption(), canvas->Font());
+    EXPECT_EQ(bottom.TextRect.Width(), std::min(foot.cx, bottom.LabelRect.Width()));
+    EXPECT_EQ(bottom.TextRect.Right, bottom.LabelRect.Right) << "right-aligned";
+}
+
+TEST_F(PaintingTest, WithoutGroupMarginsNothingOfThemIsPainted)
+{
+    TLqGroup* group = group_with(2);
+    EXPECT_TRUE(group->BoundsRectTopMargin().IsEmpty());
+    EXPECT_EQ(group->ViewRect().Top, group->ClientRect().Top);
+    const Picture picture = paint_all();
+    for (int x = 0; x < 300; x += 7)
+        for (int y = 0; y < 30; ++y)
+            ASSERT_NE(picture.at(x, y), pixel_of(TColor(0xFF0000))) << x << "," << y;
+}
+
+TEST_F(PaintingTest, AfterPaintRaisesOnAfterPaintWithTheClipRectangle)
+{
+    TRect heard{};
+    int calls_heard = 0;
+    lv->OnAfterPaint = [&](TObject*, TCanvas*, const TRect& clip) {
+        heard = clip;
+        ++calls_heard;
+    };
+    TBitmap bitmap;
+    bitmap.SetPixelFormat(pf32bit);
+    bitmap.SetSize(20, 20);
+    lv->DoPaintAfter(bitmap.Canvas(), TRect{1, 2, 3, 4});
+    EXPECT_EQ(calls_heard, 1);
+    EXPECT_EQ(heard, (TRect{1, 2, 3, 4}));
+}
+
+TEST_F(PaintingTest, ClipHeaderKeepsTheHeaderBandOutAndTheWindowOriginAsItWas)
+{
+    lv->SetView(elsReport);
+    lv->Header()->SetVisible(true);
+    const int header = lv->Header()->Height();
+    TBitmap bitmap;
+    bitmap.SetPixelFormat(pf32bit);
+    bitmap.SetSize(lv->ClientWidth(), lv->ClientHeight());
+    TCanvas* canvas = bitmap.Canvas();
+    HDC dc = canvas->Handle();
+    SetWindowOrgEx(dc, 5, -header, nullptr);
+    lv->ClipHeader(canvas, true);
+    POINT origin{};
+    GetWindowOrgEx(dc, &origin);
+    EXPECT_EQ(origin.x, 5);
+    EXPECT_EQ(origin.y, -header);
+    canvas->Brush()->SetColor(clRed);
+    canvas->FillRect(TRect{-100, -100, 1000, 1000});
+    SetWindowOrgEx(dc, 0, 0, nullptr);
+    const Picture picture(bitmap);
+    EXPECT_NE(picture.at(10, header - 1), pixel_of(clRed));
+    EXPECT_EQ(picture.at(10, header), pixel_of(clRed));
+
+    // Outside the report and grid views the header takes no part: nothing is cut.
+    lv->SetView(elsIcon);
+    lv->ClipHeader(canvas, true);
+    canvas->FillRect(TRect{0, 0, 50, 50});
+    EXPECT_EQ(Picture(bitmap).at(10, 0), pixel_of(clRed));
 }
 
 TEST_F(PaintingTest, EraseBackgroundAnswersOneAndLeavesThePixels)

@@ -16,6 +16,9 @@
  *
  * Update regions are in client coordinates. A hidden window keeps none: showing it
  * invalidates it whole.
+ *
+ * The DCs of GetDC, GetWindowDC and BeginPaint start with the window origin (0, 0); the
+ * drawing calls below take logical coordinates, as every GDI call does (gdi.h).
  */
 #ifndef PLATFORM_USER_PAINT_H
 #define PLATFORM_USER_PAINT_H
