@@ -2,6 +2,8 @@
 // and runs the message loop until the window closes.
 
 #include "forms/main_window.h"
+#include "listview/common/common_units.h"
+#include "listview/listview.h"
 #include "units/units_display_manager.h"
 #include "units/vector_catalogue.h"
 
@@ -54,6 +56,8 @@ int main(int argc, char** argv)
     units.Add("catalogue", nullptr,
               [] { vistrel::catalogue::VectorManager().GetFiles(QString(), {}); });
     units.Add("forms", fw::InitializeFormsUnit, fw::FinalizeFormsUnit);
+    vistrel::listview::RegisterCommonUnits(units);
+    units.Add("list view", vistrel::listview::InitializeListviewUnit, nullptr);
     units.InitializeAll();
 
     fw::Application->Initialize();

@@ -8,6 +8,11 @@
 #include "units/vector_catalogue.h"
 #include "units/vector_object.h"
 
+#include "listview/cell_sizes.h"
+#include "listview/managers.h"
+#include "listview/paint_info.h"
+#include "listview/scrollbars.h"
+
 #include "framework/inifiles.h"
 #include "framework/shellctrls.h"
 #include "framework/stdctrls.h"
@@ -146,15 +151,38 @@ TfrmMain::TfrmMain(TComponent* owner) : TForm(owner)
     lvVectorThumbs->SetParent(Panel2);
     lvVectorThumbs->SetHeight(150);
     lvVectorThumbs->SetAlign(alBottom);
+    lvVectorThumbs->SetView(lv::elsFilmStrip);
+    lv::TLqCellSizes* cells = lvVectorThumbs->CellSizes();
+    cells->FilmStrip()->SetSize(80, 108);
+    cells->Icon()->SetSize(78, 78);
+    cells->SmallIcon()->SetSize(209, 18);
+    cells->Grid()->SetSize(78, 18);
+    cells->Thumbnail()->SetSize(130, 149);
+    cells->Tile()->SetSize(227, 61);
+    cells->List()->SetSize(209, 18);
+    cells->Report()->SetSize(78, 18);
+    lvVectorThumbs->Selection()->SetMultiSelect(true);
+    lvVectorThumbs->Selection()->SetAlphaBlend(true);
+    lvVectorThumbs->Selection()->SetAlphaBlendSelRect(true);
+    lvVectorThumbs->Scrollbars()->SetVertEnabled(false);
+    lvVectorThumbs->SetWheelMouseDefaultScroll(lv::edwsHorz);
+    lvVectorThumbs->SetShowThemedBorder(false);
+    lvVectorThumbs->SetBorderStyle(bsNone);
+    lvVectorThumbs->SetBevelInner(bvNone);
+    lvVectorThumbs->SetBevelOuter(bvNone);
+    for (TFont* font : {lvVectorThumbs->Font(), lvVectorThumbs->GroupFont(),
+                        lvVectorThumbs->Header()->Font(), lvVectorThumbs->EditManager()->Font()}) {
+        font->SetName(QStringLiteral("MS Shell Dlg 2"));
+        font->SetHeight(-11);
+    }
+    lvVectorThumbs->GetPaintInfoGroup()->MarginBottom()->SetCaptionIndent(4);
     lvVectorThumbs->SetParentColor(true);
-    lvVectorThumbs->Font()->SetName(QStringLiteral("MS Shell Dlg 2"));
-    lvVectorThumbs->Font()->SetHeight(-11);
     lvVectorThumbs->OnItemSelectionChanged = [this](TObject* sender, lv::TLqItem* item) {
         lvVectorThumbsItemSelectionChanged(sender, item);
     };
     lvVectorThumbs->OnItemThumbnailDraw = [this](TObject* sender, lv::TLqItem* item,
                                                  TCanvas* canvas, const TRect& rect,
-                                                 lv::TLqAlphaBlend* blender, bool& do_default) {
+                                                 lv::TLqAlphaBlender* blender, bool& do_default) {
         lvVectorThumbsItemThumbnailDraw(sender, item, canvas, rect, blender, do_default);
     };
     VectorPanel = make_panel(Panel2, alClient, 0, 0);
@@ -482,7 +510,7 @@ void TfrmMain::vector_ClearGrid()
 }
 
 void TfrmMain::lvVectorThumbsItemThumbnailDraw(TObject*, lv::TLqItem* Item, TCanvas* ACanvas,
-                                               const TRect& ARect, lv::TLqAlphaBlend*, bool&)
+                                               const TRect& ARect, lv::TLqAlphaBlender*, bool&)
 {
     const catalogue::TVectorFile* entry =
         Item != nullptr ? catalogue::VectorManager().IndexedFile(Item->Index()) : nullptr;

@@ -9,9 +9,11 @@
 #ifndef VISTREL_FORMS_MAIN_WINDOW_H
 #define VISTREL_FORMS_MAIN_WINDOW_H
 
-#include "forms/film_strip.h"
-
 #include "framework/forms.h"
+#include "listview/groups.h"
+#include "listview/items.h"
+#include "listview/listview.h"
+#include "listview/selection.h"
 
 #include <QtCore/QString>
 
@@ -30,7 +32,7 @@ class TfrmComponentVector;
 class Tqxp_VectorObject;
 
 // The film strip's control.
-namespace lv = film_strip;
+namespace lv = listview;
 
 // Posted on the first activation; its handler restores the window and opens the folder.
 constexpr UINT WM_DEFERRED_START = WM_APP + 1500;
@@ -98,7 +100,7 @@ public:
     void vector_ClearGrid();
     void lvVectorThumbsItemThumbnailDraw(fw::TObject* Sender, lv::TLqItem* Item,
                                          fw::TCanvas* ACanvas, const fw::TRect& ARect,
-                                         lv::TLqAlphaBlend* AlphaBlender, bool& DoDefault);
+                                         lv::TLqAlphaBlender* AlphaBlender, bool& DoDefault);
     void Splitter1Moved(fw::TObject* Sender);
     void HandleExitSizeMove(fw::TMessage& Message);
     void HandleSysCommand(fw::TMessage& Message);

@@ -300,6 +300,8 @@ public:
     int Count() const;
     // Raises EListError "List index out of bounds (%d)" outside 0 .. Count - 1.
     TLqItem* Items(int index) const;
+    int GetCount() const { return Count(); }
+    TLqItem* GetItem(int index) const { return Items(index); }
     // The item at the global index, nullptr at or beyond Count; a negative index raises.
     TLqItem* FindItem(int index) const;
     int IndexOf(const TLqItem* item) const;
