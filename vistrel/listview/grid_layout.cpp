@@ -61,10 +61,7 @@ TRect column_rect(TCustomLqListview* owner, int index)
 // The right edge of the last column in display order; 0 without columns.
 int header_view_width(TCustomLqListview* owner)
 {
-    int right = 0;
-    for (int i = 0; i < column_count(owner); ++i)
-        right = std::max(right, static_cast<int>(column_rect(owner, i).Right));
-    return right;
+    return owner->Header()->ViewRect().Right;
 }
 
 void refuse_invisible(TLqItem* item)

@@ -1,9 +1,9 @@
-// A stand-in for a header column in the list-view tests: a collection item of the
-// header's column list whose view rectangle is the column's place in the header band.
-// The column grids of the report and grid views read nothing else of a column.
+// A concrete header column for the list-view tests: its view rectangle is its place in
+// the header band, which is all the column grids of the report and grid views read.
 #ifndef VISTREL_TESTS_LISTVIEW_HEADER_DOUBLE_H
 #define VISTREL_TESTS_LISTVIEW_HEADER_DOUBLE_H
 
+#include "listview/column_placeholders.h"
 #include "listview/column_placeholders.h"
 #include "listview/listview.h"
 #include "listview/managers.h"
