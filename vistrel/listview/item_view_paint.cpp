@@ -10,7 +10,7 @@
 #include "listview/item_view.h"
 #include "listview/item_view_support.h"
 #include "listview/items.h"
-#include "listview/layout_placeholders.h"
+#include "listview/layout.h"
 #include "listview/listview.h"
 #include "listview/managers.h"
 #include "listview/selection.h"

@@ -8,7 +8,7 @@
 #include "listview/item_view.h"
 #include "listview/item_view_support.h"
 #include "listview/items.h"
-#include "listview/layout_placeholders.h"
+#include "listview/layout.h"
 #include "listview/listview.h"
 #include "listview/managers.h"
 #include "listview/selection.h"
@@ -51,6 +51,14 @@ const TLqViewItemClassInfo kTileClass{"TLqViewTileItem", TLqViewItem::ClassInfo(
 QString measured(const QString& caption)
 {
     return caption.isEmpty() ? QStringLiteral(" ") : caption;
+}
+
+// Thumbnails and tiles show an item's extra-large image where it has one.
+TCustomImageList* extra_large_else_large(TLqItem* item, int column_index)
+{
+    if (TCustomImageList* list = item->GetImageList(column_index, eisExtraLarge))
+        return list;
+    return item->GetImageList(column_index, eisLarge);
 }
 
 void shrink_when_full_cell(TCustomLqListview* owner, TRect& r)
@@ -465,10 +473,7 @@ TCustomImageList* TLqViewThumbnailItem::GetImageList(TLqColumn* column, TLqItem*
         return nullptr;
     if (image != eikNormal)
         return TLqViewItem::GetImageList(column, item, image);
-    const int column_index = ColumnIndex(column);
-    if (TCustomImageList* list = item->GetImageList(column_index, eisExtraLarge))
-        return list;
-    return item->GetImageList(column_index, eisLarge);
+    return extra_large_else_large(item, ColumnIndex(column));
 }
 
 void TLqViewThumbnailItem::ItemRectArray(TLqItem* item, TLqColumn* column, TCanvas* canvas,
@@ -648,10 +653,7 @@ TCustomImageList* TLqViewTileItem::GetImageList(TLqColumn* column, TLqItem* item
         return nullptr;
     if (image != eikNormal)
         return TLqViewItem::GetImageList(column, item, image);
-    const int column_index = ColumnIndex(column);
-    if (TCustomImageList* list = item->GetImageList(column_index, eisExtraLarge))
-        return list;
-    return item->GetImageList(column_index, eisLarge);
+    return extra_large_else_large(item, ColumnIndex(column));
 }
 
 void TLqViewTileItem::ItemRectArray(TLqItem* item, TLqColumn* column, TCanvas* canvas,

@@ -2,7 +2,7 @@
 
 #include "listview/groups.h"
 #include "listview/items.h"
-#include "listview/layout_placeholders.h"
+#include "listview/layout.h"
 #include "listview/managers.h"
 #include "listview/selection.h"
 #include "listview/stream_io.h"

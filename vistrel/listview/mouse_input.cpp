@@ -4,7 +4,7 @@
 #include "listview/common/input_conversions.h"
 #include "listview/groups.h"
 #include "listview/items.h"
-#include "listview/layout_placeholders.h"
+#include "listview/layout.h"
 #include "listview/listview.h"
 #include "listview/managers.h"
 #include "listview/selection.h"

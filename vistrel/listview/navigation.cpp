@@ -1,7 +1,7 @@
 // Walks over the groups and their items, and the rectangle and point queries.
 #include "listview/groups.h"
 #include "listview/items.h"
-#include "listview/layout_placeholders.h"
+#include "listview/layout.h"
 #include "listview/listview.h"
 #include "listview/managers.h"
 

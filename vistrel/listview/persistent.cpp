@@ -2,7 +2,7 @@
 
 #include "listview/canvas_control.h"
 #include "listview/groups.h"
-#include "listview/layout_placeholders.h"
+#include "listview/layout.h"
 #include "listview/listview.h"
 #include "listview/managers.h"
 #include "listview/stream_io.h"

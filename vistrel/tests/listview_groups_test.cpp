@@ -5,7 +5,7 @@
 #include "framework/classes.h"
 #include "listview/groups.h"
 #include "listview/items.h"
-#include "listview/layout_placeholders.h"
+#include "listview/layout.h"
 #include "listview/listview.h"
 #include "listview/managers.h"
 #include "listview/selection.h"

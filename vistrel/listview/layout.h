@@ -1,7 +1,7 @@
-// The control's layout units, gathered for the code that still includes them from here:
-// cell sizes, grids, item and group views, the rectangle record and the scroll bars.
-#ifndef VISTREL_LISTVIEW_LAYOUT_PLACEHOLDERS_H
-#define VISTREL_LISTVIEW_LAYOUT_PLACEHOLDERS_H
+// The control's layout units in one include: cell sizes, grids, item and group views, the
+// rectangle record and the scroll bars.
+#ifndef VISTREL_LISTVIEW_LAYOUT_H
+#define VISTREL_LISTVIEW_LAYOUT_H
 
 #include "listview/cell_sizes.h"
 #include "listview/events.h"

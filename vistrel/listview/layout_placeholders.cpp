@@ -1,1 +1,0 @@
-#include "listview/layout_placeholders.h"
