@@ -483,14 +483,14 @@ void TCustomLqListview::window_pos_changing_message(TMessage& message)
 {
     const auto* pos = reinterpret_cast<const WINDOWPOS*>(message.LParam);
     const bool resized = pos != nullptr && (pos->flags & SWP_NOSIZE) == 0 &&
-                         (pos->cx != Width() || pos->cy != Height());
+                         (pos->cx != m_window_width || pos->cy != m_window_height);
     m_background->WMWindowPosChanging(message);
     if (!resized) {
         TLqCommonCanvasControl::Dispatch(message);
         return;
     }
-    const int delta_x = pos->cx - Width();
-    const int delta_y = pos->cy - Height();
+    const int delta_x = pos->cx - m_window_width;
+    const int delta_y = pos->cy - m_window_height;
     TLqCommonCanvasControl::Dispatch(message);
     DoResize(delta_x, delta_y);
     if (HandleAllocated())
@@ -501,11 +501,13 @@ void TCustomLqListview::window_pos_changed_message(TMessage& message)
 {
     const auto* pos = reinterpret_cast<const WINDOWPOS*>(message.LParam);
     const bool resized = pos != nullptr && (pos->flags & SWP_NOSIZE) == 0 &&
-                         (pos->cx != Width() || pos->cy != Height());
+                         (pos->cx != m_window_width || pos->cy != m_window_height);
     if (!resized) {
         TLqCommonCanvasControl::Dispatch(message);
         return;
     }
+    m_window_width = pos->cx;
+    m_window_height = pos->cy;
     // The back buffer follows the new size however the layout ends.
     struct GrowBackBits {
         TCustomLqListview* owner;

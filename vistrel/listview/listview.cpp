@@ -399,6 +399,8 @@ void TCustomLqListview::DoUpdate()
 void TCustomLqListview::CreateWnd()
 {
     TLqCommonCanvasControl::CreateWnd();
+    m_window_width = Width();
+    m_window_height = Height();
     ApplyBorderStyles();
     DoUpdate();
     m_drag_manager->SetRegistered(m_drag_manager->Enabled());

@@ -493,6 +493,10 @@ private:
     fw::TInterfacePtr<fw::IUnknown> m_accessible;
     // The hint record handed to the hint window (made at the first hint).
     std::shared_ptr<TLqHintInfoRec> m_hint_data;
+    // The window's size as the last WM_WINDOWPOSCHANGED left it. The framework stores a new
+    // size before it moves the window, so Width and Height cannot tell a resize.
+    int m_window_width = 0;
+    int m_window_height = 0;
     fw::TNotifyEvent m_old_group_font_change;
     fw::TNotifyEvent m_old_header_font_change;
     fw::TPopupMenu* m_popup_menu_header = nullptr;

@@ -644,6 +644,35 @@ TEST_F(ItemViewsTest, AThumbnailLargerThanItsPlaceIsShrunkInProportionAndCentred
     lv->SetImagesExLarge(nullptr);
 }
 
+
+TEST_F(ItemViewsTest, AShrunkThumbnailKeepsThePictureUnderItsTransparentPart)
+{
+    // 200 x 200: the left half red, the right half magenta, the list's mask colour.
+    TCustomImageList images(nullptr);
+    images.SetSize(200, 200);
+    TBitmap image;
+    image.SetPixelFormat(pf32bit);
+    image.SetSize(200, 200);
+    image.Canvas()->Brush()->SetColor(clRed);
+    image.Canvas()->FillRect(TRect{0, 0, 100, 200});
+    image.Canvas()->Brush()->SetColor(clFuchsia);
+    image.Canvas()->FillRect(TRect{100, 0, 200, 200});
+    images.AddMasked(&image, clFuchsia);
+    lv->SetImagesExLarge(&images);
+    TLqItem* item = add(QStringLiteral("Drawing"));
+    item->SetImageIndex(0);
+    lv->OnItemThumbnailDraw = [](TObject*, TLqItem*, TCanvas*, const TRect&, TLqAlphaBlender*,
+                                 bool&) {};
+    back.Canvas()->Brush()->SetColor(clLime);
+    back.Canvas()->FillRect(TRect{0, 0, 400, 150});
+    paint(item);
+    const TRect thumb = rects_of(item).IconRect;
+    const TRect target{thumb.Left + 4, thumb.Top + 4, thumb.Right - 4, thumb.Bottom - 4};
+    const int middle = target.Top + target.Height() / 2;
+    EXPECT_EQ(pixel(target.Left + 10, middle), rgb(clRed));
+    EXPECT_EQ(pixel(target.Right - 10, middle), rgb(clLime)) << "not black";
+    lv->SetImagesExLarge(nullptr);
+}
 }
 
 namespace {

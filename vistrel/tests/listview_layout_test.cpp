@@ -624,6 +624,25 @@ TEST_F(LayoutTest, AViewWithinTheClientNeitherScrollsNorShowsABar)
     EXPECT_EQ(scrolls, 0);
 }
 
+// The main window resizes the film strip through its bounds, as alignment does.
+TEST_F(LayoutTest, ResizingTheControlLaysItOutAgainAndSetsTheBars)
+{
+    make(3 * 75 + GetSystemMetrics(SM_CYVSCROLL) + 1, 400, elsIcon);
+    TLqGroup* group = group_with(4);
+    ASSERT_EQ(group->Item(3)->ViewRect(), Rect(0, 75, 75, 150));
+    lv->SetWidth(600);
+    EXPECT_EQ(group->Item(3)->ViewRect(), Rect(225, 0, 300, 75)) << "one row now";
+
+    lv->SetView(elsFilmStrip);
+    lv->CellSizes()->FilmStrip()->SetSize(80, 108);
+    lv->SetHeight(150);
+    EXPECT_FALSE(bars()->HorzBarVisible());
+    lv->SetWidth(200);
+    EXPECT_TRUE(bars()->HorzBarVisible()) << "four cells of 80 in 200";
+    lv->SetWidth(600);
+    EXPECT_FALSE(bars()->HorzBarVisible());
+}
+
 TEST_F(LayoutTest, TheListViewSnapsToItsListCells)
 {
     make(300, 150, elsList);
