@@ -644,7 +644,6 @@ TEST_F(ItemViewsTest, AThumbnailLargerThanItsPlaceIsShrunkInProportionAndCentred
     lv->SetImagesExLarge(nullptr);
 }
 
-
 TEST_F(ItemViewsTest, AShrunkThumbnailKeepsThePictureUnderItsTransparentPart)
 {
     // 200 x 200: the left half red, the right half magenta, the list's mask colour.
