@@ -4,7 +4,6 @@
 #define VISTREL_TESTS_LISTVIEW_HEADER_DOUBLE_H
 
 #include "listview/column_placeholders.h"
-#include "listview/column_placeholders.h"
 #include "listview/listview.h"
 #include "listview/managers.h"
 

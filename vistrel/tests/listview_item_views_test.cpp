@@ -13,6 +13,7 @@
 #include "listview/managers.h"
 #include "listview/selection.h"
 #include "listview_header_double.h"
+#include "listview_test_images.h"
 #include "platform/user_input.h"
 
 #include <gtest/gtest.h>
@@ -572,29 +573,10 @@ TEST_F(ItemViewsTest, ACustomImageLargerThanItsRowIsClippedToTheRowAndTheClipUnd
 
 namespace {
 
-// An image list of one red image of the size.
-class RedImages {
-public:
-    RedImages(int width, int height) : m_list(nullptr)
-    {
-        m_list.SetSize(width, height);
-        TBitmap image;
-        image.SetPixelFormat(pf32bit);
-        image.SetSize(width, height);
-        image.Canvas()->Brush()->SetColor(clRed);
-        image.Canvas()->FillRect(TRect{0, 0, width, height});
-        m_list.Add(&image, nullptr);
-    }
-    TCustomImageList* List() { return &m_list; }
-
-private:
-    TCustomImageList m_list;
-};
-
 TEST_F(ItemViewsTest, AnImageThatFitsIsDrawnAtItsSizeInTheMiddle)
 {
     lv->SetView(elsIcon);
-    RedImages images(32, 32);
+    test::OneImageList images(32, 32, clRed);
     lv->SetImagesLarge(images.List());
     TLqItem* item = add(QStringLiteral("Drawing"));
     item->SetImageIndex(0);
@@ -616,7 +598,7 @@ TEST_F(ItemViewsTest, AnImageThatFitsIsDrawnAtItsSizeInTheMiddle)
 
 TEST_F(ItemViewsTest, AThumbnailLargerThanItsPlaceIsShrunkInProportionAndCentred)
 {
-    RedImages images(200, 200);
+    test::OneImageList images(200, 200, clRed);
     lv->SetImagesExLarge(images.List());
     TLqItem* item = add(QStringLiteral("Drawing"));
     item->SetImageIndex(0);
@@ -646,18 +628,9 @@ TEST_F(ItemViewsTest, AThumbnailLargerThanItsPlaceIsShrunkInProportionAndCentred
 
 TEST_F(ItemViewsTest, AShrunkThumbnailKeepsThePictureUnderItsTransparentPart)
 {
-    // 200 x 200: the left half red, the right half magenta, the list's mask colour.
-    TCustomImageList images(nullptr);
-    images.SetSize(200, 200);
-    TBitmap image;
-    image.SetPixelFormat(pf32bit);
-    image.SetSize(200, 200);
-    image.Canvas()->Brush()->SetColor(clRed);
-    image.Canvas()->FillRect(TRect{0, 0, 100, 200});
-    image.Canvas()->Brush()->SetColor(clFuchsia);
-    image.Canvas()->FillRect(TRect{100, 0, 200, 200});
-    images.AddMasked(&image, clFuchsia);
-    lv->SetImagesExLarge(&images);
+    // 200 x 200: the left half red, the right half transparent.
+    test::OneImageList images(200, 200, clRed, clFuchsia);
+    lv->SetImagesExLarge(images.List());
     TLqItem* item = add(QStringLiteral("Drawing"));
     item->SetImageIndex(0);
     lv->OnItemThumbnailDraw = [](TObject*, TLqItem*, TCanvas*, const TRect&, TLqAlphaBlender*,
@@ -711,7 +684,7 @@ namespace {
 TEST_F(ItemViewsTest, AnImageInsideItsBoundsLeavesTheCallersClipAlone)
 {
     lv->SetView(elsIcon);
-    RedImages images(32, 32);
+    test::OneImageList images(32, 32, clRed);
     lv->SetImagesLarge(images.List());
     TLqItem* item = add(QStringLiteral("Drawing"));
     item->SetImageIndex(0);

@@ -15,6 +15,7 @@
 #include "listview/paint_info.h"
 #include "listview/selection.h"
 #include "listview_header_double.h"
+#include "listview_test_images.h"
 #include "platform/gdi.h"
 #include "platform/user_messages.h"
 #include "platform/user_paint.h"
@@ -562,15 +563,9 @@ TEST_F(PaintingTest, ACollapsedGroupShowsThePlusAndAnExpandedOneTheMinus)
 TEST_F(PaintingTest, ASelectedGroupHasItsCaptionOnTheHighlightAndItsImageFromTheList)
 {
     lv->SetShowGroupMargins(true);
-    TCustomImageList images(nullptr);
-    images.SetSize(8, 8);
-    TBitmap square;
-    square.SetPixelFormat(pf32bit);
-    square.SetSize(8, 8);
-    square.Canvas()->Brush()->SetColor(clBlue);
-    square.Canvas()->FillRect(TRect{0, 0, 8, 8});
-    ASSERT_EQ(images.Add(&square, nullptr), 0);
-    lv->SetImagesGroup(&images);
+    vistrel::listview::test::OneImageList images(8, 8, clBlue);
+    ASSERT_EQ(images.List()->Count(), 1);
+    lv->SetImagesGroup(images.List());
     TLqGroup* group = group_with(1, QStringLiteral("Drawings"));
     group->SetImageIndex(0);
     group->SetSelected(true);
